@@ -1,0 +1,33 @@
+# Set-up, build, demo and tests. Every target installs what is missing first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= 2
+XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
+
+.PHONY: all deps build demo test asan clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+demo: build
+	@scripts/demo.sh $(BUILD)
+
+test: build
+	@cd $(BUILD) && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ctest --output-on-failure
+
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	@cd $(ASAN_BUILD) && LIBGL_ALWAYS_SOFTWARE=1 \
+	  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  $(XVFB) ctest --output-on-failure
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

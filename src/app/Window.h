@@ -1,0 +1,23 @@
+// The one GLUT window: its GL state, its callbacks, full screen and the
+// main loop.
+#pragma once
+
+// Creates the window, registers the callbacks and sets the default GL state
+// and the perspective projection.
+void createWindow();
+// Warps the pointer to the window centre and enters the GLUT main loop.
+void startMainLoop();
+// Switches between full screen and the 1024 x 768 window.
+void toggleFullScreen();
+
+// GLUT callbacks (registered by createWindow; reachable for tests).
+void displayCallback();
+void idleCallback();
+void reshapeCallback(int width, int height);
+void keyboardCallback(unsigned char key, int x, int y);
+void keyboardUpCallback(unsigned char key, int x, int y);
+void specialCallback(int key, int x, int y);
+void specialUpCallback(int key, int x, int y);
+void mouseCallback(int button, int state, int x, int y);
+void motionCallback(int x, int y);
+void passiveMotionCallback(int x, int y);

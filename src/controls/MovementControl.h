@@ -1,0 +1,21 @@
+// An input controller that also owns the camera: it moves the viewer at the
+// start of each city frame and draws the heads-up display on top of it.
+#pragma once
+
+#include "controls/InputControl.h"
+
+class Zandervale;
+
+class MovementControl : public InputControl {
+public:
+    // Binds the controller to the application object and puts it into its
+    // start state. Called once, right after construction.
+    virtual void init(Zandervale* app) = 0;
+    // Loads the view transform into the modelview matrix (used for picking).
+    virtual void applyView() = 0;
+    // Moves the viewer, clears the buffers, loads the view and places the
+    // walker light. First thing of every city frame.
+    virtual void beginFrame(double dt) = 0;
+    // Draws the heads-up display in the overlay projection.
+    virtual void drawOverlay(double dt) = 0;
+};
