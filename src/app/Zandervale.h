@@ -1,0 +1,61 @@
+// The application object: root of the scene and top-level receiver of
+// input. It owns the city's objects, draws each frame, routes events to the
+// navigation controller or the gallery, and answers collision queries.
+#pragma once
+
+#include <vector>
+
+#include "controls/InputControl.h"
+#include "scene/SceneObject.h"
+
+class Gallery;
+class MonthQuarter;
+class MovementControl;
+class Street;
+
+class Zandervale : public SceneObject, private InputControl {
+public:
+    Zandervale();
+    ~Zandervale() override;
+    Zandervale(const Zandervale&) = delete;
+    Zandervale& operator=(const Zandervale&) = delete;
+
+    // Opens the window, builds the city and enters the main loop.
+    void run(const char* libraryPath);
+
+    void draw(double dt) override;
+    void drawForPicking() override;
+    bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
+                  float* outX, float* outY, float* outZ) override;
+
+    void openGallery(MonthQuarter* record, int picture);
+
+    // The object under window point (x, y), and the picture index under it
+    // in outSubName (-1 when nothing was hit).
+    SceneObject* pick(int x, int y, int* outSubName);
+    // The street crossing nearest to a point of the world, or null.
+    Street* nearestStreet(float x, float y, float z);
+
+    // For tests and tools that assemble a scene without run().
+    void setScene(std::vector<SceneObject*>* objects, MovementControl* control);
+    InputControl* inputControl() { return this; }
+    bool isGalleryActive() const { return galleryActive; }
+
+private:
+    void keyboard(unsigned char key, int x, int y) override;
+    void keyboardUp(unsigned char key, int x, int y) override;
+    void special(int key, int x, int y) override;
+    void specialUp(int key, int x, int y) override;
+    void mouse(int button, int state, int x, int y) override;
+    void motion(int x, int y) override;
+    void passiveMotion(int x, int y) override;
+
+    // The receiver of routed events: the gallery while it is active, else
+    // the navigation controller (null when neither is there).
+    InputControl* routeTarget();
+
+    MovementControl* movementControl;
+    std::vector<SceneObject*>* sceneObjects;
+    Gallery* gallery;
+    bool galleryActive;
+};

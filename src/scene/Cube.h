@@ -1,0 +1,20 @@
+// A textured box showing one photo on all six faces: the building block of a
+// house. All boxes share one display list of the unit box (50 x 37.5 x 50).
+#pragma once
+
+#include "library/MonthQuarter.h"   // TextureName
+#include "scene/SceneObject.h"
+
+class Cube : public SceneObject {
+public:
+    Cube(float x, float y, float z, float rotationX, float rotationY, float rotationZ,
+         float scale, TextureName texture);
+
+    void draw(double seconds) override;
+    void drawForPicking() override;
+    bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
+                  float* outX, float* outY, float* outZ) override;
+
+    TextureName texture;
+    float scale;
+};

@@ -1,0 +1,36 @@
+// One quarter of a month of the library as a stack of photo boxes: grows
+// out of the ground, pulses and glows when selected, carries its house
+// number for picking and blocks the walker.
+#pragma once
+
+#include <vector>
+
+#include "library/MonthQuarter.h"
+#include "scene/SceneObject.h"
+
+class Cube;
+
+class House : public SceneObject {
+public:
+    House(float x, float y, float z, MonthQuarter* record, int pickName);
+    ~House() override;
+    House(const House&) = delete;
+    House& operator=(const House&) = delete;
+
+    void draw(double seconds) override;
+    void drawForPicking() override;
+    bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
+                  float* outX, float* outY, float* outZ) override;
+
+    MonthQuarter* getRecord() const { return record; }
+
+private:
+    void buildCubes();
+
+    MonthQuarter* record;                       // not owned
+    const std::vector<TextureName>* textures;   // the record's, not owned
+    std::vector<Cube*> cubes;                   // owned
+    float growth;
+    float growthRate;                           // per second
+    float age;                                  // seconds
+};

@@ -1,0 +1,20 @@
+// A piece of road 20 units wide: a crossing or a 100-unit straight piece.
+// It also names the month and year of its place in the city.
+#pragma once
+
+#include "scene/SceneObject.h"
+
+class Street : public SceneObject {
+public:
+    enum Kind { crossing = 0, eastWest = 1, northSouth = 2 };
+
+    Street(float x, float y, float z, int kind, int month, int year);
+    void draw(double seconds) override;
+
+    // Distance from the piece's centre to the point, truncated.
+    int distanceTo(float px, float py, float pz) const;
+
+    int kind;
+    int month;
+    int year;
+};

@@ -1,0 +1,54 @@
+# Test executables. tests/unit/<subsystem>/ and tests/gl/<subsystem>/ each
+# become one executable linked against that subsystem's library only;
+# tests/e2e/ drives the real binary. Run everything under Xvfb (make test).
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+set(ZV_TEST_SUBSYSTEMS textures library scene city app controls gallery)
+function(zv_library_of subsystem out)
+  if(subsystem STREQUAL "app" OR subsystem STREQUAL "controls" OR subsystem STREQUAL "gallery")
+    set(${out} zv_shell PARENT_SCOPE)
+  else()
+    set(${out} zv_${subsystem} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Shared helpers of the tests (temporary folders, image writers, ...).
+file(GLOB ZV_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_library(zv_test_support STATIC ${ZV_TEST_SUPPORT})
+target_include_directories(zv_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures)
+target_compile_definitions(zv_test_support PUBLIC
+  ZV_RUN_DIR="${ZV_RUN_DIR}"
+  ZV_BINARY="${ZV_RUN_DIR}/zandervale"
+  ZV_TOOLS_DIR="${CMAKE_BINARY_DIR}/tools")
+
+foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
+  zv_library_of(${subsystem} lib)
+  file(GLOB unit_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/${subsystem}/*.cpp)
+  if(unit_sources)
+    add_executable(unit_${subsystem} ${unit_sources})
+    target_link_libraries(unit_${subsystem} PRIVATE ${lib} zv_test_support GTest::gtest_main)
+    gtest_discover_tests(unit_${subsystem} DISCOVERY_MODE PRE_TEST
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS unit)
+  endif()
+  # GL tests bring their own main (tests/gl/GlTestMain.cpp): one hidden GLUT
+  # window for the whole executable, working directory the run directory.
+  file(GLOB gl_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gl/${subsystem}/*.cpp)
+  if(gl_sources)
+    add_executable(gl_${subsystem} ${gl_sources} ${CMAKE_SOURCE_DIR}/tests/gl/GlTestMain.cpp)
+    target_link_libraries(gl_${subsystem} PRIVATE ${lib} zv_test_support)
+    add_dependencies(gl_${subsystem} zv_artwork)
+    gtest_discover_tests(gl_${subsystem} DISCOVERY_MODE PRE_TEST
+      WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl)
+  endif()
+endforeach()
+
+file(GLOB e2e_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+if(e2e_sources)
+  add_executable(e2e_tests ${e2e_sources})
+  target_link_libraries(e2e_tests PRIVATE zv_test_support GTest::gtest_main)
+  add_dependencies(e2e_tests zandervale zv_artwork zv-sample-library)
+  gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e)
+endif()
