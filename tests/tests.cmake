@@ -37,7 +37,7 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
   file(GLOB gl_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gl/${subsystem}/*.cpp)
   if(gl_sources)
     add_executable(gl_${subsystem} ${gl_sources} ${CMAKE_SOURCE_DIR}/tests/gl/GlTestMain.cpp)
-    target_link_libraries(gl_${subsystem} PRIVATE ${lib} zv_test_support)
+    target_link_libraries(gl_${subsystem} PRIVATE ${lib} zv_test_support GLUT::GLUT)
     add_dependencies(gl_${subsystem} zv_artwork)
     gtest_discover_tests(gl_${subsystem} DISCOVERY_MODE PRE_TEST
       WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl)

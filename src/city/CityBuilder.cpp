@@ -1,0 +1,52 @@
+// Loads the photo library and creates the objects of the city in the order
+// of its plan. Needs a current GL context: the objects' constructors load
+// their shared textures and display lists.
+#include "city/CityBuilder.h"
+
+#include <cassert>
+
+#include "city/CityPlan.h"
+#include "library/PictureLibrary.h"
+#include "scene/House.h"
+#include "scene/LightObject.h"
+#include "scene/Quarter.h"
+#include "scene/Sign.h"
+#include "scene/Street.h"
+
+namespace {
+
+SceneObject* makeObject(const CityPiece& piece)
+{
+    switch (piece.kind) {
+    case CityPiece::light:
+        return new LightObject(piece.x, piece.y, piece.z);
+    case CityPiece::street:
+        return new Street(piece.x, piece.y, piece.z, piece.objectKind, piece.month, piece.year);
+    case CityPiece::quarter:
+        return new Quarter(piece.x, piece.y, piece.z);
+    case CityPiece::house:
+        return new House(piece.x, piece.y, piece.z, piece.record, piece.houseNumber);
+    case CityPiece::sign:
+        return new Sign(piece.x, piece.y, piece.z, piece.objectKind, piece.index);
+    }
+    assert(!"unknown city piece");
+    return nullptr;
+}
+
+}  // namespace
+
+CityBuilder::CityBuilder(const char* libraryPath) : libraryPath(libraryPath)
+{
+}
+
+bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects)
+{
+    // Never released: every house keeps a pointer to its record.
+    auto* library = new std::vector<MonthQuarter*>();
+    if (!loadPictureLibrary(libraryPath, library))
+        return false;
+
+    for (const CityPiece& piece : planCity(*library))
+        sceneObjects->push_back(makeObject(piece));
+    return true;
+}

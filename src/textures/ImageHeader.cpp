@@ -1,0 +1,151 @@
+#include "textures/ImageHeader.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const unsigned char pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+uint32_t big16(const unsigned char* p) { return (uint32_t(p[0]) << 8) | p[1]; }
+uint32_t big32(const unsigned char* p) { return (big16(p) << 16) | big16(p + 2); }
+
+bool readExactly(const ByteReader& read, uint64_t offset, unsigned char* out, size_t size)
+{
+    return read(offset, out, size) == size;
+}
+
+// The first chunk after the signature must be IHDR, width and height first.
+ImageHeader readPngHeader(const ByteReader& read)
+{
+    ImageHeader header;
+    header.kind = ImageKind::Png;
+    unsigned char chunk[16];
+    if (!readExactly(read, 8, chunk, sizeof chunk) || std::memcmp(chunk + 4, "IHDR", 4) != 0)
+        return header;
+    header.width = big32(chunk + 8);
+    header.height = big32(chunk + 12);
+    header.sizeKnown = true;
+    return header;
+}
+
+bool isStartOfFrame(unsigned char marker)
+{
+    // C4 (DHT), C8 (JPG) and CC (DAC) share the range but carry no size.
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+           marker != 0xCC;
+}
+
+bool isStandalone(unsigned char marker)
+{
+    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8);
+}
+
+// Finds the next marker at or after pos the way libjpeg does: bytes before
+// an 0xFF are skipped as garbage, repeated 0xFF are fill, and FF 00 is no
+// marker. Returns false at the end of the data.
+bool nextMarker(const ByteReader& read, uint64_t& pos, unsigned char& marker)
+{
+    unsigned char buffer[4096];
+    bool afterFf = false;
+    for (;;) {
+        size_t got = read(pos, buffer, sizeof buffer);
+        if (got == 0)
+            return false;
+        for (size_t i = 0; i < got; i++) {
+            unsigned char byte = buffer[i];
+            if (afterFf && byte != 0xFF && byte != 0x00) {
+                marker = byte;
+                pos += i + 1;
+                return true;
+            }
+            afterFf = byte == 0xFF;
+        }
+        pos += got;
+    }
+}
+
+// Walks the segments after SOI up to the first frame header. Scan data
+// (SOS) or the end (EOI) before any frame header leaves the size unknown.
+ImageHeader readJpegHeader(const ByteReader& read)
+{
+    ImageHeader header;
+    header.kind = ImageKind::Jpeg;
+    uint64_t pos = 2;
+    unsigned char marker = 0;
+    while (nextMarker(read, pos, marker)) {
+        if (isStandalone(marker))
+            continue;
+        if (marker == 0xD9 || marker == 0xDA)
+            return header;
+        unsigned char segment[7];
+        if (!readExactly(read, pos, segment, 2))
+            return header;
+        uint32_t length = big16(segment);
+        if (length < 2)
+            return header;
+        if (isStartOfFrame(marker)) {
+            if (length < 8 || !readExactly(read, pos, segment, sizeof segment))
+                return header;
+            header.height = big16(segment + 3);
+            header.width = big16(segment + 5);
+            header.sizeKnown = true;
+            return header;
+        }
+        pos += length;
+    }
+    return header;
+}
+
+}  // namespace
+
+ImageHeader readImageHeader(const ByteReader& read)
+{
+    unsigned char magic[8];
+    size_t got = read(0, magic, sizeof magic);
+    if (got == sizeof magic && std::memcmp(magic, pngSignature, sizeof magic) == 0)
+        return readPngHeader(read);
+    // libjpeg needs only SOI and skips any garbage after it, so must we.
+    if (got >= 2 && magic[0] == 0xFF && magic[1] == 0xD8)
+        return readJpegHeader(read);
+    return ImageHeader{};
+}
+
+ImageHeader readImageHeader(const unsigned char* bytes, size_t size)
+{
+    return readImageHeader([bytes, size](uint64_t offset, unsigned char* out, size_t want) {
+        if (offset >= size)
+            return size_t{0};
+        size_t n = want < size - offset ? want : size_t(size - offset);
+        std::memcpy(out, bytes + offset, n);
+        return n;
+    });
+}
+
+ImageHeader readImageHeaderFile(const char* path)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr)
+        return ImageHeader{};
+    ImageHeader header = readImageHeader([file](uint64_t offset, unsigned char* out, size_t want) {
+        if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0)
+            return size_t{0};
+        return std::fread(out, 1, want, file);
+    });
+    std::fclose(file);
+    return header;
+}
+
+SizeVerdict judgeImageHeader(const ImageHeader& header)
+{
+    if (header.kind == ImageKind::Other)
+        return SizeVerdict::Fine;
+    if (!header.sizeKnown)
+        return SizeVerdict::Unreadable;
+    if (header.width == 0 || header.height == 0)
+        return SizeVerdict::Empty;
+    if (header.width > maxImageSide || header.height > maxImageSide ||
+        uint64_t(header.width) * header.height > maxImagePixels)
+        return SizeVerdict::TooLarge;
+    return SizeVerdict::Fine;
+}

@@ -1,0 +1,177 @@
+// DevIL behind the three texture loaders. Every load makes a new texture,
+// leaves it bound to GL_TEXTURE_2D and leaves DevIL's error queue empty; a
+// file that cannot be loaded gives a 1x1 grey texture, never name 0.
+#define ILUT_USE_OPENGL
+#include "textures/Textures.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+#include <IL/il.h>
+#include <IL/ilu.h>
+#include <IL/ilut.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "textures/ImageHeader.h"
+
+namespace {
+
+const char anisotropicExtension[] = "GL_EXT_texture_filter_anisotropic";
+
+// Turns DevIL's bound image into a new GL texture, left bound.
+using Upload = std::function<TextureName()>;
+
+void reportErrors(const char* path)
+{
+    for (ILenum error = ilGetError(); error != IL_NO_ERROR; error = ilGetError())
+        std::printf("!! -- %s path: %s\n", iluErrorString(error), path);
+}
+
+// Says why a file must not reach DevIL, in the shape of DevIL's own lines.
+bool sizeAcceptable(const char* path)
+{
+    ImageHeader header = readImageHeaderFile(path);
+    switch (judgeImageHeader(header)) {
+    case SizeVerdict::Fine:
+        return true;
+    case SizeVerdict::Empty:
+        std::printf("!! -- image size %u x %u is empty path: %s\n", header.width, header.height, path);
+        return false;
+    case SizeVerdict::TooLarge:
+        std::printf("!! -- image size %u x %u is too large path: %s\n", header.width,
+                    header.height, path);
+        return false;
+    case SizeVerdict::Unreadable:
+        std::printf("!! -- image header unreadable path: %s\n", path);
+        return false;
+    }
+    return false;
+}
+
+// Stands in for any image that did not load, on every path alike: ILUT
+// would hand over DevIL's default image or half-decoded rows, and GLU
+// would be asked for a 0 x 0 image.
+TextureName makePlaceholder()
+{
+    static const unsigned char grey[3] = {128, 128, 128};
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
+    return name;
+}
+
+TextureName loadWith(const char* path, const Upload& upload)
+{
+    char* copy = copyString(path);
+    TextureName name = 0;
+    if (sizeAcceptable(path)) {
+        ILuint image = 0;
+        ilGenImages(1, &image);
+        ilBindImage(image);
+        if (ilLoadImage(copy)) {
+            // The origin mode set in initImageLibrary has stored the rows top
+            // first. Relabelling them bottom-first, without moving them, stops
+            // ILUT from flipping, so row 0 (the top) lands at t = 0 on every path.
+            ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT);
+            name = upload();
+        }
+        ilBindImage(0);
+        ilDeleteImages(1, &image);
+    }
+    reportErrors(path);
+    if (name == 0)
+        name = makePlaceholder();
+    std::free(copy);
+    return name;
+}
+
+bool hasAnisotropicFiltering()
+{
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return extensions != nullptr && std::strstr(extensions, anisotropicExtension) != nullptr;
+}
+
+// GLU takes the pixel rows as they are: a palette image would upload as
+// indices (all black) and 16-bit channels would be read as pairs of bytes.
+// RGB is enough, as the texture keeps three components anyway.
+void makeUploadableByGlu()
+{
+    ILint format = ilGetInteger(IL_IMAGE_FORMAT);
+    bool direct = ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE &&
+                  (format == IL_RGB || format == IL_RGBA || format == IL_LUMINANCE ||
+                   format == IL_LUMINANCE_ALPHA);
+    if (!direct) {
+        ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
+        ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT);
+    }
+}
+
+TextureName uploadAnisotropic(float largestAnisotropy)
+{
+    makeUploadableByGlu();
+    GLint width = ilGetInteger(IL_IMAGE_WIDTH);
+    GLint height = ilGetInteger(IL_IMAGE_HEIGHT);
+    GLenum format = static_cast<GLenum>(ilGetInteger(IL_IMAGE_FORMAT));
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, largestAnisotropy);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, format, GL_UNSIGNED_BYTE, ilGetData());
+    return name;
+}
+
+}  // namespace
+
+void initImageLibrary()
+{
+    ilInit();
+    iluInit();
+    ilutInit();
+    ilutRenderer(ILUT_OPENGL);
+    ilutEnable(ILUT_OPENGL_CONV);
+    // PNG and JPEG decode top row first, BMP and TGA bottom first: make
+    // DevIL store every format top first (see loadWith).
+    ilEnable(IL_ORIGIN_SET);
+    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
+    // RGB rows of odd widths are not 4-byte aligned; GLU and ILUT's mipmap
+    // path would shear them.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+}
+
+TextureName loadTexture(const char* path)
+{
+    return loadWith(path, [] { return TextureName(ilutGLBindTexImage()); });
+}
+
+TextureName loadTextureMipmapped(const char* path)
+{
+    return loadWith(path, [] { return TextureName(ilutGLBindMipmaps()); });
+}
+
+TextureName loadTextureAnisotropic(const char* path)
+{
+    if (!hasAnisotropicFiltering()) {
+        std::printf("Sorry, extension missing or no anisotropic filtering possible with your "
+                    "graphics-hardware!\n using default-mipmaps instead");
+        return loadTextureMipmapped(path);
+    }
+    GLfloat largestAnisotropy = 0.0f;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largestAnisotropy);
+    return loadWith(path, [largestAnisotropy] { return uploadAnisotropic(largestAnisotropy); });
+}
+
+char* copyString(const char* text)
+{
+    size_t length = std::strlen(text);
+    char* copy = static_cast<char*>(std::malloc(length + 1));
+    if (copy == nullptr)
+        return nullptr;
+    std::memcpy(copy, text, length);
+    copy[length] = '\0';
+    return copy;
+}
