@@ -3,6 +3,7 @@
 #pragma once
 
 #include "library/MonthQuarter.h"   // TextureName
+#include "scene/BoxFootprint.h"
 #include "scene/SceneObject.h"
 
 class Cube : public SceneObject {
@@ -15,6 +16,15 @@ public:
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;
 
+    // The box as the collision test sees it.
+    BoxShape shape() const { return { x, y, z, rotationY, scale }; }
+
+    // The display list of the unit box, 0 until the first box is made.
+    static unsigned int sharedList();
+
     TextureName texture;
     float scale;
+
+private:
+    void applyTransform() const;
 };

@@ -23,9 +23,16 @@ public:
                   float* outX, float* outY, float* outZ) override;
 
     MonthQuarter* getRecord() const { return record; }
+    const std::vector<Cube*>& getCubes() const { return cubes; }
+    float getGrowth() const { return growth; }
+    float getGrowthRate() const { return growthRate; }
 
 private:
     void buildCubes();
+    bool isSelected() const;
+    void drawGrowing(double seconds);
+    void drawSolidSelected(double seconds, float pulse);
+    void drawGlow(double seconds, float pulse, float distance);
 
     MonthQuarter* record;                       // not owned
     const std::vector<TextureName>* textures;   // the record's, not owned

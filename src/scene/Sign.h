@@ -12,6 +12,19 @@ public:
     Sign(float x, float y, float z, int kind, int index);
     void draw(double seconds) override;
 
+    // Whether a sign has loaded the shared textures and built the lists.
+    static bool sharedResourcesMade();
+
     int kind;
     int index;   // kinds 1 and 3: year - 1998; kinds 2 and 4: a month number
 };
+
+// Which entries of the kind's texture table (years for kinds 1 and 3,
+// months for kinds 2 and 4) a sign binds on its front and back plates; -1
+// binds nothing. Never an entry outside the table: the 1998 banner has no
+// earlier year and shows 1998 on both faces.
+struct SignEntries {
+    int front;
+    int back;
+};
+SignEntries signTableEntries(int kind, int index);

@@ -18,3 +18,6 @@ public:
     int month;
     int year;
 };
+
+// Distance between two points in single precision, truncated toward zero.
+int truncatedDistance(float ax, float ay, float az, float bx, float by, float bz);

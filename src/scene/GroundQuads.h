@@ -1,0 +1,15 @@
+// Textured quads given as data and compiled into display lists, shared by
+// the ground tiles, the street pieces and the signs.
+#pragma once
+
+struct TexturedVertex {
+    float x, y, z;
+    float s, t;
+};
+
+// Compiles one GL_QUADS primitive with the normal (0, 1, 0) given once and
+// count vertices (a multiple of 4) into a new display list; returns its name.
+unsigned int compileQuadList(const TexturedVertex* vertices, int count);
+
+// Emits the quads into the list being compiled (normal (0, 1, 0) first).
+void emitQuads(const TexturedVertex* vertices, int count);

@@ -1,0 +1,142 @@
+// House arithmetic: layouts, growth, pulse and glow width.
+#include "scene/HouseLayout.h"
+
+#include <cmath>
+
+namespace {
+
+// Half extents of the unit box (see Cube).
+constexpr double halfHeight = 18.75;
+constexpr double boxHeight = 37.5;
+constexpr double halfWidth = 25.0;
+
+constexpr float towerScale = 0.6f;
+constexpr float pairScale = 0.4f;
+constexpr float levelScale = 0.4f;
+constexpr float smallScale = 0.3f;
+
+// Offsets are products of extents and the float scale taken in double, then
+// stored as float: the values the drawing and the collision test share.
+float times(double extent, float scale) { return static_cast<float>(extent * scale); }
+
+// Corners of a four-box level, counter-clockwise from (-1, -1).
+const int cornerSigns[4][2] = { { -1, -1 }, { 1, -1 }, { 1, 1 }, { -1, 1 } };
+
+void addTower(std::vector<BoxPlacement>& boxes, int n, int variant)
+{
+    const float s = towerScale;
+    for (int i = 0; i < n; ++i) {
+        const float y = times(halfHeight + boxHeight * i, s);
+        const float turn = variant == 1 ? 22.5f * i : 0.0f;
+        boxes.push_back({ 0.0f, y, 0.0f, turn, s });
+    }
+}
+
+void addTaperingTower(std::vector<BoxPlacement>& boxes, int n)
+{
+    float s = towerScale;
+    float y = times(halfHeight, s);
+    for (int i = 0; i < n; ++i) {
+        boxes.push_back({ 0.0f, y, 0.0f, 0.0f, s });
+        s = 0.9f * s;
+        y = y + times(boxHeight, s);   // raised by the full height of the smaller box
+    }
+}
+
+void addPairs(std::vector<BoxPlacement>& boxes, int n)
+{
+    const float s = pairScale;
+    const float side = times(31.25, s);   // 12.5: the two boxes just clear each other
+    for (int i = 0; i < n; ++i) {
+        const int level = i / 2;
+        const float y = times(halfHeight + boxHeight * level, s);
+        boxes.push_back({ i % 2 == 0 ? -side : side, y, 0.0f, 315.0f, s });
+    }
+}
+
+void addFourPerLevel(std::vector<BoxPlacement>& boxes, int n, float s)
+{
+    const float side = times(halfWidth, s);
+    for (int i = 0; i < n; ++i) {
+        const int level = i / 4;
+        const float y = times(halfHeight + boxHeight * level, s);
+        const int* sign = cornerSigns[i % 4];
+        boxes.push_back({ sign[0] * side, y, sign[1] * side, 0.0f, s });
+    }
+}
+
+void addTriangles(std::vector<BoxPlacement>& boxes, int n, bool twisted)
+{
+    const float s = smallScale;
+    // Distance from the axis at which three boxes, 120 degrees apart, touch.
+    const float radius = times(halfWidth + halfWidth / std::sqrt(3.0), s);
+    const float turns[3] = { 0.0f, 60.0f, -60.0f };
+    const float twistedTurns[3] = { -5.0f, 55.0f, -65.0f };
+    for (int i = 0; i < n; ++i) {
+        const int level = i / 3;
+        const int k = i % 3;
+        const float y = times(halfHeight + boxHeight * level, s);
+        const float turn = twisted ? twistedTurns[k] + 10.0f * level : turns[k];
+        boxes.push_back({ k == 0 ? -radius : radius, y, 0.0f, turn, s });
+    }
+}
+
+} // namespace
+
+bool layoutUsesVariant(int pictureCount)
+{
+    return pictureCount <= 7 || pictureCount >= 31;
+}
+
+std::vector<BoxPlacement> layoutBoxes(int pictureCount, int variant)
+{
+    std::vector<BoxPlacement> boxes;
+    const int n = pictureCount;
+    if (n <= 0)
+        return boxes;
+    boxes.reserve(static_cast<size_t>(n));
+    if (n <= 7) {
+        if (variant == 2)
+            addTaperingTower(boxes, n);
+        else
+            addTower(boxes, n, variant);
+    } else if (n <= 13) {
+        addPairs(boxes, n);
+    } else if (n <= 30) {
+        addFourPerLevel(boxes, n, levelScale);
+    } else if (variant == 0) {
+        addFourPerLevel(boxes, n, smallScale);
+    } else {
+        addTriangles(boxes, n, variant == 1);
+    }
+    return boxes;
+}
+
+float growthStep(float growth, float growthRate, double seconds)
+{
+    if (growth < 1.0f)
+        return static_cast<float>(growth + growthRate * seconds);
+    if (growth > 1.0f)
+        return 1.0f;
+    return growth;
+}
+
+float pulseFactor(float distance, float age)
+{
+    const float wave = std::sin(5.0f * age);
+    if (distance > 130.0f)
+        return 1.0f + wave / 40.0f;
+    if (distance > 30.0f)
+        return 1.0f + wave * (distance - 30.0f) / 4000.0f;
+    return 1.0f;
+}
+
+float baseLineWidth(float distance)
+{
+    return (300.0f - distance) / 300.0f * 8.0f;
+}
+
+float glowLevel(float age)
+{
+    return (std::sin(5.0f * age) + 1.0f) * 0.5f;
+}

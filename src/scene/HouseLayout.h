@@ -1,0 +1,37 @@
+// The arithmetic of a house, kept free of GL so it can be checked directly:
+// where its boxes stand, how it grows, how a selected house pulses and how
+// thick its glow edges are.
+#pragma once
+
+#include <vector>
+
+// One box of a layout, in the house's frame. The position is taken after the
+// box's turn about y (rotation before translation), as Cube draws it.
+struct BoxPlacement {
+    float x;
+    float y;
+    float z;
+    float rotationY;   // degrees
+    float scale;
+};
+
+// Whether a house of this many pictures draws a random layout variant.
+bool layoutUsesVariant(int pictureCount);
+
+// The boxes of a house of pictureCount pictures; variant (0 to 2) picks the
+// tower or triangle kind where layoutUsesVariant is true and is ignored
+// otherwise.
+std::vector<BoxPlacement> layoutBoxes(int pictureCount, int variant);
+
+// One frame of growth: grows while below 1 and snaps back to exactly 1 on
+// the frame after it passed 1.
+float growthStep(float growth, float growthRate, double seconds);
+
+// Size factor of a selected house seen from distance d at the given age.
+float pulseFactor(float distance, float age);
+
+// Width of the glow edges at distance d: 8 pixels at the eye, 0 at 300.
+float baseLineWidth(float distance);
+
+// Brightness of the glow colour, 0 to 1, at the given age.
+float glowLevel(float age);
