@@ -1,0 +1,419 @@
+// The first-person walker and the overview camera: input, kinematics, view
+// transform and the walker light (GL_LIGHT1).
+//
+// beginFrame expects the window's default state and leaves lighting and
+// texturing on, the modelview selected and holding the current view.
+#include "controls/ShooterControl.h"
+
+#include <GL/freeglut.h>
+
+#include <cmath>
+#include <cstddef>
+
+#include "app/AppState.h"
+#include "app/Zandervale.h"
+#include "scene/House.h"
+#include "scene/SceneObject.h"
+#include "textures/Textures.h"
+
+float walkSpeed = 5.0f;
+float fastSpeed = 50.0f;
+float overviewSpeed = 60.0f;
+float eyeLevel = -1.8f;
+
+namespace {
+
+constexpr float walkSpeedStep = 5.0f;
+constexpr double turnDegreesPerSecond = 45.0;
+constexpr double mouseDegreesPerPixel = 0.6;
+constexpr float mousePitchLimit = 80.0f;
+constexpr double riseGravities = 10.0;
+constexpr double fallGravities = 5.0;
+constexpr float maxRiseSpeed = 110.0f;
+constexpr float maxFallSpeed = -220.0f;
+// The angle conversion uses single-precision pi widened to double.
+constexpr double pi = static_cast<double>(3.14159265358979f);
+
+constexpr unsigned char tabKey = 9;
+constexpr unsigned char enterKey = 13;
+constexpr int leftButton = 0;
+constexpr int rightButton = 2;
+constexpr int buttonDown = 0;
+constexpr int buttonUp = 1;
+constexpr float crosshairHalfLength = 8.0f;
+
+// Movement keys set an axis while held; any release of the axis' keys
+// clears it, so the last key pressed wins and either release stops.
+struct AxisKey {
+    int key;
+    std::int16_t ShooterControl::*axis;
+    std::int16_t value;
+};
+
+const AxisKey characterAxes[] = {
+    {'A', &ShooterControl::strafe, -1},  {'a', &ShooterControl::strafe, -1},
+    {'D', &ShooterControl::strafe, +1},  {'d', &ShooterControl::strafe, +1},
+    {'S', &ShooterControl::forward, -1}, {'s', &ShooterControl::forward, -1},
+    {'W', &ShooterControl::forward, +1}, {'w', &ShooterControl::forward, +1},
+};
+
+const AxisKey specialAxes[] = {
+    {GLUT_KEY_LEFT, &ShooterControl::turn, -1},
+    {GLUT_KEY_UP, &ShooterControl::tilt, +1},
+    {GLUT_KEY_RIGHT, &ShooterControl::turn, +1},
+    {GLUT_KEY_DOWN, &ShooterControl::tilt, -1},
+};
+
+// Keys that are true while held.
+struct HeldKey {
+    int key;
+    bool ShooterControl::*flag;
+};
+
+const HeldKey heldCharacters[] = {
+    {' ', &ShooterControl::rising},
+    {'Q', &ShooterControl::fast},
+    {'q', &ShooterControl::fast},
+};
+
+template <std::size_t n>
+const AxisKey* findAxis(const AxisKey (&table)[n], int key)
+{
+    for (const AxisKey& entry : table) {
+        if (entry.key == key)
+            return &entry;
+    }
+    return nullptr;
+}
+
+const HeldKey* findHeld(int key)
+{
+    for (const HeldKey& entry : heldCharacters) {
+        if (entry.key == key)
+            return &entry;
+    }
+    return nullptr;
+}
+
+void warpToCentre()
+{
+    glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
+}
+
+void loadView(float pitch, float yaw, const ShooterControl::Vector3f& translation)
+{
+    glRotatef(pitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(yaw, 0.0f, 1.0f, 0.0f);
+    glTranslatef(translation.x, translation.y, translation.z);
+}
+
+} // namespace
+
+ShooterControl::ShooterControl() : ShooterControl(0, 0, 0)
+{
+    compassTexture = loadTexture("compass.png");
+    helpTexture = loadTexture("help512x512_01.png");
+    panelTexture = loadTexture("selOverlay256x256.png");
+}
+
+ShooterControl::ShooterControl(TextureName compass, TextureName help, TextureName panel)
+    : translation{75.0f, eyeLevel, -40.0f}, pitch(0.0f), yaw(90.0f),
+      strafe(0), forward(0), turn(0), tilt(0), rising(false), verticalSpeed(0.0f),
+      gravity(9.81f), app(nullptr), panelTexture(panel), compassTexture(compass),
+      helpTexture(help), overviewTranslation{-700.0f, -1000.0f, -500.0f},
+      overviewPitch(90.0f), overviewYaw(0.0f), selected(nullptr), collisionOn(true),
+      lightOn(true), mouseLook(false), overview(false), helpShown(false), fast(false)
+{
+}
+
+void ShooterControl::keyboard(unsigned char key, int, int)
+{
+    if (const AxisKey* axis = findAxis(characterAxes, key)) {
+        this->*(axis->axis) = axis->value;
+        return;
+    }
+    if (const HeldKey* held = findHeld(key)) {
+        this->*(held->flag) = true;
+        return;
+    }
+    switch (key) {
+    case tabKey: case 'M': case 'm': toggleOverview(); break;
+    case enterKey: openSelection(); break;
+    case '+': walkSpeed += walkSpeedStep; break;
+    case '-': walkSpeed -= walkSpeedStep; break;
+    case 'F': case 'f': toggleLight(); break;
+    case 'H': case 'h': helpShown = !helpShown; break;
+    default: break;
+    }
+}
+
+void ShooterControl::keyboardUp(unsigned char key, int, int)
+{
+    if (const AxisKey* axis = findAxis(characterAxes, key))
+        this->*(axis->axis) = 0;
+    else if (const HeldKey* held = findHeld(key))
+        this->*(held->flag) = false;
+}
+
+void ShooterControl::special(int key, int, int)
+{
+    if (const AxisKey* axis = findAxis(specialAxes, key)) {
+        this->*(axis->axis) = axis->value;
+        return;
+    }
+    switch (key) {
+    case GLUT_KEY_F1: helpShown = !helpShown; break;
+    case GLUT_KEY_F2: collisionOn = !collisionOn; break;
+    case GLUT_KEY_F4: toggleMouseLook(); break;
+    default: break;
+    }
+}
+
+void ShooterControl::specialUp(int key, int, int)
+{
+    if (const AxisKey* axis = findAxis(specialAxes, key))
+        this->*(axis->axis) = 0;
+}
+
+void ShooterControl::mouse(int button, int state, int x, int y)
+{
+    if (button == rightButton && state == buttonDown) {
+        // Holding the right button frees the pointer for aiming.
+        mouseLook = false;
+        glutSetCursor(GLUT_CURSOR_INHERIT);
+    } else if (button == rightButton && state == buttonUp) {
+        mouseLook = true;
+        glutSetCursor(GLUT_CURSOR_NONE);
+        warpToCentre();
+    } else if (button == leftButton && state == buttonDown) {
+        select(x, y);
+    }
+}
+
+void ShooterControl::motion(int, int)
+{
+}
+
+void ShooterControl::passiveMotion(int x, int y)
+{
+    if (overview || !mouseLook)
+        return;
+    // Each event carries the movement since the last warp to the centre.
+    pitch += (y - getWindowHeight() / 2) * mouseDegreesPerPixel;
+    yaw += (x - getWindowWidth() / 2) * mouseDegreesPerPixel;
+    if (pitch > mousePitchLimit)
+        pitch = mousePitchLimit;
+    else if (pitch < -mousePitchLimit)
+        pitch = -mousePitchLimit;
+}
+
+void ShooterControl::init(Zandervale* application)
+{
+    app = application;
+    glutSetCursor(GLUT_CURSOR_NONE);
+    const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glEnable(GL_LIGHT1);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, white);
+    glLightf(GL_LIGHT1, GL_QUADRATIC_ATTENUATION, 0.001f);
+    mouseLook = true;
+    selected = nullptr;
+}
+
+void ShooterControl::applyView()
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (overview)
+        loadView(overviewPitch, overviewYaw, overviewTranslation);
+    else
+        loadView(pitch, yaw, translation);
+}
+
+void ShooterControl::moveWalker(double dt)
+{
+    // Walking follows the heading the frame began with, before its turn.
+    const double yawRad = yaw / 180.0 * pi;
+    pitch = static_cast<float>(pitch - turnDegreesPerSecond * tilt * dt);
+    yaw = static_cast<float>(yaw + turnDegreesPerSecond * turn * dt);
+
+    accelerate(dt);
+
+    // The translation is the eye negated: rising makes y smaller.
+    float nx = translation.x;
+    float ny = static_cast<float>(translation.y - dt * verticalSpeed);
+    float nz = translation.z;
+    if (ny > eyeLevel) {
+        ny = eyeLevel;
+        verticalSpeed = 0.0f;
+    }
+
+    const double v = fast ? fastSpeed : walkSpeed;
+    const double side = strafe > 0 ? 1.0 : -1.0;
+    const double ahead = forward > 0 ? 1.0 : -1.0;
+    if (strafe != 0) {
+        nx -= side * std::cos(yawRad) * v * dt;
+        nz -= side * std::sin(yawRad) * v * dt;
+    }
+    if (forward != 0) {
+        nx -= ahead * std::sin(yawRad) * v * dt;
+        nz += ahead * std::cos(yawRad) * v * dt;
+    }
+
+    float outX = 0.0f, outY = 0.0f, outZ = 0.0f;
+    if (collisionOn && app != nullptr
+        && app->collides(-translation.x, -translation.y, -translation.z, -nx, -ny, -nz,
+                         &outX, &outY, &outZ)) {
+        translation = {-outX, -outY, -outZ};
+    } else {
+        translation = {nx, ny, nz};
+    }
+}
+
+void ShooterControl::accelerate(double dt)
+{
+    // The space bar lifts like a jet; gravity brings the walker back down.
+    if (rising) {
+        verticalSpeed = static_cast<float>(verticalSpeed + riseGravities * gravity * dt);
+        if (verticalSpeed > maxRiseSpeed)
+            verticalSpeed = maxRiseSpeed;
+    } else {
+        verticalSpeed = static_cast<float>(verticalSpeed - fallGravities * gravity * dt);
+        if (verticalSpeed < maxFallSpeed)
+            verticalSpeed = maxFallSpeed;
+    }
+}
+
+void ShooterControl::moveOverviewCamera(double dt)
+{
+    // Only the walking keys steer the overview camera, in its own axes.
+    const float step = static_cast<float>(overviewSpeed * dt);
+    if (strafe > 0)
+        overviewTranslation.x -= step;
+    else if (strafe < 0)
+        overviewTranslation.x += step;
+    if (forward > 0)
+        overviewTranslation.z += step;
+    else if (forward < 0)
+        overviewTranslation.z -= step;
+}
+
+void ShooterControl::beginFrame(double dt)
+{
+    if (overview) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        moveOverviewCamera(dt);
+        loadView(overviewPitch, overviewYaw, overviewTranslation);
+        glPushMatrix();
+        // The light stands at the walker's stored translation, which is the
+        // eye mirrored through the origin; the marker stands at the eye.
+        const GLfloat light[] = {translation.x, translation.y, translation.z, 1.0f};
+        glLightfv(GL_LIGHT1, GL_POSITION, light);
+        drawWalkerMarker();
+        glPopMatrix();
+        return;
+    }
+    moveWalker(dt);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // Placed under the identity, the light rides with the eye.
+    const GLfloat atEye[] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glLightfv(GL_LIGHT1, GL_POSITION, atEye);
+    loadView(pitch, yaw, translation);
+    if (mouseLook)
+        warpToCentre();
+}
+
+void ShooterControl::drawWalkerMarker()
+{
+    glTranslatef(-translation.x, -translation.y, -translation.z);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1.0f, 0.0f, 0.1f);
+    glPushMatrix();
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);   // the cone's axis is z; stand it up
+    glutSolidCone(5.0, 200.0, 5, 3);
+    glPopMatrix();
+    glTranslatef(0.0f, 100.0f, 0.0f);
+    glutSolidSphere(20.0, 8, 8);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+}
+
+void ShooterControl::drawOverlay(double)
+{
+    if (!overview && mouseLook)
+        drawCrosshair();
+}
+
+void ShooterControl::drawCrosshair()
+{
+    // A left click picks at the window centre while mouse look is on.
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBegin(GL_LINES);
+    glVertex2f(-crosshairHalfLength, 0.0f);
+    glVertex2f(crosshairHalfLength, 0.0f);
+    glVertex2f(0.0f, -crosshairHalfLength);
+    glVertex2f(0.0f, crosshairHalfLength);
+    glEnd();
+    glPopAttrib();
+}
+
+void ShooterControl::toggleOverview()
+{
+    overview = !overview;
+    if (overview) {
+        glutSetCursor(GLUT_CURSOR_INHERIT);
+    } else {
+        mouseLook = true;
+        warpToCentre();
+    }
+}
+
+void ShooterControl::toggleLight()
+{
+    lightOn = !lightOn;
+    if (lightOn)
+        glEnable(GL_LIGHT1);
+    else
+        glDisable(GL_LIGHT1);
+}
+
+void ShooterControl::toggleMouseLook()
+{
+    mouseLook = !mouseLook;
+    glutSetCursor(mouseLook ? GLUT_CURSOR_NONE : GLUT_CURSOR_INHERIT);
+    // Wherever the free pointer was left, the first look must not jump.
+    if (mouseLook)
+        warpToCentre();
+}
+
+void ShooterControl::openSelection()
+{
+    House* house = dynamic_cast<House*>(selected);
+    if (house != nullptr && app != nullptr)
+        app->openGallery(house->getRecord(), house->selectedPicture);
+}
+
+void ShooterControl::select(int x, int y)
+{
+    if (app == nullptr)
+        return;
+    // With mouse look on, the crosshair at the centre is the aim.
+    const int pickX = mouseLook ? getWindowWidth() / 2 : x;
+    const int pickY = mouseLook ? getWindowHeight() / 2 : y;
+    int subName = -1;
+    SceneObject* hit = app->pick(pickX, pickY, &subName);
+    if (selected != nullptr) {
+        selected->selectedPicture = -1;
+        selected = nullptr;
+    }
+    if (hit != nullptr) {
+        selected = hit;
+        selected->selectedPicture = subName;
+    }
+}
