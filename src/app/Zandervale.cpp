@@ -1,0 +1,294 @@
+// The application object: start-up, the scene root's frame and picking
+// passes, collision over all objects, and the routing of input between the
+// navigation controller and the gallery.
+//
+// A city frame expects the window's default state and leaves it: depth test,
+// lighting and texturing on, blending off, modelview selected (identity).
+#include "app/Zandervale.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "app/AppState.h"
+#include "app/FrameRateText.h"
+#include "app/Window.h"
+#include "city/CityBuilder.h"
+#include "controls/MovementControl.h"
+#include "controls/ShooterControl.h"
+#include "scene/Street.h"
+#include "textures/Textures.h"
+
+namespace {
+
+constexpr unsigned char escapeKey = 27;
+constexpr int pickBufferSize = 1024;
+constexpr double pickRegionPixels = 4.0;
+// At most one crossing can be this near to any point: they are 120 apart.
+constexpr float certainCrossingDistance = 50.0f;
+
+void drawFrameRate()
+{
+    const int halfWidth = getWindowWidth() / 2;
+    const int halfHeight = getWindowHeight() / 2;
+    glColor3f(0.8f, 0.8f, 0.8f);
+    glRasterPos2i(3 - halfWidth, halfHeight - 13);
+    for (char c : frameRateText(getFramesPerSecond()))
+        glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, c);
+}
+
+void beginOverlay()
+{
+    const int halfWidth = getWindowWidth() / 2;
+    const int halfHeight = getWindowHeight() / 2;
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-halfWidth, halfWidth, -halfHeight, halfHeight, 0.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+}
+
+void endOverlay()
+{
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    // The modelview stays the identity; the next frame loads the view.
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+}
+
+} // namespace
+
+Zandervale::Zandervale()
+    : movementControl(nullptr), sceneObjects(nullptr), gallery(nullptr), galleryActive(false)
+{
+}
+
+Zandervale::~Zandervale()
+{
+    if (sceneObjects == nullptr)
+        return;
+    for (size_t i = 0; i < sceneObjects->size(); ++i)
+        delete sceneObjects->at(i);
+    delete sceneObjects;
+}
+
+void Zandervale::run(const char* libraryPath)
+{
+    setSceneRoot(this);
+    createWindow();
+    initImageLibrary();
+    CityBuilder* builder = new CityBuilder(libraryPath);   // lives until exit
+    sceneObjects = new std::vector<SceneObject*>();
+    if (!builder->build(sceneObjects)) {
+        std::printf("SEVERE ERROR! couldn't create city!");
+        std::fflush(stdout);
+        std::exit(1);
+    }
+    movementControl = new ShooterControl();
+    movementControl->init(this);
+    setCurrentInputControl(this);
+    startMainLoop();
+}
+
+void Zandervale::setScene(std::vector<SceneObject*>* objects, MovementControl* control)
+{
+    sceneObjects = objects;
+    movementControl = control;
+}
+
+void Zandervale::draw(double dt)
+{
+    if (galleryActive) {
+        // The gallery arrives with its own drawing; nothing of the city shows.
+        return;
+    }
+    if (movementControl != nullptr)
+        movementControl->beginFrame(dt);
+    if (sceneObjects != nullptr) {
+        for (size_t i = 0; i < sceneObjects->size(); ++i)
+            sceneObjects->at(i)->draw(dt);
+    }
+    beginOverlay();
+    if (movementControl != nullptr)
+        movementControl->drawOverlay(dt);
+    drawFrameRate();
+    endOverlay();
+}
+
+void Zandervale::drawForPicking()
+{
+    if (movementControl != nullptr)
+        movementControl->applyView();
+    if (sceneObjects == nullptr)
+        return;
+    for (size_t i = 0; i < sceneObjects->size(); ++i)
+        sceneObjects->at(i)->drawForPicking();
+}
+
+bool Zandervale::collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
+                          float* outX, float* outY, float* outZ)
+{
+    if (sceneObjects == nullptr)
+        return false;
+    for (size_t i = 0; i < sceneObjects->size(); ++i) {
+        if (sceneObjects->at(i)->collides(fromX, fromY, fromZ, toX, toY, toZ, outX, outY, outZ)) {
+            // Whatever the object wrote, the walker goes back to where it was.
+            *outX = fromX;
+            *outY = fromY;
+            *outZ = fromZ;
+            return true;
+        }
+    }
+    return false;
+}
+
+void Zandervale::openGallery(MonthQuarter* record, int picture)
+{
+    // The full-screen gallery is not part of the viewer yet; until it is,
+    // Enter on a selected house leaves the city as it is.
+    (void)record;
+    (void)picture;
+}
+
+SceneObject* Zandervale::pick(int x, int y, int* outSubName)
+{
+    GLuint buffer[pickBufferSize];
+    glSelectBuffer(pickBufferSize, buffer);
+    glRenderMode(GL_SELECT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // GLUT's y grows downward; the pick region's grows upward.
+    gluPickMatrix(x, viewport[3] - y, pickRegionPixels, pickRegionPixels, viewport);
+    gluPerspective(70.0, static_cast<double>(getWindowWidth()) / getWindowHeight(), 0.1, 5000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glInitNames();
+    drawForPicking();
+    const GLint hits = glRenderMode(GL_RENDER);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glFlush();
+
+    *outSubName = -1;
+    if (hits <= 0)   // negative: the buffer overflowed
+        return nullptr;
+    GLuint nearest = std::numeric_limits<GLuint>::max();
+    int chosen = -1;
+    GLint at = 0;
+    for (GLint hit = 0; hit < hits && at + 3 <= pickBufferSize; ++hit) {
+        const GLuint names = buffer[at];
+        const GLuint minDepth = buffer[at + 1];
+        if (names > 0 && at + 3 + static_cast<GLint>(names) <= pickBufferSize && minDepth < nearest) {
+            nearest = minDepth;
+            chosen = static_cast<int>(buffer[at + 3]);
+            if (names > 1)
+                *outSubName = static_cast<int>(buffer[at + 4]);
+        }
+        at += 3 + static_cast<GLint>(names);
+    }
+    if (sceneObjects == nullptr || chosen == SceneObject::noPickName)
+        return nullptr;
+    for (size_t i = 0; i < sceneObjects->size(); ++i) {
+        if (sceneObjects->at(i)->pickName == chosen)
+            return sceneObjects->at(i);
+    }
+    return nullptr;
+}
+
+Street* Zandervale::nearestStreet(float x, float y, float z)
+{
+    float best = 99999.9f;
+    Street* result = nullptr;
+    if (sceneObjects == nullptr)
+        return nullptr;
+    for (size_t i = 0; i < sceneObjects->size(); ++i) {
+        Street* street = dynamic_cast<Street*>(sceneObjects->at(i));
+        if (street == nullptr || street->kind != Street::crossing)
+            continue;
+        const float d = static_cast<float>(street->distanceTo(x, y, z));
+        if (d < certainCrossingDistance)
+            return street;
+        if (d < best) {
+            best = d;
+            result = street;
+        }
+    }
+    return result;
+}
+
+InputControl* Zandervale::routeTarget()
+{
+    if (galleryActive)
+        return nullptr;   // the gallery takes its events once it exists
+    return movementControl;
+}
+
+void Zandervale::keyboard(unsigned char key, int x, int y)
+{
+    if (InputControl* target = routeTarget())
+        target->keyboard(key, x, y);
+}
+
+void Zandervale::keyboardUp(unsigned char key, int x, int y)
+{
+    if (key == escapeKey) {
+        if (galleryActive) {
+            glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
+            galleryActive = false;
+            return;
+        }
+        std::fflush(stdout);
+        std::exit(0);
+    }
+    if (InputControl* target = routeTarget())
+        target->keyboardUp(key, x, y);
+}
+
+void Zandervale::special(int key, int x, int y)
+{
+    if (InputControl* target = routeTarget())
+        target->special(key, x, y);
+}
+
+void Zandervale::specialUp(int key, int x, int y)
+{
+    if (key == GLUT_KEY_F5) {
+        toggleFullScreen();
+        return;
+    }
+    if (InputControl* target = routeTarget())
+        target->specialUp(key, x, y);
+}
+
+void Zandervale::mouse(int button, int state, int x, int y)
+{
+    if (InputControl* target = routeTarget())
+        target->mouse(button, state, x, y);
+}
+
+void Zandervale::motion(int x, int y)
+{
+    if (InputControl* target = routeTarget())
+        target->motion(x, y);
+}
+
+void Zandervale::passiveMotion(int x, int y)
+{
+    if (InputControl* target = routeTarget())
+        target->passiveMotion(x, y);
+}
