@@ -1,0 +1,194 @@
+// Library loader: walks Zandervale.xml year > month > quarter > picture and
+// turns every quarter with a usable texture into a MonthQuarter record.
+#include "library/PictureLibrary.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "textures/Textures.h"
+
+namespace {
+
+// Releases what libxml2 hands out, however the caller leaves its scope.
+struct XmlText {
+    xmlChar* text;
+    explicit XmlText(xmlChar* text) : text(text) {}
+    ~XmlText() { xmlFree(text); }
+    XmlText(const XmlText&) = delete;
+    XmlText& operator=(const XmlText&) = delete;
+    const char* get() const { return text ? reinterpret_cast<const char*>(text) : ""; }
+};
+
+bool hasName(const xmlNode* node, const char* name)
+{
+    return node->type == XML_ELEMENT_NODE &&
+           xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+}
+
+// Reads like atoi (leading white space, a sign, digits up to the first other
+// character), but saturates where atoi's overflow would wrap: a year of
+// 4294969301 must not come out as 2005.
+int parseVal(const char* text)
+{
+    while (std::isspace(static_cast<unsigned char>(*text)))
+        ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+')
+        ++text;
+    long long value = 0;
+    for (; std::isdigit(static_cast<unsigned char>(*text)); ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        return static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+// The "val" of an element, or false for nodes that carry none (text,
+// comments, elements without it), which are skipped with their content.
+bool readVal(xmlNode* node, int* value)
+{
+    if (node->type != XML_ELEMENT_NODE)
+        return false;
+    XmlText val(xmlGetProp(node, reinterpret_cast<const xmlChar*>("val")));
+    if (!val.text)
+        return false;
+    *value = parseVal(val.get());
+    return true;
+}
+
+// The library's own paths use backslashes, the platform's use slashes:
+// either ends the directory. No separator at all means the current one.
+std::string directoryPrefix(const char* path)
+{
+    std::string text(path);
+    std::string::size_type last = text.find_last_of("/\\");
+    return last == std::string::npos ? std::string() : text.substr(0, last + 1);
+}
+
+// Only a regular file can be an image. fopen succeeds on a directory, and
+// a FIFO or device would block or never end once the image library reads it.
+bool isReadableFile(const std::string& path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+struct QuarterReader {
+    const std::string& prefix;
+    TextureLoader loadTextureFile;
+    std::vector<TextureName>* textures;
+    std::vector<std::string>* originals;
+
+    // The existence test comes before the limit test, so a missing file is
+    // reported even in a quarter that is already full.
+    void readTexture(const char* name)
+    {
+        std::string file = prefix + name;
+        if (!isReadableFile(file)) {
+            std::printf("Discarded an image: %s\n", file.c_str());
+            return;
+        }
+        if (static_cast<int>(textures->size()) < MaxTexturesPerQuarter)
+            textures->push_back(loadTextureFile(file.c_str()));
+    }
+
+    void readPicture(xmlNode* picture)
+    {
+        for (xmlNode* child = picture->children; child; child = child->next) {
+            bool isTexture = hasName(child, "texture");
+            if (!isTexture && !hasName(child, "originalPicture"))
+                continue;
+            XmlText content(xmlNodeGetContent(child));
+            if (isTexture)
+                readTexture(content.get());
+            else
+                originals->push_back(content.get());
+        }
+    }
+};
+
+void readQuarter(xmlNode* quarter, int year, int month, int quarterVal,
+                 const std::string& prefix, TextureLoader loadTextureFile,
+                 std::vector<MonthQuarter*>* library)
+{
+    QuarterReader reader{prefix, loadTextureFile, new std::vector<TextureName>,
+                         new std::vector<std::string>};
+    for (xmlNode* picture = quarter->children; picture; picture = picture->next)
+        reader.readPicture(picture);
+    if (reader.textures->empty()) {
+        delete reader.textures;
+        delete reader.originals;
+        return;
+    }
+    library->push_back(new MonthQuarter(year, month, quarterVal,
+                                        reader.textures, reader.originals));
+}
+
+void readYears(xmlNode* root, const std::string& prefix,
+               TextureLoader loadTextureFile, std::vector<MonthQuarter*>* library)
+{
+    int year = 0, month = 0, quarter = 0;
+    for (xmlNode* y = root->children; y; y = y->next) {
+        if (!readVal(y, &year))
+            continue;
+        for (xmlNode* m = y->children; m; m = m->next) {
+            if (!readVal(m, &month))
+                continue;
+            for (xmlNode* q = m->children; q; q = q->next) {
+                if (readVal(q, &quarter))
+                    readQuarter(q, year, month, quarter, prefix, loadTextureFile, library);
+            }
+        }
+    }
+}
+
+[[noreturn]] void failStartup()
+{
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+}  // namespace
+
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
+                        TextureLoader loadTextureFile)
+{
+    // No network and no external entities: the library is a local file, and
+    // a path or DTD naming a URL must not reach out.
+    xmlDoc* document = xmlReadFile(path, nullptr, XML_PARSE_NONET);
+    if (!document) {
+        std::printf("### ERROR: There was no xml photo library file at %s\n", path);
+        failStartup();
+    }
+    xmlNode* root = xmlDocGetRootElement(document);
+    if (!root || !hasName(root, "Zandervale")) {
+        std::printf("### ERROR: The XML document in %s is empty or not an Zandervale XML "
+                    "file. Please specify the correct Zandervale.xml file\n", path);
+        xmlFreeDoc(document);
+        failStartup();
+    }
+    readYears(root, directoryPrefix(path), loadTextureFile, library);
+    xmlFreeDoc(document);
+    return true;
+}
+
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library)
+{
+    return loadPictureLibrary(path, library, loadTexture);
+}
