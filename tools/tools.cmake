@@ -1,15 +1,21 @@
 # Programs beside the viewer, built into ${CMAKE_BINARY_DIR}/tools:
 #  zv-artwork OUTPUT_DIR: draws every artwork image the viewer reads (Cairo).
+#  zv-sample-library OUTPUT_DIR [PICTURES [FIRST_YEAR [LAST_YEAR]]]: writes a
+#    generated photo library (Zandervale.xml, thumbnails, originals).
 # Targets the rest of the build relies on:
 #  zv_artwork         the artwork in ${ZV_RUN_DIR}; zandervale depends on it
-#  zv-sample-library  the library program (still a placeholder)
-# The artwork is drawn again only when its program changes (or a file is gone).
+#  zv-sample-library  the library program
+#  zv_sample_library  the demo library in ${ZV_SAMPLE_LIBRARY_DIR}
+# Both generators rerun only when their program changes (or an output is gone).
 find_package(PNG REQUIRED)
+find_package(Threads REQUIRED)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 
 set(ZV_TOOLS_OUTPUT_DIR ${CMAKE_BINARY_DIR}/tools)
+set(ZV_SAMPLE_LIBRARY_DIR ${CMAKE_BINARY_DIR}/sample-library)
+set(ZV_SAMPLE_LIBRARY ${ZV_SAMPLE_LIBRARY_DIR}/Zandervale.xml)
 
-# Canvas, noise, text and PNG writing of the image generators.
+# Canvas, noise, text and PNG writing shared by both programs.
 add_library(zv_paint STATIC ${CMAKE_CURRENT_LIST_DIR}/artwork/Paint.cpp)
 target_link_libraries(zv_paint PUBLIC PkgConfig::CAIRO PkgConfig::FONTCONFIG PNG::PNG)
 
@@ -18,7 +24,11 @@ list(REMOVE_ITEM ZV_ARTWORK_SOURCES ${CMAKE_CURRENT_LIST_DIR}/artwork/Paint.cpp)
 add_executable(zv-artwork ${ZV_ARTWORK_SOURCES})
 target_link_libraries(zv-artwork PRIVATE zv_paint)
 
-set_target_properties(zv-artwork PROPERTIES
+file(GLOB ZV_SAMPLE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sample-library/*.cpp)
+add_executable(zv-sample-library ${ZV_SAMPLE_SOURCES})
+target_link_libraries(zv-sample-library PRIVATE zv_paint LibXml2::LibXml2 Threads::Threads)
+
+set_target_properties(zv-artwork zv-sample-library PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
 
 # --- the artwork in the run directory ---------------------------------------
@@ -45,9 +55,19 @@ add_custom_command(OUTPUT ${ZV_ARTWORK_OUTPUTS}
   VERBATIM)
 add_custom_target(zv_artwork ALL DEPENDS ${ZV_ARTWORK_OUTPUTS})
 
-add_custom_target(zv-sample-library)
+# --- the demo library ---------------------------------------------------------
+# The library file is written last, so a run that fails half-way leaves no
+# Zandervale.xml and the next build tries again; stale pictures go first.
+add_custom_command(OUTPUT ${ZV_SAMPLE_LIBRARY}
+  COMMAND ${CMAKE_COMMAND} -E remove_directory ${ZV_SAMPLE_LIBRARY_DIR}
+  COMMAND zv-sample-library ${ZV_SAMPLE_LIBRARY_DIR}
+  DEPENDS zv-sample-library
+  COMMENT "Writing the sample photo library into ${ZV_SAMPLE_LIBRARY_DIR}"
+  VERBATIM)
+add_custom_target(zv_sample_library ALL DEPENDS ${ZV_SAMPLE_LIBRARY})
 
-# The viewer reads its artwork from ${ZV_RUN_DIR}: building it draws it.
+# The viewer is run from ${ZV_RUN_DIR} on the demo library (make demo, e2e
+# tests), so building it brings both along.
 if(TARGET zandervale)
-  add_dependencies(zandervale zv_artwork)
+  add_dependencies(zandervale zv_artwork zv_sample_library)
 endif()

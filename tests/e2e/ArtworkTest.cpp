@@ -1,18 +1,31 @@
-// The generated artwork in the run directory: file names and pixel sizes the
-// viewer relies on, tiling ground textures, legible banners and translucent
-// overlays.
+// The generated artwork in the run directory and the sample-library program:
+// file names and pixel sizes the viewer relies on, tiling ground textures,
+// legible banners, translucent overlays, and a library the viewer can read.
 #include <IL/il.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 const std::string runDir = ZV_RUN_DIR;
+const std::string toolsDir = ZV_TOOLS_DIR;
+const std::string demoLibrary = std::string(ZV_TOOLS_DIR) + "/../sample-library/Zandervale.xml";
 
 struct PngHeader {
     bool valid = false;
@@ -142,6 +155,68 @@ std::vector<ExpectedFile> expectedArtwork()
     return files;
 }
 
+// Runs a program without a shell; returns its exit status, or -1.
+int runProgram(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Every value of the elements called `tag` (<tag>value</tag>) in order.
+std::vector<std::string> elementTexts(const std::string& xml, const std::string& tag)
+{
+    std::vector<std::string> values;
+    const std::string open = "<" + tag + ">", close = "</" + tag + ">";
+    for (std::size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at + 1)) {
+        const std::size_t start = at + open.size();
+        values.push_back(xml.substr(start, xml.find(close, start) - start));
+    }
+    return values;
+}
+
+// Pictures per (year, month, quarter) as the library file nests them.
+std::map<std::string, int> picturesPerQuarter(const std::string& xml)
+{
+    std::map<std::string, int> counts;
+    std::string year, month, quarter;
+    std::istringstream lines(xml);
+    auto val = [](const std::string& line) {
+        const std::size_t at = line.find("val=\"") + 5;
+        return line.substr(at, line.find('"', at) - at);
+    };
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("<year ") != std::string::npos)
+            year = val(line);
+        else if (line.find("<month ") != std::string::npos)
+            month = val(line);
+        else if (line.find("<quarter ") != std::string::npos)
+            quarter = val(line);
+        else if (line.find("<picture>") != std::string::npos)
+            ++counts[year + "-" + month + "-" + quarter];
+    }
+    return counts;
+}
+
 }  // namespace
 
 TEST(Artwork, EveryFileHasTheSizeItsNameCarries)
@@ -239,4 +314,88 @@ TEST(Artwork, OverlaysAreTranslucentPanelsWithClearCorners)
         EXPECT_GT(centre.a, 120);
         EXPECT_LT(centre.a, 250);
     }
+}
+
+TEST(SampleLibrary, WritesThumbnailsOriginalsAndTheLibraryFile)
+{
+    support::TempDir dir;
+    const std::string out = dir.path() + "/lib";
+    ASSERT_EQ(runProgram({toolsDir + "/zv-sample-library", out, "12", "2005", "2005"}), 0);
+    const std::string xml = readText(out + "/Zandervale.xml");
+    ASSERT_NE(xml.find("<Zandervale>"), std::string::npos);
+    EXPECT_EQ(xml.find("<year val=\"2004\""), std::string::npos);
+    EXPECT_NE(xml.find("<year val=\"2005\""), std::string::npos);
+    const std::vector<std::string> textures = elementTexts(xml, "texture");
+    const std::vector<std::string> originals = elementTexts(xml, "originalPicture");
+    ASSERT_EQ(textures.size(), 12u);
+    ASSERT_EQ(originals.size(), 12u);
+    for (std::size_t i = 0; i < textures.size(); ++i) {
+        SCOPED_TRACE(textures[i]);
+        EXPECT_LE(textures[i].size(), 10u);
+        EXPECT_EQ(textures[i].find('/'), std::string::npos);
+        const PngHeader thumbnail = readPngHeader(out + "/" + textures[i]);
+        EXPECT_TRUE(thumbnail.valid);
+        EXPECT_EQ(thumbnail.width, 128u);
+        EXPECT_EQ(thumbnail.height, 96u);
+        EXPECT_EQ(originals[i].front(), '/');
+        EXPECT_TRUE(fs::equivalent(fs::path(originals[i]).parent_path(), out + "/originals"));
+        const PngHeader original = readPngHeader(originals[i]);
+        EXPECT_TRUE(original.valid);
+        EXPECT_GE(original.width, 800u);
+    }
+}
+
+TEST(SampleLibrary, SameArgumentsGiveTheSameLibrary)
+{
+    support::TempDir dir;
+    const std::string root = fs::canonical(dir.path()).string();  // as the tool resolves it
+    ASSERT_EQ(runProgram({toolsDir + "/zv-sample-library", root + "/a", "30"}), 0);
+    ASSERT_EQ(runProgram({toolsDir + "/zv-sample-library", root + "/b", "30"}), 0);
+    std::string a = readText(root + "/a/Zandervale.xml"), b = readText(root + "/b/Zandervale.xml");
+    for (std::size_t at; (at = a.find(root + "/a/")) != std::string::npos;)
+        a.replace(at, root.size() + 3, "DIR/");
+    for (std::size_t at; (at = b.find(root + "/b/")) != std::string::npos;)
+        b.replace(at, root.size() + 3, "DIR/");
+    ASSERT_NE(a.find("DIR/originals/p0030.png"), std::string::npos);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(readText(root + "/a/t0017.png"), readText(root + "/b/t0017.png"));
+}
+
+TEST(SampleLibrary, RefusesBadArgumentsWithoutWritingAnything)
+{
+    support::TempDir dir;
+    const std::string tool = toolsDir + "/zv-sample-library", out = dir.path() + "/never";
+    const std::vector<std::vector<std::string>> bad = {
+        {tool},
+        {tool, out, "many"},
+        {tool, out, "-3"},
+        {tool, out, "10", "2006", "2004"},
+        {tool, out, "10", "2004", "2006", "extra"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_EQ(runProgram(args), 2) << args.size() << " arguments";
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+TEST(SampleLibrary, DemoLibraryHasHousesFromOneToForty)
+{
+    const std::string xml = readText(demoLibrary);
+    ASSERT_FALSE(xml.empty()) << demoLibrary;
+    const std::map<std::string, int> quarters = picturesPerQuarter(xml);
+    int total = 0, smallest = 1000, largest = 0;
+    for (const auto& quarter : quarters) {
+        total += quarter.second;
+        smallest = std::min(smallest, quarter.second);
+        largest = std::max(largest, quarter.second);
+    }
+    EXPECT_EQ(total, 120);
+    EXPECT_GE(quarters.size(), 12u);
+    EXPECT_EQ(smallest, 1);
+    EXPECT_GE(largest, 31);  // at least one house in the big block layout
+    EXPECT_LE(largest, 45);
+    for (const char* year : {"2004", "2005", "2006"})
+        EXPECT_NE(xml.find(std::string("<year val=\"") + year + "\""), std::string::npos) << year;
+    for (const std::string& texture : elementTexts(xml, "texture"))
+        EXPECT_TRUE(fs::exists(fs::path(demoLibrary).parent_path() / texture)) << texture;
 }

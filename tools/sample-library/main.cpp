@@ -1,0 +1,177 @@
+// zv-sample-library OUTPUT_DIR [PICTURES [FIRST_YEAR [LAST_YEAR]]]: writes a
+// generated photo library for the viewer: OUTPUT_DIR/Zandervale.xml, one
+// 128 × 96 thumbnail tNNNN.png per picture beside it and the full-size
+// originals in OUTPUT_DIR/originals/pNNNN.png.
+#include <libxml/xmlwriter.h>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "LibraryPlan.h"
+#include "SamplePicture.h"
+
+namespace {
+
+const int thumbnailWidth = 128, thumbnailHeight = 96;
+const int originalWidth = 1024, originalHeight = 768;
+const int maxPictures = 99999;  // keeps the thumbnail names at 10 characters or fewer
+
+struct Options {
+    std::string directory;
+    int pictures = 120, firstYear = 2004, lastYear = 2006;
+};
+
+bool parseNumber(const char* text, int low, int high, int* out)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < low || value > high)
+        return false;
+    *out = int(value);
+    return true;
+}
+
+bool parseOptions(int argc, char** argv, Options* options)
+{
+    if (argc < 2 || argc > 5 || argv[1][0] == '\0')
+        return false;
+    options->directory = argv[1];
+    if (argc > 2 && !parseNumber(argv[2], 0, maxPictures, &options->pictures))
+        return false;
+    if (argc > 3 && !parseNumber(argv[3], 1, 9999, &options->firstYear))
+        return false;
+    if (argc > 4 && !parseNumber(argv[4], 1, 9999, &options->lastYear))
+        return false;
+    if (argc == 4)
+        options->lastYear = options->firstYear;
+    return options->firstYear <= options->lastYear;
+}
+
+std::string numbered(char prefix, int number)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "%c%04d.png", prefix, number);
+    return name;
+}
+
+bool writePicture(const sample::PlannedPicture& picture, const std::string& directory)
+{
+    paint::Canvas thumbnail(thumbnailWidth, thumbnailHeight, false);
+    sample::paintPicture(thumbnail, picture);
+    paint::Canvas original(originalWidth, originalHeight, false);
+    sample::paintPicture(original, picture);
+    return thumbnail.save(directory + "/" + numbered('t', picture.number)) &&
+           original.save(directory + "/originals/" + numbered('p', picture.number));
+}
+
+// Pictures are independent, so every core paints and compresses its share.
+bool writePictures(const std::vector<sample::PlannedQuarter>& plan, const std::string& directory)
+{
+    std::vector<const sample::PlannedPicture*> pictures;
+    for (const sample::PlannedQuarter& quarter : plan)
+        for (const sample::PlannedPicture& picture : quarter.pictures)
+            pictures.push_back(&picture);
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> ok{true};
+    auto work = [&] {
+        for (std::size_t i = next++; i < pictures.size() && ok; i = next++)
+            if (!writePicture(*pictures[i], directory))
+                ok = false;
+    };
+    const unsigned workers = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> threads;
+    for (unsigned t = 1; t < workers; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    if (!ok)
+        std::printf("zv-sample-library: cannot write the pictures in %s\n", directory.c_str());
+    return ok;
+}
+
+// Nested year > month > quarter > picture elements, each level with a "val".
+bool writeLibraryFile(const std::vector<sample::PlannedQuarter>& plan, const std::string& directory)
+{
+    const std::string path = directory + "/Zandervale.xml";
+    xmlTextWriterPtr writer = xmlNewTextWriterFilename(path.c_str(), 0);
+    if (!writer)
+        return false;
+    auto text = [](const std::string& s) { return BAD_CAST s.c_str(); };
+    auto val = [&](const char* element, int value) {
+        xmlTextWriterStartElement(writer, BAD_CAST element);
+        xmlTextWriterWriteAttribute(writer, BAD_CAST "val", text(std::to_string(value)));
+    };
+    xmlTextWriterSetIndent(writer, 1);
+    xmlTextWriterSetIndentString(writer, BAD_CAST "  ");
+    bool ok = xmlTextWriterStartDocument(writer, nullptr, "UTF-8", nullptr) >= 0;
+    xmlTextWriterStartElement(writer, BAD_CAST "Zandervale");
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const sample::PlannedQuarter& q = plan[i];
+        const bool newYear = i == 0 || plan[i - 1].year != q.year;
+        const bool newMonth = newYear || plan[i - 1].month != q.month;
+        if (newYear)
+            val("year", q.year);
+        if (newMonth)
+            val("month", q.month);
+        val("quarter", q.quarter);
+        for (const sample::PlannedPicture& picture : q.pictures) {
+            xmlTextWriterStartElement(writer, BAD_CAST "picture");
+            xmlTextWriterWriteElement(writer, BAD_CAST "texture", text(numbered('t', picture.number)));
+            xmlTextWriterWriteElement(writer, BAD_CAST "originalPicture",
+                                      text(directory + "/originals/" + numbered('p', picture.number)));
+            xmlTextWriterEndElement(writer);
+        }
+        xmlTextWriterEndElement(writer);  // quarter
+        const bool lastOfMonth = i + 1 == plan.size() || plan[i + 1].year != q.year || plan[i + 1].month != q.month;
+        const bool lastOfYear = i + 1 == plan.size() || plan[i + 1].year != q.year;
+        if (lastOfMonth)
+            xmlTextWriterEndElement(writer);
+        if (lastOfYear)
+            xmlTextWriterEndElement(writer);
+    }
+    ok = xmlTextWriterEndDocument(writer) >= 0 && ok;  // closes the root as well
+    xmlFreeTextWriter(writer);
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const paint::ReleaseCachesAtExit releaseCaches;
+    Options options;
+    if (!parseOptions(argc, argv, &options)) {
+        std::printf("Usage: zv-sample-library OUTPUT_DIR [PICTURES [FIRST_YEAR [LAST_YEAR]]]\n"
+                    "  PICTURES 0 to %d (default 120); years 1 to 9999, default 2004 to 2006;\n"
+                    "  LAST_YEAR defaults to FIRST_YEAR when only FIRST_YEAR is given\n",
+                    maxPictures);
+        return 2;
+    }
+    if (!paint::makeDirectories(options.directory + "/originals")) {
+        std::printf("zv-sample-library: cannot create %s/originals\n", options.directory.c_str());
+        return 1;
+    }
+    // The library names its originals by absolute path.
+    char absolute[PATH_MAX];
+    if (!realpath(options.directory.c_str(), absolute)) {
+        std::printf("zv-sample-library: cannot resolve %s\n", options.directory.c_str());
+        return 1;
+    }
+    const std::string directory = absolute;
+    const std::vector<sample::PlannedQuarter> plan =
+        sample::planLibrary(options.pictures, options.firstYear, options.lastYear);
+    if (!writePictures(plan, directory))
+        return 1;
+    if (!writeLibraryFile(plan, directory)) {
+        std::printf("zv-sample-library: cannot write %s/Zandervale.xml\n", directory.c_str());
+        return 1;
+    }
+    return 0;
+}
