@@ -71,16 +71,8 @@ Bytes zlibStored(const Bytes& raw)
     return out;
 }
 
-struct FormatInfo {
-    PngFormat format;
-    unsigned char bitDepth;
-    unsigned char colourType;
-};
-
-const FormatInfo formatTable[] = {
-    {PngFormat::Rgb, 8, 2},   {PngFormat::Rgba, 8, 6},    {PngFormat::Grey, 8, 0},
-    {PngFormat::GreyAlpha, 8, 4}, {PngFormat::Palette, 8, 3}, {PngFormat::Rgb16, 16, 2},
-};
+// PNG colour types, in the order of PngFormat.
+const unsigned char colourTypes[] = {2, 6, 0, 3};
 
 // Appends one pixel in the file's layout; palette indices are assigned in
 // order of first use.
@@ -90,8 +82,6 @@ bool putPixel(Bytes& row, PngFormat format, Colour c, std::vector<Colour>& palet
     case PngFormat::Rgb: row.insert(row.end(), {c.r, c.g, c.b}); return true;
     case PngFormat::Rgba: row.insert(row.end(), {c.r, c.g, c.b, c.a}); return true;
     case PngFormat::Grey: row.push_back(c.r); return true;
-    case PngFormat::GreyAlpha: row.insert(row.end(), {c.r, c.a}); return true;
-    case PngFormat::Rgb16: row.insert(row.end(), {c.r, c.r, c.g, c.g, c.b, c.b}); return true;
     case PngFormat::Palette: break;
     }
     for (size_t i = 0; i < palette.size(); i++)
@@ -115,13 +105,13 @@ bool writeFile(const std::string& path, const Bytes& bytes)
     return static_cast<bool>(out);
 }
 
-Bytes pngStart(unsigned width, unsigned height, unsigned char depth, unsigned char type)
+Bytes pngStart(unsigned width, unsigned height, unsigned char colourType)
 {
     Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes header;
     putBig32(header, width);
     putBig32(header, height);
-    header.insert(header.end(), {depth, type, 0, 0, 0});
+    header.insert(header.end(), {8, colourType, 0, 0, 0});
     putChunk(png, "IHDR", header);
     return png;
 }
@@ -131,10 +121,6 @@ Bytes pngStart(unsigned width, unsigned height, unsigned char depth, unsigned ch
 bool writePng(const std::string& path, int width, int height, PngFormat format,
               const PixelFunction& pixelAt)
 {
-    const FormatInfo* info = &formatTable[0];
-    for (const FormatInfo& candidate : formatTable)
-        if (candidate.format == format)
-            info = &candidate;
     Bytes raw;
     std::vector<Colour> palette;
     for (int y = 0; y < height; y++) {
@@ -145,7 +131,7 @@ bool writePng(const std::string& path, int width, int height, PngFormat format,
                 return false;
             }
     }
-    Bytes png = pngStart(width, height, info->bitDepth, info->colourType);
+    Bytes png = pngStart(width, height, colourTypes[static_cast<int>(format)]);
     if (format == PngFormat::Palette) {
         Bytes entries;
         for (const Colour& c : palette)
@@ -193,7 +179,7 @@ bool writeJpeg(const std::string& path, int width, int height, const PixelFuncti
 
 std::string pngHeaderBytes(unsigned width, unsigned height)
 {
-    Bytes png = pngStart(width, height, 8, 2);
+    Bytes png = pngStart(width, height, 2);
     putChunk(png, "IDAT", zlibStored(Bytes(64, 0)));
     putChunk(png, "IEND", {});
     return std::string(png.begin(), png.end());

@@ -25,10 +25,10 @@ inline constexpr Colour blue{0, 0, 255, 255};
 inline constexpr Colour white{255, 255, 255, 255};
 inline constexpr Colour black{0, 0, 0, 255};
 
-// The PNG colour layout of the file. Grey files keep only the red channel
-// of each colour (give grey levels); Palette files hold at most 256 distinct
-// colours (RGB only); Rgb16 writes 16 bits per channel (value * 257).
-enum class PngFormat { Rgb, Rgba, Grey, GreyAlpha, Palette, Rgb16 };
+// The PNG colour layout of the file (8 bits a channel). Grey files keep only
+// the red channel of each colour (give grey levels); Palette files hold at
+// most 256 distinct colours (RGB only).
+enum class PngFormat { Rgb, Rgba, Grey, Palette };
 
 using PixelFunction = std::function<Colour(int x, int y)>;   // y = 0 is the top row
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <deque>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,286 +14,107 @@
 
 namespace {
 
-// Owns the records it makes, in library order.
-class Library {
-public:
-    Library() = default;
-    Library(std::initializer_list<std::array<int, 3>> dates)
-    {
-        for (const auto& date : dates)
-            add(date[0], date[1], date[2]);
-    }
-    MonthQuarter* add(int year, int month, int quarter)
-    {
-        owned.emplace_back(new MonthQuarter(year, month, quarter,
-                                            new std::vector<TextureName>{1, 2, 3},
-                                            new std::vector<std::string>{"a", "b", "c"}));
-        records.push_back(owned.back().get());
-        return records.back();
-    }
-    std::vector<MonthQuarter*> records;
+using Date = std::array<int, 3>;   // year, month, quarter
 
-private:
-    std::vector<std::unique_ptr<MonthQuarter>> owned;
+// Owns the records it makes, in library order.
+struct Library {
+    explicit Library(const std::vector<Date>& dates)
+    {
+        for (const Date& d : dates)
+            records.push_back(&owned.emplace_back(d[0], d[1], d[2], new std::vector<TextureName>{1},
+                                                  new std::vector<std::string>{"a"}));
+    }
+    std::deque<MonthQuarter> owned;
+    std::vector<MonthQuarter*> records;
 };
 
-float monthX(int m) { return 120.0f * static_cast<float>(m - 1); }
-float rowZ(int k) { return 120.0f * static_cast<float>(k); }
-
-void expectAt(const CityPiece& piece, CityPiece::Kind kind, float x, float y, float z)
+TEST(CityPlan, OneRecordGivesOneFullRowOnTheGrid)
 {
-    EXPECT_EQ(piece.kind, kind);
-    EXPECT_EQ(piece.x, x);
-    EXPECT_EQ(piece.y, y);
-    EXPECT_EQ(piece.z, z);
-}
-
-void expectStreet(const CityPiece& piece, int kind, float x, float z, int month, int year)
-{
-    expectAt(piece, CityPiece::street, x, 0.0f, z);
-    EXPECT_EQ(piece.objectKind, kind);
-    EXPECT_EQ(piece.month, month);
-    EXPECT_EQ(piece.year, year);
-}
-
-void expectSign(const CityPiece& piece, int kind, float x, float y, float z, int index)
-{
-    expectAt(piece, CityPiece::sign, x, y, z);
-    EXPECT_EQ(piece.objectKind, kind);
-    EXPECT_EQ(piece.index, index);
-}
-
-// The 12 north-south pieces and 13 tiles that open row k; returns the index after them.
-size_t expectStreetsAndTiles(const std::vector<CityPiece>& plan, size_t at, int k, int year)
-{
-    for (int m = 1; m <= 12; m++, at++) {
-        SCOPED_TRACE("north-south piece of month " + std::to_string(m));
-        expectStreet(plan.at(at), Street::northSouth, monthX(m) + 35.0f, rowZ(k) - 25.0f, m, year);
-    }
-    for (int j = 0; j < 13; j++, at++) {
-        SCOPED_TRACE("tile " + std::to_string(j));
-        expectAt(plan.at(at), CityPiece::quarter, -25.0f + 120.0f * j, 0.0f, rowZ(k) - 25.0f);
-    }
-    return at;
-}
-
-// The 25 pieces of row k's east-west street; returns the index after them.
-size_t expectEastWestStreet(const std::vector<CityPiece>& plan, size_t at, int k, int year)
-{
-    for (int m = 1; m <= 12; m++) {
-        SCOPED_TRACE("east-west street, month " + std::to_string(m));
-        expectStreet(plan.at(at++), Street::eastWest, monthX(m) - 25.0f, rowZ(k) + 35.0f, m, year);
-        expectStreet(plan.at(at++), Street::crossing, monthX(m) + 35.0f, rowZ(k) + 35.0f, m, year);
-    }
-    expectStreet(plan.at(at++), Street::eastWest, 1415.0f, rowZ(k) + 35.0f, 12, year);
-    return at;
-}
-
-// The signs of years first..last and the title; returns the index after them.
-size_t expectSigns(const std::vector<CityPiece>& plan, size_t at, int first, int last)
-{
-    for (int year = first; year <= last; year++) {
-        SCOPED_TRACE("month banners of " + std::to_string(year));
-        float z = rowZ(year - first) + 34.5f;
-        for (int m = 1; m <= 11; m++)
-            expectSign(plan.at(at++), Sign::monthBanner, monthX(m) + 95.0f, 6.0f, z, m);
-        expectSign(plan.at(at++), Sign::yearLabel, 1515.0f, 0.0f, z, year - 1998);
-    }
-    for (int year = first; year <= last; year++) {
-        SCOPED_TRACE("year banners of " + std::to_string(year));
-        for (int m = 1; m <= 12; m++) {
-            expectSign(plan.at(at++), Sign::yearBanner, monthX(m) + 35.0f, 6.0f,
-                       rowZ(year - first) - 25.0f, year - 1998);
-            if (year == last)
-                expectSign(plan.at(at++), Sign::monthLabel, monthX(m) + 35.5f, 0.0f, -125.0f, m);
-        }
-    }
-    expectSign(plan.at(at++), Sign::title, -65.0f, 6.0f, 40.0f, 0);
-    return at;
-}
-
-std::vector<const CityPiece*> housesOf(const std::vector<CityPiece>& plan)
-{
-    std::vector<const CityPiece*> houses;
-    for (const CityPiece& piece : plan)
-        if (piece.kind == CityPiece::house)
-            houses.push_back(&piece);
-    return houses;
-}
-
-int firstNonHouseAfter(const std::vector<CityPiece>& plan, size_t at)
-{
-    while (at < plan.size() && plan[at].kind == CityPiece::house)
-        at++;
-    return static_cast<int>(at);
-}
-
-// A city of rows year rows with houses houses: light, rows of 74 pieces
-// (50 + 12 month banners and label + 12 year banners) plus houses, closing
-// row, month labels, title.
-size_t expectedSize(int rows, int houses)
-{
-    return 1 + 74 * rows + houses + 25 + (rows > 0 ? 12 : 0) + 1;
-}
-
-TEST(CityPlan, EmptyLibraryIsLightClosingRowAndTitle)
-{
-    std::vector<CityPiece> plan = planCity({});
-    ASSERT_EQ(plan.size(), 27u);
-    expectAt(plan[0], CityPiece::light, 12.5f, 25.0f, 12.5f);
-    size_t at = expectStreetsAndTiles(plan, 1, 0, -1);
-    EXPECT_EQ(expectSigns(plan, at, 9999, 0), plan.size());
-}
-
-TEST(CityPlan, OneRecordGivesOneFullRow)
-{
-    Library library{{2005, 7, 1}};
+    // count pieces from index at, every stride-th; x and arg (street month,
+    // sign index or house number) grow by dx and dArg from one to the next.
+    struct Run { int at, count, stride; CityPiece::Kind kind; int objectKind;
+                 float x, dx, y, z; int arg, dArg; };
+    const Run runs[] = {
+        {0, 1, 1, CityPiece::light, 0, 12.5f, 0, 25, 12.5f, 0, 0},
+        {1, 12, 1, CityPiece::street, Street::northSouth, 35, 120, 0, -25, 1, 1},
+        {13, 13, 1, CityPiece::quarter, 0, -25, 120, 0, -25, 0, 0},
+        {26, 1, 1, CityPiece::house, 0, 720, 0, 0, 0, 10, 0},
+        {27, 12, 2, CityPiece::street, Street::eastWest, -25, 120, 0, 35, 1, 1},
+        {28, 12, 2, CityPiece::street, Street::crossing, 35, 120, 0, 35, 1, 1},
+        {51, 1, 1, CityPiece::street, Street::eastWest, 1415, 0, 0, 35, 12, 0},
+        {52, 12, 1, CityPiece::street, Street::northSouth, 35, 120, 0, 95, 1, 1},
+        {64, 13, 1, CityPiece::quarter, 0, -25, 120, 0, 95, 0, 0},
+        {77, 11, 1, CityPiece::sign, Sign::monthBanner, 95, 120, 6, 34.5f, 1, 1},
+        {88, 1, 1, CityPiece::sign, Sign::yearLabel, 1515, 0, 0, 34.5f, 7, 0},
+        {89, 12, 2, CityPiece::sign, Sign::yearBanner, 35, 120, 6, -25, 7, 0},
+        {90, 12, 2, CityPiece::sign, Sign::monthLabel, 35.5f, 120, 0, -125, 1, 1},
+        {113, 1, 1, CityPiece::sign, Sign::title, -65, 0, 6, 40, 0, 0},
+    };
+    Library library({{2005, 7, 1}});
     std::vector<CityPiece> plan = planCity(library.records);
     ASSERT_EQ(plan.size(), 114u);
-    expectAt(plan[0], CityPiece::light, 12.5f, 25.0f, 12.5f);
-    size_t at = expectStreetsAndTiles(plan, 1, 0, 2005);
-    expectAt(plan.at(at), CityPiece::house, 720.0f, 0.0f, 0.0f);
-    EXPECT_EQ(plan[at].record, library.records[0]);
-    EXPECT_EQ(plan[at].houseNumber, 10);
-    at = expectEastWestStreet(plan, at + 1, 0, 2005);
-    at = expectStreetsAndTiles(plan, at, 1, 2005);
-    EXPECT_EQ(expectSigns(plan, at, 2005, 2005), plan.size());
+    for (const Run& r : runs)
+        for (int i = 0; i < r.count; i++) {
+            const CityPiece& p = plan.at(r.at + i * r.stride);
+            SCOPED_TRACE("piece " + std::to_string(r.at + i * r.stride));
+            int arg = p.kind == CityPiece::street ? p.month
+                      : p.kind == CityPiece::sign ? p.index : p.houseNumber;
+            EXPECT_EQ((std::vector<int>{p.kind, p.objectKind, arg, p.year}),
+                      (std::vector<int>{r.kind, r.objectKind, r.arg + r.dArg * i,
+                                        r.kind == CityPiece::street ? 2005 : 0}));
+            EXPECT_EQ((std::vector<float>{p.x, p.y, p.z}),
+                      (std::vector<float>{r.x + r.dx * static_cast<float>(i), r.y, r.z}));
+        }
 }
 
-TEST(CityPlan, QuartersStandAtTheFourCornersOfTheirCrossing)
+TEST(CityPlan, RowsSpanTheRecordYearsWithin1998To2010)
 {
-    struct Case { int quarter; float dx; float dz; bool beforeStreet; };
-    const Case cases[] = {
-        {1, 0.0f, 0.0f, true}, {2, 0.0f, 70.0f, false},
-        {3, 70.0f, 0.0f, true}, {4, 70.0f, 70.0f, false},
+    // rows: the years of the rows, then the closing row's (the last record's year).
+    const struct { std::vector<Date> dates; std::vector<int> rows; size_t houses; } cases[] = {
+        {{}, {-1}, 0},
+        {{{1990, 1, 1}, {2050, 2, 2}}, {2050}, 0},
+        {{{2010, 1, 1}, {2011, 1, 1}}, {2010, 2011}, 1},
+        {{{1997, 1, 1}, {1998, 1, 1}}, {1998, 1998}, 1},
+        {{{2003, 1, 1}, {2005, 12, 4}}, {2003, 2004, 2005, 2005}, 2},
+        {{{2003, 1, 1}, {2005, 13, 1}}, {2003, 2004, 2005, 2005}, 1},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE("quarter " + std::to_string(c.quarter));
-        Library library{{2000, 3, c.quarter}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
+        Library library(c.dates);
         std::vector<CityPiece> plan = planCity(library.records);
-        ASSERT_EQ(plan.size(), 114u);
-        size_t at = c.beforeStreet ? 26 : 51;   // after the tiles, or after the east-west street
-        expectAt(plan.at(at), CityPiece::house, monthX(3) + c.dx, 0.0f, c.dz);
-        EXPECT_EQ(plan[at].houseNumber, 10);
-        expectEastWestStreet(plan, c.beforeStreet ? 27 : 26, 0, 2000);
+        // Light, 74 pieces a row, houses (none off the grid), closing row, month labels, title.
+        size_t rows = c.rows.size() - 1;
+        EXPECT_EQ(plan.size(), 1 + 74 * rows + c.houses + 25 + (rows > 0 ? 12 : 0) + 1);
+        std::vector<int> rowYears;   // from each row's first north-south piece, at z = 120 k - 25
+        for (const CityPiece& p : plan)
+            if (p.kind == CityPiece::street && p.objectKind == Street::northSouth && p.month == 1) {
+                EXPECT_EQ(p.z, 120.0f * static_cast<float>(rowYears.size()) - 25.0f);
+                rowYears.push_back(p.year);
+            }
+        EXPECT_EQ(rowYears, c.rows);
     }
 }
 
-TEST(CityPlan, YearWithoutRecordsStillGetsItsRow)
+TEST(CityPlan, HousesStandAtTheirQuarterCornersNumberedRowByRowThenInLibraryOrder)
 {
-    Library library{{2003, 1, 1}, {2005, 12, 4}};
-    std::vector<CityPiece> plan = planCity(library.records);
-    ASSERT_EQ(plan.size(), expectedSize(3, 2));
-    size_t at = expectStreetsAndTiles(plan, 1, 0, 2003);
-    expectAt(plan.at(at), CityPiece::house, 0.0f, 0.0f, 0.0f);
-    at = expectEastWestStreet(plan, at + 1, 0, 2003);
-    at = expectStreetsAndTiles(plan, at, 1, 2004);
-    at = expectEastWestStreet(plan, at, 1, 2004);
-    at = expectStreetsAndTiles(plan, at, 2, 2005);
-    at = expectEastWestStreet(plan, at, 2, 2005);
-    expectAt(plan.at(at), CityPiece::house, monthX(12) + 70.0f, 0.0f, rowZ(2) + 70.0f);
-    EXPECT_EQ(plan[at].houseNumber, 11);
-    at = expectStreetsAndTiles(plan, at + 1, 3, 2005);
-    EXPECT_EQ(expectSigns(plan, at, 2003, 2005), plan.size());
-}
-
-TEST(CityPlan, YearsOutsideTheCityBuildOnlyTheClosingRow)
-{
-    struct Case { std::vector<std::array<int, 3>> dates; int closingYear; };
-    const Case cases[] = {
-        {{{1997, 5, 1}}, 1997},
-        {{{2011, 5, 1}}, 2011},
-        {{{1990, 1, 1}, {2050, 2, 2}}, 2050},
-        {{{2050, 2, 2}, {0, 0, 0}}, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE("closing year " + std::to_string(c.closingYear));
-        Library library;
-        for (const auto& date : c.dates)
-            library.add(date[0], date[1], date[2]);
-        std::vector<CityPiece> plan = planCity(library.records);
-        ASSERT_EQ(plan.size(), 27u);
-        size_t at = expectStreetsAndTiles(plan, 1, 0, c.closingYear);
-        EXPECT_EQ(expectSigns(plan, at, 9999, 0), plan.size());
-    }
-}
-
-TEST(CityPlan, RangeRunsFrom1998To2010)
-{
-    struct Case { std::vector<std::array<int, 3>> dates; int first; int last; int houses; };
-    const Case cases[] = {
-        {{{2010, 1, 1}, {2011, 1, 1}}, 2010, 2010, 1},
-        {{{2011, 1, 1}, {2009, 1, 1}, {2010, 6, 2}}, 2009, 2010, 2},
-        {{{1997, 1, 1}, {1998, 1, 1}}, 1998, 1998, 1},
-        {{{2010, 1, 1}, {1998, 1, 1}}, 1998, 2010, 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.first) + " to " + std::to_string(c.last));
-        Library library;
-        for (const auto& date : c.dates)
-            library.add(date[0], date[1], date[2]);
-        std::vector<CityPiece> plan = planCity(library.records);
-        int rows = c.last - c.first + 1;
-        ASSERT_EQ(plan.size(), expectedSize(rows, c.houses));
-        ASSERT_EQ(housesOf(plan).size(), static_cast<size_t>(c.houses));
-        size_t signsAt = plan.size() - (12 * rows + 12 * rows + 12 + 1);
-        expectStreetsAndTiles(plan, signsAt - 25, rows, c.dates.back()[0]);
-        EXPECT_EQ(expectSigns(plan, signsAt, c.first, c.last), plan.size());
-    }
-}
-
-TEST(CityPlan, MonthsAndQuartersOffTheGridWidenTheRangeWithoutHouses)
-{
-    const std::array<int, 3> offGrid[] = {{2005, 13, 1}, {2005, 0, 1}, {2005, 1, 5}, {2005, 1, 0}};
-    for (const auto& date : offGrid) {
-        SCOPED_TRACE("month " + std::to_string(date[1]) + " quarter " + std::to_string(date[2]));
-        Library library{{2003, 1, 1}};
-        library.add(date[0], date[1], date[2]);
-        std::vector<CityPiece> plan = planCity(library.records);
-        EXPECT_EQ(plan.size(), expectedSize(3, 1));
-        EXPECT_EQ(housesOf(plan).size(), 1u);
-    }
-}
-
-TEST(CityPlan, RecordsAtOnePlaceGetOneHouseEachWithConsecutiveNumbers)
-{
-    Library library{{2005, 7, 1}, {2005, 7, 1}};
-    std::vector<CityPiece> plan = planCity(library.records);
-    std::vector<const CityPiece*> houses = housesOf(plan);
-    ASSERT_EQ(houses.size(), 2u);
-    for (int i = 0; i < 2; i++) {
-        expectAt(*houses[i], CityPiece::house, 720.0f, 0.0f, 0.0f);
-        EXPECT_EQ(houses[i]->record, library.records[i]);
-        EXPECT_EQ(houses[i]->houseNumber, 10 + i);
-    }
-    EXPECT_EQ(firstNonHouseAfter(plan, 26), 28);
-}
-
-TEST(CityPlan, HousesAreNumberedRowByRowMonthByMonth)
-{
-    Library library;
-    MonthQuarter* may2q2 = library.add(2005, 2, 2);
-    MonthQuarter* jan5q3 = library.add(2005, 1, 3);
-    MonthQuarter* feb5q1 = library.add(2005, 2, 1);
-    MonthQuarter* dec4q4 = library.add(2004, 12, 4);
-    MonthQuarter* jan5q1 = library.add(2005, 1, 1);
-    MonthQuarter* jan5q4 = library.add(2005, 1, 4);
-    MonthQuarter* jan4q1 = library.add(2004, 1, 1);
-    struct Expected { MonthQuarter* record; float x; float z; };
-    const Expected expected[] = {
-        {jan4q1, 0.0f, 0.0f},        {dec4q4, 1390.0f, 70.0f},
-        {jan5q1, 0.0f, 120.0f},      {jan5q3, 70.0f, 120.0f},
-        {feb5q1, 120.0f, 120.0f},    {jan5q4, 70.0f, 190.0f},
-        {may2q2, 120.0f, 190.0f},
+    Library library({{2005, 2, 2}, {2005, 1, 3}, {2005, 2, 1}, {2003, 12, 4},
+                     {2005, 1, 1}, {2005, 1, 4}, {2003, 1, 1}, {2005, 1, 3}});
+    // Plan index and library index of each house. Quarters 1 to 4 stand at
+    // +(0, 0), +(0, 70), +(70, 0), +(70, 70); 2005 is the third row (z 240).
+    const struct { int at, record; float x, z; } expected[] = {
+        {26, 6, 0, 0}, {52, 3, 1390, 70}, {128, 4, 0, 240}, {129, 1, 70, 240},
+        {130, 7, 70, 240}, {131, 2, 120, 240}, {157, 5, 70, 310}, {158, 0, 120, 310},
     };
     std::vector<CityPiece> plan = planCity(library.records);
-    std::vector<const CityPiece*> houses = housesOf(plan);
-    ASSERT_EQ(houses.size(), std::size(expected));
-    for (size_t i = 0; i < houses.size(); i++) {
+    ASSERT_EQ(plan.size(), 1 + 74 * 3 + std::size(expected) + 25 + 12 + 1);
+    for (size_t i = 0; i < std::size(expected); i++) {
+        const CityPiece& house = plan.at(expected[i].at);
         SCOPED_TRACE("house " + std::to_string(i));
-        EXPECT_EQ(houses[i]->record, expected[i].record);
-        EXPECT_EQ(houses[i]->houseNumber, static_cast<int>(10 + i));
-        expectAt(*houses[i], CityPiece::house, expected[i].x, 0.0f, expected[i].z);
+        EXPECT_EQ(house.kind, CityPiece::house);
+        EXPECT_EQ(house.record, library.records[expected[i].record]);
+        EXPECT_EQ(house.houseNumber, static_cast<int>(10 + i));
+        EXPECT_EQ((std::vector<float>{house.x, house.z}),
+                  (std::vector<float>{expected[i].x, expected[i].z}));
     }
 }
 
