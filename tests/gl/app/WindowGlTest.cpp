@@ -76,30 +76,24 @@ protected:
     Zandervale app;
 };
 
-TEST_F(SceneRootFrame, EmptyCityStillBeginsTheFrameAndDrawsTheOverlay)
+// An empty city still begins the frame and draws the overlay, and the
+// frame leaves the window defaults and balanced stacks behind.
+TEST_F(SceneRootFrame, EmptyCityFrameDrawsTheOverlayAndLeavesTheDefaults)
 {
-    app.draw(0.016);
-    EXPECT_EQ(control.frames, 1);
-    EXPECT_EQ(control.overlays, 1);
-    EXPECT_FALSE(control.depthTestInOverlay);
-    EXPECT_FALSE(control.lightingInOverlay);
-    EXPECT_FALSE(control.texturingInOverlay);
-}
-
-TEST_F(SceneRootFrame, LeavesTheWindowDefaultsAndBalancedStacks)
-{
-    glMatrixMode(GL_PROJECTION);
     const GLint projectionDepth = integer(GL_PROJECTION_STACK_DEPTH);
     const GLint modelviewDepth = integer(GL_MODELVIEW_STACK_DEPTH);
     app.draw(0.016);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(control.frames, 1);
+    EXPECT_EQ(control.overlays, 1);
+    EXPECT_FALSE(control.depthTestInOverlay || control.lightingInOverlay || control.texturingInOverlay);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
     EXPECT_EQ(integer(GL_PROJECTION_STACK_DEPTH), projectionDepth);
     EXPECT_EQ(integer(GL_MODELVIEW_STACK_DEPTH), modelviewDepth);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    app.drawForPicking();
+    EXPECT_EQ(control.views, 1);   // picking loads the view first
 }
 
 TEST_F(SceneRootFrame, FrameRateTextSitsInTheTopLeftCorner)
@@ -118,12 +112,6 @@ TEST_F(SceneRootFrame, FrameRateTextSitsInTheTopLeftCorner)
         for (int x = 0; x < 256; x += 4)
             elsewhere += support::readPixel(x, y).r > 0 ? 1 : 0;
     EXPECT_EQ(elsewhere, 0);
-}
-
-TEST_F(SceneRootFrame, PickingLoadsTheViewFirst)
-{
-    app.drawForPicking();
-    EXPECT_EQ(control.views, 1);
 }
 
 TEST(Window, ReshapeStoresTheSizeAndDrawsAFrameAtOnce)

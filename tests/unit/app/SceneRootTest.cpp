@@ -66,12 +66,15 @@ struct SceneRootFixture : testing::Test {
     int asked = 0;
 };
 
-TEST_F(SceneRootFixture, EmptySceneNeverCollides)
+TEST_F(SceneRootFixture, WithoutABlockTheOutParametersStayUntouched)
 {
-    float out[3] = {1, 2, 3};
-    EXPECT_FALSE(app.collides(0, 0, 0, 5, 5, 5, &out[0], &out[1], &out[2]));
-    EXPECT_EQ(out[0], 1);
-    EXPECT_EQ(out[2], 3);
+    float out[3] = {7, 8, 9};
+    EXPECT_FALSE(app.collides(1, 2, 3, 4, 5, 6, &out[0], &out[1], &out[2]));   // empty scene
+    add(false);
+    add(false);
+    EXPECT_FALSE(app.collides(1, 2, 3, 4, 5, 6, &out[0], &out[1], &out[2]));
+    EXPECT_EQ(out[0], 7);
+    EXPECT_EQ(asked, 2);
 }
 
 TEST_F(SceneRootFixture, CollisionPutsTheWalkerBackAndStopsAsking)
@@ -85,16 +88,6 @@ TEST_F(SceneRootFixture, CollisionPutsTheWalkerBackAndStopsAsking)
     EXPECT_EQ(out[1], 2);
     EXPECT_EQ(out[2], 3);
     EXPECT_EQ(asked, 2);    // the third object is not asked
-}
-
-TEST_F(SceneRootFixture, NoBlockLeavesTheOutParametersUntouched)
-{
-    add(false);
-    add(false);
-    float out[3] = {7, 8, 9};
-    EXPECT_FALSE(app.collides(1, 2, 3, 4, 5, 6, &out[0], &out[1], &out[2]));
-    EXPECT_EQ(out[0], 7);
-    EXPECT_EQ(asked, 2);
 }
 
 TEST_F(SceneRootFixture, EventsReachTheNavigationControllerUnchanged)
@@ -128,12 +121,6 @@ TEST_F(SceneRootFixture, FullScreenKeyReleaseIsKeptFromTheController)
     appstate::windowId = 0;
     EXPECT_EQ(control.events, std::vector<std::string>{"special 5"});
     EXPECT_FALSE(appstate::fullScreen);
-}
-
-TEST(GlobalState, WindowSizeBeforeTheFirstReshape)
-{
-    EXPECT_EQ(getWindowWidth(), 1024);
-    EXPECT_EQ(getWindowHeight(), 768);
 }
 
 } // namespace
