@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= 2
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build demo test asan clean
+.PHONY: all deps build demo test asan bench clean
 
 all: build
 
@@ -20,6 +20,10 @@ demo: build
 
 test: build
 	@cd $(BUILD) && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ctest --output-on-failure
+
+# Build and frame times on the sample library (figures only, no verdict).
+bench: build
+	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-bench ../sample-library/Zandervale.xml 100
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Leak reports are off: textures, display lists and the library records live

@@ -71,3 +71,8 @@ add_custom_target(zv_sample_library ALL DEPENDS ${ZV_SAMPLE_LIBRARY})
 if(TARGET zandervale)
   add_dependencies(zandervale zv_artwork zv_sample_library)
 endif()
+
+# --- the frame benchmark ------------------------------------------------------
+add_executable(zv-bench ${CMAKE_CURRENT_LIST_DIR}/bench/FrameBench.cpp)
+target_link_libraries(zv-bench PRIVATE zv_shell)
+set_target_properties(zv-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
