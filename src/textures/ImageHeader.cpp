@@ -1,5 +1,6 @@
 #include "textures/ImageHeader.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +10,14 @@ const unsigned char pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\
 
 uint32_t big16(const unsigned char* p) { return (uint32_t(p[0]) << 8) | p[1]; }
 uint32_t big32(const unsigned char* p) { return (big16(p) << 16) | big16(p + 2); }
+uint32_t little16(const unsigned char* p) { return (uint32_t(p[1]) << 8) | p[0]; }
+uint32_t little32(const unsigned char* p) { return (little16(p + 2) << 16) | little16(p); }
+
+// BMP heights are negative for top-down rows; the size is the magnitude.
+uint32_t magnitude(uint32_t twosComplement)
+{
+    return twosComplement & 0x80000000u ? 0u - twosComplement : twosComplement;
+}
 
 bool readExactly(const ByteReader& read, uint64_t offset, unsigned char* out, size_t size)
 {
@@ -97,7 +106,50 @@ ImageHeader readJpegHeader(const ByteReader& read)
     return header;
 }
 
+// BITMAPCOREHEADER (12 bytes) holds 16-bit sides; every later header
+// 32-bit signed ones.
+ImageHeader readBmpHeader(const ByteReader& read)
+{
+    ImageHeader header;
+    header.kind = ImageKind::Bmp;
+    unsigned char info[12];
+    if (!readExactly(read, 14, info, sizeof info))
+        return header;
+    if (little32(info) == 12) {
+        header.width = little16(info + 4);
+        header.height = little16(info + 6);
+    } else {
+        header.width = magnitude(little32(info + 4));
+        header.height = magnitude(little32(info + 8));
+    }
+    header.sizeKnown = true;
+    return header;
+}
+
+bool endsWithTga(const char* path)
+{
+    const size_t length = std::strlen(path);
+    if (length < 4)
+        return false;
+    const char* end = path + length - 4;
+    return end[0] == '.' && std::tolower(static_cast<unsigned char>(end[1])) == 't' &&
+           std::tolower(static_cast<unsigned char>(end[2])) == 'g' &&
+           std::tolower(static_cast<unsigned char>(end[3])) == 'a';
+}
+
 }  // namespace
+
+ImageHeader readTgaHeader(const unsigned char* bytes, size_t size)
+{
+    ImageHeader header;
+    header.kind = ImageKind::Tga;
+    if (size < 18)
+        return header;
+    header.width = little16(bytes + 12);
+    header.height = little16(bytes + 14);
+    header.sizeKnown = true;
+    return header;
+}
 
 ImageHeader readImageHeader(const ByteReader& read)
 {
@@ -108,6 +160,8 @@ ImageHeader readImageHeader(const ByteReader& read)
     // libjpeg needs only SOI and skips any garbage after it, so must we.
     if (got >= 2 && magic[0] == 0xFF && magic[1] == 0xD8)
         return readJpegHeader(read);
+    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M')
+        return readBmpHeader(read);
     return ImageHeader{};
 }
 
@@ -125,21 +179,31 @@ ImageHeader readImageHeader(const unsigned char* bytes, size_t size)
 ImageHeader readImageHeaderFile(const char* path)
 {
     std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return ImageHeader{};
-    ImageHeader header = readImageHeader([file](uint64_t offset, unsigned char* out, size_t want) {
+    if (file == nullptr) {
+        ImageHeader unopened;
+        unopened.kind = ImageKind::Unopened;
+        return unopened;
+    }
+    const ByteReader read = [file](uint64_t offset, unsigned char* out, size_t want) {
         if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0)
             return size_t{0};
         return std::fread(out, 1, want, file);
-    });
+    };
+    ImageHeader header = readImageHeader(read);
+    if (header.kind == ImageKind::Other && endsWithTga(path)) {
+        unsigned char tga[18];
+        header = readTgaHeader(tga, read(0, tga, sizeof tga));
+    }
     std::fclose(file);
     return header;
 }
 
 SizeVerdict judgeImageHeader(const ImageHeader& header)
 {
-    if (header.kind == ImageKind::Other)
+    if (header.kind == ImageKind::Unopened)
         return SizeVerdict::Fine;
+    if (header.kind == ImageKind::Other)
+        return SizeVerdict::Unsupported;
     if (!header.sizeKnown)
         return SizeVerdict::Unreadable;
     if (header.width == 0 || header.height == 0)

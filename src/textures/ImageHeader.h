@@ -1,18 +1,22 @@
-// Reads the pixel size a PNG or JPEG file claims, without decoding it. DevIL
+// Reads the pixel size an image file claims, without decoding it. DevIL
 // allocates width x height x bytes-per-pixel in 32-bit arithmetic as soon as
 // it has read a header, so a tiny hostile file can overflow its heap or ask
-// for gigabytes; the loaders ask here first and refuse such files.
+// for gigabytes; the loaders ask here first and refuse such files. Only the
+// formats whose headers are read here reach DevIL at all.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 
-enum class ImageKind { Other, Png, Jpeg };   // by content, never by extension
+// PNG, JPEG and BMP are told by their content, never by their extension;
+// TGA has no signature and is taken by its ".tga" name. Unopened: the file
+// cannot be read at all (DevIL reports that in its own words).
+enum class ImageKind { Other, Unopened, Png, Jpeg, Bmp, Tga };
 
 struct ImageHeader {
     ImageKind kind = ImageKind::Other;
-    bool sizeKnown = false;   // false for a PNG/JPEG whose header cannot be read
+    bool sizeKnown = false;   // false for a header that cannot be read
     uint32_t width = 0;
     uint32_t height = 0;
 };
@@ -23,16 +27,19 @@ using ByteReader = std::function<size_t(uint64_t offset, unsigned char* out, siz
 
 ImageHeader readImageHeader(const ByteReader& read);
 ImageHeader readImageHeader(const unsigned char* bytes, size_t size);
-// A file that cannot be opened reads as ImageKind::Other: the decoder then
-// reports it in its own words.
+// Content without a known signature is a TGA when the path ends in ".tga"
+// (any case), else Other.
 ImageHeader readImageHeaderFile(const char* path);
+// The TGA header alone (no signature to check).
+ImageHeader readTgaHeader(const unsigned char* bytes, size_t size);
 
 // Bounds well above any photo or GL texture, and far below where DevIL's
 // 32-bit size arithmetic (up to 8 bytes a pixel) overflows.
 constexpr uint32_t maxImageSide = 32768;
 constexpr uint64_t maxImagePixels = 100000000;
 
-enum class SizeVerdict { Fine, Empty, TooLarge, Unreadable };
+enum class SizeVerdict { Fine, Empty, TooLarge, Unreadable, Unsupported };
 
-// Fine for other formats and for PNG/JPEG sizes within the bounds.
+// Fine for sizes within the bounds and for files that cannot be opened;
+// Unsupported for content of any format not read here.
 SizeVerdict judgeImageHeader(const ImageHeader& header);

@@ -32,9 +32,8 @@ void reportErrors(const char* path)
 }
 
 // Says why a file must not reach DevIL, in the shape of DevIL's own lines.
-bool sizeAcceptable(const char* path)
+bool acceptable(const ImageHeader& header, const char* path)
 {
-    ImageHeader header = readImageHeaderFile(path);
     switch (judgeImageHeader(header)) {
     case SizeVerdict::Fine:
         return true;
@@ -48,8 +47,24 @@ bool sizeAcceptable(const char* path)
     case SizeVerdict::Unreadable:
         std::printf("!! -- image header unreadable path: %s\n", path);
         return false;
+    case SizeVerdict::Unsupported:
+        std::printf("!! -- image format not supported path: %s\n", path);
+        return false;
     }
     return false;
+}
+
+// DevIL would pick its decoder by the file name; the header was checked for
+// the format the content has, so that decoder reads it.
+ILboolean loadChecked(ImageKind kind, char* path)
+{
+    switch (kind) {
+    case ImageKind::Png: return ilLoad(IL_PNG, path);
+    case ImageKind::Jpeg: return ilLoad(IL_JPG, path);
+    case ImageKind::Bmp: return ilLoad(IL_BMP, path);
+    case ImageKind::Tga: return ilLoad(IL_TGA, path);
+    default: return ilLoadImage(path);   // unopened: DevIL says why
+    }
 }
 
 // Stands in for any image that did not load, on every path alike: ILUT
@@ -69,11 +84,12 @@ TextureName loadWith(const char* path, const Upload& upload)
 {
     char* copy = copyString(path);
     TextureName name = 0;
-    if (sizeAcceptable(path)) {
+    const ImageHeader header = readImageHeaderFile(path);
+    if (acceptable(header, path)) {
         ILuint image = 0;
         ilGenImages(1, &image);
         ilBindImage(image);
-        if (ilLoadImage(copy)) {
+        if (loadChecked(header.kind, copy)) {
             // The origin mode set in initImageLibrary has stored the rows top
             // first. Relabelling them bottom-first, without moving them, stops
             // ILUT from flipping, so row 0 (the top) lands at t = 0 on every path.

@@ -150,8 +150,13 @@ bool writeTwoBandPng(const std::string& path, int width, int height, PngFormat f
                     [&](int, int y) { return y < height / 2 ? top : bottom; });
 }
 
-bool writeJpeg(const std::string& path, int width, int height, const PixelFunction& pixelAt,
-               int quality)
+bool writeJpeg(const std::string& path, int width, int height, const PixelFunction& pixelAt)
+{
+    return writeWithDevil(path, IL_JPG, width, height, pixelAt);
+}
+
+bool writeWithDevil(const std::string& path, unsigned type, int width, int height,
+                    const PixelFunction& pixelAt)
 {
     Bytes pixels;
     for (int y = 0; y < height; y++)
@@ -166,9 +171,9 @@ bool writeJpeg(const std::string& path, int width, int height, const PixelFuncti
     bool ok = ilTexImage(width, height, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
     // Our rows run top first; say so, or DevIL flips them on saving.
     ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
-    ilSetInteger(IL_JPG_QUALITY, quality);
+    ilSetInteger(IL_JPG_QUALITY, 95);
     ilEnable(IL_FILE_OVERWRITE);
-    ok = ok && ilSave(IL_JPG, path.c_str());
+    ok = ok && ilSave(type, path.c_str());
     ilDeleteImages(1, &image);
     while (ilGetError() != IL_NO_ERROR) {
     }

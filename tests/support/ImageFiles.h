@@ -39,10 +39,12 @@ bool writePng(const std::string& path, int width, int height, PngFormat format,
 // Top half (rows 0 .. height/2 - 1) one colour, the rest another.
 bool writeTwoBandPng(const std::string& path, int width, int height, PngFormat format,
                      Colour top, Colour bottom);
-// An 8-bit RGB baseline JPEG through DevIL (calls ilInit itself). Lossy:
-// compare colours with a tolerance.
-bool writeJpeg(const std::string& path, int width, int height, const PixelFunction& pixelAt,
-               int quality = 95);
+// An 8-bit RGB file of DevIL's type (IL_JPG, IL_BMP, IL_TGA, ...) written
+// through DevIL (calls ilInit itself). JPEG is lossy: compare colours with a
+// tolerance.
+bool writeWithDevil(const std::string& path, unsigned type, int width, int height,
+                    const PixelFunction& pixelAt);
+bool writeJpeg(const std::string& path, int width, int height, const PixelFunction& pixelAt);
 
 // The bytes of a PNG signature and IHDR chunk claiming width x height
 // (8-bit RGB), followed by a tiny IDAT and IEND: what a hostile file looks

@@ -58,12 +58,16 @@ std::string loadPrinting(const Loader& loader, const std::string& path, TextureN
     return support::captureStdout([&] { texture = loader.load(path.c_str()); });
 }
 
-struct ImageCase { const char* name; PngFormat format; bool jpeg; int width, height; };
+// devilType 0 writes a PNG of the given layout; otherwise DevIL writes RGB.
+struct ImageCase { const char* name; PngFormat format; unsigned devilType; const char* file; int width, height; };
 
 const ImageCase imageCases[] = {
-    {"Rgb", PngFormat::Rgb, false, 64, 64},     {"Rgba", PngFormat::Rgba, false, 64, 64},
-    {"Grey", PngFormat::Grey, false, 64, 64},   {"Palette", PngFormat::Palette, false, 64, 64},
-    {"OddWidth", PngFormat::Rgb, false, 101, 50}, {"Jpeg", PngFormat::Rgb, true, 128, 96},
+    {"Rgb", PngFormat::Rgb, 0, "q.png", 64, 64},          {"Rgba", PngFormat::Rgba, 0, "q.png", 64, 64},
+    {"Grey", PngFormat::Grey, 0, "q.png", 64, 64},        {"Palette", PngFormat::Palette, 0, "q.png", 64, 64},
+    {"OddWidth", PngFormat::Rgb, 0, "q.png", 101, 50},    {"Jpeg", PngFormat::Rgb, IL_JPG, "q.jpg", 128, 96},
+    {"BmpRowsBottomFirst", PngFormat::Rgb, IL_BMP, "q.bmp", 64, 64},
+    {"Tga", PngFormat::Rgb, IL_TGA, "q.tga", 64, 64},
+    {"PngNamedJpg", PngFormat::Rgb, 0, "q.jpg", 64, 64},   // the content decides the decoder
 };
 
 class UprightTexture : public testing::TestWithParam<std::tuple<Loader, ImageCase>> {};
@@ -80,15 +84,16 @@ TEST_P(UprightTexture, TopOfImageIsTopOfQuad)
         return expected[(y < image.height / 2 ? 0 : 2) + (x < image.width / 2 ? 0 : 1)];
     };
     support::TempDir dir;
-    std::string path = dir.file(image.jpeg ? "quadrants.jpg" : "quadrants.png");
-    ASSERT_TRUE(image.jpeg ? support::writeJpeg(path, image.width, image.height, pixelAt)
-                           : support::writePng(path, image.width, image.height, image.format, pixelAt));
+    std::string path = dir.file(image.file);
+    ASSERT_TRUE(image.devilType != 0
+                    ? support::writeWithDevil(path, image.devilType, image.width, image.height, pixelAt)
+                    : support::writePng(path, image.width, image.height, image.format, pixelAt));
     TextureName texture = 0;
     EXPECT_EQ(loadPrinting(loader, path, texture), "");
     drawFullWindow(texture);
     for (int i = 0; i < 4; i++)
         EXPECT_PRED3(support::nearColour, support::readPixel(64 + 128 * (i & 1), 192 - 128 * (i >> 1)),
-                     expected[i], image.jpeg ? 40 : 8) << "quadrant " << i;
+                     expected[i], image.devilType == IL_JPG ? 40 : 8) << "quadrant " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -129,6 +134,10 @@ TEST_P(EachLoader, FailuresPrintTheirLineAndGiveAStandIn)
         {dir.write("huge.jpg", support::jpegHeaderBytes(30000, 30000)), "!! -- image size 30000 x 30000 is too large"},
         {dir.write("empty.png", support::pngHeaderBytes(0, 16)), "!! -- image size 0 x 16 is empty"},
         {dir.write("noframe.jpg", std::string("\xFF\xD8\xFF\xDA\0\2\xFF\xD9", 8)), "!! -- image header unreadable"},
+        // 18 header bytes claiming 32768 x 32769 x 4 bytes: DevIL's size wraps and its heap breaks.
+        {dir.write("wrap.tga", std::string("\0\0\2", 3) + std::string(9, '\0') + std::string("\0\x80\x01\x80\x20\x08", 6) + std::string(64, '\0')),
+         "!! -- image size 32768 x 32769 is too large"},
+        {dir.write("anim.gif", "GIF89a\x10\0\x10\0"), "!! -- image format not supported"},
     };
     for (const auto& failure : failures) {
         SCOPED_TRACE(failure.path);

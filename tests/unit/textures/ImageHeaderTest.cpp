@@ -28,6 +28,28 @@ Bytes frame(int marker, unsigned width, unsigned height)
     return segment(marker, Bytes{8, char(height >> 8), char(height), char(width >> 8), char(width), 1, 1, 0x11, 0});
 }
 
+Bytes little(uint32_t value, int bytes)
+{
+    Bytes out;
+    for (int i = 0; i < bytes; ++i)
+        out += char((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// A BMP file header and an info header of 40 bytes (or the 12-byte core one).
+Bytes bmp(int32_t width, int32_t height, bool core = false)
+{
+    const Bytes info = core ? little(12, 4) + little(width, 2) + little(height, 2) + little(1, 2) + little(24, 2)
+                            : little(40, 4) + little(width, 4) + little(height, 4) + little(1, 2) + little(24, 2);
+    return "BM" + little(54, 4) + little(0, 4) + little(54, 4) + info + Bytes(16, '\0');
+}
+
+// The 18-byte header of an uncompressed true-colour TGA.
+Bytes tga(uint32_t width, uint32_t height)
+{
+    return Bytes{0, 0, 2} + Bytes(9, '\0') + little(width, 2) + little(height, 2) + Bytes{32, 8} + Bytes(16, '\0');
+}
+
 const Bytes soi = "\xFF\xD8";
 const Bytes iccProfile = segment(0xE2, Bytes(65000, '\xFF'));   // longer than one read
 
@@ -51,7 +73,12 @@ const HeaderCase headerCases[] = {
     {"JpegFrameAfterExifDecoy", soi + segment(0xE1, Bytes("Exif\0\0", 6) + frame(0xC0, 1, 1)) + frame(0xC0, 30000, 30000), ImageKind::Jpeg, 30000, 30000, SizeVerdict::TooLarge},
     {"JpegScanBeforeFrame", soi + segment(0xDA, Bytes(10, '\0')) + frame(0xC0, 5, 6), ImageKind::Jpeg, 0, 0, SizeVerdict::Unreadable},
     {"JpegTruncatedInFrame", (soi + frame(0xC0, 5, 6)).substr(0, 8), ImageKind::Jpeg, 0, 0, SizeVerdict::Unreadable},
-    {"Gif", Bytes("GIF89a\x10\0\x10\0", 10), ImageKind::Other, 0, 0, SizeVerdict::Fine},
+    {"BmpTopDownRows", bmp(101, -50), ImageKind::Bmp, 101, 50, SizeVerdict::Fine},
+    {"BmpCoreHeader", bmp(640, 480, true), ImageKind::Bmp, 640, 480, SizeVerdict::Fine},
+    {"BmpOverflowingDevIL", bmp(40000, 40000), ImageKind::Bmp, 40000, 40000, SizeVerdict::TooLarge},
+    {"BmpTruncated", bmp(8, 8).substr(0, 20), ImageKind::Bmp, 0, 0, SizeVerdict::Unreadable},
+    // Formats whose headers are not read never reach DevIL.
+    {"Gif", Bytes("GIF89a\x10\0\x10\0", 10), ImageKind::Other, 0, 0, SizeVerdict::Unsupported},
 };
 
 class ImageHeaderCases : public testing::TestWithParam<HeaderCase> {};
@@ -70,6 +97,27 @@ TEST_P(ImageHeaderCases, ReadsClaimedSizeAndJudgesIt)
         EXPECT_EQ(header.height, c.height);
         EXPECT_EQ(judgeImageHeader(header), c.verdict);
     }
+}
+
+// TGA has no signature: only a ".tga" name makes a file one, and a
+// signature in the content still wins over the name.
+TEST(ImageHeaderFile, TgaIsKnownByItsNameOnly)
+{
+    support::TempDir dir;
+    const struct { const char* name; Bytes data; ImageKind kind; SizeVerdict verdict; } cases[] = {
+        {"small.tga", tga(64, 48), ImageKind::Tga, SizeVerdict::Fine},
+        {"LOUD.TGA", tga(32768, 32769), ImageKind::Tga, SizeVerdict::TooLarge},
+        {"short.tga", tga(64, 48).substr(0, 17), ImageKind::Tga, SizeVerdict::Unreadable},
+        {"png.tga", pngHeaderBytes(16, 16), ImageKind::Png, SizeVerdict::Fine},
+        {"tga.png", tga(64, 48), ImageKind::Other, SizeVerdict::Unsupported},
+    };
+    for (const auto& c : cases) {
+        const ImageHeader header = readImageHeaderFile(dir.write(c.name, c.data).c_str());
+        EXPECT_EQ(header.kind, c.kind) << c.name;
+        EXPECT_EQ(judgeImageHeader(header), c.verdict) << c.name;
+    }
+    EXPECT_EQ(judgeImageHeader(readImageHeaderFile(dir.file("missing.png").c_str())), SizeVerdict::Fine)
+        << "a missing file is left to DevIL to report";
 }
 
 INSTANTIATE_TEST_SUITE_P(BuffersAndFiles, ImageHeaderCases, testing::ValuesIn(headerCases),
