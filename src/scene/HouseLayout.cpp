@@ -38,8 +38,9 @@ void addTaperingTower(std::vector<BoxPlacement>& boxes, int n)
     float y = times(halfHeight, s);
     for (int i = 0; i < n; ++i) {
         boxes.push_back({ 0.0f, y, 0.0f, 0.0f, s });
-        s = 0.9f * s;
-        y = y + times(boxHeight, s);   // raised by the full height of the smaller box
+        // Each step is taken in double precision and stored as a float.
+        s = static_cast<float>(0.9 * s);
+        y = static_cast<float>(y + boxHeight * static_cast<double>(s));   // the smaller box's full height
     }
 }
 
