@@ -193,6 +193,8 @@ SceneObject* Zandervale::pick(int x, int y, int* outSubName)
     for (GLint hit = 0; hit < hits && at + 3 <= pickBufferSize; ++hit) {
         const GLuint names = buffer[at];
         const GLuint minDepth = buffer[at + 1];
+        // A record without names has no first name to take; reading one
+        // would take the next record's count instead.
         if (names > 0 && at + 3 + static_cast<GLint>(names) <= pickBufferSize && minDepth < nearest) {
             nearest = minDepth;
             chosen = static_cast<int>(buffer[at + 3]);
