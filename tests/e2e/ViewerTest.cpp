@@ -78,7 +78,7 @@ std::string writeMagentaLibrary(const support::TempDir& dir)
 bool magenta(int r, int g, int b) { return r > 60 && b > 60 && g * 2 < r && g * 2 < b; }
 bool walkerMarkerRed(int r, int g, int b) { return r > 200 && g < 40 && b < 60; }
 
-TEST(Walk, HousesGrowWalkingMovesTheViewTabShowsTheOverviewAndEscapeEnds)
+TEST(Walk, HousesGrowAndWalkingOverviewMouseLookAndJetMoveTheViewUntilEscape)
 {
     support::TempDir dir;
     e2e::Viewer viewer({writeMagentaLibrary(dir)});
@@ -110,6 +110,16 @@ TEST(Walk, HousesGrowWalkingMovesTheViewTabShowsTheOverviewAndEscapeEnds)
     const e2e::Screenshot back = viewer.screenshot();
     EXPECT_EQ(back.share(0, 40, 120, 170, walkerMarkerRed), 0.0);
     EXPECT_LT(back.difference(walked), overview.difference(walked)) << "Tab did not return to the walk";
+
+    // Mouse look: a pointer move to the right turns the view; the space bar
+    // lifts the walker above the houses.
+    viewer.xdotool("mousemove_relative -- 150 0");
+    e2e::pause(0.5);
+    const e2e::Screenshot turned = viewer.screenshot();
+    EXPECT_GT(turned.difference(back), 5.0) << "mouse look did not turn the view";
+    viewer.xdotool("keydown space sleep 1 keyup space");
+    e2e::pause(0.2);
+    EXPECT_GT(viewer.screenshot().difference(turned), 5.0) << "the jet did not lift the view";
 
     viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
