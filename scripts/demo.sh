@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the viewer on the bundled sample library (make demo): in the
 # foreground when there is a display, otherwise under Xvfb for a few seconds,
-# saving a screenshot of its window as BUILD_DIR/demo-screenshot.png and
-# printing that path.
+# saving screenshots of its window (the walker's view, then the overview
+# camera) and printing their paths.
 set -euo pipefail
 
 build=${1:?usage: scripts/demo.sh BUILD_DIR}
@@ -14,6 +14,7 @@ build=$(cd "$build" && pwd)
 run="$build/run"
 library="$build/sample-library/Zandervale.xml"
 shot="$build/demo-screenshot.png"
+overview="$build/demo-overview.png"
 for needed in "$run/zandervale" "$library"; do
   if [ ! -e "$needed" ]; then
     echo "demo: $needed is missing; build first (make build)" >&2
@@ -51,6 +52,11 @@ if [ "${ZV_DEMO_INSIDE_XVFB:-}" = 1 ]; then
     exit 1
   fi
   import -window "$window" "$shot"
+  # Tab switches to the camera high above the city; keys go to the window
+  # under the pointer when no window manager runs.
+  xdotool mousemove --window "$window" 512 384 key Tab
+  sleep 1
+  import -window "$window" "$overview"
   exit 0
 fi
 
@@ -61,7 +67,8 @@ fi
 for tool in xvfb-run xdotool import; do
   command -v "$tool" >/dev/null || { echo "demo: $tool is missing (make deps)" >&2; exit 1; }
 done
-rm -f "$shot"
+rm -f "$shot" "$overview"
 echo "No display: running the viewer under Xvfb for $seconds seconds..." >&2
 ZV_DEMO_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$self" "$build"
 echo "$shot"
+echo "$overview"
