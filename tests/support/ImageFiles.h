@@ -1,6 +1,6 @@
-// Writes small test images: PNGs of any size and pixel format (built here
-// byte by byte, so the format is exactly the one asked for), JPEGs through
-// DevIL, and bare headers that claim any size (for the loaders' size guard).
+// Writes small test images through DevIL (PNGs in the colour layout asked
+// for, JPEG, BMP, TGA), and bare headers that claim any size (for the
+// loaders' size guard).
 #pragma once
 
 #include <functional>
@@ -32,8 +32,7 @@ enum class PngFormat { Rgb, Rgba, Grey, Palette };
 
 using PixelFunction = std::function<Colour(int x, int y)>;   // y = 0 is the top row
 
-// Writes a PNG; returns false (and records a test failure) if the file
-// cannot be written or a palette would need more than 256 colours.
+// Writes a PNG; returns false (and records a test failure) if it cannot.
 bool writePng(const std::string& path, int width, int height, PngFormat format,
               const PixelFunction& pixelAt);
 // Top half (rows 0 .. height/2 - 1) one colour, the rest another.
