@@ -7,32 +7,22 @@
 
 #include "app/AppState.h"
 #include "app/Zandervale.h"
-#include "controls/MovementControl.h"
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
+#include "support/IdleControl.h"
 
 namespace {
 
 // Looks down -z from (0, 11.25, 0): the middle of a one-box tower.
-class FixedView : public MovementControl {
+class FixedView : public support::IdleControl {
 public:
-    void keyboard(unsigned char, int, int) override {}
-    void keyboardUp(unsigned char, int, int) override {}
-    void special(int, int, int) override {}
-    void specialUp(int, int, int) override {}
-    void mouse(int, int, int, int) override {}
-    void motion(int, int) override {}
-    void passiveMotion(int, int) override {}
-    void init(Zandervale*) override {}
     void applyView() override
     {
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glTranslatef(0.0f, -11.25f, 0.0f);
     }
-    void beginFrame(double) override {}
-    void drawOverlay(double) override {}
 };
 
 MonthQuarter* record(int pictures)

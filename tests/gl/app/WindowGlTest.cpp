@@ -8,24 +8,16 @@
 #include "app/AppState.h"
 #include "app/Window.h"
 #include "app/Zandervale.h"
-#include "controls/MovementControl.h"
 #include "support/CaptureStdout.h"
 #include "support/GlPixels.h"
+#include "support/IdleControl.h"
 
 namespace {
 
 // Counts the controller calls a frame makes, and checks the overlay
 // projection is in force while the heads-up display draws.
-class CountingControl : public MovementControl {
+class CountingControl : public support::IdleControl {
 public:
-    void keyboard(unsigned char, int, int) override {}
-    void keyboardUp(unsigned char, int, int) override {}
-    void special(int, int, int) override {}
-    void specialUp(int, int, int) override {}
-    void mouse(int, int, int, int) override {}
-    void motion(int, int) override {}
-    void passiveMotion(int, int) override {}
-    void init(Zandervale*) override {}
     void applyView() override { ++views; }
     void beginFrame(double) override
     {

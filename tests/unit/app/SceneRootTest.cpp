@@ -8,7 +8,7 @@
 
 #include "app/AppState.h"
 #include "app/Zandervale.h"
-#include "controls/MovementControl.h"
+#include "support/IdleControl.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ public:
 };
 
 // Records every event it is given.
-class RecordingControl : public MovementControl {
+class RecordingControl : public support::IdleControl {
 public:
     void keyboard(unsigned char key, int, int) override { log("keyboard", key); }
     void keyboardUp(unsigned char key, int, int) override { log("keyboardUp", key); }
@@ -46,10 +46,6 @@ public:
     }
     void motion(int x, int y) override { log("motion", x * 10 + y); }
     void passiveMotion(int x, int y) override { log("passiveMotion", x * 10 + y); }
-    void init(Zandervale*) override {}
-    void applyView() override {}
-    void beginFrame(double) override {}
-    void drawOverlay(double) override {}
 
     void log(const char* what, int value) { events.push_back(std::string(what) + " " + std::to_string(value)); }
     std::vector<std::string> events;
