@@ -5,12 +5,12 @@
 
 #include <vector>
 
-#include "app/AppState.h"
 #include "app/Zandervale.h"
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
 #include "support/IdleControl.h"
+#include "support/TestWindowSize.h"
 
 namespace {
 
@@ -33,18 +33,8 @@ MonthQuarter* record(int pictures)
 
 class Picking : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        appstate::windowWidth = 256;
-        appstate::windowHeight = 256;
-        glViewport(0, 0, 256, 256);
-        app.setScene(objects, &view);
-    }
-    void TearDown() override
-    {
-        appstate::windowWidth = 1024;
-        appstate::windowHeight = 768;
-    }
+    void SetUp() override { app.setScene(objects, &view); }
+    support::TestWindowSize size;
     std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
     FixedView view;
     Zandervale app;

@@ -11,6 +11,7 @@
 #include "support/CaptureStdout.h"
 #include "support/GlPixels.h"
 #include "support/IdleControl.h"
+#include "support/TestWindowSize.h"
 
 namespace {
 
@@ -48,9 +49,6 @@ class SceneRootFrame : public testing::Test {
 protected:
     void SetUp() override
     {
-        appstate::windowWidth = 256;
-        appstate::windowHeight = 256;
-        glViewport(0, 0, 256, 256);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
@@ -58,12 +56,8 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         app.setScene(new std::vector<SceneObject*>(), &control);
     }
-    void TearDown() override
-    {
-        appstate::windowWidth = 1024;
-        appstate::windowHeight = 768;
-        appstate::framesPerSecond = 0.0f;
-    }
+    void TearDown() override { appstate::framesPerSecond = 0.0f; }
+    support::TestWindowSize size;
     CountingControl control;
     Zandervale app;
 };
