@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "controls/MovementControl.h"
-#include "library/MonthQuarter.h"   // TextureName
+#include "textures/TextureName.h"
 
 class SceneObject;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-using TextureName = unsigned int;   // an OpenGL texture name; 0 means none
+#include "textures/TextureName.h"
 
 class MonthQuarter {
 public:

@@ -2,7 +2,7 @@
 // house. All boxes share one display list of the unit box (50 x 37.5 x 50).
 #pragma once
 
-#include "library/MonthQuarter.h"   // TextureName
+#include "textures/TextureName.h"
 #include "scene/BoxFootprint.h"
 #include "scene/SceneObject.h"
 

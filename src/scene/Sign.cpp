@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "scene/GroundQuads.h"
 #include "textures/Textures.h"

@@ -2,7 +2,7 @@
 // out upright: texture row t = 0 is the image's top row.
 #pragma once
 
-#include "library/MonthQuarter.h"   // TextureName
+#include "textures/TextureName.h"
 
 // Sets up IL, ILU and ILUT for OpenGL. Needs a current GL context.
 void initImageLibrary();
