@@ -158,33 +158,50 @@ void readYears(xmlNode* root, const std::string& prefix,
     }
 }
 
-[[noreturn]] void failStartup()
-{
-    std::fflush(stdout);
-    std::exit(1);
-}
-
 }  // namespace
 
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
-                        TextureLoader loadTextureFile)
+LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
+                                TextureLoader loadTextureFile)
 {
     // No network and no external entities: the library is a local file, and
     // a path or DTD naming a URL must not reach out.
     xmlDoc* document = xmlReadFile(path, nullptr, XML_PARSE_NONET);
-    if (!document) {
-        std::printf("### ERROR: There was no xml photo library file at %s\n", path);
-        failStartup();
-    }
+    if (!document)
+        return LibraryError::noLibraryFile;
     xmlNode* root = xmlDocGetRootElement(document);
     if (!root || !hasName(root, "Zandervale")) {
-        std::printf("### ERROR: The XML document in %s is empty or not an Zandervale XML "
-                    "file. Please specify the correct Zandervale.xml file\n", path);
         xmlFreeDoc(document);
-        failStartup();
+        return LibraryError::notZandervale;
     }
     readYears(root, directoryPrefix(path), loadTextureFile, library);
     xmlFreeDoc(document);
+    return LibraryError::none;
+}
+
+std::string libraryErrorLine(LibraryError error, const char* path)
+{
+    switch (error) {
+    case LibraryError::none:
+        break;
+    case LibraryError::noLibraryFile:
+        return "### ERROR: There was no xml photo library file at " + std::string(path) + "\n";
+    case LibraryError::notZandervale:
+        return "### ERROR: The XML document in " + std::string(path) +
+               " is empty or not an Zandervale XML file. Please specify the correct "
+               "Zandervale.xml file\n";
+    }
+    return std::string();
+}
+
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
+                        TextureLoader loadTextureFile)
+{
+    LibraryError error = readPictureLibrary(path, library, loadTextureFile);
+    if (error != LibraryError::none) {
+        std::fputs(libraryErrorLine(error, path).c_str(), stdout);
+        std::fflush(stdout);
+        std::exit(1);
+    }
     return true;
 }
 
