@@ -1,10 +1,12 @@
 # Set-up, build, demo and tests. Every target installs what is missing first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build demo test asan bench clean
+.PHONY: all deps build demo test asan fuzz bench clean
 
 all: build
 
@@ -35,5 +37,13 @@ asan: deps
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ctest --output-on-failure
 
+# Each libFuzzer target (library reader, image-header guard) for FUZZ_SECONDS,
+# built with clang; a finding fails with its input kept in $(FUZZ_BUILD)/fuzz.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target zv-fuzz-library zv-fuzz-image-header
+	@tools/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
