@@ -8,7 +8,9 @@
 #include <cstdio>
 
 #include "app/AppState.h"
+#include "app/FrameClock.h"
 #include "controls/InputControl.h"
+#include "controls/WalkerWindow.h"
 #include "scene/SceneObject.h"
 
 namespace {
@@ -18,7 +20,6 @@ constexpr int defaultHeight = 768;
 constexpr double fieldOfViewDegrees = 70.0;
 constexpr double nearPlane = 0.1;
 constexpr double farPlane = 5000.0;
-constexpr int fpsIntervalMs = 1000;
 
 // The state every drawing routine may rely on, grouped by who changes it:
 // houses, the overlay and the walker marker switch lighting, texturing and
@@ -56,13 +57,34 @@ void registerCallbacks()
     glutPassiveMotionFunc(passiveMotionCallback);
 }
 
+class GlutWalkerWindow : public WalkerWindow {
+public:
+    int width() const override { return getWindowWidth(); }
+    int height() const override { return getWindowHeight(); }
+    void warpPointer(int x, int y) override { glutWarpPointer(x, y); }
+    void setCursor(int cursor) override { glutSetCursor(cursor); }
+};
+
 } // namespace
+
+WalkerWindow& glutWalkerWindow()
+{
+    static GlutWalkerWindow window;
+    return window;
+}
+
+void applyPerspective(int width, int height)
+{
+    // A minimised window may report a height of 0; keep the projection finite.
+    const double aspect = height > 0 ? static_cast<double>(width) / height : 1.0;
+    gluPerspective(fieldOfViewDegrees, aspect, nearPlane, farPlane);
+}
 
 void createWindow()
 {
     glutInitWindowSize(defaultWidth, defaultHeight);
     glutInitWindowPosition(10, 10);
-    appstate::windowId = glutCreateWindow("Zandervale");
+    setWindowId(glutCreateWindow("Zandervale"));
     registerCallbacks();
     // A held key must stay one press and one release: repeats would toggle
     // the slideshow or the help panel over and over.
@@ -71,51 +93,41 @@ void createWindow()
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glViewport(0, 0, appstate::windowWidth, appstate::windowHeight);
-    gluPerspective(fieldOfViewDegrees,
-                   static_cast<double>(appstate::windowWidth) / appstate::windowHeight,
-                   nearPlane, farPlane);
+    glViewport(0, 0, getWindowWidth(), getWindowHeight());
+    applyPerspective(getWindowWidth(), getWindowHeight());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
 
 void startMainLoop()
 {
-    glutWarpPointer(appstate::windowWidth / 2, appstate::windowHeight / 2);
+    glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
+    // The first frame's step must not carry the whole start-up: a large
+    // library takes seconds to load, and houses and walker would jump.
+    frameClock().start(glutGet(GLUT_ELAPSED_TIME));
     glutMainLoop();
 }
 
 void toggleFullScreen()
 {
-    if (appstate::windowId < 0)
+    if (getWindowId() < 0)
         return;
-    if (appstate::fullScreen) {
+    if (isFullScreen()) {
         glutReshapeWindow(defaultWidth, defaultHeight);
-        appstate::windowWidth = defaultWidth;
-        appstate::windowHeight = defaultHeight;
+        setWindowSize(defaultWidth, defaultHeight);
     } else {
         glutFullScreen();
         // GLUT carries the change out later; the reshape stores the real size.
-        appstate::windowWidth = glutGet(GLUT_WINDOW_WIDTH);
-        appstate::windowHeight = glutGet(GLUT_WINDOW_HEIGHT);
+        setWindowSize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
     }
-    appstate::fullScreen = !appstate::fullScreen;
+    setFullScreen(!isFullScreen());
 }
 
 void displayCallback()
 {
-    ++appstate::frameCount;
-    const int now = glutGet(GLUT_ELAPSED_TIME);
-    if (now - appstate::lastFpsTime > fpsIntervalMs) {
-        appstate::framesPerSecond =
-            static_cast<float>(appstate::frameCount * 1000.0 / (now - appstate::lastFpsTime));
-        appstate::lastFpsTime = now;
-        appstate::frameCount = 0;
-    }
-    const double dt = (now - appstate::lastFrameTime) / 1000.0;
-    appstate::lastFrameTime = now;
-    if (appstate::sceneRoot != nullptr)
-        appstate::sceneRoot->draw(dt);
+    const double dt = frameClock().tick(glutGet(GLUT_ELAPSED_TIME));
+    if (SceneObject* root = getSceneRoot())
+        root->draw(dt);
     else
         std::printf("no scene-root!");
     glutSwapBuffers();
@@ -128,56 +140,53 @@ void idleCallback()
 
 void reshapeCallback(int width, int height)
 {
-    appstate::windowWidth = width;
-    appstate::windowHeight = height;
+    setWindowSize(width, height);
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    // A minimised window may report a height of 0; keep the projection finite.
-    const double aspect = height > 0 ? static_cast<double>(width) / height : 1.0;
-    gluPerspective(fieldOfViewDegrees, aspect, nearPlane, farPlane);
+    applyPerspective(width, height);
     glMatrixMode(GL_MODELVIEW);
     displayCallback();
 }
 
 void keyboardCallback(unsigned char key, int x, int y)
 {
-    if (InputControl* control = appstate::currentInputControl)
+    if (InputControl* control = getCurrentInputControl())
         control->keyboard(key, x, y);
 }
 
 void keyboardUpCallback(unsigned char key, int x, int y)
 {
-    if (InputControl* control = appstate::currentInputControl)
+    if (InputControl* control = getCurrentInputControl())
         control->keyboardUp(key, x, y);
 }
 
 void specialCallback(int key, int x, int y)
 {
-    if (InputControl* control = appstate::currentInputControl)
+    if (InputControl* control = getCurrentInputControl())
         control->special(key, x, y);
 }
 
 void specialUpCallback(int key, int x, int y)
 {
-    if (InputControl* control = appstate::currentInputControl)
+    if (InputControl* control = getCurrentInputControl())
         control->specialUp(key, x, y);
 }
 
 void mouseCallback(int button, int state, int x, int y)
 {
-    if (InputControl* control = appstate::currentInputControl)
+    if (InputControl* control = getCurrentInputControl())
         control->mouse(button, state, x, y);
 }
 
 void motionCallback(int x, int y)
 {
-    if (InputControl* control = appstate::currentInputControl)
+    if (InputControl* control = getCurrentInputControl())
         control->motion(x, y);
 }
 
 void passiveMotionCallback(int x, int y)
 {
-    if (InputControl* control = appstate::currentInputControl)
+    if (InputControl* control = getCurrentInputControl())
         control->passiveMotion(x, y);
 }

@@ -2,6 +2,8 @@
 // main loop.
 #pragma once
 
+class WalkerWindow;
+
 // Creates the window, registers the callbacks and sets the default GL state
 // and the perspective projection.
 void createWindow();
@@ -9,6 +11,11 @@ void createWindow();
 void startMainLoop();
 // Switches between full screen and the 1024 x 768 window.
 void toggleFullScreen();
+// Multiplies the current matrix by the perspective of the 3D view; display
+// and picking must agree on it, or clicks select what is not under them.
+void applyPerspective(int width, int height);
+// The GLUT window as the navigation controller sees it.
+WalkerWindow& glutWalkerWindow();
 
 // GLUT callbacks (registered by createWindow; reachable for tests).
 void displayCallback();

@@ -96,7 +96,7 @@ void Zandervale::run(const char* libraryPath)
         std::fflush(stdout);
         std::exit(1);
     }
-    movementControl = new ShooterControl();
+    movementControl = new ShooterControl(glutWalkerWindow());
     movementControl->init(this);
     setCurrentInputControl(this);
     startMainLoop();
@@ -174,7 +174,7 @@ SceneObject* Zandervale::pick(int x, int y, int* outSubName)
     glGetIntegerv(GL_VIEWPORT, viewport);
     // GLUT's y grows downward; the pick region's grows upward.
     gluPickMatrix(x, viewport[3] - y, pickRegionPixels, pickRegionPixels, viewport);
-    gluPerspective(70.0, static_cast<double>(getWindowWidth()) / getWindowHeight(), 0.1, 5000.0);
+    applyPerspective(getWindowWidth(), getWindowHeight());
     glMatrixMode(GL_MODELVIEW);
     glInitNames();
     drawForPicking();

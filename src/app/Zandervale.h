@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "controls/InputControl.h"
+#include "controls/WalkerWorld.h"
 #include "scene/SceneObject.h"
 
 class Gallery;
-class MonthQuarter;
 class MovementControl;
-class Street;
 
-class Zandervale : public SceneObject, private InputControl {
+class Zandervale : public SceneObject, private InputControl, public WalkerWorld {
 public:
     Zandervale();
     ~Zandervale() override;
@@ -28,13 +27,11 @@ public:
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;
 
-    void openGallery(MonthQuarter* record, int picture);
-
-    // The object under window point (x, y), and the picture index under it
-    // in outSubName (-1 when nothing was hit).
-    SceneObject* pick(int x, int y, int* outSubName);
-    // The street crossing nearest to a point of the world, or null.
-    Street* nearestStreet(float x, float y, float z);
+    // The world the navigation controller walks in; collides above answers
+    // for it too.
+    void openGallery(MonthQuarter* record, int picture) override;
+    SceneObject* pick(int x, int y, int* outSubName) override;
+    Street* nearestStreet(float x, float y, float z) override;
 
     // For tests and tools that assemble a scene without run().
     void setScene(std::vector<SceneObject*>* objects, MovementControl* control);

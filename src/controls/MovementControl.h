@@ -4,13 +4,14 @@
 
 #include "controls/InputControl.h"
 
-class Zandervale;
+class WalkerWorld;
 
 class MovementControl : public InputControl {
 public:
-    // Binds the controller to the application object and puts it into its
-    // start state. Called once, right after construction.
-    virtual void init(Zandervale* app) = 0;
+    // Binds the controller to the world it moves in (the application
+    // object) and puts it into its start state. Called once, right after
+    // construction.
+    virtual void init(WalkerWorld* app) = 0;
     // Loads the view transform into the modelview matrix (used for picking).
     virtual void applyView() = 0;
     // Moves the viewer, clears the buffers, loads the view and places the

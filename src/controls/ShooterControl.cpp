@@ -10,16 +10,16 @@
 #include <cmath>
 #include <cstddef>
 
-#include "app/AppState.h"
-#include "app/Zandervale.h"
+#include <algorithm>
+
+#include "controls/HeadsUpDisplay.h"
+#include "controls/WalkerWindow.h"
+#include "controls/WalkerWorld.h"
 #include "scene/House.h"
 #include "scene/SceneObject.h"
 #include "textures/Textures.h"
 
 float walkSpeed = 5.0f;
-float fastSpeed = 50.0f;
-float overviewSpeed = 60.0f;
-float eyeLevel = -1.8f;
 
 namespace {
 
@@ -31,6 +31,11 @@ constexpr double riseGravities = 10.0;
 constexpr double fallGravities = 5.0;
 constexpr float maxRiseSpeed = 110.0f;
 constexpr float maxFallSpeed = -220.0f;
+// A slow frame moves the walker in steps no longer than this, each tested
+// for collision, so it never passes through a house; a longer stall (a
+// debugger, a suspended laptop) counts as one second.
+constexpr double maxStepSeconds = 1.0 / 30.0;
+constexpr double maxFrameSeconds = 1.0;
 // The angle conversion uses single-precision pi widened to double.
 constexpr double pi = static_cast<double>(3.14159265358979f);
 
@@ -40,7 +45,6 @@ constexpr int leftButton = 0;
 constexpr int rightButton = 2;
 constexpr int buttonDown = 0;
 constexpr int buttonUp = 1;
-constexpr float crosshairHalfLength = 8.0f;
 
 // Movement keys set an axis while held; any release of the axis' keys
 // clears it, so the last key pressed wins and either release stops.
@@ -95,11 +99,6 @@ const HeldKey* findHeld(int key)
     return nullptr;
 }
 
-void warpToCentre()
-{
-    glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
-}
-
 void loadView(float pitch, float yaw, const ShooterControl::Vector3f& translation)
 {
     glRotatef(pitch, 1.0f, 0.0f, 0.0f);
@@ -109,20 +108,22 @@ void loadView(float pitch, float yaw, const ShooterControl::Vector3f& translatio
 
 } // namespace
 
-ShooterControl::ShooterControl() : ShooterControl(0, 0, 0)
+ShooterControl::ShooterControl(WalkerWindow& window) : ShooterControl(window, 0, 0, 0)
 {
     compassTexture = loadTexture("compass.png");
     helpTexture = loadTexture("help512x512_01.png");
     panelTexture = loadTexture("selOverlay256x256.png");
 }
 
-ShooterControl::ShooterControl(TextureName compass, TextureName help, TextureName panel)
+ShooterControl::ShooterControl(WalkerWindow& window, TextureName compass, TextureName help,
+                               TextureName panel)
     : translation{75.0f, eyeLevel, -40.0f}, pitch(0.0f), yaw(90.0f),
       strafe(0), forward(0), turn(0), tilt(0), rising(false), verticalSpeed(0.0f),
       gravity(9.81f), app(nullptr), panelTexture(panel), compassTexture(compass),
       helpTexture(help), overviewTranslation{-700.0f, -1000.0f, -500.0f},
       overviewPitch(90.0f), overviewYaw(0.0f), selected(nullptr), collisionOn(true),
-      lightOn(true), mouseLook(false), overview(false), helpShown(false), fast(false)
+      lightOn(true), mouseLook(false), overview(false), helpShown(false), fast(false),
+      window(window)
 {
 }
 
@@ -177,15 +178,12 @@ void ShooterControl::specialUp(int key, int, int)
 
 void ShooterControl::mouse(int button, int state, int x, int y)
 {
-    if (button == rightButton && state == buttonDown) {
-        // Holding the right button frees the pointer for aiming.
-        mouseLook = false;
-        glutSetCursor(GLUT_CURSOR_INHERIT);
-    } else if (button == rightButton && state == buttonUp) {
-        mouseLook = true;
-        glutSetCursor(GLUT_CURSOR_NONE);
-        warpToCentre();
-    } else if (button == leftButton && state == buttonDown) {
+    // Holding the right button frees the pointer for aiming.
+    if (button == rightButton && state == buttonDown)
+        setMouseLook(false);
+    else if (button == rightButton && state == buttonUp)
+        setMouseLook(true);
+    else if (button == leftButton && state == buttonDown) {
         select(x, y);
     }
 }
@@ -199,18 +197,18 @@ void ShooterControl::passiveMotion(int x, int y)
     if (overview || !mouseLook)
         return;
     // Each event carries the movement since the last warp to the centre.
-    pitch += (y - getWindowHeight() / 2) * mouseDegreesPerPixel;
-    yaw += (x - getWindowWidth() / 2) * mouseDegreesPerPixel;
+    pitch += (y - window.height() / 2) * mouseDegreesPerPixel;
+    yaw += (x - window.width() / 2) * mouseDegreesPerPixel;
     if (pitch > mousePitchLimit)
         pitch = mousePitchLimit;
     else if (pitch < -mousePitchLimit)
         pitch = -mousePitchLimit;
 }
 
-void ShooterControl::init(Zandervale* application)
+void ShooterControl::init(WalkerWorld* application)
 {
     app = application;
-    glutSetCursor(GLUT_CURSOR_NONE);
+    window.setCursor(GLUT_CURSOR_NONE);
     const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
     glEnable(GL_LIGHT1);
     glLightfv(GL_LIGHT1, GL_DIFFUSE, white);
@@ -230,6 +228,16 @@ void ShooterControl::applyView()
 }
 
 void ShooterControl::moveWalker(double dt)
+{
+    if (!(dt > 0.0))   // also NaN
+        return;
+    dt = std::min(dt, maxFrameSeconds);
+    const int steps = static_cast<int>(std::ceil(dt / maxStepSeconds));
+    for (int i = 0; i < steps; ++i)
+        stepWalker(dt / steps);
+}
+
+void ShooterControl::stepWalker(double dt)
 {
     // Walking follows the heading the frame began with, before its turn.
     const double yawRad = yaw / 180.0 * pi;
@@ -344,34 +352,33 @@ void ShooterControl::drawWalkerMarker()
 
 void ShooterControl::drawOverlay(double)
 {
-    if (!overview && mouseLook)
-        drawCrosshair();
-}
-
-void ShooterControl::drawCrosshair()
-{
-    // A left click picks at the window centre while mouse look is on.
-    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBegin(GL_LINES);
-    glVertex2f(-crosshairHalfLength, 0.0f);
-    glVertex2f(crosshairHalfLength, 0.0f);
-    glVertex2f(0.0f, -crosshairHalfLength);
-    glVertex2f(0.0f, crosshairHalfLength);
-    glEnd();
-    glPopAttrib();
+    // The compass turns with the yaw, and this is what keeps it bounded.
+    if (!overview)
+        yaw = normalisedYaw(yaw);
+    HudFrame frame{};
+    frame.width = window.width();
+    frame.height = window.height();
+    frame.crosshair = !overview && mouseLook;
+    frame.compass = !overview;
+    frame.help = helpShown;
+    frame.yaw = yaw;
+    // The strip always speaks of the walker, also under the overview camera.
+    if (app != nullptr)
+        frame.crossing = app->nearestStreet(-translation.x, -translation.y, -translation.z);
+    frame.selected = selected;
+    frame.compassTexture = compassTexture;
+    frame.helpTexture = helpTexture;
+    frame.panelTexture = panelTexture;
+    drawHud(frame);
 }
 
 void ShooterControl::toggleOverview()
 {
     overview = !overview;
-    if (overview) {
-        glutSetCursor(GLUT_CURSOR_INHERIT);
-    } else {
-        mouseLook = true;
-        warpToCentre();
-    }
+    if (overview)
+        window.setCursor(GLUT_CURSOR_INHERIT);   // the pointer aims from above
+    else
+        setMouseLook(true);
 }
 
 void ShooterControl::toggleLight()
@@ -385,11 +392,25 @@ void ShooterControl::toggleLight()
 
 void ShooterControl::toggleMouseLook()
 {
-    mouseLook = !mouseLook;
-    glutSetCursor(mouseLook ? GLUT_CURSOR_NONE : GLUT_CURSOR_INHERIT);
+    setMouseLook(!mouseLook);
+}
+
+void ShooterControl::setMouseLook(bool on)
+{
+    mouseLook = on;
+    // The overview keeps its pointer visible the whole time: it is how the
+    // user aims there.
+    if (overview)
+        return;
+    window.setCursor(on ? GLUT_CURSOR_NONE : GLUT_CURSOR_INHERIT);
     // Wherever the free pointer was left, the first look must not jump.
-    if (mouseLook)
+    if (on)
         warpToCentre();
+}
+
+void ShooterControl::warpToCentre()
+{
+    window.warpPointer(window.width() / 2, window.height() / 2);
 }
 
 void ShooterControl::openSelection()
@@ -403,9 +424,11 @@ void ShooterControl::select(int x, int y)
 {
     if (app == nullptr)
         return;
-    // With mouse look on, the crosshair at the centre is the aim.
-    const int pickX = mouseLook ? getWindowWidth() / 2 : x;
-    const int pickY = mouseLook ? getWindowHeight() / 2 : y;
+    // Walking with mouse look, the crosshair at the centre is the aim; in
+    // the overview it is the pointer the user sees.
+    const bool atCrosshair = mouseLook && !overview;
+    const int pickX = atCrosshair ? window.width() / 2 : x;
+    const int pickY = atCrosshair ? window.height() / 2 : y;
     int subName = -1;
     SceneObject* hit = app->pick(pickX, pickY, &subName);
     if (selected != nullptr) {

@@ -9,15 +9,18 @@
 #include "textures/TextureName.h"
 
 class SceneObject;
+class WalkerWindow;
+class WalkerWorld;
 
-// Tuning shared by all walkers, in world units (per second). Only walkSpeed
-// changes at run time ('+' and '-', without bounds).
+// Walking speed in units per second, shared by all walkers: '+' and '-'
+// change it in steps of 5, without bounds.
 extern float walkSpeed;
-extern float fastSpeed;
-extern float overviewSpeed;
+// Speeds in world units per second.
+constexpr float fastSpeed = 50.0f;
+constexpr float overviewSpeed = 60.0f;
 // The largest translation y the walker may have: the eye never sinks below
 // 1.8 above the ground plane.
-extern float eyeLevel;
+constexpr float eyeLevel = -1.8f;
 
 class ShooterControl : public MovementControl {
 public:
@@ -26,10 +29,11 @@ public:
     };
 
     // Loads the HUD artwork, so it needs a current GL context.
-    ShooterControl();
-    // For code that has no GL context (the kinematics tests): takes the
-    // texture names instead of loading them.
-    ShooterControl(TextureName compass, TextureName help, TextureName panel);
+    explicit ShooterControl(WalkerWindow& window);
+    // For code that has no GL context: takes the texture names instead of
+    // loading them.
+    ShooterControl(WalkerWindow& window, TextureName compass, TextureName help,
+                   TextureName panel);
 
     void keyboard(unsigned char key, int x, int y) override;
     void keyboardUp(unsigned char key, int x, int y) override;
@@ -39,14 +43,14 @@ public:
     void motion(int x, int y) override;
     void passiveMotion(int x, int y) override;
 
-    void init(Zandervale* app) override;
+    void init(WalkerWorld* app) override;
     void applyView() override;
     void beginFrame(double dt) override;
     void drawOverlay(double dt) override;
 
-    // The GL-free halves of beginFrame: one step of the walker (turn, tilt,
-    // rise and fall, walking, collision through app) and one step of the
-    // overview camera, each from the held keys and dt seconds.
+    // The GL-free halves of beginFrame: the walker's move over dt seconds
+    // (turn, tilt, rise and fall, walking, collision through app) and one
+    // step of the overview camera, each from the held keys.
     void moveWalker(double dt);
     void moveOverviewCamera(double dt);
 
@@ -61,7 +65,7 @@ public:
     bool rising;
     float verticalSpeed;    // upward
     float gravity;
-    Zandervale* app;        // not owned
+    WalkerWorld* app;       // not owned
     TextureName panelTexture;
     TextureName compassTexture;
     TextureName helpTexture;
@@ -77,6 +81,7 @@ public:
     bool fast;
 
 private:
+    void stepWalker(double dt);
     void accelerate(double dt);
     void toggleOverview();
     void toggleLight();
@@ -84,5 +89,8 @@ private:
     void openSelection();
     void select(int x, int y);
     void drawWalkerMarker();
-    void drawCrosshair();
+    void setMouseLook(bool on);
+    void warpToCentre();
+
+    WalkerWindow& window;
 };

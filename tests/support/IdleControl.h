@@ -15,7 +15,7 @@ public:
     void mouse(int, int, int, int) override {}
     void motion(int, int) override {}
     void passiveMotion(int, int) override {}
-    void init(Zandervale*) override {}
+    void init(WalkerWorld*) override {}
     void applyView() override {}
     void beginFrame(double) override {}
     void drawOverlay(double) override {}

@@ -12,14 +12,12 @@ class TestWindowSize {
 public:
     TestWindowSize()
     {
-        appstate::windowWidth = 256;
-        appstate::windowHeight = 256;
+        setWindowSize(256, 256);
         glViewport(0, 0, 256, 256);
     }
     ~TestWindowSize()
     {
-        appstate::windowWidth = 1024;
-        appstate::windowHeight = 768;
+        setWindowSize(1024, 768);
     }
     TestWindowSize(const TestWindowSize&) = delete;
     TestWindowSize& operator=(const TestWindowSize&) = delete;

@@ -84,7 +84,7 @@ int main(int argc, char** argv)
     std::printf("%-28s %8.2f s (%zu objects, %d houses, %d boxes)\n", "load and build", buildSeconds,
                 objects->size(), houses, boxes);
 
-    ShooterControl* control = new ShooterControl();
+    ShooterControl* control = new ShooterControl(glutWalkerWindow());
     Zandervale app;
     app.setScene(objects, control);
     control->init(&app);

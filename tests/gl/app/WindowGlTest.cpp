@@ -56,7 +56,6 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         app.setScene(new std::vector<SceneObject*>(), &control);
     }
-    void TearDown() override { appstate::framesPerSecond = 0.0f; }
     support::TestWindowSize size;
     CountingControl control;
     Zandervale app;
@@ -84,7 +83,6 @@ TEST_F(SceneRootFrame, EmptyCityFrameDrawsTheOverlayAndLeavesTheDefaults)
 
 TEST_F(SceneRootFrame, FrameRateTextSitsInTheTopLeftCorner)
 {
-    appstate::framesPerSecond = 88.88f;
     app.draw(0.016);
     // Baseline 13 pixels below the top edge, 3 from the left: the digits'
     // light grey lies in the band above it.
@@ -120,7 +118,7 @@ TEST(Window, CreatedWithTheProgramsDefaultState)
 {
     const int before = glutGetWindow();
     createWindow();
-    EXPECT_GT(appstate::windowId, 0);
+    EXPECT_GT(getWindowId(), 0);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
@@ -132,9 +130,9 @@ TEST(Window, CreatedWithTheProgramsDefaultState)
     EXPECT_EQ(integer(GL_CULL_FACE_MODE), GL_BACK);
     EXPECT_EQ(integer(GL_UNPACK_ALIGNMENT), 1);
     EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
-    glutDestroyWindow(appstate::windowId);
+    glutDestroyWindow(getWindowId());
     glutSetWindow(before);
-    appstate::windowId = 0;
+    setWindowId(0);
 }
 
 } // namespace

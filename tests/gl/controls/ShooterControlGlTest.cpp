@@ -1,163 +1,186 @@
-// The walker against a real GL context and GLUT window: the walker light, the view
-// each frame leaves, the overview marker, cursor shapes and selection by clicking.
+// The walker and its heads-up display drawn by the scene root into a
+// 1024 x 768 buffer of the test's own and read back: what each mode shows,
+// where, the compass turning, the walker's view and the overview marker.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <vector>
 
 #include "app/AppState.h"
 #include "app/Zandervale.h"
 #include "controls/ShooterControl.h"
-#include "scene/SceneObject.h"
-#include "support/GlPixels.h"
+#include "library/MonthQuarter.h"
+#include "scene/House.h"
+#include "scene/Street.h"
+#include "support/WalkerFakes.h"
 
 namespace {
 
-std::vector<GLfloat> floats(GLenum name, int count)
+using Rgb = std::array<int, 3>;
+
+TextureName solidTexture(Rgb c)
 {
-    std::vector<GLfloat> values(count);
-    glGetFloatv(name, values.data());
-    return values;
+    const GLubyte texel[] = {GLubyte(c[0]), GLubyte(c[1]), GLubyte(c[2]), 255};
+    TextureName name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    return name;
 }
 
-// The camera's view Rx(pitch) * Ry(yaw) * T(t), with GL as the calculator.
-std::vector<GLfloat> viewMatrix(float pitch, float yaw, float tx, float ty, float tz)
-{
-    glPushMatrix();
-    glLoadIdentity();
-    glRotatef(pitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(yaw, 0.0f, 1.0f, 0.0f);
-    glTranslatef(tx, ty, tz);
-    const std::vector<GLfloat> m = floats(GL_MODELVIEW_MATRIX, 16);
-    glPopMatrix();
-    return m;
-}
+// Over black the overlay's blending shows a texture's own colour.
+const Rgb compassRed{255, 0, 0}, helpBlue{0, 0, 120}, panelGreen{0, 100, 0}, previewMagenta{200, 0, 200};
 
-// Loads its pick name and picture 4 over the left part of the view.
-struct PickTarget : SceneObject {
-    PickTarget() { pickName = 10; }
-    void draw(double) override {}
-    void drawForPicking() override
-    {
-        glLoadIdentity();
-        glPushName(static_cast<GLuint>(pickName));
-        glPushName(4);
-        glTranslatef(0.0f, 0.0f, -10.0f);
-        glRectf(-100.0f, -100.0f, -1.0f, 100.0f);
-        glPopName();
-        glPopName();
-    }
-};
-
-class ShooterControlGl : public testing::Test {
+class HudFrame : public testing::Test {
 protected:
     void SetUp() override
     {
-        appstate::windowWidth = appstate::windowHeight = 256;
+        glGenFramebuffers(1, &framebuffer);
+        glGenRenderbuffers(2, renderbuffers);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        const GLenum formats[] = {GL_RGBA8, GL_DEPTH_COMPONENT24};
+        const GLenum attachments[] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
+        for (int i = 0; i < 2; ++i) {
+            glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[i]);
+            glRenderbufferStorage(GL_RENDERBUFFER, formats[i], 1024, 768);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, renderbuffers[i]);
+        }
+        glViewport(0, 0, 1024, 768);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        gluPerspective(70.0, 1.0, 0.1, 5000.0);
+        gluPerspective(70.0, 1024.0 / 768.0, 0.1, 5000.0);
         glMatrixMode(GL_MODELVIEW);
+        setWindowSize(1024, 768);
         app.setScene(new std::vector<SceneObject*>(), &control);
         control.init(&app);
+        control.app = &world;
     }
-
-    ShooterControl control;
+    void TearDown() override
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteRenderbuffers(2, renderbuffers);
+        glDeleteFramebuffers(1, &framebuffer);
+    }
+    Rgb at(int x, int y) const   // window coordinates, origin bottom-left
+    {
+        GLubyte p[4];
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+        return {p[0], p[1], p[2]};
+    }
+    bool anyIn(int left, int bottom, int right, int top, bool (*test)(Rgb)) const
+    {
+        for (int y = bottom; y < top; ++y)
+            for (int x = left; x < right; ++x)
+                if (test(at(x, y)))
+                    return true;
+        return false;
+    }
+    GLuint framebuffer = 0, renderbuffers[2] = {};
+    support::FakeWindow window;
+    support::FakeWorld world;
+    ShooterControl control{window, solidTexture(compassRed), solidTexture(helpBlue),
+                           solidTexture(panelGreen)};
     Zandervale app;
+    MonthQuarter record{1999, 12, 1, new std::vector<TextureName>{solidTexture(previewMagenta)},
+                        new std::vector<std::string>{"a.jpg"}};
 };
 
-// The state after each input, in sequence from init.
-struct ToggleStep {
-    const char* what;
-    void (*apply)(ShooterControl&);
-    bool light, mouseLook, overview;
-    int cursor;
-};
-
-const ToggleStep toggleSteps[] = {
-    {"init", [](ShooterControl&) {}, true, true, false, GLUT_CURSOR_NONE},
-    {"F", [](ShooterControl& c) { c.keyboard('F', 0, 0); }, false, true, false, GLUT_CURSOR_NONE},
-    {"f", [](ShooterControl& c) { c.keyboard('f', 0, 0); }, true, true, false, GLUT_CURSOR_NONE},
-    {"F4 off", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, true, false, false, GLUT_CURSOR_INHERIT},
-    {"F4 on", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, true, true, false, GLUT_CURSOR_NONE},
-    {"right down", [](ShooterControl& c) { c.mouse(2, 0, 5, 5); }, true, false, false, GLUT_CURSOR_INHERIT},
-    {"right up", [](ShooterControl& c) { c.mouse(2, 1, 5, 5); }, true, true, false, GLUT_CURSOR_NONE},
-    {"Tab", [](ShooterControl& c) { c.keyboard(9, 0, 0); }, true, true, true, GLUT_CURSOR_INHERIT},
-    // Leaving the overview turns mouse look on but keeps the cursor shape.
-    {"M", [](ShooterControl& c) { c.keyboard('M', 0, 0); }, true, true, false, GLUT_CURSOR_INHERIT},
-};
-
-TEST_F(ShooterControlGl, KeysAndButtonsToggleTheLightMouseLookOverviewAndCursor)
+bool near(Rgb a, Rgb b)
 {
-    for (const ToggleStep& step : toggleSteps) {
-        SCOPED_TRACE(step.what);
-        step.apply(control);
-        EXPECT_EQ(glIsEnabled(GL_LIGHT1), step.light);
-        EXPECT_EQ(control.mouseLook, step.mouseLook);
-        EXPECT_EQ(control.overview, step.overview);
-        EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), step.cursor);
+    for (int i = 0; i < 3; ++i)
+        if (std::abs(a[i] - b[i]) > 8)
+            return false;
+    return true;
+}
+bool crosshairBlue(Rgb c) { return c[2] > 200 && c[0] < 100; }
+bool textWhite(Rgb c) { return c[0] > 150 && c[1] > 150 && c[2] > 150; }
+
+struct ModeCase {
+    const char* what;
+    bool overview, mouseLook, help, crossing, house, other;   // other: a selection that is no house
+    bool crosshair, compass, preview, panelText;
+};
+const ModeCase modeCases[] = {
+    {"walking", false, true, false, true, false, false, true, true, false, false},
+    {"walking, pointer free, help, house", false, false, true, false, true, false, false, true, true, true},
+    {"overview, help, house", true, true, true, true, true, false, false, false, true, true},
+    {"no house selected", false, true, false, false, false, true, true, true, false, false},
+};
+
+TEST_F(HudFrame, EachModeShowsItsPartsWhereTheLayoutPutsThem)
+{
+    Street crossing(0, 0, 0, Street::crossing, 3, 2005);
+    House house(0, 0, 0, &record, 10);
+    house.selectedPicture = 0;
+    SceneObject* other = &crossing;
+    for (const ModeCase& c : modeCases) {
+        SCOPED_TRACE(c.what);
+        control.overview = c.overview;
+        control.mouseLook = c.mouseLook;
+        control.helpShown = c.help;
+        world.crossing = c.crossing ? &crossing : nullptr;
+        control.selected = c.house ? &house : c.other ? other : nullptr;
+        control.yaw = 0.0f;
+        app.draw(0.0);
+        EXPECT_EQ(anyIn(500, 376, 524, 392, crosshairBlue), c.crosshair);
+        EXPECT_EQ(at(512, 698) == compassRed, c.compass);   // 70 below the top, centred
+        EXPECT_EQ(at(580, 698) == compassRed, false);       // 128 wide at yaw 0
+        EXPECT_EQ(at(300, 384)[2] == 120, c.help);
+        // The strip: 140 x 32 in the bottom-left corner; the location line on it.
+        EXPECT_EQ(at(139, 31)[1] > 50, true);
+        EXPECT_EQ(at(141, 16)[1] > 50 || at(70, 33)[1] > 50, false);
+        EXPECT_EQ(anyIn(5, 6, 120, 20, textWhite), c.crossing);
+        // The panel: 256 x 256 in the bottom-right corner, the preview 128 x 96 on it.
+        const bool panel = c.house || c.other;
+        EXPECT_EQ(at(769, 255)[1] > 50, panel);
+        EXPECT_EQ(at(766, 100)[1] > 50 || at(900, 258)[1] > 50, false);
+        EXPECT_EQ(at(833, 11)[0] > 150, c.preview);
+        EXPECT_EQ(at(830, 60)[0] > 150 || at(900, 107)[0] > 150, false);
+        EXPECT_EQ(anyIn(794, 155, 960, 240, textWhite), c.panelText);
     }
 }
 
-TEST_F(ShooterControlGl, EachFrameLoadsTheViewLightAndMarkerOfItsMode)
+TEST_F(HudFrame, CompassTurnsWithTheYawKeptWithinOneTurn)
 {
-    control.pitch = 20.0f;
-    control.yaw = 30.0f;
-    control.special(GLUT_KEY_UP, 0, 0);
-    const std::vector<GLfloat> depth = floats(GL_MODELVIEW_STACK_DEPTH, 1);
-    control.beginFrame(0.5);
-    const std::vector<GLfloat> walking = viewMatrix(20.0f - 22.5f, 30.0f, 75.0f, -1.8f, -40.0f);
-    EXPECT_EQ(floats(GL_MODELVIEW_MATRIX, 16), walking);
-    EXPECT_EQ(floats(GL_MODELVIEW_STACK_DEPTH, 1), depth);
-    GLfloat light[4];
-    glGetLightfv(GL_LIGHT1, GL_POSITION, light);
-    EXPECT_EQ(std::vector<GLfloat>(light, light + 4), (std::vector<GLfloat>{0, 0, 0, 1}));
-    control.applyView();   // the picking pass sees the same view
-    EXPECT_EQ(floats(GL_MODELVIEW_MATRIX, 16), walking);
-
-    // Only W and D move the overview camera; the red marker is at the walker's eye.
-    control.translation = {-730.0f, -1.8f, -470.0f};
-    control.keyboard('\t', 0, 0);
-    for (unsigned char key : {'w', 'd', 'q', ' '})
-        control.keyboard(key, 0, 0);
-    control.special(GLUT_KEY_RIGHT, 0, 0);
-    control.beginFrame(0.5);
-    const ShooterControl::Vector3f& t = control.translation;
-    EXPECT_EQ((std::vector<float>{t.x, t.y, t.z, control.pitch, control.yaw, control.verticalSpeed}),
-              (std::vector<float>{-730.0f, -1.8f, -470.0f, -2.5f, 30.0f, 0.0f}));
-    EXPECT_TRUE(support::nearColour(support::readPixel(128, 128), {255, 0, 25, 255}));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(floats(GL_MODELVIEW_STACK_DEPTH, 1), depth);
-    EXPECT_EQ(floats(GL_MODELVIEW_MATRIX, 16), viewMatrix(90.0f, 0.0f, -730.0f, -1000.0f, -470.0f));
-    // The light stands at the stored translation (the eye mirrored).
-    const std::vector<GLfloat> lit = viewMatrix(90.0f, 0.0f, -1460.0f, -1001.8f, -940.0f);
-    glGetLightfv(GL_LIGHT1, GL_POSITION, light);
-    for (int row = 0; row < 3; ++row)
-        EXPECT_NEAR(light[row], lit[12 + row], 1e-2) << "row " << row;
-    control.translation = {-100.0f, -1.8f, -100.0f};   // far off to one side
-    control.beginFrame(0.0);
-    EXPECT_TRUE(support::nearColour(support::readPixel(128, 128), support::black));
+    control.yaw = 405.0f;
+    app.draw(0.0);
+    EXPECT_EQ(control.yaw, 45.0f);
+    EXPECT_EQ(at(580, 698), compassRed);   // a turned corner reaches past 64
 }
 
-TEST_F(ShooterControlGl, LeftClickPicksAtTheCentreWithMouseLookElseAtThePointer)
+TEST_F(HudFrame, TheWalkerLooksAlongItsYawAndTheOverviewShowsItsMarker)
 {
-    PickTarget* target = new PickTarget();
-    app.setScene(new std::vector<SceneObject*>{target}, &control);
-    PickTarget previous;
-    previous.selectedPicture = 3;
-    control.selected = &previous;
-
-    control.mouse(0, 0, 10, 128);   // the crosshair aims past the target
-    EXPECT_EQ(previous.selectedPicture, -1);
-    EXPECT_EQ(control.selected, nullptr);
-    control.mouse(2, 0, 10, 128);   // right button held: the pointer aims
-    control.mouse(0, 0, 10, 128);
-    EXPECT_EQ(control.selected, target);
-    EXPECT_EQ(target->selectedPicture, 4);
-    control.mouse(0, 0, 200, 128);   // empty space clears the selection
-    EXPECT_EQ(control.selected, nullptr);
-    EXPECT_EQ(target->selectedPicture, -1);
+    // A red plate 10 units ahead of the eye at yaw 90 (looking down +x).
+    struct Plate : SceneObject {
+        void draw(double) override
+        {
+            glPushAttrib(GL_ENABLE_BIT);
+            glDisable(GL_LIGHTING);
+            glDisable(GL_TEXTURE_2D);
+            glColor3f(1.0f, 0.0f, 0.0f);
+            glBegin(GL_QUADS);
+            glVertex3f(-65.0f, 0.8f, 39.0f);
+            glVertex3f(-65.0f, 0.8f, 41.0f);
+            glVertex3f(-65.0f, 2.8f, 41.0f);
+            glVertex3f(-65.0f, 2.8f, 39.0f);
+            glEnd();
+            glPopAttrib();
+        }
+    };
+    app.setScene(new std::vector<SceneObject*>{new Plate()}, &control);
+    glDisable(GL_CULL_FACE);
+    app.draw(0.0);
+    EXPECT_EQ(at(512, 384), (Rgb{255, 0, 0}));
+    EXPECT_NE(at(512, 600), (Rgb{255, 0, 0}));   // level: not seen from above or below
+    control.keyboard('\t', 0, 0);
+    control.translation = {-700.0f, -1.8f, -500.0f};   // the eye right under the camera
+    app.draw(0.0);
+    EXPECT_TRUE(near(at(512, 384), {255, 0, 25}));
+    glEnable(GL_CULL_FACE);
 }
 
 } // namespace

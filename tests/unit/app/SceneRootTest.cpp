@@ -111,12 +111,12 @@ TEST_F(SceneRootFixture, EscapePressIsRoutedButItsReleaseEndsTheProgram)
 
 TEST_F(SceneRootFixture, FullScreenKeyReleaseIsKeptFromTheController)
 {
-    appstate::windowId = -1;   // no window: the toggle itself does nothing
+    setWindowId(-1);   // no window: the toggle itself does nothing
     app.inputControl()->special(5, 0, 0);
     app.inputControl()->specialUp(5, 0, 0);
-    appstate::windowId = 0;
+    setWindowId(0);
     EXPECT_EQ(control.events, std::vector<std::string>{"special 5"});
-    EXPECT_FALSE(appstate::fullScreen);
+    EXPECT_FALSE(isFullScreen());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The walker's kinematics and key handling, driven with plain dt values and
-// without a window: only events that make no GL or GLUT call are sent.
+// The walker driven with plain dt values through a fake window and world:
+// kinematics, keys, the pointer and cursor rules, picking and Enter.
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
@@ -7,33 +7,29 @@
 #include <cmath>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/Zandervale.h"
 #include "controls/ShooterControl.h"
-#include "scene/SceneObject.h"
+#include "library/MonthQuarter.h"
+#include "scene/House.h"
+#include "support/WalkerFakes.h"
 
 namespace {
 
-// Blocks every step and remembers where the last one started.
-struct Wall : SceneObject {
-    void draw(double) override {}
-    bool collides(float fromX, float fromY, float fromZ, float, float, float, float*, float*,
-                  float*) override
-    {
-        asked = {fromX, fromY, fromZ};
-        return true;
-    }
-    std::vector<float> asked;
-};
-
 class ShooterControlTest : public testing::Test {
 protected:
-    void run(double seconds)
+    void SetUp() override { control.app = &world; }
+    void run(double seconds, double step = 0.01)
     {
-        for (long i = 0; i < std::lround(seconds / 0.01); ++i)
-            control.moveWalker(0.01);
+        for (long i = 0; i < std::lround(seconds / step); ++i)
+            control.moveWalker(step);
     }
-    ShooterControl control{1, 2, 3};
+    void keys(const char* pressed)
+    {
+        for (const char* k = pressed; *k != '\0'; ++k)
+            control.keyboard(static_cast<unsigned char>(*k), 0, 0);
+    }
+    support::FakeWindow window;
+    support::FakeWorld world;
+    ShooterControl control{window, 1, 2, 3};
 };
 
 TEST_F(ShooterControlTest, SpaceRisesLikeAJetAndGravityLandsExactlyAtEyeLevel)
@@ -67,7 +63,7 @@ TEST_F(ShooterControlTest, WalkKeysStepAlongTheHeadingAndDiagonalsAreRootTwoLong
 {
     for (const WalkCase& c : walkCases) {
         SCOPED_TRACE(testing::Message() << c.pressed << " up " << c.released << " yaw " << c.yaw);
-        ShooterControl walker(1, 2, 3);
+        ShooterControl walker(window, 1, 2, 3);
         walker.yaw = c.yaw;
         for (const char* k = c.pressed; *k != '\0'; ++k)
             walker.keyboard(static_cast<unsigned char>(*k), 0, 0);
@@ -82,17 +78,14 @@ TEST_F(ShooterControlTest, WalkKeysStepAlongTheHeadingAndDiagonalsAreRootTwoLong
 
 TEST_F(ShooterControlTest, MinusOnceStopsWalkingButQStillRuns)
 {
-    control.keyboard('-', 0, 0);
-    control.keyboard('w', 0, 0);   // ahead is +x at the starting yaw
+    keys("-w");   // ahead is +x at the starting yaw
     control.moveWalker(1.0);
     EXPECT_EQ(control.translation.x, 75.0f);
     control.keyboard('q', 0, 0);
     control.moveWalker(0.1);
     EXPECT_NEAR(control.translation.x, 75.0f - fastSpeed * 0.1, 1e-4);
     control.keyboardUp('Q', 0, 0);   // shift changes the case between press and release
-    control.moveWalker(1.0);
-    EXPECT_NEAR(control.translation.x, 70.0f, 1e-4);
-    control.keyboard('+', 0, 0);   // the walk speed is a global: restore it
+    control.keyboard('+', 0, 0);     // the walk speed is a global: restore it
     EXPECT_EQ(walkSpeed, 5.0f);
 }
 
@@ -113,7 +106,6 @@ TEST_F(ShooterControlTest, ArrowsTurnAndTiltPastTheLimitUntilTheNextMouseMove)
 }
 
 struct LookCase { int width, height, x, y; float yawChange, pitch; };
-
 const LookCase lookCases[] = {
     {1024, 768, 500, 400, -7.2f, 9.6f}, {1024, 768, 512, 0, 0.0f, -80.0f},
     {1023, 767, 511, 383, 0.0f, 0.0f},   // odd sizes: integer halves
@@ -124,35 +116,119 @@ TEST_F(ShooterControlTest, MouseLookTurnsPointSixDegreesPerPixelFromTheCentre)
 {
     for (const LookCase& c : lookCases) {
         SCOPED_TRACE(testing::Message() << c.width << " " << c.x << "," << c.y);
-        appstate::windowWidth = c.width;
-        appstate::windowHeight = c.height;
-        ShooterControl walker(1, 2, 3);
+        window.w = c.width;
+        window.h = c.height;
+        ShooterControl walker(window, 1, 2, 3);
         walker.mouseLook = true;
         walker.passiveMotion(c.x, c.y);
         EXPECT_NEAR(walker.yaw, 90.0f + c.yawChange, 1e-4);
         EXPECT_NEAR(walker.pitch, c.pitch, 1e-4);
     }
-    appstate::windowWidth = 1024;   // a global: restore it
-    appstate::windowHeight = 768;
 }
 
 TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
 {
-    Zandervale app;
-    Wall* wall = new Wall();   // owned by the app
-    app.setScene(new std::vector<SceneObject*>{wall}, nullptr);
-    control.app = &app;
+    world.wallFrom = -1e9f;   // everything blocks
+    world.wallTo = 1e9f;
     control.translation.y = -30.0f;   // in the air: the fall is blocked too
-    control.keyboard('w', 0, 0);
+    keys("w");
     run(1.0);
     const ShooterControl::Vector3f& t = control.translation;
     EXPECT_EQ((std::vector<float>{t.x, t.y, t.z}), (std::vector<float>{75.0f, -30.0f, -40.0f}));
-    EXPECT_EQ(wall->asked, (std::vector<float>{-75.0f, 30.0f, 40.0f}));   // in eye coordinates
-    wall->asked.clear();
+    const int steps = world.steps;
     control.special(GLUT_KEY_F2, 0, 0);
     control.moveWalker(1.0);
     EXPECT_NEAR(control.translation.x, 75.0f - walkSpeed, 1e-4);
-    EXPECT_TRUE(wall->asked.empty());
+    EXPECT_EQ(world.steps, steps);
+}
+
+// A slow frame moves as far as real time says, in steps short enough that
+// no house is jumped over; a stall counts as one second.
+TEST_F(ShooterControlTest, SlowFramesWalkInShortStepsThatStopAtAThinWall)
+{
+    ShooterControl smooth(window, 1, 2, 3);
+    for (ShooterControl* walker : {&control, &smooth}) {
+        walker->keyboard('q', 0, 0);   // 50 units a second, the eye towards +x
+        walker->keyboard('w', 0, 0);
+    }
+    control.moveWalker(0.6);
+    for (int i = 0; i < 20; ++i)
+        smooth.moveWalker(0.03);
+    EXPECT_NEAR(control.translation.x, 45.0f, 1e-3);
+    EXPECT_NEAR(smooth.translation.x, 45.0f, 1e-3);
+
+    world.wallFrom = -40.0f;   // 2 units thick, 5 ahead of the eye at -45
+    world.wallTo = -38.0f;
+    control.moveWalker(0.6);
+    EXPECT_GT(control.translation.x, 38.0f) << "walked through the wall";
+    world.wallFrom = world.wallTo = 1e9f;
+    control.translation.x = 45.0f;
+    control.moveWalker(30.0);
+    EXPECT_NEAR(control.translation.x, 45.0f - fastSpeed, 1e-3);
+}
+
+// Cursor, mouse look and where a left click picks, after each input in
+// sequence from init. The overview keeps its pointer visible and picks at it.
+struct PointerStep {
+    const char* what;
+    void (*apply)(ShooterControl&);
+    bool mouseLook;
+    int cursor;
+    std::pair<int, int> pickedAt;   // of a left click at (100, 200)
+};
+const PointerStep pointerSteps[] = {
+    {"init", [](ShooterControl&) {}, true, GLUT_CURSOR_NONE, {512, 384}},
+    {"F4 off", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, false, GLUT_CURSOR_INHERIT, {100, 200}},
+    {"F4 on", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, true, GLUT_CURSOR_NONE, {512, 384}},
+    {"right down", [](ShooterControl& c) { c.mouse(2, 0, 5, 5); }, false, GLUT_CURSOR_INHERIT, {100, 200}},
+    {"right up", [](ShooterControl& c) { c.mouse(2, 1, 5, 5); }, true, GLUT_CURSOR_NONE, {512, 384}},
+    {"Tab", [](ShooterControl& c) { c.keyboard(9, 0, 0); }, true, GLUT_CURSOR_INHERIT, {100, 200}},
+    {"right in overview", [](ShooterControl& c) { c.mouse(2, 0, 5, 5); c.mouse(2, 1, 5, 5); }, true, GLUT_CURSOR_INHERIT, {100, 200}},
+    {"F4 in overview", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, false, GLUT_CURSOR_INHERIT, {100, 200}},
+    {"M back", [](ShooterControl& c) { c.keyboard('M', 0, 0); }, true, GLUT_CURSOR_NONE, {512, 384}},
+};
+
+TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereTheUserAims)
+{
+    control.init(&world);
+    for (const PointerStep& step : pointerSteps) {
+        SCOPED_TRACE(step.what);
+        step.apply(control);
+        EXPECT_EQ(control.mouseLook, step.mouseLook);
+        EXPECT_EQ(window.cursor, step.cursor);
+        control.mouse(0, 0, 100, 200);
+        EXPECT_EQ(world.pickedAt, step.pickedAt);
+    }
+    window.warpedTo = {-1, -1};
+    control.keyboard(9, 0, 0);
+    control.mouse(2, 1, 5, 5);
+    EXPECT_EQ(window.warpedTo, std::make_pair(-1, -1)) << "the overview's pointer jumped";
+}
+
+TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensIt)
+{
+    MonthQuarter record(2005, 7, 1, new std::vector<TextureName>(5, 0), new std::vector<std::string>());
+    House house(0, 0, 0, &record, 10);
+    House previous(0, 0, 0, &record, 11);
+    previous.selectedPicture = 2;
+    control.selected = &previous;
+    keys("\r");
+    EXPECT_EQ(world.opened, &record);
+    EXPECT_EQ(world.openedPicture, 2);
+
+    world.under = &house;
+    world.underPicture = 4;
+    control.mouse(0, 0, 1, 1);
+    EXPECT_EQ(previous.selectedPicture, -1);
+    EXPECT_EQ(control.selected, &house);
+    keys("\r");
+    EXPECT_EQ(world.openedPicture, 4);
+    world.under = nullptr;
+    control.mouse(0, 0, 1, 1);   // empty ground clears the selection
+    EXPECT_EQ(house.selectedPicture, -1);
+    world.opened = nullptr;
+    keys("\r");
+    EXPECT_EQ(world.opened, nullptr);
 }
 
 } // namespace

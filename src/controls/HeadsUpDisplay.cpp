@@ -1,0 +1,163 @@
+// The heads-up display. Quads lie in z = 0; text is GLUT bitmap text, and a
+// line takes the colour current when its raster position is set.
+#include "controls/HeadsUpDisplay.h"
+
+#include <GL/freeglut.h>
+
+#include <cmath>
+
+#include "scene/House.h"
+#include "scene/Street.h"
+
+namespace {
+
+const char* const monthNames[] = {
+    "January, ", "February, ", "March, ",     "April, ",   "May, ",      "June, ",
+    "July, ",    "August, ",   "September, ", "October, ", "November, ", "December, ",
+};
+
+// A textured quad: its top-left corner, size, and which texture corner
+// goes to the top-left (the status strip shows its texture mirrored).
+struct Quad {
+    int left, top, width, height;
+    bool mirrored;
+};
+
+void drawQuad(const Quad& q)
+{
+    const float s0 = q.mirrored ? 1.0f : 0.0f;
+    const float s1 = 1.0f - s0;
+    const float right = static_cast<float>(q.left + q.width);
+    const float bottom = static_cast<float>(q.top - q.height);
+    glBegin(GL_QUADS);
+    glTexCoord2f(s0, 0.0f); glVertex2f(static_cast<float>(q.left), static_cast<float>(q.top));
+    glTexCoord2f(s0, 1.0f); glVertex2f(static_cast<float>(q.left), bottom);
+    glTexCoord2f(s1, 1.0f); glVertex2f(right, bottom);
+    glTexCoord2f(s1, 0.0f); glVertex2f(right, static_cast<float>(q.top));
+    glEnd();
+}
+
+void drawText(int x, int y, const std::string& text)
+{
+    glRasterPos2i(x, y);
+    for (char c : text)
+        glutBitmapCharacter(GLUT_BITMAP_9_BY_15, c);
+}
+
+void drawCrosshair()
+{
+    // Three overlapping copies make a bold mark on the centre, where a
+    // left click picks while mouse look is on.
+    glColor4f(0.2f, 0.2f, 1.0f, 0.8f);
+    for (int x : {-9, -8, -10})
+        drawText(x, -7, "<>");
+}
+
+void drawCompass(const HudFrame& frame)
+{
+    glBindTexture(GL_TEXTURE_2D, frame.compassTexture);
+    glPushMatrix();
+    glTranslatef(0.0f, static_cast<float>(frame.height * 0.5 - 70.0), 0.0f);
+    glRotatef(frame.yaw, 0.0f, 0.0f, 1.0f);
+    drawQuad({-64, 64, 128, 128, false});
+    glPopMatrix();
+}
+
+// The panel of a selected house: its picture, date, quarter and size,
+// right-aligned to the bottom-right corner.
+void drawSelectionPanel(const HudFrame& frame, int halfWidth, int halfHeight)
+{
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, frame.panelTexture);
+    drawQuad({halfWidth - 256, 256 - halfHeight, 256, 256, false});
+    const House* house = dynamic_cast<const House*>(frame.selected);
+    if (house == nullptr) {
+        glDisable(GL_TEXTURE_2D);
+        return;
+    }
+    const MonthQuarter* record = house->getRecord();
+    const int picture = house->selectedPicture;
+    if (picture >= 0 && picture < static_cast<int>(record->getTextures().size())) {
+        glBindTexture(GL_TEXTURE_2D, record->getTextures()[picture]);
+        drawQuad({halfWidth - 192, 106 - halfHeight, 128, 96, false});
+    }
+    glDisable(GL_TEXTURE_2D);
+
+    const int textLeft = halfWidth - 215;
+    glColor4f(0.75f, 0.75f, 0.75f, 0.75f);
+    drawText(halfWidth - 230, 230 - halfHeight, "current selection:");
+    drawText(halfWidth - 230, 215 - halfHeight, "==================");
+    // The date keeps the grey: its raster position is set before the white.
+    glRasterPos2i(textLeft, 195 - halfHeight);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.6f);
+    for (char c : dateText(record->getMonth(), record->getYear()))
+        glutBitmapCharacter(GLUT_BITMAP_9_BY_15, c);
+    drawText(textLeft, 177 - halfHeight, quarterText(record->getQuarter()));
+    drawText(textLeft, 159 - halfHeight, pictureCountText(record->getPictureCount()));
+}
+
+} // namespace
+
+void drawHud(const HudFrame& frame)
+{
+    const int halfWidth = frame.width >> 1;
+    const int halfHeight = frame.height >> 1;
+    if (frame.crosshair)
+        drawCrosshair();
+    // This colour also tints every quad below, the picture preview included.
+    glColor4f(1.0f, 1.0f, 1.0f, 0.45f);
+    glEnable(GL_TEXTURE_2D);
+    if (frame.compass)
+        drawCompass(frame);
+    if (frame.help) {
+        glBindTexture(GL_TEXTURE_2D, frame.helpTexture);
+        drawQuad({-256, 256, 512, 512, false});
+    }
+    glBindTexture(GL_TEXTURE_2D, frame.panelTexture);
+    drawQuad({-halfWidth, 32 - halfHeight, 140, 32, true});
+    glDisable(GL_TEXTURE_2D);
+    if (frame.crossing != nullptr)
+        drawText(5 - halfWidth, 8 - halfHeight, dateText(frame.crossing->month, frame.crossing->year));
+    if (frame.selected != nullptr)
+        drawSelectionPanel(frame, halfWidth, halfHeight);
+}
+
+std::string monthName(int month)
+{
+    if (month < 1 || month > 12)
+        return "WTF???";
+    return monthNames[month - 1];
+}
+
+std::string dateText(int month, int year)
+{
+    std::string text = monthName(month);
+    for (int unit : {1000, 100, 10, 1})
+        text += static_cast<char>('0' + year / unit % 10);
+    return text;
+}
+
+std::string quarterText(int quarter)
+{
+    return static_cast<char>('0' + quarter) + std::string(". quarter");
+}
+
+std::string pictureCountText(int count)
+{
+    return std::to_string(count) + " pictures loaded";
+}
+
+float normalisedYaw(float yaw)
+{
+    if (!std::isfinite(yaw))
+        return 0.0f;
+    if (yaw >= 0.0f && yaw <= 360.0f)
+        return yaw;
+    // fmod is exact, so this is what turning by 360 until in range gives,
+    // however far out the yaw is: multiples above 360 stop at 360, those
+    // below 0 at 0.
+    const float rest = std::fmod(yaw, 360.0f);
+    if (yaw > 360.0f)
+        return rest == 0.0f ? 360.0f : rest;
+    return rest < 0.0f ? rest + 360.0f : 0.0f;
+}

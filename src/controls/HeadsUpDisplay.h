@@ -1,0 +1,43 @@
+// The heads-up display over the walker's view: crosshair, compass, help
+// panel, the status strip naming the nearest crossing, and the panel of the
+// selected house. The texts are plain functions so they can be read directly.
+#pragma once
+
+#include <string>
+
+#include "textures/TextureName.h"
+
+class SceneObject;
+class Street;
+
+// What one frame of the HUD shows.
+struct HudFrame {
+    int width;                     // window size in pixels
+    int height;
+    bool crosshair;                // walking with mouse look
+    bool compass;                  // walking
+    bool help;
+    float yaw;                     // degrees; the compass turns with it
+    const Street* crossing;        // nearest to the walker; null: no location line
+    const SceneObject* selected;   // null: no selection panel
+    TextureName compassTexture;
+    TextureName helpTexture;
+    TextureName panelTexture;
+};
+
+// Expects the overlay projection (one unit a pixel, origin at the window
+// centre, y up), depth test and lighting off, blending on and texturing
+// off; leaves texturing off and the colour changed.
+void drawHud(const HudFrame& frame);
+
+// "March, " for 3; "WTF???" outside 1 to 12.
+std::string monthName(int month);
+// The month name and the four year digits: "March, 2005".
+std::string dateText(int month, int year);
+// "3. quarter"
+std::string quarterText(int quarter);
+// "42 pictures loaded"
+std::string pictureCountText(int count);
+// The yaw brought into [0, 360] as repeated turns by 360 would (0 and 360
+// both stay, 720 gives 360, -30 gives 330); a non-finite yaw gives 0.
+float normalisedYaw(float yaw);

@@ -1,0 +1,24 @@
+// What the walker asks of the world it walks in: whether a step is blocked,
+// what lies under a window point, the nearest street crossing, and the way
+// into the gallery. The application object answers for the real city.
+#pragma once
+
+class MonthQuarter;
+class SceneObject;
+class Street;
+
+class WalkerWorld {
+public:
+    virtual ~WalkerWorld() = default;
+    // Whether the eye's step from "from" to "to" is blocked; if so the out
+    // parameters hold the position to take.
+    virtual bool collides(float fromX, float fromY, float fromZ,
+                          float toX, float toY, float toZ,
+                          float* outX, float* outY, float* outZ) = 0;
+    // The object under window point (x, y) (GLUT coordinates), or null; its
+    // picture index goes to outSubName (-1 when nothing was hit).
+    virtual SceneObject* pick(int x, int y, int* outSubName) = 0;
+    // The street crossing nearest to a point of the world, or null.
+    virtual Street* nearestStreet(float x, float y, float z) = 0;
+    virtual void openGallery(MonthQuarter* record, int picture) = 0;
+};
