@@ -4,35 +4,26 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <iostream>
 
 namespace support {
 
 std::string captureStdout(const std::function<void()>& call)
 {
-    std::cout.flush();
     std::fflush(stdout);
-    // A file rather than a pipe: a call that prints more than a pipe holds
-    // would otherwise block forever.
+    // A file rather than a pipe, which would block a call that prints a lot.
     std::FILE* sink = std::tmpfile();
     int saved = dup(STDOUT_FILENO);
     if (sink == nullptr || saved < 0 || dup2(fileno(sink), STDOUT_FILENO) < 0) {
         ADD_FAILURE() << "cannot redirect standard output";
-        call();
         return {};
     }
     call();
-    std::cout.flush();
     std::fflush(stdout);
     dup2(saved, STDOUT_FILENO);
     close(saved);
-
-    std::string text;
+    std::string text(lseek(fileno(sink), 0, SEEK_END), '\0');
     std::rewind(sink);
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, sink)) > 0)
-        text.append(chunk, got);
+    text.resize(std::fread(text.data(), 1, text.size(), sink));
     std::fclose(sink);
     return text;
 }

@@ -9,9 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "library/PictureLibrary.h"
 #include "support/CaptureStdout.h"
@@ -19,8 +16,7 @@
 
 namespace {
 
-// TextureLoader is a plain function pointer, so the fake keeps its record here.
-std::vector<std::string> loadedPaths;
+std::vector<std::string> loadedPaths;   // TextureLoader is a plain function pointer
 
 TextureName fakeLoad(const char* path)
 {
@@ -28,192 +24,132 @@ TextureName fakeLoad(const char* path)
     return static_cast<TextureName>(loadedPaths.size());
 }
 
-std::string picture(const std::string& tex, const std::string& orig)
+std::string picture(const std::string& texture, const std::string& original = "O")
 {
-    return "<p><texture>" + tex + "</texture><originalPicture>" + orig + "</originalPicture></p>";
+    return "<p><texture>" + texture + "</texture><originalPicture>" + original + "</originalPicture></p>";
 }
 
-std::string quarterXml(const std::string& pics, const std::string& y = "2005",
-                       const std::string& m = "7", const std::string& q = "3")
+std::string quarterXml(const std::string& pictures, const std::string& year = "2005")
 {
-    return "<y val='" + y + "'><m val='" + m + "'><q val='" + q + "'>" + pics + "</q></m></y>";
+    return "<y val='" + year + "'><m val='7'><q val='3'>" + pictures + "</q></m></y>";
 }
 
-class PictureLibrary : public testing::Test {
-protected:
+struct PictureLibrary : testing::Test {
     support::TempDir dir;
     std::vector<MonthQuarter*> records;
-    std::string output;
-
     ~PictureLibrary() override { for (MonthQuarter* record : records) delete record; }
+    std::string discarded(const std::string& name) const { return "Discarded an image: " + dir.file(name) + "\n"; }
 
-    void touch(const std::string& name) const { dir.write(name, "x"); }
-
-    std::string discarded(const std::string& name) const
-    {
-        return "Discarded an image: " + dir.file(name) + "\n";
-    }
-
-    // Writes body inside the root to name and loads it, by full path or as named.
-    void load(const std::string& body, const std::string& name = "Zandervale.xml",
-              bool byName = false)
+    // Writes body inside the root to path (or Zandervale.xml in the folder),
+    // reads it and returns what the reader printed.
+    std::string load(const std::string& body, std::string path = "")
     {
         loadedPaths.clear();
-        std::string path = dir.write(name, "<Zandervale>" + body + "</Zandervale>");
-        const char* file = byName ? name.c_str() : path.c_str();
-        output = support::captureStdout(
-            [&] { EXPECT_TRUE(loadPictureLibrary(file, &records, fakeLoad)); });
+        path = path.empty() ? dir.file("Zandervale.xml") : path;
+        std::ofstream(path) << "<Zandervale>" << body << "</Zandervale>";
+        return support::captureStdout([&] { EXPECT_EQ(readPictureLibrary(path.c_str(), &records, fakeLoad), LibraryError::none); });
     }
 };
 
-TEST_F(PictureLibrary, RootWithoutChildrenGivesEmptyLibrary)
+// Children count by name in either order, only directly inside a picture; a
+// missing texture shifts the later ones but every original stays. Missing
+// files, names with white space around them, a directory, the folder itself
+// (empty name) and special files are not images, and a quarter without an
+// image has no record. Past the limit a quarter keeps its originals, and a
+// missing file is still reported.
+TEST_F(PictureLibrary, PicturesAreReadByChildNameUpToTheLimit)
 {
-    load("");
-    EXPECT_TRUE(records.empty());
-    EXPECT_EQ("", output);
-}
-
-// Missing files, names with white space around them, a directory, the folder
-// itself (empty name) and special files are not images.
-TEST_F(PictureLibrary, UnusableTexturesAreDiscardedByFullPath)
-{
-    touch("t1.jpg");
+    std::string unusable, full, expected = discarded("t2");
     std::filesystem::create_directory(dir.file("sub.jpg"));
-    ASSERT_EQ(0, mkfifo(dir.file("pipe.jpg").c_str(), 0600));
+    ASSERT_EQ(mkfifo(dir.file("pipe.jpg").c_str(), 0600), 0);
     int writer = open(dir.file("pipe.jpg").c_str(), O_RDWR);   // else opening it hangs
     std::filesystem::create_symlink("/dev/zero", dir.file("zero.jpg"));
-    const char* names[] = {"a.jpg",   " t1.jpg", "t1.jpg ",  "\n  t1.jpg\n", "\tt1.jpg",
-                           "sub.jpg", "",        "pipe.jpg", "zero.jpg"};
-    std::string pictures, expected;
-    for (const char* name : names) {
-        pictures += picture(name, "O");
+    for (const char* name : {"a.jpg", " 1", "1 ", "\n  1\n", "\t1", "sub.jpg", "", "pipe.jpg", "zero.jpg"}) {
+        unusable += picture(name);
         expected += discarded(name);
     }
-    load(quarterXml(pictures));
-    EXPECT_TRUE(records.empty());   // no usable texture: no record
-    EXPECT_EQ(expected, output);
+    for (int n = 0; n < 260; ++n)
+        full += picture(n == 255 ? "gone" : (dir.write(std::to_string(n), "x"), std::to_string(n)));
+    EXPECT_EQ(load(quarterXml("<p><originalPicture>O1</originalPicture><texture>1</texture></p>" + picture("t2", "O2") +
+                              "<p><originalPicture>O3</originalPicture></p><p><texture>3</texture><Texture>1</Texture>"
+                              "<originalPicture>O<i>4</i></originalPicture><x><texture>1</texture></x></p><texture>1</texture>") +
+                   quarterXml(unusable, "2004") + quarterXml(full, "2006")),
+              expected + discarded("gone"));
     close(writer);
+    ASSERT_EQ(records.size(), 2u);
+    const MonthQuarter& first = *records[0];
+    EXPECT_EQ(first.getTextures(), (std::vector<TextureName>{1, 2}));
+    EXPECT_EQ(first.getOriginals(), (std::vector<std::string>{"O1", "O2", "O3", "O4"}));
+    EXPECT_EQ((std::vector<std::string>(loadedPaths.begin(), loadedPaths.begin() + 2)), (std::vector<std::string>{dir.file("1"), dir.file("3")}));
+    EXPECT_EQ((std::vector<int>{first.getYear(), first.getMonth(), first.getQuarter()}), (std::vector<int>{2005, 7, 3}));
+    EXPECT_EQ(records[1]->getPictureCount(), MaxTexturesPerQuarter);
+    EXPECT_EQ(records[1]->getOriginals().size(), 260u);
+    EXPECT_EQ(loadedPaths.size(), 2u + MaxTexturesPerQuarter);
 }
 
-// Children count by name in either order, only directly inside a picture; a
-// missing second texture shifts the later ones but every original stays.
-TEST_F(PictureLibrary, PicturesAreReadByChildNameAndMissingTexturesShiftTheRest)
-{
-    touch("t1.jpg");
-    touch("t3.jpg");
-    load(quarterXml(
-        "<p><originalPicture>O1</originalPicture><texture>t1.jpg</texture></p>" +
-        picture("t2.jpg", "O2") + "<p><originalPicture>O3</originalPicture></p>"
-        "<p><texture>t3.jpg</texture><Texture>t1.jpg</Texture><note>x</note>"
-        "<originalPicture>O<i>4</i></originalPicture><x><texture>t1.jpg</texture></x></p>"
-        "<texture>t1.jpg</texture>"));
-    const MonthQuarter& record = *records.at(0);
-    EXPECT_EQ((std::vector<TextureName>{1, 2}), record.getTextures());
-    EXPECT_EQ((std::vector<std::string>{"O1", "O2", "O3", "O4"}), record.getOriginals());
-    EXPECT_EQ((std::vector<std::string>{dir.file("t1.jpg"), dir.file("t3.jpg")}), loadedPaths);
-    EXPECT_EQ(discarded("t2.jpg"), output);
-    EXPECT_EQ((std::vector<int>{2005, 7, 3}),
-              (std::vector<int>{record.getYear(), record.getMonth(), record.getQuarter()}));
-}
-
-// 12 quarters of 260 pictures. The existence test comes before the limit,
-// so a missing file past it is still reported.
-TEST_F(PictureLibrary, ThousandsOfPicturesKeepTheLimitPerQuarterAndEveryOriginal)
-{
-    const size_t quarters = 12, perQuarter = 260, missing = 255;
-    std::string pictures, body, expected;
-    for (size_t n = 0; n < perQuarter; ++n) {
-        if (n != missing)
-            touch(std::to_string(n));
-        pictures += picture(std::to_string(n), "O");
-    }
-    for (size_t q = 0; q < quarters; ++q) {
-        body += quarterXml(pictures, "2000", std::to_string(q + 1));
-        expected += discarded(std::to_string(missing));
-    }
-    load(body);
-    EXPECT_EQ(expected, output);
-    ASSERT_EQ(quarters, records.size());
-    EXPECT_EQ(quarters * MaxTexturesPerQuarter, loadedPaths.size());
-    EXPECT_EQ(MaxTexturesPerQuarter, records.back()->getPictureCount());
-    EXPECT_EQ(perQuarter, records.back()->getOriginals().size());
-}
-
-// Levels count by "val" whatever their element names, read like atoi but
-// saturating; a level without "val" (or a picture under the root) hides its content.
+// Levels count by "val" whatever their names, read like atoi but saturating;
+// a level without "val" (or a picture under the root) hides its content.
 TEST_F(PictureLibrary, LevelsAreReadFromValWhateverTheirNames)
 {
-    touch("t.jpg");
-    const std::string p = picture("t.jpg", "O");
-    std::string body = "<!-- c -->" + p + "<y><m val='1'><q val='1'>" + p + "</q></m></y>" +
-                       "<y val='1'><m><q val='1'>" + p + "</q></m></y><y val='1'><m val='1'>" +
-                       "<!-- c --><q valx='1'>" + p + "</q></m></y><year val='2005'><month " +
-                       "val='7'><quarter val='1'>" + p + "</quarter></month></year>" +
-                       "<a val='6' x='1'><a val='7'><a val='1'>" + p + "</a></a></a>";
-    std::vector<int> expected = {2005, 6}, years;
-    const std::pair<const char*, int> vals[] = {
-        {"2005abc", 2005}, {" 7", 7}, {"July", 0}, {"", 0}, {"-12", -12}, {"+3", 3},
-        {"- 5", 0}, {"4294969301", INT_MAX}, {"-99999999999", INT_MIN}};
-    for (const auto& [val, year] : vals) {
+    dir.write("t", "x");
+    const std::string p = picture("t");
+    std::string body = "<!-- c -->" + p + "<y><m val='1'><q val='1'>" + p + "</q></m></y><y val='1'><m><q val='1'>" + p +
+                       "</q></m></y><y val='1'><m val='1'><q valx='1'>" + p + "</q></m></y><a val='6' x='1'><b val='7'><c val='1'>" + p + "</c></b></a>";
+    std::vector<int> expected = {6}, years;
+    for (const auto& [val, year] : std::initializer_list<std::pair<const char*, int>>{
+             {"2005abc", 2005}, {" 7", 7}, {"July", 0}, {"", 0}, {"-12", -12}, {"+3", 3}, {"- 5", 0},
+             {"4294969301", INT_MAX}, {"-99999999999", INT_MIN}}) {
         body += quarterXml(p, val);
         expected.push_back(year);
     }
     load(body);
     for (const MonthQuarter* record : records)
         years.push_back(record->getYear());
-    EXPECT_EQ(expected, years);
+    EXPECT_EQ(years, expected);
 }
 
 // On Linux "C:\a\b\t1.jpg" is one file in the working directory: enough to
 // show where the prefix ends. A long name loads whole.
 TEST_F(PictureLibrary, PrefixEndsAtTheLastSlashOrBackslash)
 {
-    const std::tuple<std::string, std::string, std::string> cases[] = {
-        // library, texture, path handed to the loader
-        {"C:\\a\\b\\Zandervale.xml", "t1.jpg", "C:\\a\\b\\t1.jpg"},
-        {"Zandervale.xml", "t1.jpg", "t1.jpg"},
-        {"lib/x\\Zandervale.xml", "t1.jpg", "lib/x\\t1.jpg"},
-        {"lib/Zandervale.xml", std::string(200, 'n'), "lib/" + std::string(200, 'n')},
-    };
+    const std::string longName(200, 'n');
+    const struct { std::string library, texture, loaded; } cases[] = {
+        {"C:\\a\\b\\Zandervale.xml", "t1.jpg", "C:\\a\\b\\t1.jpg"}, {"Zandervale.xml", "t1.jpg", "t1.jpg"},
+        {"lib/x\\Zandervale.xml", "t1.jpg", "lib/x\\t1.jpg"}, {"lib/Zandervale.xml", longName, "lib/" + longName}};
     std::filesystem::create_directory(dir.file("lib"));
     const std::filesystem::path saved = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
-    for (const auto& [library, texture, loaded] : cases) {
-        touch(loaded);
-        load(quarterXml(picture(texture, "O")), library, true);
-        EXPECT_EQ(std::vector<std::string>{loaded}, loadedPaths);
-        EXPECT_EQ("", output);
+    for (const auto& c : cases) {
+        dir.write(c.loaded, "x");
+        EXPECT_EQ(load(quarterXml(picture(c.texture)), c.library), "");
+        EXPECT_EQ(loadedPaths, std::vector<std::string>{c.loaded});
     }
     std::filesystem::current_path(saved);
 }
 
-// Each case loads in a child process whose standard output goes to a file.
+// The reader returns the error and appends nothing; the viewer's entry prints
+// the line and ends with status 1 (in a child whose standard output is a file).
 TEST_F(PictureLibrary, UnreadableLibrariesEndTheProcessWithStatusOne)
 {
-    const std::tuple<std::string, const char*, bool> cases[] = {
-        // path (in the folder, unless a URL), content (nullptr: none), wrong root
-        {"missing.xml", nullptr, false},
-        {".", nullptr, false},   // the folder itself
-        {"empty.xml", "", false},
-        {"malformed.xml", "<Zandervale><y val='1'></Zandervale>", false},
-        {"wrongroot.xml", "<zandervale/>", true},
-        {"http://127.0.0.1:9/Zandervale.xml", nullptr, false},   // never fetched
+    const std::string noLibrary = "### ERROR: There was no xml photo library file at ";
+    const struct { std::string path; const char* content; LibraryError error; } cases[] = {
+        {dir.file("missing.xml"), nullptr, LibraryError::noLibraryFile}, {dir.path(), nullptr, LibraryError::noLibraryFile},
+        {dir.file("empty.xml"), "", LibraryError::noLibraryFile},
+        {dir.file("cut.xml"), "<Zandervale><y val='1'></Zandervale>", LibraryError::noLibraryFile},
+        {"http://127.0.0.1:9/Zandervale.xml", nullptr, LibraryError::noLibraryFile},   // never fetched
+        {dir.file("root.xml"), "<zandervale><a val='1'><b val='1'><c val='1'><p><texture>root.xml</texture></p></c></b></a></zandervale>", LibraryError::notZandervale},
     };
     GTEST_FLAG_SET(death_test_style, "fast");   // the child must see this folder
-    for (const auto& [name, content, wrongRoot] : cases) {
-        std::string path = name.rfind("http", 0) == 0 ? name : dir.file(name);
-        if (content)
-            dir.write(name, content);
-        EXPECT_EXIT({
-            std::freopen(dir.file("out").c_str(), "w", stdout);
-            loadPictureLibrary(path.c_str(), &records, fakeLoad);
-        }, testing::ExitedWithCode(1), "");
-        std::ifstream in(dir.file("out"), std::ios::binary);
-        EXPECT_EQ(wrongRoot ? "### ERROR: The XML document in " + path +
-                                  " is empty or not an Zandervale XML file. Please specify the "
-                                  "correct Zandervale.xml file\n"
-                            : "### ERROR: There was no xml photo library file at " + path + "\n",
-                  std::string(std::istreambuf_iterator<char>(in), {}));
+    for (const auto& c : cases) {
+        if (c.content)
+            dir.write(c.path.substr(dir.path().size() + 1), c.content);
+        EXPECT_EQ(readPictureLibrary(c.path.c_str(), &records, fakeLoad), c.error) << c.path;
+        EXPECT_TRUE(records.empty()) << c.path;
+        EXPECT_EXIT((std::freopen(dir.file("out").c_str(), "w", stdout), loadPictureLibrary(c.path.c_str(), &records)), testing::ExitedWithCode(1), "");
+        std::ifstream out(dir.file("out"), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(out), {}),
+                  c.error == LibraryError::noLibraryFile ? noLibrary + c.path + "\n"
+                  : "### ERROR: The XML document in " + c.path + " is empty or not an Zandervale XML file. Please specify the correct Zandervale.xml file\n");
     }
 }
 
