@@ -3,8 +3,10 @@
 
 MonthQuarter::MonthQuarter(int year, int month, int quarter,
                            std::vector<TextureName>* textures,
-                           std::vector<std::string>* originals)
-    : textures(textures), originals(originals), year(year), month(month), quarter(quarter)
+                           std::vector<std::string>* originals,
+                           std::vector<int>* photoIndices)
+    : textures(textures), originals(originals), photoIndices(photoIndices), year(year),
+      month(month), quarter(quarter)
 {
 }
 
@@ -12,4 +14,15 @@ MonthQuarter::~MonthQuarter()
 {
     delete textures;
     delete originals;
+    delete photoIndices;
+}
+
+// Where a picture's thumbnail was missing the two lists fall out of step;
+// the recorded index still names the picture's own photo.
+int MonthQuarter::getPhotoIndex(int picture) const
+{
+    if (picture < 0 || picture >= getPictureCount())
+        return -1;
+    const int photo = photoIndices ? photoIndices->at(picture) : picture;
+    return photo < static_cast<int>(originals->size()) ? photo : -1;
 }

@@ -10,10 +10,13 @@
 
 class MonthQuarter {
 public:
-    // Takes over both lists.
+    // Takes over the lists. photoIndices holds, for each texture, the index
+    // in originals of its own picture's photo (-1: the picture lists none);
+    // without it texture i belongs to photo i.
     MonthQuarter(int year, int month, int quarter,
                  std::vector<TextureName>* textures,
-                 std::vector<std::string>* originals);
+                 std::vector<std::string>* originals,
+                 std::vector<int>* photoIndices = nullptr);
     ~MonthQuarter();
     MonthQuarter(const MonthQuarter&) = delete;
     MonthQuarter& operator=(const MonthQuarter&) = delete;
@@ -24,10 +27,14 @@ public:
     int getMonth() const { return month; }
     int getQuarter() const { return quarter; }
     int getPictureCount() const { return static_cast<int>(textures->size()); }
+    // The index in getOriginals() of the photo of the picture shown by
+    // texture picture, or -1 when there is none.
+    int getPhotoIndex(int picture) const;
 
 private:
     std::vector<TextureName>* textures;
     std::vector<std::string>* originals;
+    std::vector<int>* photoIndices;
     int year;
     int month;
     int quarter;

@@ -94,6 +94,7 @@ struct QuarterReader {
     TextureLoader loadTextureFile;
     std::vector<TextureName>* textures;
     std::vector<std::string>* originals;
+    std::vector<int>* photoIndices;   // per texture: its picture's photo in originals
 
     // The existence test comes before the limit test, so a missing file is
     // reported even in a quarter that is already full.
@@ -110,6 +111,7 @@ struct QuarterReader {
 
     void readPicture(xmlNode* picture)
     {
+        const size_t firstPhoto = originals->size();
         for (xmlNode* child = picture->children; child; child = child->next) {
             bool isTexture = hasName(child, "texture");
             if (!isTexture && !hasName(child, "originalPicture"))
@@ -120,6 +122,10 @@ struct QuarterReader {
             else
                 originals->push_back(content.get());
         }
+        // A missing thumbnail puts the two lists out of step; each texture
+        // keeps its own picture's (first) photo, whichever element came first.
+        const int photo = originals->size() > firstPhoto ? static_cast<int>(firstPhoto) : -1;
+        photoIndices->resize(textures->size(), photo);
     }
 };
 
@@ -128,16 +134,17 @@ void readQuarter(xmlNode* quarter, int year, int month, int quarterVal,
                  std::vector<MonthQuarter*>* library)
 {
     QuarterReader reader{prefix, loadTextureFile, new std::vector<TextureName>,
-                         new std::vector<std::string>};
+                         new std::vector<std::string>, new std::vector<int>};
     for (xmlNode* picture = quarter->children; picture; picture = picture->next)
         reader.readPicture(picture);
     if (reader.textures->empty()) {
         delete reader.textures;
         delete reader.originals;
+        delete reader.photoIndices;
         return;
     }
-    library->push_back(new MonthQuarter(year, month, quarterVal,
-                                        reader.textures, reader.originals));
+    library->push_back(new MonthQuarter(year, month, quarterVal, reader.textures,
+                                        reader.originals, reader.photoIndices));
 }
 
 void readYears(xmlNode* root, const std::string& prefix,
@@ -175,7 +182,7 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
     }
     readYears(root, directoryPrefix(path), loadTextureFile, library);
     xmlFreeDoc(document);
-    return LibraryError::none;
+    return library->empty() ? LibraryError::notZandervale : LibraryError::none;
 }
 
 std::string libraryErrorLine(LibraryError error, const char* path)
