@@ -1,0 +1,380 @@
+// The gallery's paging, fading and slideshow, and its frame. A frame expects
+// the city's state (depth test and texturing on) and leaves every
+// attribute and matrix as it found them, so the first city frame after
+// Escape is drawn like any other.
+#include "gallery/Gallery.h"
+
+#include <GL/freeglut.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/AppState.h"
+#include "gallery/GalleryRules.h"
+#include "library/MonthQuarter.h"
+#include "textures/Textures.h"
+
+namespace {
+
+constexpr float fadeSeconds = 1.571f;      // a quarter turn of sin: the weights reach 1 and 0
+constexpr float slideshowSeconds = 8.0f;
+constexpr unsigned char spaceKey = 32;
+
+struct QuadCorner {
+    float x, y, s, t;
+};
+// t = 0 is the photo's top row.
+constexpr QuadCorner unitQuad[] = {{1, 1, 1, 0}, {-1, 1, 0, 0}, {-1, -1, 0, 1}, {1, -1, 1, 1}};
+
+struct TextLayer {
+    int x, y;
+    float r, g, b, a;
+};
+// The caption's glow: drawn with GL_ONE_MINUS_DST_COLOR, so later layers
+// lighten what earlier ones left.
+constexpr TextLayer captionLayers[] = {{8, 8, 1.0f, 1.0f, 1.0f, 0.4f},
+                                       {9, 8, 0.2f, 0.1f, 0.5f, 0.2f},
+                                       {9, 7, 0.2f, 0.1f, 0.5f, 0.2f},
+                                       {10, 7, 0.0f, 0.0f, 0.0f, 0.0f}};
+
+void drawText(void* font, const std::string& text)
+{
+    for (char c : text)
+        glutBitmapCharacter(font, static_cast<unsigned char>(c));
+}
+
+}  // namespace
+
+Gallery::Gallery(PhotoLoader* loader) : loader(loader) {}
+
+Gallery::~Gallery()
+{
+    for (PictureSlot* slot : {&current, &incoming, &previous, &next})
+        setSlot(slot, PictureSlot{});
+}
+
+void Gallery::load(MonthQuarter* newRecord, int picture)
+{
+    fadeTime = 0.0f;
+    clock = 0.0f;
+    zoom = 1.0f;
+    for (PictureSlot* slot : {&current, &incoming, &previous, &next})
+        setSlot(slot, PictureSlot{});
+    fading = false;
+    loadingNotice = false;
+    paused = true;
+    zoomDirection = 0;
+    record = newRecord;
+    refusedPhotos.clear();
+    index = record != nullptr ? record->getPhotoIndex(picture) : -1;
+    if (index < 0) {
+        std::printf("Error: no photo listed for this picture\n");
+        return;
+    }
+    if (!loadScaledTexture(index, &current))
+        return;
+    setSlot(&incoming, current);
+    fading = true;
+}
+
+void Gallery::draw(double dt)
+{
+    advance(dt);
+    render();
+}
+
+void Gallery::advance(double dt)
+{
+    loadingNotice = false;
+    clock += static_cast<float>(dt);
+    zoom = nextZoom(zoom, zoomDirection, dt);
+    if (fading) {
+        fadeTime += static_cast<float>(dt);
+        if (fadeTime >= fadeSeconds) {
+            setSlot(&current, incoming);
+            setSlot(&incoming, PictureSlot{});
+            fading = false;
+            loadingNotice = true;   // the next frame may stall on a neighbour
+        }
+        return;
+    }
+    prepareNeighbour();
+    if (!paused && clock > slideshowSeconds) {
+        clock = 0.0f;
+        showNext();
+    }
+}
+
+void Gallery::showNext()
+{
+    zoom = 1.0f;
+    if (fading || photoCount() == 0)
+        return;
+    if (index >= photoCount() - 1)
+        index = -1;   // wrap to the first photo
+    if (next.empty())
+        loadScaledTexture(index + 1, &next);
+    ++index;
+    setSlot(&previous, PictureSlot{});
+    setSlot(&incoming, next);
+    setSlot(&next, PictureSlot{});
+    setSlot(&previous, current);   // stays on screen until the fade ends
+    startFade();
+}
+
+void Gallery::showPrevious()
+{
+    zoom = 1.0f;
+    if (fading || index < 1)   // no wrap backwards
+        return;
+    if (previous.empty())
+        loadScaledTexture(index - 1, &previous);
+    --index;
+    setSlot(&next, current);
+    setSlot(&incoming, previous);
+    setSlot(&previous, PictureSlot{});
+    startFade();
+}
+
+void Gallery::startFade()
+{
+    fadeTime = 0.0f;
+    clock = 0.0f;
+    fading = true;
+}
+
+// One load attempt a frame at most: a load blocks the frame.
+void Gallery::prepareNeighbour()
+{
+    const int wanted = index + 1;
+    if (next.empty() && wanted < photoCount() && refusedPhotos.count(wanted) == 0) {
+        loadScaledTexture(wanted, &next);
+        return;
+    }
+    if (previous.empty() && index >= 1)
+        loadScaledTexture(index - 1, &previous);
+}
+
+void Gallery::keyboardUp(unsigned char key, int, int)
+{
+    if (key == spaceKey)
+        paused = !paused;   // also while fading
+}
+
+void Gallery::special(int key, int, int)
+{
+    if (fading)
+        return;
+    if (key == GLUT_KEY_UP)
+        zoomDirection = 1;
+    else if (key == GLUT_KEY_DOWN)
+        zoomDirection = -1;
+}
+
+void Gallery::specialUp(int key, int, int)
+{
+    // A release ends a zoom even during a fade: ignored, it would zoom on
+    // until the arrow was pressed again.
+    if (key == GLUT_KEY_UP || key == GLUT_KEY_DOWN)
+        zoomDirection = 0;
+    if (fading)
+        return;
+    if (key == GLUT_KEY_LEFT)
+        showPrevious();
+    else if (key == GLUT_KEY_RIGHT)
+        showNext();
+}
+
+std::string Gallery::statusText() const
+{
+    if (paused)
+        return "PAUSED";
+    if (fading)
+        return "";
+    return std::to_string(countdownDigit(clock));
+}
+
+std::string Gallery::caption() const
+{
+    const std::string* path = photoPath(index);
+    return galleryCaption(index + 1, photoCount(), path != nullptr ? *path : std::string());
+}
+
+// Paging runs over the record's photos, so the caption counts those too.
+int Gallery::photoCount() const
+{
+    return record != nullptr ? static_cast<int>(record->getOriginals().size()) : 0;
+}
+
+const std::string* Gallery::photoPath(int photo) const
+{
+    if (photo < 0 || photo >= photoCount())
+        return nullptr;
+    return &record->getOriginals()[photo];
+}
+
+// A photo that cannot be shown is reported once per opening and not tried
+// again, so a broken neighbour neither floods the console nor stalls frames.
+bool Gallery::loadScaledTexture(int photo, PictureSlot* slot)
+{
+    const std::string* path = photoPath(photo);
+    if (path == nullptr || refusedPhotos.count(photo) != 0)
+        return false;
+    const DecodedPhoto decoded = loader->decode(*path);
+    if (decoded.outcome != DecodedPhoto::Decoded) {
+        refusedPhotos.insert(photo);
+        if (decoded.outcome == DecodedPhoto::NotFound)
+            std::printf("Error: image %s not found!\n", path->c_str());
+        else
+            std::printf("Error: image %s cannot be shown: %s\n", path->c_str(),
+                        decoded.reason.c_str());
+        return false;
+    }
+    setSlot(slot, PictureSlot{loader->upload(decoded), decoded.width, decoded.height});
+    return true;
+}
+
+// Slots share textures during a fade; a texture goes once no slot holds it.
+void Gallery::setSlot(PictureSlot* slot, PictureSlot value)
+{
+    const TextureName old = slot->texture;
+    *slot = value;
+    if (old != 0 && !holds(old))
+        loader->release(old);
+}
+
+bool Gallery::holds(TextureName texture) const
+{
+    return current.texture == texture || incoming.texture == texture ||
+           previous.texture == texture || next.texture == texture;
+}
+
+// --- drawing -----------------------------------------------------------------
+
+void Gallery::render()
+{
+    if (quadList == 0)
+        createGlResources();
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);   // the current photo at z = -5 covers the incoming at -50
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    // The two photos add up over black, their weights summing to 1. GL_ONE
+    // rather than destination alpha: a window with an alpha channel clears
+    // it to 0 and would hide the photo behind.
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-4.0, 4.0, -3.0, 3.0, 0.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (fading) {
+        const float weight = std::sin(fadeTime);
+        drawPhoto(incoming, weight, -50.0f);
+        drawPhoto(current, 1.0f - weight, -5.0f);
+    } else {
+        drawPhoto(current, 1.0f, -5.0f);
+    }
+    // From here one unit is one pixel, (0, 0) the window centre.
+    const int halfWidth = getWindowWidth() >> 1;
+    const int halfHeight = getWindowHeight() >> 1;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-halfWidth, halfWidth, -halfHeight, halfHeight, 0.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    drawCaptionBar(halfWidth, halfHeight);
+    drawCaption(halfWidth, halfHeight);
+    drawNotices(halfWidth, halfHeight);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
+void Gallery::createGlResources()
+{
+    overlayTexture = loadTexture("gallOverlay256x32.png");
+    quadList = glGenLists(1);
+    glNewList(quadList, GL_COMPILE);
+    glBegin(GL_QUADS);
+    glNormal3f(0.0f, 0.0f, -1.0f);
+    for (const QuadCorner& corner : unitQuad) {
+        glTexCoord2f(corner.s, corner.t);
+        glVertex3f(corner.x, corner.y, 0.0f);
+    }
+    glEnd();
+    glEndList();
+}
+
+void Gallery::applyPictureScale(const PictureSlot& slot) const
+{
+    const PictureScale scale = pictureScale(slot.width, slot.height, zoom);
+    glScalef(scale.x, scale.y, 1.0f);
+}
+
+void Gallery::drawPhoto(const PictureSlot& slot, float alpha, float z) const
+{
+    if (slot.empty())
+        return;
+    glPushMatrix();
+    glColor4f(1.0f, 1.0f, 1.0f, alpha);
+    glTranslatef(0.0f, 0.0f, z);
+    glBindTexture(GL_TEXTURE_2D, slot.texture);
+    applyPictureScale(slot);
+    glCallList(quadList);
+    glPopMatrix();
+}
+
+// 512 x 32 pixels in the bottom-left corner, in front of both photos.
+void Gallery::drawCaptionBar(int halfWidth, int halfHeight) const
+{
+    const float left = static_cast<float>(-halfWidth), bottom = static_cast<float>(-halfHeight);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.4f);
+    glBindTexture(GL_TEXTURE_2D, overlayTexture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(left, bottom + 32.0f, -4.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(left, bottom, -4.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(left + 512.0f, bottom, -4.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(left + 512.0f, bottom + 32.0f, -4.0f);
+    glEnd();
+}
+
+// Each layer takes the colour in force when its raster position is set.
+void Gallery::drawCaption(int halfWidth, int halfHeight) const
+{
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_DST_COLOR);
+    const std::string text = caption();
+    for (const TextLayer& layer : captionLayers) {
+        glColor4f(layer.r, layer.g, layer.b, layer.a);
+        glRasterPos2i(layer.x - halfWidth, layer.y - halfHeight);
+        drawText(GLUT_BITMAP_9_BY_15, text);
+    }
+}
+
+// "... LOADING ..." and the status: a dark shadow, then green text one
+// pixel to its right, above everything.
+void Gallery::drawNotices(int halfWidth, int halfHeight) const
+{
+    glDisable(GL_DEPTH_TEST);
+    if (loadingNotice) {
+        glColor4f(0.3f, 0.3f, 1.0f, 0.85f);
+        glRasterPos2i(halfWidth - 150, halfHeight - 20);
+        drawText(GLUT_BITMAP_TIMES_ROMAN_24, "... LOADING ...");
+    }
+    const std::string status = statusText();
+    glColor4f(0.2f, 0.0f, 0.2f, 0.85f);
+    glRasterPos2i(7 - halfWidth, halfHeight - 20);
+    drawText(GLUT_BITMAP_TIMES_ROMAN_24, status);
+    glColor4f(0.2f, 1.0f, 0.2f, 0.85f);
+    glRasterPos2i(8 - halfWidth, halfHeight - 20);
+    drawText(GLUT_BITMAP_TIMES_ROMAN_24, status);
+}

@@ -1,0 +1,86 @@
+// The full-screen view of one house's photos: one photo at a time, a
+// cross-fade on every change, zoom, a slideshow every 8 s and a caption.
+// The state of a frame (advance) is kept apart from its drawing (render), so
+// the stepping, fading and slideshow rules run without a window.
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "controls/InputControl.h"
+#include "gallery/PhotoLoader.h"
+#include "gallery/PictureSlot.h"
+
+class MonthQuarter;
+
+class Gallery : public InputControl {
+public:
+    // Makes no GL call: the gallery's own texture and display list are made
+    // by its first frame. The loader is not owned.
+    explicit Gallery(PhotoLoader* loader);
+    ~Gallery() override;
+    Gallery(const Gallery&) = delete;
+    Gallery& operator=(const Gallery&) = delete;
+
+    // Shows the photo of the record's picture (its texture index): one
+    // cross-fade of the photo with itself, the slideshow paused.
+    void load(MonthQuarter* record, int picture);
+    // One frame: advance, then render. Leaves the GL state as it found it.
+    void draw(double dt);
+    void advance(double dt);
+    void render();
+
+    void showNext();
+    void showPrevious();
+
+    void keyboard(unsigned char, int, int) override {}
+    void keyboardUp(unsigned char key, int x, int y) override;
+    void special(int key, int x, int y) override;
+    void specialUp(int key, int x, int y) override;
+    void mouse(int, int, int, int) override {}
+    void motion(int, int) override {}
+    void passiveMotion(int, int) override {}
+
+    // What the frames show.
+    const PictureSlot& shownPhoto() const { return current; }
+    int getIndex() const { return index; }
+    float getZoom() const { return zoom; }
+    bool isFading() const { return fading; }
+    bool showsLoadingNotice() const { return loadingNotice; }
+    std::string statusText() const;   // "PAUSED", the countdown digit, or ""
+    std::string caption() const;
+
+private:
+    int photoCount() const;
+    const std::string* photoPath(int photo) const;
+    bool loadScaledTexture(int photo, PictureSlot* slot);
+    void setSlot(PictureSlot* slot, PictureSlot value);
+    bool holds(TextureName texture) const;
+    void prepareNeighbour();
+    void startFade();
+
+    void createGlResources();
+    void applyPictureScale(const PictureSlot& slot) const;
+    void drawPhoto(const PictureSlot& slot, float alpha, float z) const;
+    void drawCaptionBar(int halfWidth, int halfHeight) const;
+    void drawCaption(int halfWidth, int halfHeight) const;
+    void drawNotices(int halfWidth, int halfHeight) const;
+
+    PhotoLoader* loader;
+    float clock = 0.0f;
+    TextureName overlayTexture = 0;
+    bool paused = true;
+    float zoom = 1.0f;
+    int zoomDirection = 0;
+    MonthQuarter* record = nullptr;
+    int index = -1;
+    PictureSlot current;
+    PictureSlot incoming;
+    PictureSlot previous;
+    PictureSlot next;
+    unsigned int quadList = 0;
+    float fadeTime = 0.0f;
+    bool fading = false;
+    bool loadingNotice = false;       // in the frame that ended a change
+    std::set<int> refusedPhotos;      // reported once, not tried again until the next load
+};

@@ -1,0 +1,109 @@
+#include "gallery/GalleryRules.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+// The caption is drawn four times, the last copy starting 10 pixels from
+// the left edge; every copy must end before x = 500.
+constexpr size_t glyphPixels = 9;   // GLUT_BITMAP_9_BY_15 is fixed-width
+constexpr size_t captionGlyphs = (500 - 10) / glyphPixels;
+
+// DevIL sizes an image as width x height x bytes a pixel in 32-bit
+// arithmetic; 16-bit RGBA, at 8 bytes, is the widest it makes.
+constexpr uint64_t maxDevilBytes = 0xFFFFFFFFull;
+constexpr uint64_t widestPixelBytes = 8;
+
+bool hasGlyph(uint32_t code)
+{
+    return (code >= 0x20 && code < 0x7F) || (code >= 0xA0 && code <= 0xFF);
+}
+
+// The length of the UTF-8 sequence at text[at] and its code point, or 0
+// for a byte that starts no valid sequence.
+size_t decodeUtf8(const std::string& text, size_t at, uint32_t* code)
+{
+    const unsigned char lead = text[at];
+    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                        : (lead >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || at + length > text.size())
+        return 0;
+    uint32_t value = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        const unsigned char next = text[at + i];
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (next & 0x3F);
+    }
+    static const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < smallest[length])   // overlong forms hide other characters
+        return 0;
+    *code = value;
+    return length;
+}
+
+}  // namespace
+
+std::string fontGlyphs(const std::string& utf8)
+{
+    std::string glyphs;
+    for (size_t at = 0; at < utf8.size();) {
+        uint32_t code = 0;
+        const size_t length = decodeUtf8(utf8, at, &code);
+        glyphs += length > 0 && hasGlyph(code) ? static_cast<char>(code) : '?';
+        at += length > 0 ? length : 1;
+    }
+    return glyphs;
+}
+
+std::string galleryCaption(int photoNumber, int photoCount, const std::string& path)
+{
+    const std::string head =
+        "(" + std::to_string(photoNumber) + "\\" + std::to_string(photoCount) + ") :  ";
+    const std::string glyphs = fontGlyphs(path);
+    if (head.size() + glyphs.size() <= captionGlyphs)
+        return head + glyphs;
+    const size_t room = captionGlyphs - std::min<size_t>(captionGlyphs, head.size() + 3);
+    return head + "..." + glyphs.substr(glyphs.size() - std::min(room, glyphs.size()));
+}
+
+PictureScale pictureScale(int width, int height, float zoom)
+{
+    if (width <= 0 || height <= 0)
+        return PictureScale{};
+    const float ratio = static_cast<float>(width) / static_cast<float>(height);
+    if (ratio < 1.0f)
+        return PictureScale{3.0f * zoom * ratio, 3.0f * zoom};
+    return PictureScale{4.0f * zoom, 4.0f * zoom / ratio};
+}
+
+float nextZoom(float zoom, int direction, double dt)
+{
+    const float factor = static_cast<float>(1.0 + 3.0 * dt);
+    if (direction > 0)
+        zoom *= factor;
+    else if (direction < 0)
+        zoom /= factor;
+    return std::clamp(zoom, minZoom, maxZoom);
+}
+
+int countdownDigit(float clock)
+{
+    return std::clamp(static_cast<int>(8.5f - clock), 0, 9);
+}
+
+std::string photoSizeProblem(const ImageHeader& header)
+{
+    if (header.kind == ImageKind::Other)
+        return "not a PNG, JPEG, BMP or TGA image";
+    if (!header.sizeKnown)
+        return "its header cannot be read";
+    const std::string size = std::to_string(header.width) + " x " + std::to_string(header.height);
+    if (header.width == 0 || header.height == 0)
+        return "its size " + size + " is empty";
+    if (uint64_t(header.width) * header.height * widestPixelBytes > maxDevilBytes)
+        return "its size " + size + " is too large";
+    return "";
+}

@@ -1,0 +1,38 @@
+// The gallery's rules that need no window: the caption text, the size of a
+// photo on screen, the zoom step, the slideshow countdown and which photo
+// files may reach the image library.
+#pragma once
+
+#include <string>
+
+#include "textures/ImageHeader.h"
+
+// The bitmap font draws one glyph per byte, Latin-1. Characters it has show
+// as themselves; any other character, and every byte that is not UTF-8,
+// shows as one '?'.
+std::string fontGlyphs(const std::string& utf8);
+
+// "(k\count) :  " and the photo's path in font glyphs. A path too long for
+// the caption bar keeps its end, the file's name, behind "...".
+std::string galleryCaption(int photoNumber, int photoCount, const std::string& path);
+
+// How far the unit quad is stretched: a portrait photo fills the view's
+// height of 6 units at zoom 1, any other photo its width of 8.
+struct PictureScale {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+PictureScale pictureScale(int width, int height, float zoom);
+
+constexpr float minZoom = 1.0f / 16.0f;
+constexpr float maxZoom = 64.0f;
+// One frame of a held arrow: direction +1 zooms in by (1 + 3 dt), -1 out by
+// the same factor, 0 keeps the zoom. The result stays within the bounds.
+float nextZoom(float zoom, int direction, double dt);
+
+// The digit shown while the slideshow runs: 6 right after a change, 0 in
+// the last half second before the next one.
+int countdownDigit(float clock);
+
+// Why a photo file must not reach the image library, or "" when it may.
+std::string photoSizeProblem(const ImageHeader& header);

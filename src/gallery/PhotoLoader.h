@@ -1,0 +1,29 @@
+// How the gallery gets its photos: a decode step that reads a file into
+// upright pixels without touching GL (so it may move to another thread), and
+// the texture steps that must run where the GL context is current. Tests put
+// a loader of their own in its place.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "textures/TextureName.h"
+
+struct DecodedPhoto {
+    enum Outcome { Decoded, NotFound, Refused };
+    Outcome outcome = NotFound;
+    std::string reason;                 // why a photo was refused
+    int width = 0;                      // the upright photo's size in pixels
+    int height = 0;
+    int side = 0;                       // the pixels: side x side RGB, top row first
+    std::vector<unsigned char> pixels;
+};
+
+class PhotoLoader {
+public:
+    virtual ~PhotoLoader() = default;
+    virtual DecodedPhoto decode(const std::string& path) = 0;
+    // A new texture holding a decoded photo (never 0).
+    virtual TextureName upload(const DecodedPhoto& photo) = 0;
+    virtual void release(TextureName texture) = 0;
+};

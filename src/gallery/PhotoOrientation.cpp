@@ -1,0 +1,65 @@
+#include "gallery/PhotoOrientation.h"
+
+#include <libexif/exif-data.h>
+
+#include <cstring>
+
+namespace {
+
+// Upright pixel (u, v) shows stored pixel (x, y): (a, b) = (v, u) when the
+// sides swap, else (u, v); then x = a or side-1-a, y = b or side-1-b.
+struct Remap {
+    bool swap, mirrorX, mirrorY;
+};
+constexpr Remap remaps[9] = {
+    {false, false, false},  // (no tag)
+    {false, false, false},  // 1: row 0 is the top, column 0 the left
+    {false, true, false},   // 2: column 0 is the right
+    {false, true, true},    // 3: turned half round
+    {false, false, true},   // 4: row 0 is the bottom
+    {true, false, false},   // 5: row 0 is the left, column 0 the top
+    {true, false, true},    // 6: row 0 is the right, column 0 the top
+    {true, true, true},     // 7: row 0 is the right, column 0 the bottom
+    {true, true, false},    // 8: row 0 is the left, column 0 the bottom
+};
+
+bool valid(int orientation) { return orientation >= 1 && orientation <= 8; }
+
+}  // namespace
+
+int exifOrientation(const char* path)
+{
+    ExifData* data = exif_data_new_from_file(path);
+    if (data == nullptr)
+        return 1;
+    int orientation = 1;
+    // IFD 1 describes the embedded thumbnail, not the photo.
+    ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+    if (entry != nullptr && entry->format == EXIF_FORMAT_SHORT && entry->components >= 1)
+        orientation = exif_get_short(entry->data, exif_data_get_byte_order(data));
+    exif_data_unref(data);
+    return valid(orientation) ? orientation : 1;
+}
+
+bool swapsSides(int orientation)
+{
+    return valid(orientation) && remaps[orientation].swap;
+}
+
+std::vector<unsigned char> orientSquare(const unsigned char* rgb, int side, int orientation)
+{
+    const size_t bytes = static_cast<size_t>(side) * side * 3;
+    std::vector<unsigned char> upright(rgb, rgb + bytes);
+    if (!valid(orientation) || orientation == 1)
+        return upright;
+    const Remap& remap = remaps[orientation];
+    for (int v = 0; v < side; ++v) {
+        for (int u = 0; u < side; ++u) {
+            const int a = remap.swap ? v : u, b = remap.swap ? u : v;
+            const int x = remap.mirrorX ? side - 1 - a : a, y = remap.mirrorY ? side - 1 - b : b;
+            std::memcpy(&upright[(static_cast<size_t>(v) * side + u) * 3],
+                        &rgb[(static_cast<size_t>(y) * side + x) * 3], 3);
+        }
+    }
+    return upright;
+}
