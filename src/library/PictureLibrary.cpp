@@ -182,7 +182,7 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
     }
     readYears(root, directoryPrefix(path), loadTextureFile, library);
     xmlFreeDoc(document);
-    return library->empty() ? LibraryError::notZandervale : LibraryError::none;
+    return LibraryError::none;
 }
 
 std::string libraryErrorLine(LibraryError error, const char* path)
