@@ -1,16 +1,21 @@
 // Picking a house's picture through the selection buffer, and the nearest
 // street crossing, on small hand-made scenes.
+#define GL_GLEXT_PROTOTYPES   // framebuffer objects (support/Offscreen.h)
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "app/Zandervale.h"
+#include "controls/ShooterControl.h"
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
 #include "support/IdleControl.h"
+#include "support/Offscreen.h"
 #include "support/TestWindowSize.h"
+#include "support/WalkerFakes.h"
 
 namespace {
 
@@ -70,6 +75,47 @@ TEST_F(Picking, NearestCrossingIsTakenAtOnceWithinFiftyElseTheClosest)
     EXPECT_EQ(app.nearestStreet(155, 1.8f, 155), objects->at(3));   // eye above it: distance 1
     EXPECT_EQ(app.nearestStreet(40, 0, 35), objects->at(2));        // 115 against 120.1
     EXPECT_EQ(app.nearestStreet(95, 0, 155), objects->at(1));       // 60 and 60: the earlier wins
+}
+
+// Houses of three colours seen by the walker at 1024 x 768: wherever a
+// house is drawn, a click there picks that house, in the upper half and near
+// the edges too, so picking sees through the display's own projection.
+TEST(PickingCity, AClickPicksTheHouseDrawnUnderIt)
+{
+    support::Offscreen screen(1024, 768);
+    support::FakeWindow window;
+    ShooterControl walker(window, 0, 0, 0);
+    Zandervale app;
+    const std::array<int, 3> colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    const float places[][2] = {{50, 40}, {110, 90}, {50, 140}};   // ahead, behind right, at the edge
+    const int pictures[] = {30, 60, 8};
+    std::vector<SceneObject*>* houses = new std::vector<SceneObject*>();
+    for (int i = 0; i < 3; ++i) {
+        auto* textures = new std::vector<TextureName>(pictures[i], support::solidTexture(colours[i]));
+        houses->push_back(new House(places[i][0], 0, places[i][1],
+                                    new MonthQuarter(2005, 7, i + 1, textures, new std::vector<std::string>()),
+                                    10 + i));
+    }
+    app.setScene(houses, &walker);
+    walker.init(&app);
+    for (int frame = 0; frame < 40; ++frame)   // full grown
+        app.draw(1.0);
+    int checked[3][2] = {};   // per house: lower and upper half
+    for (int y = 8; y < 768; y += 32)
+        for (int x = 4; x < 1024; x += 20) {
+            const std::array<int, 3> c = support::Offscreen::at(x, y);
+            // Lit from afar the houses are dark; one channel still tells them apart.
+            const int house = c[0] > 25 ? 0 : c[1] > 25 ? 1 : c[2] > 25 ? 2 : -1;
+            int picture = -1;
+            SceneObject* picked = app.pick(x, 767 - y, &picture);   // GLUT's y grows downward
+            if (house < 0 || c[(house + 1) % 3] > 10 || c[(house + 2) % 3] > 10)
+                continue;   // sky, or an edge where colours mix
+            EXPECT_EQ(picked, houses->at(house)) << "at " << x << "," << y;
+            ++checked[house][y >= 384];
+        }
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(checked[i][0] + checked[i][1], 3) << "house " << i << " hardly seen";
+    EXPECT_GT(checked[0][1], 3) << "nothing checked in the upper half";
 }
 
 } // namespace
