@@ -1,63 +1,42 @@
-// Signs: shared resources made once, bindings inside the tables, banner state.
+// Signs: which picture each face shows, upright and unmirrored from the side
+// it is read from, and nothing bound from outside the tables.
 #include "scene/Sign.h"
 
 #include "SceneGl.h"
 
 using scenetest::SceneGl;
+using scenetest::boundBy;
 
-namespace {
-
-// The back plate is bound last, so the binding left names the back face.
-GLint boundAfterDrawing(int kind, int index)
+TEST_F(SceneGl, EachFaceShowsItsPictureUprightFromTheSideItIsReadFrom)
 {
-    Sign sign(0, 6, 0, kind, index);   // the first sign's loading leaves a texture bound
-    glBindTexture(GL_TEXTURE_2D, 0);
-    sign.draw(0.0);
-    return scenetest::integer(GL_TEXTURE_BINDING_2D);
-}
-
-} // namespace
-
-TEST_F(SceneGl, FirstSignLoadsAllTexturesAndListsLaterSignsNone)
-{
-    if (Sign::sharedResourcesMade())
-        GTEST_SKIP() << "a sign was built earlier in this process; ctest runs this test alone";
-    const GLuint listBefore = scenetest::nextList();
-    const GLuint textureBefore = scenetest::nextTexture();
-    Sign sign(0, 6, 0, Sign::monthLabel, 4);
-    const GLuint listBetween = scenetest::nextList();
-    const GLuint textureBetween = scenetest::nextTexture();
-    EXPECT_EQ(listBetween, listBefore + 1 + 9);
-    EXPECT_EQ(textureBetween, textureBefore + 1 + 13 + 12 + 1);   // years, months, title
-    for (int kind = 0; kind < 6; ++kind)
-        Sign later(0, 6, 0, kind, 1);
-    EXPECT_EQ(scenetest::nextList(), listBetween + 1);
-    EXPECT_EQ(scenetest::nextTexture(), textureBetween + 1);
-}
-
-TEST_F(SceneGl, BannerLeavesTexturingOnAndItsWireColour)
-{
-    const struct { int kind; GLfloat colour[4]; } cases[] = {
-        { Sign::yearBanner, { 1, 0, 0, 0 } }, { Sign::monthBanner, { 0, 0, 1, 1 } } };
-    for (const auto& c : cases) {
-        glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
-        Sign(120, 6, 60, c.kind, 3).draw(0.0);
-        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_EQ(scenetest::integer(GL_MODELVIEW_STACK_DEPTH), 1);
-        GLfloat colour[4];
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_EQ(std::vector<GLfloat>(colour, colour + 4), std::vector<GLfloat>(c.colour, c.colour + 4)) << c.kind;
+    // 2005 and April on the front plates, 2004 and March (with black) behind.
+    const struct { int kind, index; const char* picture; } marks[] = {
+        { Sign::yearLabel, 7, "RG/BW" }, { Sign::yearLabel, 6, "KG/BW" }, { Sign::monthLabel, 4, "RG/BW" },
+        { Sign::monthLabel, 3, "KG/BW" }, { Sign::title, 0, "RG/BW" } };
+    for (const auto& m : marks)
+        scenetest::markTexture(boundBy(Sign(0, 0, 0, m.kind, m.index)), m.picture);
+    const struct { const char* what; int kind, index; float degrees, ax, ay, halfWidth, halfHeight; const char* picture; } faces[] = {
+        { "year banner from -z", Sign::yearBanner, 7, 180, 0, 1, 2.5f, 0.5f, "RG/BW" },
+        { "year banner from +z", Sign::yearBanner, 7, 0, 0, 1, 2.5f, 0.5f, "KG/BW" },
+        { "month banner from -x", Sign::monthBanner, 3, 90, 0, 1, 2.5f, 0.5f, "RG/BW" },
+        { "month banner from +x", Sign::monthBanner, 3, -90, 0, 1, 2.5f, 0.5f, "KG/BW" },
+        { "title from +x", Sign::title, 0, -90, 0, 1, 5, 6, "RG/BW" },
+        { "title from -x", Sign::title, 0, 90, 0, 1, 5, 6, "RG/BW" },
+        { "year label from above, -z up", Sign::yearLabel, 7, 90, 1, 0, 50, 10, "RG/BW" },
+        { "month label from above, read facing +x", Sign::monthLabel, 4, 90, 1, 0, 10, 50, "BR/WG" },
+    };
+    for (const auto& f : faces) {
+        scenetest::view(f.degrees, f.ax, f.ay, f.halfWidth, f.halfHeight);
+        Sign(0, 0, 0, f.kind, f.index).draw(0.0);
+        EXPECT_EQ(scenetest::seen(2, 2), f.picture) << f.what;
     }
 }
 
-TEST_F(SceneGl, SignsBindThePreviousEntryBehindAndNothingOutsideTheirTables)
+TEST_F(SceneGl, SignsBindNothingOutsideTheirTables)
 {
-    EXPECT_EQ(boundAfterDrawing(Sign::yearBanner, 7), boundAfterDrawing(Sign::yearLabel, 6));
-    EXPECT_EQ(boundAfterDrawing(Sign::monthBanner, 1), boundAfterDrawing(Sign::monthLabel, 1));
-    EXPECT_NE(boundAfterDrawing(Sign::yearLabel, 6), 0);
     const struct { int kind; int index; } outside[] = {
         { Sign::yearLabel, 13 }, { Sign::yearLabel, -1 }, { Sign::monthLabel, 0 }, { Sign::monthLabel, 13 },
         { Sign::yearBanner, -5 }, { 5, 0 }, { -1, 0 } };
     for (const auto& c : outside)
-        EXPECT_EQ(boundAfterDrawing(c.kind, c.index), 0) << "kind " << c.kind << " index " << c.index;
+        EXPECT_EQ(boundBy(Sign(0, 6, 0, c.kind, c.index)), 0u) << "kind " << c.kind << " index " << c.index;
 }
