@@ -59,6 +59,7 @@ TEST(ImageHeader, ReadsTheClaimedSizeAndJudgesIt)
         {"jpeg frame behind segments longer than a read", "a.jpg", soi + iccProfile + iccProfile + frame(0xC0, 30000, 30000), ImageKind::Jpeg, 30000, 30000, SizeVerdict::TooLarge},
         {"jpeg frame after a 1 x 1 decoy inside EXIF", "a.jpg", soi + segment(0xE1, Bytes("Exif\0\0", 6) + frame(0xC0, 1, 1)) + frame(0xC0, 30000, 30000), ImageKind::Jpeg, 30000, 30000, SizeVerdict::TooLarge},
         {"jpeg scan before the frame", "a.jpg", soi + segment(0xDA, Bytes(10, '\0')) + frame(0xC0, 5, 6), ImageKind::Jpeg, 0, 0, SizeVerdict::Unreadable},
+        {"jpeg frame segment too short for a size", "a.jpg", soi + Bytes("\xFF\xC0\0\5\x08\0\x10\0\x20\0", 10), ImageKind::Jpeg, 0, 0, SizeVerdict::Unreadable},
         {"jpeg cut in the frame", "a.jpg", (soi + frame(0xC0, 5, 6)).substr(0, 8), ImageKind::Jpeg, 0, 0, SizeVerdict::Unreadable},
         {"bmp with top-down rows", "a.bmp", bmp(101, -50), ImageKind::Bmp, 101, 50, SizeVerdict::Fine},
         {"bmp core header", "a.bmp", bmp(640, 480, 2), ImageKind::Bmp, 640, 480, SizeVerdict::Fine},
