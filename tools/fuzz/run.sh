@@ -18,6 +18,6 @@ for name in library image-header; do
   echo "Fuzzing $name for $seconds s"
   # The reader prints a line for every discarded image: keep stdout closed.
   "$build/tools/zv-fuzz-$name" -max_total_time="$seconds" -close_fd_mask=1 \
-    -timeout=10 -print_final_stats=1 -artifact_prefix="$work/" "${dict[@]}" \
+    -timeout=30 -print_final_stats=1 -artifact_prefix="$work/" "${dict[@]}" \
     "$work/corpus" "$here/seeds/$name"
 done
