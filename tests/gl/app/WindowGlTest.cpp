@@ -1,5 +1,5 @@
 // The window layer and the scene root's frame against a real GL context:
-// the default state, reshape, the frame's overlay and what a frame leaves.
+// reshape, the frame's overlay and what a frame leaves.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
@@ -112,27 +112,6 @@ TEST(Window, ReshapeStoresTheSizeAndDrawsAFrameAtOnce)
     EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
     support::captureStdout([] { reshapeCallback(1024, 768); });
     EXPECT_EQ(getWindowWidth(), 1024);
-}
-
-TEST(Window, CreatedWithTheProgramsDefaultState)
-{
-    const int before = glutGetWindow();
-    createWindow();
-    EXPECT_GT(getWindowId(), 0);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));   // the scene light enables its own
-    EXPECT_EQ(integer(GL_DEPTH_FUNC), GL_LESS);
-    EXPECT_EQ(integer(GL_CULL_FACE_MODE), GL_BACK);
-    EXPECT_EQ(integer(GL_UNPACK_ALIGNMENT), 1);
-    EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
-    glutDestroyWindow(getWindowId());
-    glutSetWindow(before);
-    setWindowId(0);
 }
 
 } // namespace
