@@ -42,11 +42,6 @@ void drawFullWindow(TextureName texture)
     glEnd();
 }
 
-std::string loadPrinting(const Loader& loader, const std::string& path, TextureName& texture)
-{
-    return support::captureStdout([&] { texture = loader.load(path.c_str()); });
-}
-
 // devilType 0 writes a PNG of the given layout; otherwise DevIL writes RGB.
 struct ImageCase { const char* name; PngFormat format; unsigned devilType; const char* file; int width, height; };
 const ImageCase imageCases[] = {
@@ -73,7 +68,7 @@ TEST_P(UprightTexture, TopOfImageIsTopOfQuad)
     ASSERT_TRUE(image.devilType != 0 ? support::writeWithDevil(path, image.devilType, image.width, image.height, pixelAt)
                                      : support::writePng(path, image.width, image.height, image.format, pixelAt));
     TextureName texture = 0;
-    EXPECT_EQ(loadPrinting(loader, path, texture), "");
+    EXPECT_EQ(support::captureStdout([&] { texture = loader.load(path.c_str()); }), "");
     EXPECT_EQ(boundTexture(), GLint(texture));
     GLint levelOneWidth = 0;
     GLfloat largest = 0, used = 0;
@@ -103,7 +98,6 @@ TEST_P(EachLoader, FailuresPrintTheirLineAndGiveAStandIn)
     const struct { std::string path, message; } failures[] = {
         {"no-such-dir/../missing picture.png", std::string("!! -- ") + iluErrorString(IL_COULD_NOT_OPEN_FILE)},
         {dir.write("overflow.png", support::pngHeaderBytes(65536, 65537)), "!! -- image size 65536 x 65537 is too large"},
-        {dir.write("huge.jpg", support::jpegHeaderBytes(30000, 30000)), "!! -- image size 30000 x 30000 is too large"},
         {dir.write("empty.png", support::pngHeaderBytes(0, 16)), "!! -- image size 0 x 16 is empty"},
         {dir.write("noframe.jpg", std::string("\xFF\xD8\xFF\xDA\0\2\xFF\xD9", 8)), "!! -- image header unreadable"},
         // 18 header bytes claiming 32768 x 32769 x 4 bytes: DevIL's size wraps and its heap breaks.
@@ -113,7 +107,7 @@ TEST_P(EachLoader, FailuresPrintTheirLineAndGiveAStandIn)
     };
     TextureName texture = 0, previous = 0;
     for (const auto& failure : failures) {
-        EXPECT_EQ(loadPrinting(GetParam(), failure.path, texture), failure.message + " path: " + failure.path + "\n");
+        EXPECT_EQ(support::captureStdout([&] { texture = GetParam().load(failure.path.c_str()); }), failure.message + " path: " + failure.path + "\n");
         EXPECT_EQ(ilGetError(), IL_NO_ERROR) << failure.path;
         EXPECT_TRUE(boundTexture() == GLint(texture) && texture != previous) << failure.path;
         previous = texture;
@@ -137,8 +131,7 @@ TEST(WithoutAnisotropy, ApologisesOnEveryCallAndMipmapsInstead)
     ASSERT_TRUE(support::writeTwoBandPng(path, 32, 32, PngFormat::Rgb, support::red, support::blue));
     const std::string apology = "Sorry, extension missing or no anisotropic filtering possible with your "
                                 "graphics-hardware!\n using default-mipmaps instead";
-    TextureName texture = 0;
-    EXPECT_EQ(loadPrinting(loaders[2], path, texture) + loadPrinting(loaders[2], path, texture), apology + apology);
+    EXPECT_EQ(support::captureStdout([&] { for (int call = 0; call < 2; call++) loadTextureAnisotropic(path.c_str()); }), apology + apology);
     GLint lastLevelWidth = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 5, GL_TEXTURE_WIDTH, &lastLevelWidth);
     EXPECT_EQ(lastLevelWidth, 1);

@@ -17,12 +17,7 @@
 namespace {
 
 std::vector<std::string> loadedPaths;   // TextureLoader is a plain function pointer
-
-TextureName fakeLoad(const char* path)
-{
-    loadedPaths.push_back(path);
-    return static_cast<TextureName>(loadedPaths.size());
-}
+const TextureLoader fakeLoad = [](const char* path) { loadedPaths.push_back(path); return TextureName(loadedPaths.size()); };
 
 std::string picture(const std::string& texture, const std::string& original = "O")
 {
@@ -97,13 +92,9 @@ TEST_F(PictureLibrary, LevelsAreReadFromValWhateverTheirNames)
     const std::string p = picture("t");
     std::string body = "<!-- c -->" + p + "<y><m val='1'><q val='1'>" + p + "</q></m></y><y val='1'><m><q val='1'>" + p +
                        "</q></m></y><y val='1'><m val='1'><q valx='1'>" + p + "</q></m></y><a val='6' x='1'><b val='7'><c val='1'>" + p + "</c></b></a>";
-    std::vector<int> expected = {6}, years;
-    for (const auto& [val, year] : std::initializer_list<std::pair<const char*, int>>{
-             {"2005abc", 2005}, {" 7", 7}, {"July", 0}, {"", 0}, {"-12", -12}, {"+3", 3}, {"- 5", 0},
-             {"4294969301", INT_MAX}, {"-99999999999", INT_MIN}}) {
+    std::vector<int> expected = {6, 2005, 7, 0, 0, -12, 3, 0, INT_MAX, INT_MIN}, years;
+    for (const char* val : {"2005abc", " 7", "July", "", "-12", "+3", "- 5", "4294969301", "-99999999999"})
         body += quarterXml(p, val);
-        expected.push_back(year);
-    }
     load(body);
     for (const MonthQuarter* record : records)
         years.push_back(record->getYear());
