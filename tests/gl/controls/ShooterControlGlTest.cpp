@@ -1,6 +1,7 @@
 // The walker and its heads-up display drawn by the scene root into a
 // 1024 x 768 buffer of the test's own and read back: what each mode shows,
-// where, the compass turning, the walker's view and the overview marker.
+// where, the frame rate, the compass turning, the walker's view and the
+// overview marker, and the state a frame leaves.
 #define GL_GLEXT_PROTOTYPES   // framebuffer objects (support/Offscreen.h)
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -90,6 +91,15 @@ TEST_F(HudFrame, EachModeShowsItsPartsWhereTheLayoutPutsThem)
         control.selected = c.house ? &house : c.other ? other : nullptr;
         control.yaw = 0.0f;
         app.draw(0.0);
+        // The frame leaves the window's defaults behind.
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        GLint depths[2];
+        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depths[0]);
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depths[1]);
+        EXPECT_EQ(depths[0] + depths[1], 2);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_TRUE(anyIn(3, 755, 60, 768, [](Rgb p) { return p[0] > 150; })) << "no frame rate";
         EXPECT_EQ(anyIn(500, 376, 524, 392, crosshairBlue), c.crosshair);
         EXPECT_EQ(at(512, 698) == compassRed, c.compass);   // 70 below the top, centred
         EXPECT_EQ(at(580, 698) == compassRed, false);       // 128 wide at yaw 0
