@@ -58,13 +58,6 @@ TEST_F(Picking, NearerHouseWinsWhateverTheListOrder)
     EXPECT_EQ(picture, -1);
 }
 
-TEST_F(Picking, AMissedClickOrAnEmptyCityPicksNothing)
-{
-    int picture = 99;
-    EXPECT_EQ(app.pick(128, 128, &picture), nullptr);
-    EXPECT_EQ(picture, -1);
-}
-
 TEST_F(Picking, NearestCrossingIsTakenAtOnceWithinFiftyElseTheClosest)
 {
     EXPECT_EQ(app.nearestStreet(0, 0, 0), nullptr);   // a city without crossings
