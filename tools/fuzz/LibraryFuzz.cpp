@@ -87,8 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<MonthQuarter*> library;
     lastName = 0;
     LibraryError error = readPictureLibrary(libraryPath.c_str(), &library, checkHeader);
-    // What the caller relies on: a failure appends nothing and has its line;
-    // every record holds between one and the most textures, all loaded.
+    // What the callers rely on: a failure appends nothing and has its line;
+    // every record holds between one and the most textures, all loaded, and
+    // each texture's photo is one of the record's originals or none.
     if (error != LibraryError::none &&
         (!library.empty() || libraryErrorLine(error, libraryPath.c_str()).rfind("### ERROR: ", 0) != 0))
         std::abort();
@@ -97,6 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         int count = record->getPictureCount();
         if (count < 1 || count > MaxTexturesPerQuarter)
             std::abort();
+        for (int picture = 0; picture < count; ++picture) {
+            int photo = record->getPhotoIndex(picture);
+            if (photo < -1 || photo >= static_cast<int>(record->getOriginals().size()))
+                std::abort();
+        }
         textures += count;
         delete record;
     }
