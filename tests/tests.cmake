@@ -44,10 +44,12 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
   endif()
 endforeach()
 
+# Each end-to-end test starts its own Xvfb and talks to it through Xlib.
+find_package(X11 REQUIRED)
 file(GLOB e2e_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 if(e2e_sources)
   add_executable(e2e_tests ${e2e_sources})
-  target_link_libraries(e2e_tests PRIVATE zv_test_support GTest::gtest_main)
+  target_link_libraries(e2e_tests PRIVATE zv_test_support X11::X11 GTest::gtest_main)
   add_dependencies(e2e_tests zandervale zv_artwork zv-sample-library)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e)

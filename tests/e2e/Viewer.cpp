@@ -1,172 +1,207 @@
-// Process and X helpers of the end-to-end tests.
+// Process and X helpers of the end-to-end tests. Children get a parent-death
+// signal, so a test that ctest kills leaves no viewer or X server behind.
 #include "e2e/Viewer.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
-extern char** environ;
-
 namespace e2e {
-
 namespace {
 
-std::string commandOutput(const std::string& command)
+bool until(const std::function<bool()>& done, double seconds)
 {
-    std::string result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return result;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.append(buffer, n);
-    pclose(pipe);
-    return result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(100)))
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+    return true;
 }
 
-// Reads a binary PPM (P6, maxval 255) as written by ImageMagick.
-Screenshot readPpm(const std::string& path)
+// Standard output goes to out; standard error too for the X server (no display).
+pid_t spawn(std::vector<std::string> argv, int out, const std::string& display = "")
 {
-    Screenshot shot;
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int maxValue = 0;
-    in >> magic >> shot.width >> shot.height >> maxValue;
-    in.get();
-    if (magic != "P6" || maxValue != 255 || shot.width <= 0 || shot.height <= 0)
-        return Screenshot{};
-    shot.rgb.resize(static_cast<size_t>(shot.width) * shot.height * 3);
-    in.read(reinterpret_cast<char*>(shot.rgb.data()), static_cast<std::streamsize>(shot.rgb.size()));
-    return shot;
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (!display.empty())
+        setenv("DISPLAY", display.c_str(), 1), setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    dup2(out, STDOUT_FILENO);
+    if (display.empty())
+        dup2(out, STDERR_FILENO);
+    std::vector<char*> args;
+    for (std::string& a : argv)
+        args.push_back(a.data());
+    args.push_back(nullptr);
+    if (chdir(ZV_RUN_DIR) == 0)
+        execvp(args[0], args.data());
+    _exit(127);
+}
+
+void stop(pid_t pid)
+{
+    kill(pid, SIGTERM);
+    if (!until([pid] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 5.0))
+        kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
+}
+
+// Xvfb picks a free display and writes its number once it takes connections.
+std::string startServer(pid_t* server)
+{
+    int fds[2];
+    const int quiet = open("/dev/null", O_WRONLY);
+    if (pipe(fds) != 0)
+        return "";
+    *server = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+                    quiet);
+    close(quiet), close(fds[1]);
+    char number[16] = {};
+    pollfd ready = {fds[0], POLLIN, 0};
+    const bool told = poll(&ready, 1, 30000) == 1 && read(fds[0], number, sizeof number - 1) > 0;
+    close(fds[0]);
+    return told ? ":" + std::string(number, std::strcspn(number, "\n")) : "";
+}
+
+Window findWindow(Display* display)
+{
+    Window root, parent, *children = nullptr, found = 0;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    for (char* name = nullptr; count-- > 0 && found == 0; XFree(name), name = nullptr)
+        if (XFetchName(display, children[count], &name) && std::strcmp(name, "Zandervale") == 0)
+            found = children[count];
+    XFree(children);
+    return found;
 }
 
 } // namespace
 
 double Screenshot::difference(const Screenshot& other) const
 {
-    if (width != other.width || height != other.height || rgb.empty())
-        return 255.0;
     double sum = 0.0;
-    for (size_t i = 0; i < rgb.size(); ++i)
-        sum += std::abs(static_cast<int>(rgb[i]) - static_cast<int>(other.rgb[i]));
-    return sum / static_cast<double>(rgb.size());
-}
-
-void pause(double seconds)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
+    for (size_t i = 0; i < rgb.size() && width == other.width && height == other.height; ++i)
+        sum += std::abs(rgb[i] - other.rgb[i]);
+    return width == other.width && height == other.height && !rgb.empty() ? sum / rgb.size() : 255.0;
 }
 
 Viewer::Viewer(const std::vector<std::string>& arguments)
 {
     char pattern[] = "/tmp/zv-e2e-outXXXXXX";
-    const int fd = mkstemp(pattern);
+    const int out = mkstemp(pattern);
     outputPath = pattern;
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fd, STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fd);
-    std::vector<std::string> all{ZV_BINARY};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    // The viewer finds its artwork relative to the working directory.
-    const std::string here = std::getenv("PWD") ? std::getenv("PWD") : "";
-    if (chdir(ZV_RUN_DIR) != 0)
-        ADD_FAILURE() << "cannot enter " << ZV_RUN_DIR;
-    if (posix_spawn(&pid, ZV_BINARY, &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    if (!here.empty() && chdir(here.c_str()) != 0)
-        ADD_FAILURE() << "cannot return to " << here;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fd);
-    EXPECT_GT(pid, 0) << "the viewer did not start";
+    displayName = startServer(&server);
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });   // a window may vanish mid-screenshot
+    connection = displayName.empty() ? nullptr : XOpenDisplay(displayName.c_str());
+    std::vector<std::string> argv{ZV_BINARY};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    if (connection != nullptr)
+        viewer = spawn(argv, out, displayName);
+    else
+        ADD_FAILURE() << "no X server of our own (Xvfb -displayfd)";
+    close(out);
 }
 
 Viewer::~Viewer()
 {
-    if (pid > 0 && !exited) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
+    if (viewer > 0)
+        stop(viewer);
+    if (connection != nullptr)
+        XCloseDisplay(connection);
+    if (server > 0)
+        stop(server);
     std::remove(outputPath.c_str());
 }
 
-bool Viewer::waitForWindow(double seconds)
+bool Viewer::running()
 {
-    for (double waited = 0; waited < seconds; waited += 0.2) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid) {
-            exited = true;
-            return false;
+    int wstatus = 0;
+    if (viewer > 0 && waitpid(viewer, &wstatus, WNOHANG) == viewer)
+        status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, viewer = -1;
+    return viewer > 0;
+}
+
+Screenshot Viewer::screenshot()
+{
+    if (window == 0 && connection != nullptr && (window = findWindow(connection)) != 0)
+        xdotool("mousemove --window " + std::to_string(window) + " 512 384");
+    XWindowAttributes a;
+    Window child;
+    int left = 0, top = 0;   // full screen without a window manager starts at (-10, -10)
+    if (window == 0 || !XGetWindowAttributes(connection, window, &a) || a.map_state != IsViewable ||
+        !XTranslateCoordinates(connection, window, a.root, 0, 0, &left, &top, &child))
+        return {};
+    const int x0 = std::max(0, -left), y0 = std::max(0, -top);
+    const int x1 = std::min(a.width, a.screen->width - left), y1 = std::min(a.height, a.screen->height - top);
+    XImage* image = XGetImage(connection, window, x0, y0, x1 - x0, y1 - y0, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return {};
+    Screenshot shot{a.width, a.height, std::vector<unsigned char>(static_cast<size_t>(a.width) * a.height * 3)};
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const unsigned long p = XGetPixel(image, x - x0, y - y0);   // 24-bit TrueColor
+            unsigned char* rgb = &shot.rgb[(static_cast<size_t>(y) * a.width + x) * 3];
+            rgb[0] = p >> 16, rgb[1] = p >> 8, rgb[2] = p;
         }
-        std::string id = commandOutput("xdotool search --onlyvisible --name '^Zandervale$' 2>/dev/null");
-        if (!id.empty()) {
-            windowId = id.substr(0, id.find('\n'));
-            // Keyboard focus follows the pointer when no window manager runs.
-            xdotool("mousemove --window " + windowId + " 512 384");
-            pause(0.5);
-            return true;
-        }
-        pause(0.2);
-    }
-    return false;
+    XDestroyImage(image);
+    return shot;
+}
+
+Screenshot Viewer::waitFor(const std::function<bool(const Screenshot&)>& met, double seconds, const std::string& what)
+{
+    Screenshot last;
+    if (until([&] { return !running() || (!(last = screenshot()).rgb.empty() && met(last)); }, seconds) && running())
+        return last;
+    const std::string path = "/tmp/zv-e2e-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::ofstream(path + ".ppm", std::ios::binary) << "P6\n" << last.width << ' ' << last.height << "\n255\n"
+                                                   << std::string(last.rgb.begin(), last.rgb.end());
+    ADD_FAILURE() << "waited in vain for " << what << (running() ? "" : ": the viewer ended with " + std::to_string(status))
+                  << "; last screenshot in " << path << ".ppm; output:\n" << output();
+    return last;
 }
 
 void Viewer::xdotool(const std::string& commands) const
 {
-    const std::string command = "xdotool " + commands + " >/dev/null 2>&1";
+    const std::string command = "DISPLAY=" + displayName + " xdotool " + commands + " >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-Screenshot Viewer::screenshot() const
+void Viewer::click(int left, int top) const
 {
-    const std::string path = outputPath + ".ppm";
-    const std::string command = "import -window " + windowId + " -depth 8 ppm:" + path + " 2>/dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    Screenshot shot = readPpm(path);
-    std::remove(path.c_str());
-    return shot;
+    xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(left) + " " + std::to_string(top) +
+            " click 1");
+}
+
+void Viewer::closeWindow()
+{
+    ASSERT_NE(window, 0ul) << "no window to close";
+    XEvent event{};
+    event.xclient = {ClientMessage, 0, False, connection, window, XInternAtom(connection, "WM_PROTOCOLS", False), 32, {}};
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
+    XSendEvent(connection, window, False, NoEventMask, &event);
+    XFlush(connection);
 }
 
 int Viewer::waitForExit(double seconds)
 {
-    for (double waited = 0; waited < seconds; waited += 0.05) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            exited = true;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        pause(0.05);
-    }
-    return -1;
+    return until([this] { return !running(); }, seconds) ? status : -1;
 }
 
 std::string Viewer::output() const
 {
     std::ifstream in(outputPath, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::pair<int, std::string> runToExit(const std::vector<std::string>& arguments, double seconds)
-{
-    Viewer viewer(arguments);
-    const int status = viewer.waitForExit(seconds);
-    return {status, viewer.output()};
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 } // namespace e2e

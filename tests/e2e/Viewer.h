@@ -1,69 +1,64 @@
-// Drives the real zandervale binary in the X server of the test run: starts
-// it with its output in a file, sends keys through xdotool, takes
-// screenshots and waits for its exit.
+// Drives the real zandervale binary on an X server of its own, so end-to-end
+// tests may run in parallel. No fixed sleeps: waits poll for what the test
+// expects up to a deadline, which costs nothing when things go right.
+//   e2e::Viewer v({libraryPath});
+//   auto shot = v.waitFor([](const e2e::Screenshot& s) { return s.share(0, 0, s.width, s.height, red) > 0.1; },
+//                         30.0, "a red house");   // a failure names it and keeps the last screenshot
+//   v.key("Tab");  v.xdotool("keydown w");  v.click(512, 384);  v.closeWindow();
+//   EXPECT_EQ(v.waitForExit(), 0);  EXPECT_EQ(v.output(), "...");
 #pragma once
-
-#include <string>
-#include <vector>
 
 #include <sys/types.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
+typedef struct _XDisplay Display;   // as Xlib declares it
+
 namespace e2e {
 
-// An RGB screenshot of the viewer's window.
+// The viewer's window, RGB, row 0 on top; parts off the screen read black.
 struct Screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;   // row 0 is the top row
-
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
     // Fraction of the pixels in the rectangle for which test(r, g, b) holds.
-    template <typename Test>
-    double share(int left, int top, int right, int bottom, Test test) const
+    template <typename Test> double share(int left, int top, int right, int bottom, Test test) const
     {
-        long hits = 0;
-        long all = 0;
+        long hits = 0, all = 0;
         for (int y = top; y < bottom && y < height; ++y)
-            for (int x = left; x < right && x < width; ++x, ++all) {
-                const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-                hits += test(p[0], p[1], p[2]) ? 1 : 0;
-            }
+            for (int x = left, i = (y * width + x) * 3; x < right && x < width; ++x, ++all, i += 3)
+                hits += test(rgb[i], rgb[i + 1], rgb[i + 2]);
         return all > 0 ? static_cast<double>(hits) / all : 0.0;
     }
-    // Mean absolute difference per channel against another screenshot.
-    double difference(const Screenshot& other) const;
+    double difference(const Screenshot& other) const;   // mean per channel; 255 if sizes differ
 };
 
 class Viewer {
 public:
-    // Starts the viewer with the given arguments in the run directory.
-    explicit Viewer(const std::vector<std::string>& arguments);
-    ~Viewer();   // kills the viewer if it still runs
+    explicit Viewer(const std::vector<std::string>& arguments);   // Xvfb, then the viewer in the run directory
+    ~Viewer();   // SIGTERM to both, SIGKILL after a deadline
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
-
-    // Waits until the window is mapped; false when the viewer ended first.
-    bool waitForWindow(double seconds = 20.0);
-    // Runs an xdotool command line (after "xdotool ") against the display.
-    void xdotool(const std::string& commands) const;
-    Screenshot screenshot() const;
-
-    // Waits for the exit; returns the exit status, or -1 on a timeout or a
-    // signal.
-    int waitForExit(double seconds = 10.0);
-    // Everything the viewer printed on standard output so far.
-    std::string output() const;
+    Screenshot screenshot();   // empty until the window shows
+    Screenshot waitFor(const std::function<bool(const Screenshot&)>& met, double seconds = 30.0,
+                       const std::string& what = "the expected picture");
+    // XTest input to the window under the pointer (focus follows it without
+    // a window manager); the first screenshot puts the pointer inside.
+    void xdotool(const std::string& commands) const;   // "keydown w", "mousemove_relative -- 9 0"
+    void key(const std::string& keys) const { xdotool("key " + keys); }
+    void click(int left, int top) const;
+    void closeWindow();   // WM_DELETE_WINDOW, as a window manager sends it
+    int waitForExit(double seconds = 30.0);   // the status; -1 after a signal or the deadline
+    std::string output() const;   // flushed when the viewer ends by itself
 
 private:
-    pid_t pid = -1;
-    std::string windowId;
-    std::string outputPath;
-    bool exited = false;
+    bool running();
+    Display* connection = nullptr;
+    unsigned long window = 0;
+    std::string displayName, outputPath;
+    pid_t server = -1, viewer = -1;
+    int status = -1;
 };
-
-// Runs the viewer to its end and returns (status, standard output).
-std::pair<int, std::string> runToExit(const std::vector<std::string>& arguments,
-                                      double seconds = 20.0);
-
-void pause(double seconds);
 
 } // namespace e2e
