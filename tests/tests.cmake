@@ -1,6 +1,7 @@
 # Test executables. tests/unit/<subsystem>/ and tests/gl/<subsystem>/ each
 # become one executable linked against that subsystem's library only;
-# tests/e2e/ drives the real binary. Run everything under Xvfb (make test).
+# tests/e2e/ drives the real binary, tests/tools/ the build's own programs.
+# Run everything under Xvfb (make test).
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -53,4 +54,14 @@ if(e2e_sources)
   add_dependencies(e2e_tests zandervale zv_artwork zv-sample-library)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e)
+endif()
+
+# Tests of the programs in tools/ and of what they make.
+file(GLOB tool_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/tools/*.cpp)
+if(tool_test_sources)
+  add_executable(tool_tests ${tool_test_sources})
+  target_link_libraries(tool_tests PRIVATE zv_test_support GTest::gtest_main)
+  add_dependencies(tool_tests zv_artwork)
+  gtest_discover_tests(tool_tests DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS tools)
 endif()
