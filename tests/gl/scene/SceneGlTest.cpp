@@ -1,0 +1,216 @@
+// The scene objects as drawn and read back: pictures upright and unmirrored
+// on boxes, signs and streets; where a turned box stands; a selected house
+// pulsing and glowing. Also the steps a house blocks.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scene/Cube.h"
+#include "scene/House.h"
+#include "scene/Sign.h"
+#include "scene/Street.h"
+#include "support/GlPixels.h"
+
+using support::Colour;
+
+namespace {
+
+// Each test draws textured with back faces culled, as the window does, and
+// ends without a GL error.
+class SceneGl : public testing::Test {
+protected:
+    void SetUp() override { glEnable(GL_TEXTURE_2D), glEnable(GL_CULL_FACE); }
+    void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
+};
+
+// Pictures are written as rows of letters, top row first: "RG/BW" is red
+// top-left, green top-right, blue bottom-left, white bottom-right.
+const std::pair<char, Colour> letters[] = { { 'R', support::red }, { 'G', support::green },
+    { 'B', support::blue }, { 'W', support::white }, { 'K', support::black } };
+
+// Replaces a texture's image with a 2 x 2 picture, its top row at t = 0,
+// sampled sharp (llvmpipe's anisotropic filter would blend the texels).
+GLuint markTexture(GLuint name, const std::string& picture)
+{
+    Colour texels[4] = {};
+    for (int i = 0; i < 4; ++i)
+        for (const auto& [letter, colour] : letters)
+            texels[i] = picture[i + i / 2] == letter ? colour : texels[i];
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 1.0f);
+    return name;
+}
+
+// The texture an object leaves bound after drawing: its last plate's.
+GLuint boundBy(SceneObject&& object)
+{
+    GLint name = 0;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    object.draw(0.0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+    return static_cast<GLuint>(name);
+}
+
+// Clears the window to look, unlit, at the rectangle of half sizes
+// (halfWidth, halfHeight) round the origin from side "+z", "-z", "+x" or "-x"
+// (y up) or "+y" (-z up); textures show their own colours.
+void viewFrom(const std::string& side, float halfWidth, float halfHeight)
+{
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-halfWidth, halfWidth, -halfHeight, halfHeight, -1000, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const float degrees = side == "-z" ? 180 : side == "-x" ? 90 : side == "+x" ? -90 : side == "+y" ? 90 : 0;
+    glRotatef(degrees, side == "+y", side != "+y", 0);
+}
+
+// The window read at the centres of columns x rows cells ('?': no letter's colour).
+std::string seen(int columns, int rows)
+{
+    std::string picture;
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column) {
+            const Colour c = support::readPixel((2 * column + 1) * 128 / columns, 256 - (2 * row + 1) * 128 / rows);
+            char letter = '?';
+            for (const auto& [name, colour] : letters)
+                letter = support::nearColour(c, colour, 40) ? name : letter;
+            picture += std::string(row > 0 && column == 0 ? "/" : "") + letter;
+        }
+    return picture;
+}
+
+TEST_F(SceneGl, BoxShowsThePhotoUprightAndUnmirroredOnEveryFaceButTheBottom)
+{
+    GLuint photo = 0;
+    glGenTextures(1, &photo);
+    Cube box(0, 0, 0, 0, 0, 0, 1, markTexture(photo, "RG/BW"));
+    // The top is seen from above, north up: the photo lies turned a quarter.
+    const std::pair<std::string, const char*> faces[] = {
+        { "+z", "RG/BW" }, { "-z", "RG/BW" }, { "-x", "RG/BW" }, { "+x", "RG/BW" }, { "+y", "BR/WG" } };
+    for (const auto& [side, picture] : faces) {
+        viewFrom(side, 25, side[1] == 'y' ? 25 : 18.75f);
+        box.draw(0.0);
+        EXPECT_EQ(seen(2, 2), picture) << "from " << side;
+    }
+}
+
+TEST_F(SceneGl, TurnedBoxIsDrawnAtItsPositionTurnedAboutTheParentAxis)
+{
+    viewFrom("+y", 10, 20);   // cells 2 units wide and 8 deep
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1, 1, 1);
+    Cube(10, 0, 0, 0, 90, 0, 0.1f, 0).draw(0.0);   // 5 x 5 units round (0, 0, -10)
+    EXPECT_EQ(seen(10, 5), "KKKKKKKKKK/KKKKWWKKKK/KKKKKKKKKK/KKKKKKKKKK/KKKKKKKKKK");
+}
+
+TEST_F(SceneGl, EachSignFaceShowsItsPictureUprightFromTheSideItIsReadFrom)
+{
+    // 2005, 1998 and December on front plates; 2004 and November (with black) behind.
+    const struct { int kind, index; const char* picture; } marks[] = { { Sign::yearLabel, 7, "RG/BW" },
+        { Sign::yearLabel, 6, "KG/BW" }, { Sign::yearLabel, 0, "RK/BW" }, { Sign::monthLabel, 12, "RG/BW" },
+        { Sign::monthLabel, 11, "KG/BW" }, { Sign::title, 0, "RG/BW" } };
+    for (const auto& m : marks)
+        markTexture(boundBy(Sign(0, 0, 0, m.kind, m.index)), m.picture);
+    // 1998 has no year before it. A month label lies turned a quarter, to be read facing +x.
+    const struct { int kind, index; const char* side; float halfWidth, halfHeight; const char* picture; } faces[] = {
+        { Sign::yearBanner, 7, "-z", 2.5f, 0.5f, "RG/BW" }, { Sign::yearBanner, 7, "+z", 2.5f, 0.5f, "KG/BW" },
+        { Sign::yearBanner, 0, "+z", 2.5f, 0.5f, "RK/BW" }, { Sign::monthBanner, 11, "-x", 2.5f, 0.5f, "RG/BW" },
+        { Sign::monthBanner, 11, "+x", 2.5f, 0.5f, "KG/BW" }, { Sign::title, 0, "+x", 5, 6, "RG/BW" },
+        { Sign::title, 0, "-x", 5, 6, "RG/BW" }, { Sign::yearLabel, 7, "+y", 50, 10, "RG/BW" },
+        { Sign::monthLabel, 12, "+y", 10, 50, "BR/WG" },
+    };
+    for (const auto& f : faces) {
+        viewFrom(f.side, f.halfWidth, f.halfHeight);
+        Sign(0, 0, 0, f.kind, f.index).draw(0.0);
+        EXPECT_EQ(seen(2, 2), f.picture) << "kind " << f.kind << " from " << f.side;
+    }
+    const int outside[][2] = { { Sign::yearLabel, 13 }, { Sign::yearLabel, -1 }, { Sign::monthLabel, 0 },
+                               { Sign::monthLabel, 13 }, { Sign::yearBanner, -5 }, { 5, 0 }, { -1, 0 } };
+    for (const auto& c : outside)
+        EXPECT_EQ(boundBy(Sign(0, 6, 0, c[0], c[1])), 0u) << "binds nothing: kind " << c[0] << " index " << c[1];
+}
+
+TEST_F(SceneGl, StreetImageRunsAlongEachPieceFiveTimesAndOnceOverTheCrossing)
+{
+    markTexture(boundBy(Street(0, 0, 0, Street::eastWest, 1, 2001)), "RG/BW");
+    markTexture(boundBy(Street(0, 0, 0, Street::crossing, 1, 2001)), "RG/BW");
+    // From above, north up. The image's top row lies along the north edge of
+    // an east-west piece, mirrored (which the street's image, the same both
+    // ways along its length, hides), and along the east edge of the others.
+    const struct { int kind; float halfWidth, halfHeight; int columns, rows; const char* picture; } pieces[] = {
+        { Street::eastWest, 50, 10, 10, 2, "GRGRGRGRGR/WBWBWBWBWB" },
+        { Street::northSouth, 10, 50, 2, 10, "BR/WG/BR/WG/BR/WG/BR/WG/BR/WG" },
+        { Street::crossing, 10, 10, 2, 2, "BR/WG" },
+        { 3, 10, 10, 2, 2, "KK/KK" },
+    };
+    for (const auto& p : pieces) {
+        viewFrom("+y", p.halfWidth, p.halfHeight);
+        Street(0, 0, 0, p.kind, 7, 2001).draw(0.0);
+        EXPECT_EQ(seen(p.columns, p.rows), p.picture) << "kind " << p.kind;
+    }
+}
+
+TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
+{
+    // One box, 22.5 high at full size in every variant; its texture holds no image.
+    MonthQuarter rec(2005, 3, 1, new std::vector<TextureName>{ 1000 }, new std::vector<std::string>(1));
+    const float period = 2 * 3.14159265f / 5;  // of the pulse and the glow colour
+    const float wide = 22.5f * 1.025f, narrow = 22.5f * 0.975f;   // top edge at the pulse's extremes
+    const Colour grey = { 170, 170, 170, 255 };
+    // The glow just above the top edge: white at two thirds when the pulse is
+    // widest, blue when narrowest; 2 pixels wider than the base width (8 at
+    // the eye, none from 300 on). Distance 0 puts the eye 22.5 from the base.
+    const struct { const char* what; int selected; float distance, phase, top; Colour glow; } cases[] = {
+        { "unselected", -1, 200, 0.25f, 22.5f, support::black },
+        { "index past the last box", 1, 200, 0.75f, 22.5f, support::black },
+        { "selected, widest", 0, 200, 0.25f, wide, grey },
+        { "selected, narrowest", 0, 200, 0.75f, narrow, support::blue },
+        { "selected at 80: half the pulse", 0, 76.77f, 0.25f, 22.5f * 1.0125f, grey },
+        { "selected within 30: no pulse", 0, 0, 0.75f, 22.5f, support::blue },
+        { "selected beyond 300: thinnest glow", 0, 400, 0.75f, narrow, support::black },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        House house(0, 0, 0, &rec, 10);
+        house.selectedPicture = c.selected;
+        house.draw(20 * period);   // grown past full size, pulse at phase 0
+        viewFrom("+z", 4, 4);      // 32 pixels a unit
+        glColor3f(1, 1, 1);
+        glTranslatef(0, -22.5f, -c.distance);   // the unpulsed top edge across the middle
+        house.draw(c.phase * period);           // the frame that sets growth to exactly 1
+        const auto at = [](float y) { return support::readPixel(128, static_cast<int>(128 + (y - 22.5f) * 32)); };
+        EXPECT_PRED3(support::nearColour, at(c.top - 0.3f), support::white, 8);
+        EXPECT_PRED3(support::nearColour, at(c.top + 0.04f), c.glow, 8);
+        // What the frame leaves (both faces' polygon modes summed): a selected house lights again.
+        const auto integer = [](GLenum what) { GLint v[2] = {}; glGetIntegerv(what, v); return v[0] + v[1]; };
+        EXPECT_EQ((std::vector<int>{ integer(GL_POLYGON_MODE), integer(GL_LINE_WIDTH), integer(GL_MODELVIEW_STACK_DEPTH),
+                                     glIsEnabled(GL_BLEND), glIsEnabled(GL_TEXTURE_2D), glIsEnabled(GL_LIGHTING) }),
+                  (std::vector<int>{ 2 * GL_FILL, 1, 1, 0, 1, c.selected == 0 }));
+    }
+}
+
+TEST_F(SceneGl, HouseBlocksOnlyWithin25AndAHalfAndAsksBoxesRelativeToIt)
+{
+    MonthQuarter rec(2005, 3, 1, new std::vector<TextureName>(8), new std::vector<std::string>(8));   // pairs
+    House house(100, 0, 200, &rec, 10);
+    // The odd box, drawn about (8.84, 7.5, 8.84), reaches z = 25.8 with its margin.
+    const struct { const char* what; float toX, toZ; bool blocked; } cases[] = {
+        { "into the odd box", 108.84f, 208.84f, true }, { "same point without the house offset", 8.84f, 8.84f, false },
+        { "the box's far corner, inside 25.5", 108.84f, 225.4f, true }, { "the box's far corner, at 25.5", 108.84f, 225.5f, false },
+    };
+    for (const auto& c : cases) {
+        float out[3] = { -7, -7, -7 };   // the scene root's to write
+        EXPECT_EQ(house.collides(100, 1.8f, 400, c.toX, 1.8f, c.toZ, &out[0], &out[1], &out[2]), c.blocked) << c.what;
+        EXPECT_EQ(out[0], -7.0f) << c.what;
+    }
+}
+
+}  // namespace
