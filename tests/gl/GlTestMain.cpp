@@ -1,7 +1,10 @@
-// Main of the GL test executables: one GLUT window (hidden) whose context
-// every test shares, the image library set up, and the run directory as
-// working directory so the artwork loads by its relative paths.
+// Main of the GL test executables: one hidden GLUT window whose context every
+// test shares, drawing into a 256 x 256 framebuffer object of its own, the
+// image library set up, and the run directory as working directory so the
+// artwork loads by its relative paths.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/freeglut.h>
+#include <GL/glext.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -21,6 +24,24 @@ int main(int argc, char** argv)
     glutCreateWindow("Zandervale GL tests");
     glutDisplayFunc([] {});
     glutHideWindow();
+    // A window's pixels belong to whatever covers it on the shared X server;
+    // these buffers belong to this process alone, bound for the whole run.
+    GLuint framebuffer = 0, renderbuffers[2] = {};
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenRenderbuffers(2, renderbuffers);
+    const GLenum formats[] = {GL_RGB8, GL_DEPTH_COMPONENT24};
+    const GLenum attachments[] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
+    for (int i = 0; i < 2; ++i) {
+        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[i]);
+        glRenderbufferStorage(GL_RENDERBUFFER, formats[i], 256, 256);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, renderbuffers[i]);
+    }
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::fprintf(stderr, "no framebuffer object to draw the GL tests into\n");
+        return 1;
+    }
+    glViewport(0, 0, 256, 256);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     initImageLibrary();
     if (chdir(ZV_RUN_DIR) != 0)

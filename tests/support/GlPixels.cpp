@@ -9,7 +9,6 @@ namespace support {
 Colour readPixel(int x, int y)
 {
     unsigned char rgb[3] = {0, 0, 0};
-    glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     return Colour{rgb[0], rgb[1], rgb[2], 255};

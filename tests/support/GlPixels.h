@@ -1,12 +1,12 @@
-// Reads back what a GL test drew. Read before glutSwapBuffers: the back
-// buffer holds the frame, the front buffer reads as zeros under Xvfb.
+// Reads back what a GL test drew, from the framebuffer object the GL tests'
+// main binds for the whole run (no other window can cover it).
 #pragma once
 
 #include "support/ImageFiles.h"   // Colour
 
 namespace support {
 
-// One pixel of GL_BACK in window coordinates (origin bottom-left); alpha 255.
+// One pixel in window coordinates (origin bottom-left); alpha 255.
 Colour readPixel(int x, int y);
 // True when every channel of a and b differs by at most tolerance.
 bool nearColour(Colour a, Colour b, int tolerance = 8);
