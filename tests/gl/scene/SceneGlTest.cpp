@@ -16,11 +16,10 @@ using support::Colour;
 
 namespace {
 
-// Each test draws textured with back faces culled, as the window does, and
-// ends without a GL error.
+// Drawing textured with back faces culled, as the window does; no GL error left.
 class SceneGl : public testing::Test {
 protected:
-    void SetUp() override { glEnable(GL_TEXTURE_2D), glEnable(GL_CULL_FACE); }
+    void SetUp() override { glEnable(GL_TEXTURE_2D); glEnable(GL_CULL_FACE); }
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
 };
 
@@ -166,9 +165,10 @@ TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
     const float wide = 22.5f * 1.025f, narrow = 22.5f * 0.975f;   // top edge at the pulse's extremes
     const Colour grey = { 170, 170, 170, 255 };
     // The glow just above the top edge: white at two thirds when the pulse is
-    // widest, blue when narrowest; 2 pixels wider than the base width (8 at
-    // the eye, none from 300 on). Distance 0 puts the eye 22.5 from the base.
-    const struct { const char* what; int selected; float distance, phase, top; Colour glow; } cases[] = {
+    // widest, blue when narrowest; 2 pixels wider than the base width (8 at the
+    // eye, none from 300 on). The eye stands depth in front of the top edge: its
+    // distance from the base is 201, 80, 22.5 or 401.
+    const struct { const char* what; int selected; float depth, phase, top; Colour glow; } cases[] = {
         { "unselected", -1, 200, 0.25f, 22.5f, support::black },
         { "index past the last box", 1, 200, 0.75f, 22.5f, support::black },
         { "selected, widest", 0, 200, 0.25f, wide, grey },
@@ -184,7 +184,7 @@ TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
         house.draw(20 * period);   // grown past full size, pulse at phase 0
         viewFrom("+z", 4, 4);      // 32 pixels a unit
         glColor3f(1, 1, 1);
-        glTranslatef(0, -22.5f, -c.distance);   // the unpulsed top edge across the middle
+        glTranslatef(0, -22.5f, -c.depth);   // the unpulsed top edge across the middle
         house.draw(c.phase * period);           // the frame that sets growth to exactly 1
         const auto at = [](float y) { return support::readPixel(128, static_cast<int>(128 + (y - 22.5f) * 32)); };
         EXPECT_PRED3(support::nearColour, at(c.top - 0.3f), support::white, 8);
