@@ -128,4 +128,63 @@ TEST(Window, ClosingItEndsTheViewerWithStatusZeroAndItsMessagesKept)
     EXPECT_EQ(viewer.output(), "Discarded an image: " + dir.file("gone.png") + "\n");
 }
 
+// The centre of some square patch (2 radius + 1 wide) for which test holds
+// everywhere, outside the corners the heads-up display covers; (-1, -1)
+// when there is none.
+template <typename Test> std::pair<int, int> findPatch(const Screenshot& s, Test test, int radius = 5)
+{
+    for (int y = 20; y < s.height - 120; y += 6)
+        for (int x = 150; x < s.width - 280; x += 6)
+            if (s.share(x - radius, y - radius, x + radius + 1, y + radius + 1, test) == 1.0)
+                return {x, y};
+    return {-1, -1};
+}
+
+// The selection panel's preview of the picked picture, bottom right.
+double preview(const Screenshot& s) { return s.share(s.width - 184, s.height - 98, s.width - 72, s.height - 18, magenta); }
+
+TEST(HeadsUpDisplay, ClicksSelectWhereTheUserAimsWalkingAndFromAboveAndTheCompassTurns)
+{
+    support::TempDir dir;
+    e2e::Viewer viewer({writeMagentaLibrary(dir)});
+    Screenshot city = viewer.waitFor(cityInView, 30.0, "the city");
+    // Walking with the pointer freed by the right button.
+    viewer.xdotool("mousedown 3");
+    const auto [x, y] = findPatch(city, magenta);
+    ASSERT_GE(x, 0) << "no photo box to aim at";
+    viewer.click(x, y);
+    viewer.waitFor([](const Screenshot& s) { return preview(s) > 0.8; }, 30.0, "the picked picture's preview");
+    viewer.xdotool("mouseup 3");
+
+    // From above the pointer aims: empty ground clears, a house selects.
+    viewer.key("Tab");
+    const Screenshot above = viewer.waitFor([](const Screenshot& s) { return marker(s) > 0.01; }, 30.0, "the overview");
+    // Far from every house: the selected one pulses larger than any one screenshot shows.
+    const auto ground = findPatch(above, [](int r, int g, int b) { return lit(r, g, b) && !magenta(r, g, b) && r < g + 40; }, 40);
+    ASSERT_GE(ground.first, 0) << "no empty ground in the overview";
+    viewer.click(ground.first, ground.second);
+    viewer.waitFor([](const Screenshot& s) { return preview(s) < 0.05; }, 30.0, "the panel gone");
+    const auto house = findPatch(above, magenta);
+    ASSERT_GE(house.first, 0) << "no house seen from above";
+    viewer.click(house.first, house.second);
+    viewer.waitFor([](const Screenshot& s) { return preview(s) > 0.8; }, 30.0, "the preview from above");
+
+    // Back to walking: the compass at the top centre turns with the view.
+    viewer.key("Tab");
+    const Screenshot walking = viewer.waitFor([](const Screenshot& s) { return marker(s) == 0.0; }, 30.0, "walking");
+    auto compass = [](const Screenshot& s) {
+        Screenshot part;
+        part.width = 128;
+        part.height = 128;
+        for (int y = 6; y < 134; ++y)
+            part.rgb.insert(part.rgb.end(), &s.rgb[(y * s.width + 448) * 3], &s.rgb[(y * s.width + 576) * 3]);
+        return part;
+    };
+    viewer.xdotool("mousemove_relative -- 200 0");
+    viewer.waitFor([&](const Screenshot& s) { return compass(s).difference(compass(walking)) > 10.0; }, 30.0,
+                   "a turned compass");
+    viewer.key("Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
+}
+
 } // namespace
