@@ -172,17 +172,20 @@ TEST(HeadsUpDisplay, ClicksSelectWhereTheUserAimsWalkingAndFromAboveAndTheCompas
     // Back to walking: the compass at the top centre turns with the view.
     viewer.key("Tab");
     const Screenshot walking = viewer.waitFor([](const Screenshot& s) { return marker(s) == 0.0; }, 30.0, "walking");
-    auto compass = [](const Screenshot& s) {
-        Screenshot part;
-        part.width = 128;
-        part.height = 128;
-        for (int y = 6; y < 134; ++y)
-            part.rgb.insert(part.rgb.end(), &s.rgb[(y * s.width + 448) * 3], &s.rgb[(y * s.width + 576) * 3]);
-        return part;
+    auto part = [](const Screenshot& s, int left, int top, int size) {
+        Screenshot square;
+        square.width = square.height = size;
+        for (int y = top; y < top + size; ++y)
+            square.rgb.insert(square.rgb.end(), &s.rgb[(y * s.width + left) * 3], &s.rgb[(y * s.width + left + size) * 3]);
+        return square;
     };
     viewer.xdotool("mousemove_relative -- 200 0");
-    viewer.waitFor([&](const Screenshot& s) { return compass(s).difference(compass(walking)) > 10.0; }, 30.0,
-                   "a turned compass");
+    const Screenshot turned = viewer.waitFor([&](const Screenshot& s) {
+        return part(s, 448, 6, 128).difference(part(walking, 448, 6, 128)) > 10.0;
+    }, 30.0, "a turned compass");
+    viewer.key("h");   // the help panel over the middle of the window
+    viewer.waitFor([&](const Screenshot& s) { return part(s, 312, 184, 400).difference(part(turned, 312, 184, 400)) > 20.0; },
+                   30.0, "the help panel");
     viewer.key("Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
 }
