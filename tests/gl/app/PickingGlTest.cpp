@@ -1,5 +1,5 @@
-// Picking a house's picture through the selection buffer, and the nearest
-// street crossing, on small hand-made scenes.
+// Picking a house's picture through the selection buffer in a city drawn at
+// 1024 x 768, and the nearest street crossing.
 #define GL_GLEXT_PROTOTYPES   // framebuffer objects (support/Offscreen.h)
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -12,83 +12,32 @@
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
-#include "support/IdleControl.h"
 #include "support/Offscreen.h"
-#include "support/TestWindowSize.h"
 #include "support/WalkerFakes.h"
 
 namespace {
 
-// Looks down -z from (0, 11.25, 0): the middle of a one-box tower.
-class FixedView : public support::IdleControl {
-public:
-    void applyView() override
-    {
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glTranslatef(0.0f, -11.25f, 0.0f);
-    }
-};
-
-MonthQuarter* record(int pictures)
-{
-    return new MonthQuarter(2005, 7, 1, new std::vector<TextureName>(pictures, 0),
-                            new std::vector<std::string>());
-}
-
-class Picking : public testing::Test {
-protected:
-    void SetUp() override { app.setScene(objects, &view); }
-    support::TestWindowSize size;
-    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
-    FixedView view;
-    Zandervale app;
-};
-
-TEST_F(Picking, NearerHouseWinsWhateverTheListOrder)
-{
-    objects->push_back(new Street(0, 0, -150, Street::crossing, 1, 2005));   // never picked
-    objects->push_back(new House(0, 0, -300, record(1), 10));
-    objects->push_back(new House(0, 0, -100, record(3), 11));
-    int picture = 99;
-    EXPECT_EQ(app.pick(128, 128, &picture), objects->at(2));
-    EXPECT_EQ(picture, 0);   // the bottom box of the near house
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_EQ(app.pick(2, 2, &picture), nullptr);   // sky
-    EXPECT_EQ(picture, -1);
-}
-
-TEST_F(Picking, NearestCrossingIsTakenAtOnceWithinFiftyElseTheClosest)
-{
-    EXPECT_EQ(app.nearestStreet(0, 0, 0), nullptr);   // a city without crossings
-    objects->push_back(new Street(35, 0, 35, Street::eastWest, 1, 2005));   // not a crossing
-    objects->push_back(new Street(35, 0, 155, Street::crossing, 1, 2006));
-    objects->push_back(new Street(155, 0, 35, Street::crossing, 2, 2005));
-    objects->push_back(new Street(155, 0, 155, Street::crossing, 2, 2006));
-    EXPECT_EQ(app.nearestStreet(155, 1.8f, 155), objects->at(3));   // eye above it: distance 1
-    EXPECT_EQ(app.nearestStreet(40, 0, 35), objects->at(2));        // 115 against 120.1
-    EXPECT_EQ(app.nearestStreet(95, 0, 155), objects->at(1));       // 60 and 60: the earlier wins
-}
-
-// Houses of three colours seen by the walker at 1024 x 768: wherever a
-// house is drawn, a click there picks that house, in the upper half and near
-// the edges too, so picking sees through the display's own projection.
-TEST(PickingCity, AClickPicksTheHouseDrawnUnderIt)
+// Houses of three colours seen by the walker: wherever a house is drawn, a
+// click there picks that house and one of its pictures, in the upper half
+// and near the edges too (picking sees through the display's projection),
+// and where the near red house hides the green one listed before it.
+TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
 {
     support::Offscreen screen(1024, 768);
     support::FakeWindow window;
     ShooterControl walker(window, 0, 0, 0);
     Zandervale app;
     const std::array<int, 3> colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    const float places[][2] = {{50, 40}, {110, 90}, {50, 140}};   // ahead, behind right, at the edge
+    const float places[][2] = {{50, 40}, {110, 75}, {50, 140}};   // ahead, behind it, at the edge
     const int pictures[] = {30, 60, 8};
     std::vector<SceneObject*>* houses = new std::vector<SceneObject*>();
-    for (int i = 0; i < 3; ++i) {
+    for (int i : {1, 0, 2}) {
         auto* textures = new std::vector<TextureName>(pictures[i], support::solidTexture(colours[i]));
         houses->push_back(new House(places[i][0], 0, places[i][1],
                                     new MonthQuarter(2005, 7, i + 1, textures, new std::vector<std::string>()),
                                     10 + i));
     }
+    houses->push_back(new Street(50, 0, 40, Street::crossing, 1, 2005));   // drawn, never picked
     app.setScene(houses, &walker);
     walker.init(&app);
     for (int frame = 0; frame < 40; ++frame)   // full grown
@@ -99,16 +48,36 @@ TEST(PickingCity, AClickPicksTheHouseDrawnUnderIt)
             const std::array<int, 3> c = support::Offscreen::at(x, y);
             // Lit from afar the houses are dark; one channel still tells them apart.
             const int house = c[0] > 25 ? 0 : c[1] > 25 ? 1 : c[2] > 25 ? 2 : -1;
+            if (house < 0 || c[(house + 1) % 3] > 10 || c[(house + 2) % 3] > 10)
+                continue;   // sky, ground, or an edge where colours mix
             int picture = -1;
             SceneObject* picked = app.pick(x, 767 - y, &picture);   // GLUT's y grows downward
-            if (house < 0 || c[(house + 1) % 3] > 10 || c[(house + 2) % 3] > 10)
-                continue;   // sky, or an edge where colours mix
-            EXPECT_EQ(picked, houses->at(house)) << "at " << x << "," << y;
+            ASSERT_NE(picked, nullptr) << "at " << x << "," << y;
+            EXPECT_EQ(picked->pickName, 10 + house) << "at " << x << "," << y;
+            EXPECT_TRUE(picture >= 0 && picture < pictures[house]) << picture;
             ++checked[house][y >= 384];
         }
     for (int i = 0; i < 3; ++i)
         EXPECT_GT(checked[i][0] + checked[i][1], 3) << "house " << i << " hardly seen";
     EXPECT_GT(checked[0][1], 3) << "nothing checked in the upper half";
+    int picture = 0;
+    EXPECT_EQ(app.pick(1000, 10, &picture), nullptr);   // sky
+    EXPECT_EQ(picture, -1);
+}
+
+TEST(Picking, NearestCrossingIsTakenAtOnceWithinFiftyElseTheClosest)
+{
+    Zandervale app;
+    auto* objects = new std::vector<SceneObject*>();
+    app.setScene(objects, nullptr);
+    EXPECT_EQ(app.nearestStreet(0, 0, 0), nullptr);   // a city without crossings
+    objects->push_back(new Street(35, 0, 35, Street::eastWest, 1, 2005));   // not a crossing
+    objects->push_back(new Street(35, 0, 155, Street::crossing, 1, 2006));
+    objects->push_back(new Street(155, 0, 35, Street::crossing, 2, 2005));
+    objects->push_back(new Street(155, 0, 155, Street::crossing, 2, 2006));
+    EXPECT_EQ(app.nearestStreet(155, 1.8f, 155), objects->at(3));   // eye above it: distance 1
+    EXPECT_EQ(app.nearestStreet(40, 0, 35), objects->at(2));        // 115 against 120.1
+    EXPECT_EQ(app.nearestStreet(95, 0, 155), objects->at(1));       // 60 and 60: the earlier wins
 }
 
 } // namespace
