@@ -8,7 +8,7 @@
 
 #include "app/AppState.h"
 #include "app/Zandervale.h"
-#include "support/IdleControl.h"
+#include "controls/MovementControl.h"
 
 namespace {
 
@@ -29,7 +29,11 @@ struct Wall : SceneObject {
 };
 
 // Records every event it is given.
-struct RecordingControl : support::IdleControl {
+struct RecordingControl : MovementControl {
+    void init(WalkerWorld*) override {}
+    void applyView() override {}
+    void beginFrame(double) override {}
+    void drawOverlay(double) override {}
     void keyboard(unsigned char key, int x, int) override { log("keyboard", key, x); }
     void keyboardUp(unsigned char key, int x, int) override { log("keyboardUp", key, x); }
     void special(int key, int x, int) override { log("special", key, x); }
