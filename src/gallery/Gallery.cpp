@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/AppState.h"
+#include "gallery/DevilPhotoLoader.h"
 #include "gallery/GalleryRules.h"
 #include "library/MonthQuarter.h"
 #include "textures/Textures.h"
@@ -44,6 +45,8 @@ void drawText(void* font, const std::string& text)
 }
 
 }  // namespace
+
+Gallery::Gallery() : Gallery(new DevilPhotoLoader()) {}   // lives as long as the viewer
 
 Gallery::Gallery(PhotoLoader* loader) : loader(loader) {}
 

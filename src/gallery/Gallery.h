@@ -16,7 +16,9 @@ class MonthQuarter;
 class Gallery : public InputControl {
 public:
     // Makes no GL call: the gallery's own texture and display list are made
-    // by its first frame. The loader is not owned.
+    // by its first frame. The viewer's gallery loads photos with DevIL;
+    // another loader is not owned.
+    Gallery();
     explicit Gallery(PhotoLoader* loader);
     ~Gallery() override;
     Gallery(const Gallery&) = delete;

@@ -1,202 +1,136 @@
-// The gallery's paging, fading, slideshow, zoom and texture ownership,
-// driven frame by frame with a photo loader that needs no files or GL.
+// The gallery frame by frame with a loader that needs no files or GL, and
+// its rules: caption, picture scale, photo size gate.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <map>
 #include <memory>
-#include <set>
 
 #include "gallery/Gallery.h"
+#include "gallery/GalleryRules.h"
 #include "library/MonthQuarter.h"
-#include "library/PictureLibrary.h"
 #include "support/CaptureStdout.h"
-#include "support/TempDir.h"
 
 namespace {
 
-// "missing" is not found and "bad" refused; every other photo decodes.
-// Remembers which photo each live texture holds.
-class FakeLoader : public PhotoLoader {
-public:
+// "missing" is not found, "bad" is refused, every other path decodes.
+class GalleryFrames : public testing::Test, public PhotoLoader {
+protected:
     DecodedPhoto decode(const std::string& path) override
     {
         DecodedPhoto photo;
-        photo.outcome = path == "missing" ? DecodedPhoto::NotFound
-                      : path == "bad"     ? DecodedPhoto::Refused : DecodedPhoto::Decoded;
+        photo.outcome = (lastPath = path) == "missing" ? photo.NotFound : path == "bad" ? photo.Refused : photo.Decoded;
         photo.reason = "broken";
-        lastPath = path;
         return photo;
     }
-    TextureName upload(const DecodedPhoto&) override
-    {
-        live[++lastName] = lastPath;
-        return lastName;
-    }
+    TextureName upload(const DecodedPhoto&) override { live[++lastName] = lastPath; return lastName; }
     void release(TextureName texture) override { EXPECT_EQ(live.erase(texture), 1u); }
-    std::map<TextureName, std::string> live;
-    std::string lastPath;
-    TextureName lastName = 0;
-};
 
-class GalleryFrames : public testing::Test {
-protected:
-    void open(std::vector<std::string> photos, int picture)
+    void open(std::vector<std::string> photos, int picture = 0, std::vector<int>* photoIndices = nullptr)
     {
-        record.reset(new MonthQuarter(2005, 7, 1, new std::vector<TextureName>(photos.size(), 1),
-                                      new std::vector<std::string>(photos)));
+        record.reset(new MonthQuarter(1, 1, 1, new std::vector<TextureName>(photos.size()),
+                                      new std::vector<std::string>(photos), photoIndices));
         gallery.load(record.get(), picture);
     }
-    void open(int photos, int picture)
+    // The photo on screen and what the frame writes over it.
+    std::string frame(double dt, int key = 0)
     {
-        std::vector<std::string> paths;
-        for (int i = 0; i < photos; ++i)
-            paths.push_back("photo" + std::to_string(i));
-        open(paths, picture);
+        gallery.specialUp(key, 0, 0), gallery.advance(dt);
+        EXPECT_LE(live.size(), 4u);
+        const TextureName shown = gallery.shownPhoto().texture;
+        return (live.count(shown) ? live[shown] : "-") + (gallery.isFading() ? " fading " : " ") +
+               gallery.statusText() + (gallery.showsLoadingNotice() ? " LOADING" : "");
     }
-    // Frames enough to end a fade and prepare both neighbours.
-    void settle()
-    {
-        for (int i = 0; i < 20; ++i) {
-            gallery.advance(0.1);
-            ASSERT_LE(loader.live.size(), 4u);
-        }
-    }
-    std::string shown() { return gallery.shownPhoto().empty() ? "" : loader.live[gallery.shownPhoto().texture]; }
-    void key(int special) { gallery.specialUp(special, 0, 0); }
-
-    FakeLoader loader;
-    Gallery gallery{&loader};
+    std::map<TextureName, std::string> live;   // what each texture holds
+    std::string lastPath;
+    TextureName lastName = 0;
+    Gallery gallery{this};
     std::unique_ptr<MonthQuarter> record;
 };
 
-TEST_F(GalleryFrames, OpeningFadesInIgnoringArrowsThenShowsLoadingForOneFrame)
+TEST_F(GalleryFrames, FadesInOnOpeningThenStepsWrappingForwardButNotBackFromTheFirst)
 {
-    open(5, 2);
-    EXPECT_EQ(shown(), "photo2");
-    EXPECT_EQ(gallery.statusText(), "PAUSED");
-    gallery.advance(1.5);
-    key(GLUT_KEY_RIGHT);
-    EXPECT_TRUE(gallery.isFading());
-    EXPECT_FALSE(gallery.showsLoadingNotice());
-    gallery.advance(0.071);
-    EXPECT_FALSE(gallery.isFading());
-    EXPECT_TRUE(gallery.showsLoadingNotice());
-    gallery.advance(0.01);
-    EXPECT_FALSE(gallery.showsLoadingNotice());
-    EXPECT_EQ(gallery.getIndex(), 2);
-    EXPECT_EQ(gallery.caption(), "(3\\5) :  photo2");
+    open({"p0", "p1", "p2", "p3"}, 2);
+    const struct { double dt; int key; std::string frame; } frames[] = {
+        {1.5, 0, "p2 fading PAUSED"}, {0.071, GLUT_KEY_RIGHT, "p2 PAUSED LOADING"}, {0.1, 0, "p2 PAUSED"},
+        {2.0, GLUT_KEY_RIGHT, "p3 PAUSED LOADING"}, {0.1, 0, "p3 PAUSED"}, {2.0, GLUT_KEY_RIGHT, "p0 PAUSED LOADING"},
+        {0.1, 0, "p0 PAUSED"}, {2.0, GLUT_KEY_LEFT, "p0 PAUSED"}, {0.1, GLUT_KEY_RIGHT, "p0 fading PAUSED"}};
+    for (const auto& row : frames)
+        EXPECT_EQ(frame(row.dt, row.key), row.frame);
 }
 
-TEST_F(GalleryFrames, StepsForwardWrappingAtTheLastButNotBackFromTheFirst)
+TEST_F(GalleryFrames, SlideshowCountsDownSixToZeroAdvancesRightAfterEightSecondsAndPausesAnyTime)
 {
-    open(3, 0);
-    settle();
-    const struct { int key; std::string shown; } steps[] = {
-        {GLUT_KEY_LEFT, "photo0"}, {GLUT_KEY_RIGHT, "photo1"}, {GLUT_KEY_RIGHT, "photo2"},
-        {GLUT_KEY_LEFT, "photo1"}, {GLUT_KEY_RIGHT, "photo2"}, {GLUT_KEY_RIGHT, "photo0"},
-    };
-    for (const auto& step : steps) {
-        key(step.key);
-        settle();
-        EXPECT_EQ(shown(), step.shown);
-    }
+    open({"p0", "p1", "p2"});
+    gallery.keyboardUp(' ', 0, 0);
+    std::string seen;
+    for (int i = 0; i < 33; ++i, seen += gallery.isFading() ? "f" : gallery.statusText())
+        frame(0.25);   // the clock at 8.0 is not past 8, at 8.25 it is
+    EXPECT_EQ(seen, "ffffff6666555544443333222211110" "0f");
+    gallery.keyboardUp(' ', 0, 0);
+    EXPECT_EQ(frame(100.0), "p1 PAUSED LOADING");   // paused during the fade
+    gallery.keyboardUp(' ', 0, 0);
+    EXPECT_EQ(frame(0.01), "p1 fading ");   // the clock counted on through the pause
 }
 
-TEST_F(GalleryFrames, SlideshowCountsDownSixToZeroAndAdvancesRightAfterEightSeconds)
+TEST_F(GalleryFrames, HeldArrowsZoomByOnePlusThreeDtWithinBoundsAndAStepResets)
 {
-    open(3, 0);
-    gallery.keyboardUp(' ', 0, 0);
-    EXPECT_EQ(gallery.statusText(), "");   // running, but fading
-    std::string digits;
-    int frames = 0;
-    while (gallery.getIndex() == 0 && frames < 100) {
-        gallery.advance(0.25);
-        if (++frames > 6 && (digits.empty() || digits.back() != gallery.statusText().back()))
-            digits += gallery.statusText();
-    }
-    EXPECT_EQ(digits, "6543210");
-    EXPECT_EQ(frames, 33);   // clock 8.0 is not past 8; 8.25 is
-    gallery.keyboardUp(' ', 0, 0);
-    EXPECT_EQ(gallery.statusText(), "PAUSED");   // also while fading
-    gallery.advance(100.0);
-    EXPECT_EQ(gallery.getIndex(), 1);
-    gallery.keyboardUp(' ', 0, 0);
-    gallery.advance(0.01);   // the clock kept counting through the pause
-    EXPECT_EQ(gallery.getIndex(), 2);
-}
-
-TEST_F(GalleryFrames, ZoomFollowsTheHeldArrowAndAStepResetsIt)
-{
-    open(3, 0);
-    settle();
-    gallery.special(GLUT_KEY_UP, 0, 0);
-    gallery.advance(0.1);
-    gallery.advance(0.1);
-    EXPECT_FLOAT_EQ(gallery.getZoom(), 1.69f);
-    key(GLUT_KEY_RIGHT);
-    EXPECT_FLOAT_EQ(gallery.getZoom(), 1.0f);
-    gallery.advance(0.1);   // the held arrow zooms on from there
+    open({"p0", "p1"});
+    frame(2.0), gallery.special(GLUT_KEY_UP, 0, 0), frame(0.1);
     EXPECT_FLOAT_EQ(gallery.getZoom(), 1.3f);
-    key(GLUT_KEY_UP);
-    gallery.advance(0.1);
+    gallery.special(GLUT_KEY_DOWN, 0, 0), frame(0.1);
+    EXPECT_FLOAT_EQ(gallery.getZoom(), 1.0f);   // divided by the same factor
+    frame(1000.0);   // one long frame
+    EXPECT_EQ(gallery.getZoom(), minZoom);
+    gallery.special(GLUT_KEY_UP, 0, 0), frame(1000.0);
+    EXPECT_EQ(gallery.getZoom(), maxZoom);
+    frame(0.1, GLUT_KEY_RIGHT);   // the step resets, the held arrow zooms on from 1
     EXPECT_FLOAT_EQ(gallery.getZoom(), 1.3f);
 }
 
-TEST_F(GalleryFrames, AtMostFourTexturesLiveAndNoneLeftBehind)
+TEST_F(GalleryFrames, NoTextureLeftBehindAndFailuresReportedOncePerOpening)
 {
-    open(7, 3);
-    for (int step = 0; step < 100; ++step) {
-        key(step % 3 == 2 ? GLUT_KEY_LEFT : GLUT_KEY_RIGHT);
-        settle();
-    }
-    open(2, 1);
-    EXPECT_EQ(loader.live.size(), 1u);
-}
-
-TEST_F(GalleryFrames, PhotosThatFailAreReportedOncePerOpening)
-{
+    open({"p0", "p1", "p2", "p3", "p4"}, 3);
+    for (int step = 0; step < 100; ++step)
+        frame(0.5, step % 3 == 2 ? GLUT_KEY_LEFT : GLUT_KEY_RIGHT), frame(2.0), frame(0.1), frame(0.1);
     const std::string output = support::captureStdout([&] {
-        open({"photo0", "missing", "bad"}, 0);
-        settle();
-        key(GLUT_KEY_RIGHT);
-        settle();
-        EXPECT_EQ(shown(), "");
-        settle();
-        open({"missing"}, 0);
+        open({"p0", "missing", "bad"});
+        EXPECT_EQ(live.size(), 1u);
+        for (int i = 0; i < 20; ++i)
+            frame(0.5, i == 5 ? GLUT_KEY_RIGHT : 0);
+        EXPECT_EQ(frame(0.1), "- PAUSED");
+        open({"missing"});
+        open({"p0", "p1"}, 0, new std::vector<int>{-1, 0});   // a picture that lists no photo
+        EXPECT_EQ(frame(2.0, GLUT_KEY_RIGHT), "p0 PAUSED LOADING");   // paging starts at the first
     });
     EXPECT_EQ(output, "Error: image missing not found!\nError: image bad cannot be shown: broken\n"
-                      "Error: image missing not found!\n");
+                      "Error: image missing not found!\nError: no photo listed for this picture\n");
 }
 
-// The second picture's thumbnail is missing and the fourth lists no photo.
-TEST_F(GalleryFrames, EnterOpensThePickedPicturesOwnPhoto)
+TEST(GalleryRules, CaptionShowsThePathInFontGlyphsEndingBeforeX500)
 {
-    support::TempDir dir;
-    std::string xml = "<Zandervale><y val='2005'><m val='7'><q val='1'>";
-    for (int i = 1; i <= 4; ++i) {
-        if (i != 2)
-            dir.write("t" + std::to_string(i) + ".png", "x");
-        xml += "<p><texture>t" + std::to_string(i) + ".png</texture>" +
-               (i < 4 ? "<originalPicture>photo" + std::to_string(i) + "</originalPicture>" : "") + "</p>";
-    }
-    std::vector<MonthQuarter*> library;
-    support::captureStdout([&] {
-        readPictureLibrary(dir.write("Zandervale.xml", xml + "</q></m></y></Zandervale>").c_str(),
-                           &library, [](const char*) { return TextureName(7); });
-    });
-    ASSERT_EQ(library.size(), 1u);
-    record.reset(library[0]);
-    gallery.load(record.get(), 1);
-    EXPECT_EQ(shown(), "photo3");
-    EXPECT_EQ(gallery.caption(), "(3\\3) :  photo3");
-    EXPECT_EQ(support::captureStdout([&] { gallery.load(record.get(), 2); }),
-              "Error: no photo listed for this picture\n");
-    EXPECT_EQ(shown(), "");
-    key(GLUT_KEY_RIGHT);
-    EXPECT_EQ(shown(), "");   // paging starts at the first photo
-    settle();
-    EXPECT_EQ(shown(), "photo1");
+    const std::string path = "/home/anna/Pictures/2005/Holidays in the mountains/IMG_4711.jpg";
+    const struct { int k, count; std::string path, caption; } rows[] = {
+        {3, 12, "a.jpg", "(3\\12) :  a.jpg"}, {7, 120, "", "(7\\120) :  "}, {1234, 1500, "", "(1234\\1500) :  "},
+        {1, 2, "Zo\xC3\xAB/Caf\xC3\xA9\xE6\x97\xA5\xFF\xC0\xAF\t", "(1\\2) :  Zo\xEB/Caf\xE9?????"},
+        {1, 2, path, "(1\\2) :  ..." + path.substr(21)}, {1, 2, std::string(45, 'x'), "(1\\2) :  " + std::string(45, 'x')}};
+    for (const auto& row : rows)
+        EXPECT_EQ(galleryCaption(row.k, row.count, row.path), row.caption);
+}
+
+TEST(GalleryRules, PortraitPhotosFillTheHeightOthersTheWidth)
+{
+    const PictureScale portrait = pictureScale(600, 800, 2), landscape = pictureScale(1600, 1200, 1),
+                       square = pictureScale(500, 500, 1);
+    EXPECT_EQ(std::vector<float>({portrait.x, portrait.y, landscape.x, landscape.y, square.x, square.y}),
+              std::vector<float>({4.5f, 6, 4, 3, 4, 4}));
+}
+
+TEST(GalleryRules, SizeGateAdmitsCameraPhotosAndRefusesWhatOverflowsDevil)
+{
+    const auto fine = [](ImageKind kind, uint32_t w, uint32_t h) { return photoSizeProblem({kind, true, w, h}).empty(); };
+    EXPECT_TRUE(fine(ImageKind::Jpeg, 16320, 12240) && fine(ImageKind::Png, 23170, 23170));   // 200 and 536 MP
+    EXPECT_FALSE(fine(ImageKind::Png, 23171, 23171) || fine(ImageKind::Jpeg, 0, 480) || fine(ImageKind::Other, 1, 1));
 }
 
 }  // namespace
