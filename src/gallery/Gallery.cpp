@@ -1,7 +1,6 @@
-// The gallery's paging, fading and slideshow, and its frame. A frame expects
-// the city's state (depth test and texturing on) and leaves every
-// attribute and matrix as it found them, so the first city frame after
-// Escape is drawn like any other.
+// The gallery's paging, fading and slideshow, and its frame. A frame sets
+// the state it needs and leaves every attribute and matrix as it found
+// them, so the first city frame after Escape is drawn like any other.
 #include "gallery/Gallery.h"
 
 #include <GL/freeglut.h>

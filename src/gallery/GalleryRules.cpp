@@ -1,3 +1,4 @@
+// Caption, picture scale, zoom, countdown and size gate of the gallery.
 #include "gallery/GalleryRules.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// EXIF orientation through libexif, and the eight ways to turn a square upright.
 #include "gallery/PhotoOrientation.h"
 
 #include <libexif/exif-data.h>

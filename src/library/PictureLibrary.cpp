@@ -4,7 +4,6 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <sys/stat.h>
 
 #include <cctype>
 #include <climits>
@@ -12,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "textures/ReadableFile.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -75,20 +75,6 @@ std::string directoryPrefix(const char* path)
     return last == std::string::npos ? std::string() : text.substr(0, last + 1);
 }
 
-// Only a regular file can be an image. fopen succeeds on a directory, and
-// a FIFO or device would block or never end once the image library reads it.
-bool isReadableFile(const std::string& path)
-{
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    std::fclose(file);
-    return true;
-}
-
 struct QuarterReader {
     const std::string& prefix;
     TextureLoader loadTextureFile;
@@ -101,7 +87,7 @@ struct QuarterReader {
     void readTexture(const char* name)
     {
         std::string file = prefix + name;
-        if (!isReadableFile(file)) {
+        if (checkReadableFile(file.c_str()) != FileCheck::Readable) {
             std::printf("Discarded an image: %s\n", file.c_str());
             return;
         }

@@ -1,3 +1,4 @@
+// The regular-file test that keeps FIFOs and devices from image decoders.
 #include "textures/ReadableFile.h"
 
 #include <sys/stat.h>
