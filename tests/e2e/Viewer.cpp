@@ -88,12 +88,15 @@ Window findWindow(Display* display)
 
 } // namespace
 
-double Screenshot::difference(const Screenshot& other) const
+double Screenshot::difference(const Screenshot& other, int left, int top) const
 {
+    if (width != other.width || height != other.height || rgb.empty())
+        return 255.0;
     double sum = 0.0;
-    for (size_t i = 0; i < rgb.size() && width == other.width && height == other.height; ++i)
-        sum += std::abs(rgb[i] - other.rgb[i]);
-    return width == other.width && height == other.height && !rgb.empty() ? sum / rgb.size() : 255.0;
+    for (int y = top; y < height; ++y)
+        for (int i = (y * width + left) * 3; i < (y + 1) * width * 3; ++i)
+            sum += std::abs(rgb[i] - other.rgb[i]);
+    return sum / ((width - left) * (height - top) * 3);
 }
 
 Viewer::Viewer(const std::vector<std::string>& arguments)
@@ -163,7 +166,7 @@ Screenshot Viewer::waitFor(const std::function<bool(const Screenshot&)>& met, do
     Screenshot last;
     if (until([&] { return !running() || (!(last = screenshot()).rgb.empty() && met(last)); }, seconds) && running())
         return last;
-    const std::string path = "/tmp/zv-e2e-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name());
+    const std::string path = "/tmp/zv-e2e-" + std::to_string(getpid()) + testing::UnitTest::GetInstance()->current_test_info()->name();
     std::ofstream(path + ".ppm", std::ios::binary) << "P6\n" << last.width << ' ' << last.height << "\n255\n"
                                                    << std::string(last.rgb.begin(), last.rgb.end());
     ADD_FAILURE() << "waited in vain for " << what << (running() ? "" : ": the viewer ended with " + std::to_string(status))

@@ -31,7 +31,8 @@ struct Screenshot {
                 hits += test(rgb[i], rgb[i + 1], rgb[i + 2]);
         return all > 0 ? static_cast<double>(hits) / all : 0.0;
     }
-    double difference(const Screenshot& other) const;   // mean per channel; 255 if sizes differ
+    // Mean per channel right of left and below top; 255 if sizes differ.
+    double difference(const Screenshot& other, int left = 0, int top = 0) const;
 };
 
 class Viewer {

@@ -61,20 +61,25 @@ Screenshot waitForChange(e2e::Viewer& viewer, const Screenshot& from, const std:
     return viewer.waitFor([&](const Screenshot& s) { return s.difference(from) > 5.0; }, 30.0, what);
 }
 
-TEST(Walk, HousesGrowAndWalkingOverviewMouseLookAndJetMoveTheViewUntilEscape)
+// Houses grow for up to 20 s: the city is ready when the picture holds still for 3 s.
+Screenshot waitForGrownCity(e2e::Viewer& viewer)
 {
-    support::TempDir dir;
-    e2e::Viewer viewer({writeMagentaLibrary(dir)});
-    // Houses grow for up to 20 s: the city is ready when the picture holds still for 3 s.
     Screenshot earlier;
     auto since = std::chrono::steady_clock::now();
-    const Screenshot start = viewer.waitFor([&](const Screenshot& s) {
+    return viewer.waitFor([&](const Screenshot& s) {
         if (std::chrono::steady_clock::now() - since < std::chrono::seconds(3))
             return false;
         const bool still = s.difference(earlier) < 0.5;
         earlier = s, since = std::chrono::steady_clock::now();
         return still && cityInView(s);
     }, 90.0, "grown houses in a still picture");
+}
+
+TEST(Walk, HousesGrowAndWalkingOverviewMouseLookAndJetMoveTheViewUntilEscape)
+{
+    support::TempDir dir;
+    e2e::Viewer viewer({writeMagentaLibrary(dir)});
+    const Screenshot start = waitForGrownCity(viewer);
     ASSERT_EQ(start.width, 1024);
     EXPECT_EQ(marker(start), 0.0);
 
@@ -98,22 +103,26 @@ TEST(Walk, HousesGrowAndWalkingOverviewMouseLookAndJetMoveTheViewUntilEscape)
     EXPECT_EQ(viewer.output(), "Discarded an image: " + dir.file("gone.png") + "\n");
 }
 
-// Going full screen moves the window under the pointer, so mouse look may
-// turn the view: look for the compass at the top centre instead of the city.
-TEST(Window, FullScreenAndBackGivesTheWindowItsSizeAgain)
+// Mouse look off (F4), so that the window moving under the pointer does not
+// turn the view: full screen keeps the compass's size in pixels, and
+// leaving it brings back the same picture at 1024 x 768 (but for the strips
+// left of and above the screen, where the window now starts).
+TEST(Window, FullScreenAndBackGivesTheSamePictureAt1024x768Again)
 {
     support::TempDir dir;
     e2e::Viewer viewer({writeMagentaLibrary(dir)});
-    auto shownAt = [](int width, int height) {
-        return [=](const Screenshot& s) {
-            return s.width == width && s.height == height && s.share(width / 2 - 20, 50, width / 2 + 20, 90, lit) > 0.9;
-        };
-    };
-    viewer.waitFor(shownAt(1024, 768), 30.0, "a 1024 x 768 window");
+    waitForGrownCity(viewer);
+    viewer.key("F4");
+    const Screenshot before = viewer.waitFor([](const Screenshot& s) {
+        return s.share(511, 376, 513, 392, [](int r, int g, int b) { return r > 200 && g > 200 && b > 200; }) == 0.0;
+    }, 30.0, "the crosshair gone");
+    auto compassWidth = [](const Screenshot& s) { return 200 * s.share(s.width / 2 - 100, 70, s.width / 2 + 100, 71, lit); };
     viewer.key("F5");
-    viewer.waitFor(shownAt(1280, 1024), 30.0, "a window filling the 1280 x 1024 screen");
+    viewer.waitFor([&](const Screenshot& s) {
+        return s.width == 1280 && s.height == 1024 && std::abs(compassWidth(s) - compassWidth(before)) < 4;
+    }, 30.0, "the screen filled, the compass at its size");
     viewer.key("F5");
-    viewer.waitFor(shownAt(1024, 768), 30.0, "a 1024 x 768 window again");
+    viewer.waitFor([&](const Screenshot& s) { return s.difference(before, 10, 10) < 1.0; }, 30.0, "the same picture again");
     viewer.key("Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
 }
