@@ -9,40 +9,35 @@
 
 namespace {
 
+// RGB pixels of an image in the run directory; width 0 when it does not load.
 struct Image {
     int width = 0, height = 0;
     std::vector<unsigned char> rgb;
+    explicit Image(const std::string& file)
+    {
+        ilInit();
+        ilBindImage(ilGenImage());
+        if (ilLoadImage((ZV_RUN_DIR "/" + file).c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
+            width = ilGetInteger(IL_IMAGE_WIDTH), height = ilGetInteger(IL_IMAGE_HEIGHT);
+            rgb.assign(ilGetData(), ilGetData() + width * height * 3);
+        }
+        ilDeleteImage(ilGetInteger(IL_CUR_IMAGE));
+    }
     int at(int x, int y, int c) const { return rgb[(static_cast<size_t>(y) * width + x) * 3 + c]; }
 };
 
-Image load(const std::string& file)
+// The colour step from the last column back to the first (with rows: the
+// last row to the first) over the mean step between neighbours inside: near
+// 1 when the square tile repeats without a seam.
+double seam(const Image& tile, bool rows)
 {
-    ilInit();
-    ilBindImage(ilGenImage());
-    Image image;
-    if (ilLoadImage((ZV_RUN_DIR "/" + file).c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
-        image = {ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT), {}};
-        image.rgb.assign(ilGetData(), ilGetData() + image.width * image.height * 3);
-    }
-    ilDeleteImage(ilGetInteger(IL_CUR_IMAGE));
-    return image;
-}
-
-// The colour step from the last column back to the first (rows: transposed)
-// over the mean step between neighbours inside: near 1 when seamless.
-double seam(const Image& image, bool rows)
-{
-    auto step = [&](int a, int b, int i, int c) {
-        return std::abs(rows ? image.at(i, a, c) - image.at(i, b, c) : image.at(a, i, c) - image.at(b, i, c));
-    };
-    const int n = image.width;   // square tiles
+    const int n = tile.width;
+    auto at = [&](int line, int i, int c) { return rows ? tile.at(i, line, c) : tile.at(line, i, c); };
     double inside = 0, across = 0;
     for (int i = 0; i < n; ++i)
-        for (int c = 0; c < 3; ++c) {
-            across += step(n - 1, 0, i, c);
-            for (int line = 0; line + 1 < n; ++line)
-                inside += step(line, line + 1, i, c);
-        }
+        for (int c = 0; c < 3; ++c)
+            for (int line = 0; line < n; ++line)
+                (line + 1 < n ? inside : across) += std::abs(at(line, i, c) - at((line + 1) % n, i, c));
     return across * (n - 1) / inside;
 }
 
@@ -61,7 +56,7 @@ TEST(Artwork, EveryFileTheViewerLoadsHasItsSize)
     for (const std::string& file : files) {
         std::smatch size;
         std::regex_search(file, size, std::regex("\\d+x\\d+"));
-        const Image image = load(file);   // compass.png carries no size in its name
+        const Image image(file);   // compass.png carries no size in its name
         EXPECT_EQ(std::to_string(image.width) + "x" + std::to_string(image.height), size.empty() ? "128x128" : size.str())
             << file;
     }
@@ -71,7 +66,7 @@ TEST(Artwork, EveryFileTheViewerLoadsHasItsSize)
 TEST(Artwork, GroundTilesRepeatWithoutSeams)
 {
     for (int i = 1; i <= 6; ++i) {
-        const Image tile = load(i == 6 ? "street512x512_02.png" : "grass512x512_0" + std::to_string(i) + ".png");
+        const Image tile(i == 6 ? "street512x512_02.png" : "grass512x512_0" + std::to_string(i) + ".png");
         ASSERT_EQ(tile.width, 512) << i;
         EXPECT_LT(std::max(seam(tile, false), i == 6 ? 0.0 : seam(tile, true)), 1.3) << i;
     }
