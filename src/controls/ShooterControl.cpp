@@ -183,9 +183,8 @@ void ShooterControl::mouse(int button, int state, int x, int y)
         setMouseLook(false);
     else if (button == rightButton && state == buttonUp)
         setMouseLook(true);
-    else if (button == leftButton && state == buttonDown) {
+    else if (button == leftButton && state == buttonDown)
         select(x, y);
-    }
 }
 
 void ShooterControl::motion(int, int)
