@@ -18,6 +18,7 @@
 #include "city/CityBuilder.h"
 #include "controls/MovementControl.h"
 #include "controls/ShooterControl.h"
+#include "gallery/Gallery.h"
 #include "scene/Street.h"
 #include "textures/Textures.h"
 
@@ -111,7 +112,7 @@ void Zandervale::setScene(std::vector<SceneObject*>* objects, MovementControl* c
 void Zandervale::draw(double dt)
 {
     if (galleryActive) {
-        // The gallery arrives with its own drawing; nothing of the city shows.
+        gallery->draw(dt);   // the whole screen; nothing of the city shows
         return;
     }
     if (movementControl != nullptr)
@@ -156,10 +157,10 @@ bool Zandervale::collides(float fromX, float fromY, float fromZ, float toX, floa
 
 void Zandervale::openGallery(MonthQuarter* record, int picture)
 {
-    // The full-screen gallery is not part of the viewer yet; until it is,
-    // Enter on a selected house leaves the city as it is.
-    (void)record;
-    (void)picture;
+    if (gallery == nullptr)
+        gallery = new Gallery();   // lives until the program ends
+    galleryActive = true;
+    gallery->load(record, picture);
 }
 
 SceneObject* Zandervale::pick(int x, int y, int* outSubName)
@@ -236,7 +237,7 @@ Street* Zandervale::nearestStreet(float x, float y, float z)
 InputControl* Zandervale::routeTarget()
 {
     if (galleryActive)
-        return nullptr;   // the gallery takes its events once it exists
+        return gallery;
     return movementControl;
 }
 
@@ -250,6 +251,7 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
 {
     if (key == escapeKey) {
         if (galleryActive) {
+            // The gallery's frames leave the GL state as the city left it.
             glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
             galleryActive = false;
             return;

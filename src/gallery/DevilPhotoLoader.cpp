@@ -1,5 +1,6 @@
 // Decoding uses DevIL's bound image, global library state: one decode at a
-// time. upload leaves the new texture bound.
+// time. upload leaves the texture binding as it found it: it runs between
+// frames, outside the gallery's saved state.
 #include "gallery/DevilPhotoLoader.h"
 
 #include <GL/gl.h>
@@ -95,6 +96,8 @@ DecodedPhoto DevilPhotoLoader::decode(const std::string& path)
 
 TextureName DevilPhotoLoader::upload(const DecodedPhoto& photo)
 {
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -103,6 +106,7 @@ TextureName DevilPhotoLoader::upload(const DecodedPhoto& photo)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, photo.side, photo.side, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  photo.pixels.data());
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     return name;
 }
 

@@ -255,9 +255,9 @@ bool Gallery::holds(TextureName texture) const
 
 void Gallery::render()
 {
-    if (quadList == 0)
-        createGlResources();
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
+    if (quadList == 0)
+        createGlResources();   // loading the overlay leaves it bound
     glDisable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);   // the current photo at z = -5 covers the incoming at -50
     glEnable(GL_TEXTURE_2D);

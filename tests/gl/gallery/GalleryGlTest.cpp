@@ -1,96 +1,86 @@
-// The gallery's frames in a real GL context: photos upright whatever their
-// EXIF orientation, and the cross-fade's weights.
+// The gallery with its real loader in GL: refusals, upright photos, the cross-fade, the city after Escape.
 #include <GL/freeglut.h>
 #include <IL/il.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cmath>
 #include <fstream>
-#include <memory>
-#include <sstream>
 
+#include "app/Zandervale.h"
 #include "gallery/DevilPhotoLoader.h"
 #include "gallery/Gallery.h"
 #include "library/MonthQuarter.h"
 #include "support/GlPixels.h"
-#include "support/ImageFiles.h"
 #include "support/TempDir.h"
 #include "support/TestWindowSize.h"
 
 namespace {
 
-using support::readPixel;
+using namespace support;
 
-// A JPEG written by DevIL with an EXIF segment holding only an orientation
-// tag (big-endian TIFF, one IFD entry) right after its start marker.
-std::string writeOrientedJpeg(const std::string& path, int orientation, int width, int height,
-                              const support::PixelFunction& pixelAt)
+// A JPEG whose EXIF segment, right after the start marker, holds only the
+// orientation tag (big-endian TIFF, one IFD entry).
+std::string jpeg(const TempDir& dir, const std::string& name, int width, int height, const PixelFunction& pixelAt,
+                 char orientation = 1)
 {
-    EXPECT_TRUE(support::writeWithDevil(path, IL_JPG, width, height, pixelAt));
-    std::stringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    writeWithDevil(dir.file(name), IL_JPG, width, height, pixelAt);
+    std::string bytes(std::istreambuf_iterator<char>(std::ifstream(dir.file(name)).rdbuf()), {});
     const char exif[] = {'\xFF', '\xE1', 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
-                         0, 1, 1, 0x12, 0, 3, 0, 0, 0, 1, 0, char(orientation), 0, 0, 0, 0, 0, 0};
-    std::ofstream(path, std::ios::binary) << bytes.str().insert(2, exif, sizeof exif);
-    return path;
+                         0, 1, 1, 0x12, 0, 3, 0, 0, 0, 1, 0, orientation, 0, 0, 0, 0, 0, 0};
+    return dir.write(name, bytes.insert(2, exif, sizeof exif));
 }
 
-class GalleryGl : public testing::Test {
-protected:
-    void open(const std::vector<std::string>& photos)
-    {
-        record.reset(new MonthQuarter(2005, 7, 1, new std::vector<TextureName>(photos.size(), 1),
-                                      new std::vector<std::string>(photos)));
-        gallery.load(record.get(), 0);
-    }
-    support::TestWindowSize size;
-    support::TempDir dir;
+MonthQuarter* record(const std::vector<std::string>& photos)
+{
+    return new MonthQuarter(1, 1, 1, new std::vector<TextureName>(photos.size()), new std::vector<std::string>(photos));
+}
+
+// A camera stores an upright 48 x 64 photo turned or mirrored, the tag naming the sides its row 0 and
+// column 0 show: the visual top-left quarter (red) lies in the stored corner where those sides meet.
+TEST(GalleryGl, EveryExifOrientationShowsThePhotoUprightAndBrokenFilesNothing)
+{
+    TestWindowSize size;
+    TempDir dir;
     DevilPhotoLoader loader;
-    Gallery gallery{&loader};
-    std::unique_ptr<MonthQuarter> record;
+    Gallery gallery(&loader);
+    const struct { char orientation; bool right, bottom; } rows[] = {
+        {1, false, false}, {2, true, false}, {3, true, true}, {4, false, true},
+        {5, false, false}, {6, false, true}, {7, true, true}, {8, true, false}};
+    for (const auto& row : rows) {
+        const int width = row.orientation >= 5 ? 64 : 48, height = 112 - width;
+        gallery.load(record({jpeg(dir, "o.jpg", width, height, [&](int x, int y) {
+            return (x >= width / 2) == row.right && (y >= height / 2) == row.bottom ? red : blue;
+        }, row.orientation)}), 0);
+        gallery.advance(2.0), gallery.render();   // the portrait photo spans x 40 .. 216
+        EXPECT_TRUE(nearColour(readPixel(92, 192), red, 60) && nearColour(readPixel(164, 192), blue, 60) &&
+                    nearColour(readPixel(24, 128), black, 0)) << int(row.orientation);
+    }
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600) + truncate(dir.file("o.jpg").c_str(), 300), 0);
+    for (const std::string& path : {dir.path(), dir.file("fifo"), std::string("/dev/zero"), dir.file("o.jpg")})
+        EXPECT_EQ(loader.decode(path).outcome, DecodedPhoto::Refused) << path;   // and nothing blocks
+}
+
+// A city that relies on the state its frame starts with: a half-transparent
+// quad, lit and opaque there.
+struct Probe : SceneObject {
+    void draw(double) override { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT), glColor4f(1, 1, 1, .5f), glRectf(-1, -1, 1, 1); }
 };
 
-// A camera stores an upright 48 x 64 photo turned or mirrored and names in
-// the tag the sides its row 0 and column 0 show; here the visual top-left
-// quarter is red, so it lies in the stored corner those sides meet in.
-TEST_F(GalleryGl, EveryExifOrientationShowsThePhotoUpright)
+TEST(GalleryGl, CrossFadesHalfwayAndEscapeLeavesACityFrameLikeAnyOther)
 {
-    const struct { int orientation; bool right, bottom; } rows[] = {
-        {1, false, false}, {2, true, false}, {3, true, true}, {4, false, true},
-        {5, false, false}, {6, false, true}, {7, true, true}, {8, true, false},
-    };
-    for (const auto& row : rows) {
-        const bool turned = row.orientation >= 5;
-        const int width = turned ? 64 : 48, height = turned ? 48 : 64;
-        open({writeOrientedJpeg(dir.file(std::to_string(row.orientation) + ".jpg"), row.orientation,
-                                width, height, [&](int x, int y) {
-            const bool marked = (x >= width / 2) == row.right && (y >= height / 2) == row.bottom;
-            return marked ? support::red : support::blue;
-        })});
-        gallery.advance(2.0);
-        gallery.render();
-        // The portrait photo spans x 40 .. 216 of the 256-pixel window.
-        EXPECT_TRUE(support::nearColour(readPixel(92, 192), support::red, 60)) << row.orientation;
-        EXPECT_TRUE(support::nearColour(readPixel(164, 192), support::blue, 60)) << row.orientation;
-        EXPECT_TRUE(support::nearColour(readPixel(92, 64), support::blue, 60)) << row.orientation;
-        EXPECT_TRUE(support::nearColour(readPixel(24, 128), support::black, 0)) << row.orientation;
-    }
-}
-
-TEST_F(GalleryGl, HalfwayThroughTheCrossFadeBothPhotosWeighHalf)
-{
-    const std::string red = dir.file("red.png"), blue = dir.file("blue.png");
-    support::writeTwoBandPng(red, 40, 30, support::PngFormat::Rgb, support::red, support::red);
-    support::writeTwoBandPng(blue, 40, 30, support::PngFormat::Rgb, support::blue, support::blue);
-    open({red, blue});
-    gallery.advance(2.0);
-    gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
-    gallery.advance(std::asin(0.5));
-    gallery.render();
-    EXPECT_TRUE(support::nearColour(readPixel(128, 128), {128, 0, 128, 255}, 2));
-    gallery.advance(1.1);
-    gallery.render();
-    EXPECT_TRUE(support::nearColour(readPixel(128, 128), support::blue, 0));
+    TestWindowSize size;
+    TempDir dir;
+    Zandervale app;
+    app.setScene(new std::vector<SceneObject*>{new Probe}, nullptr);
+    app.draw(0.01), app.draw(0.01);   // the second in the state a city frame leaves
+    const Colour city = readPixel(128, 128);
+    app.openGallery(record({jpeg(dir, "r.jpg", 40, 30, [](int, int) { return red; }),
+                            jpeg(dir, "b.jpg", 30, 40, [](int, int) { return blue; })}), 0);
+    app.draw(2.0), app.inputControl()->specialUp(GLUT_KEY_RIGHT, 0, 0), app.draw(0.5236);   // sin = 0.5
+    EXPECT_TRUE(nearColour(readPixel(128, 128), {128, 0, 128, 255}, 4));
+    app.inputControl()->keyboardUp(27, 0, 0), app.draw(0.01);
+    EXPECT_TRUE(!app.isGalleryActive() && nearColour(readPixel(128, 128), city, 0));
 }
 
 }  // namespace
