@@ -107,6 +107,10 @@ Viewer::Viewer(const std::vector<std::string>& arguments)
     displayName = startServer(&server);
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });   // a window may vanish mid-screenshot
     connection = displayName.empty() ? nullptr : XOpenDisplay(displayName.c_str());
+    // On a busy machine a key may stay down past the repeat delay, and
+    // freeglut can then take a repeat's release for the real one (F5 twice).
+    if (connection != nullptr)
+        XAutoRepeatOff(connection), XSync(connection, False);
     std::vector<std::string> argv{ZV_BINARY};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     if (connection != nullptr)
