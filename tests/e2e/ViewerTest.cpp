@@ -113,14 +113,15 @@ TEST(Window, FullScreenAndBackGivesTheSamePictureAt1024x768Again)
     e2e::Viewer viewer({writeMagentaLibrary(dir)});
     waitForGrownCity(viewer);
     viewer.key("F4");
-    const Screenshot before = viewer.waitFor([](const Screenshot& s) {
+    viewer.waitFor([](const Screenshot& s) {
         return s.share(511, 376, 513, 392, [](int r, int g, int b) { return r > 200 && g > 200 && b > 200; }) == 0.0;
     }, 30.0, "the crosshair gone");
+    const Screenshot before = waitForGrownCity(viewer);   // still, should a slow frame have hidden growth
     viewer.key("F5");
     viewer.waitFor([](const Screenshot& s) { return s.width == 1280 && s.share(1100, 900, 1270, 1014, lit) > 0.9; }, 30.0,
                    "the picture filling the 1280 x 1024 screen");
     viewer.key("F5");
-    viewer.waitFor([&](const Screenshot& s) { return s.difference(before, 10, 10) < 1.0; }, 30.0, "the same picture again");
+    viewer.waitFor([&](const Screenshot& s) { return s.difference(before, 10, 10) < 2.0; }, 30.0, "the same picture again");
     viewer.key("Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
 }
