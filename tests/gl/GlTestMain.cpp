@@ -1,5 +1,6 @@
 // Main of the GL test executables: one hidden GLUT window whose context every
-// test shares, drawing into a 256 x 256 framebuffer object of its own, the
+// test shares, drawing into a framebuffer object of its own the size of the
+// viewer's window (the viewport starts at its 256 x 256 corner), the
 // image library set up, and the run directory as working directory so the
 // artwork loads by its relative paths.
 #define GL_GLEXT_PROTOTYPES
@@ -34,7 +35,7 @@ int main(int argc, char** argv)
     const GLenum attachments[] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
     for (int i = 0; i < 2; ++i) {
         glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[i]);
-        glRenderbufferStorage(GL_RENDERBUFFER, formats[i], 256, 256);
+        glRenderbufferStorage(GL_RENDERBUFFER, formats[i], 1024, 768);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, renderbuffers[i]);
     }
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {

@@ -2,7 +2,6 @@
 // 1024 x 768 buffer of the test's own and read back: what each mode shows,
 // where, the frame rate, the compass turning, the walker's view and the
 // overview marker, and the state a frame leaves.
-#define GL_GLEXT_PROTOTYPES   // framebuffer objects (support/Offscreen.h)
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
@@ -16,7 +15,7 @@
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
-#include "support/Offscreen.h"
+#include "support/FullWindow.h"
 #include "support/WalkerFakes.h"
 
 namespace {
@@ -34,7 +33,7 @@ protected:
         control.init(&app);
         control.app = &world;
     }
-    static Rgb at(int x, int y) { return support::Offscreen::at(x, y); }
+    static Rgb at(int x, int y) { return support::FullWindow::at(x, y); }
     static bool anyIn(int left, int bottom, int right, int top, bool (*test)(Rgb))
     {
         for (int y = bottom; y < top; ++y)
@@ -43,7 +42,7 @@ protected:
                     return true;
         return false;
     }
-    support::Offscreen screen{1024, 768};
+    support::FullWindow screen;
     support::FakeWindow window;
     support::FakeWorld world;
     ShooterControl control{window, support::solidTexture(compassRed), support::solidTexture(helpBlue),
