@@ -155,7 +155,7 @@ TEST(HeadsUpDisplay, ClicksSelectWhereTheUserAimsWalkingAndFromAboveAndTheCompas
 {
     support::TempDir dir;
     e2e::Viewer viewer({writeMagentaLibrary(dir)});
-    Screenshot city = viewer.waitFor(cityInView, 30.0, "the city");
+    const Screenshot city = waitForGrownCity(viewer);   // aim where boxes stay
     // Walking with the pointer freed by the right button.
     viewer.xdotool("mousedown 3");
     const auto [x, y] = findPatch(city, magenta);
