@@ -14,6 +14,13 @@
 
 namespace {
 
+void press(ShooterControl& walker, const char* keys, bool release = false)
+{
+    for (const char* k = keys; *k != '\0'; ++k)
+        release ? walker.keyboardUp(static_cast<unsigned char>(*k), 0, 0)
+                : walker.keyboard(static_cast<unsigned char>(*k), 0, 0);
+}
+
 class ShooterControlTest : public testing::Test {
 protected:
     void SetUp() override { control.app = &world; }
@@ -21,11 +28,6 @@ protected:
     {
         for (long i = 0; i < std::lround(seconds / step); ++i)
             control.moveWalker(step);
-    }
-    void keys(const char* pressed)
-    {
-        for (const char* k = pressed; *k != '\0'; ++k)
-            control.keyboard(static_cast<unsigned char>(*k), 0, 0);
     }
     support::FakeWindow window;
     support::FakeWorld world;
@@ -65,10 +67,8 @@ TEST_F(ShooterControlTest, WalkKeysStepAlongTheHeadingAndDiagonalsAreRootTwoLong
         SCOPED_TRACE(testing::Message() << c.pressed << " up " << c.released << " yaw " << c.yaw);
         ShooterControl walker(window, 1, 2, 3);
         walker.yaw = c.yaw;
-        for (const char* k = c.pressed; *k != '\0'; ++k)
-            walker.keyboard(static_cast<unsigned char>(*k), 0, 0);
-        for (const char* k = c.released; *k != '\0'; ++k)
-            walker.keyboardUp(static_cast<unsigned char>(*k), 0, 0);
+        press(walker, c.pressed);
+        press(walker, c.released, true);
         walker.moveWalker(0.5);
         EXPECT_NEAR(75.0f - walker.translation.x, c.eyeX * walkSpeed * 0.5, 1e-4);
         EXPECT_NEAR(-40.0f - walker.translation.z, c.eyeZ * walkSpeed * 0.5, 1e-4);
@@ -76,32 +76,25 @@ TEST_F(ShooterControlTest, WalkKeysStepAlongTheHeadingAndDiagonalsAreRootTwoLong
     }
 }
 
-TEST_F(ShooterControlTest, MinusOnceStopsWalkingButQStillRuns)
+TEST_F(ShooterControlTest, MinusStopsWalkingQStillRunsAndArrowsTurnPastTheLimit)
 {
-    keys("-w");   // ahead is +x at the starting yaw
+    press(control, "-w");   // ahead is +x at the starting yaw
     control.moveWalker(1.0);
     EXPECT_EQ(control.translation.x, 75.0f);
-    control.keyboard('q', 0, 0);
+    press(control, "q");
     control.moveWalker(0.1);
     EXPECT_NEAR(control.translation.x, 75.0f - fastSpeed * 0.1, 1e-4);
-    control.keyboardUp('Q', 0, 0);   // shift changes the case between press and release
-    control.keyboard('+', 0, 0);     // the walk speed is a global: restore it
+    press(control, "Qw+", true);   // shift changes the case between press and release
+    press(control, "+");           // the walk speed is a global: restore it
     EXPECT_EQ(walkSpeed, 5.0f);
-}
 
-TEST_F(ShooterControlTest, ArrowsTurnAndTiltPastTheLimitUntilTheNextMouseMove)
-{
     control.special(GLUT_KEY_RIGHT, 0, 0);
-    control.special(GLUT_KEY_UP, 0, 0);
-    run(2.0);
-    EXPECT_NEAR(control.yaw, 180.0f, 1e-3);
-    EXPECT_NEAR(control.pitch, -90.0f, 1e-3);
-    control.specialUp(GLUT_KEY_UP, 0, 0);
     control.special(GLUT_KEY_DOWN, 0, 0);
     run(4.0);
-    EXPECT_NEAR(control.pitch, 90.0f, 1e-3);
+    EXPECT_NEAR(control.yaw, 270.0f, 1e-3);
+    EXPECT_NEAR(control.pitch, 180.0f, 1e-3);
     control.mouseLook = true;
-    control.passiveMotion(512, 384);
+    control.passiveMotion(512, 384);   // the next mouse move clamps it
     EXPECT_EQ(control.pitch, 80.0f);
 }
 
@@ -131,7 +124,7 @@ TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
     world.wallFrom = -1e9f;   // everything blocks
     world.wallTo = 1e9f;
     control.translation.y = -30.0f;   // in the air: the fall is blocked too
-    keys("w");
+    press(control, "w");
     run(1.0);
     const ShooterControl::Vector3f& t = control.translation;
     EXPECT_EQ((std::vector<float>{t.x, t.y, t.z}), (std::vector<float>{75.0f, -30.0f, -40.0f}));
@@ -175,17 +168,18 @@ struct PointerStep {
     bool mouseLook;
     int cursor;
     std::pair<int, int> pickedAt;   // of a left click at (100, 200)
+    bool warped;                    // the pointer to the centre
 };
 const PointerStep pointerSteps[] = {
-    {"init", [](ShooterControl&) {}, true, GLUT_CURSOR_NONE, {512, 384}},
-    {"F4 off", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, false, GLUT_CURSOR_INHERIT, {100, 200}},
-    {"F4 on", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, true, GLUT_CURSOR_NONE, {512, 384}},
-    {"right down", [](ShooterControl& c) { c.mouse(2, 0, 5, 5); }, false, GLUT_CURSOR_INHERIT, {100, 200}},
-    {"right up", [](ShooterControl& c) { c.mouse(2, 1, 5, 5); }, true, GLUT_CURSOR_NONE, {512, 384}},
-    {"Tab", [](ShooterControl& c) { c.keyboard(9, 0, 0); }, true, GLUT_CURSOR_INHERIT, {100, 200}},
-    {"right in overview", [](ShooterControl& c) { c.mouse(2, 0, 5, 5); c.mouse(2, 1, 5, 5); }, true, GLUT_CURSOR_INHERIT, {100, 200}},
-    {"F4 in overview", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, false, GLUT_CURSOR_INHERIT, {100, 200}},
-    {"M back", [](ShooterControl& c) { c.keyboard('M', 0, 0); }, true, GLUT_CURSOR_NONE, {512, 384}},
+    {"init", [](ShooterControl&) {}, true, GLUT_CURSOR_NONE, {512, 384}, false},
+    {"F4 off", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, false, GLUT_CURSOR_INHERIT, {100, 200}, false},
+    {"F4 on", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, true, GLUT_CURSOR_NONE, {512, 384}, true},
+    {"right down", [](ShooterControl& c) { c.mouse(2, 0, 5, 5); }, false, GLUT_CURSOR_INHERIT, {100, 200}, false},
+    {"right up", [](ShooterControl& c) { c.mouse(2, 1, 5, 5); }, true, GLUT_CURSOR_NONE, {512, 384}, true},
+    {"Tab", [](ShooterControl& c) { c.keyboard(9, 0, 0); }, true, GLUT_CURSOR_INHERIT, {100, 200}, false},
+    {"right in overview", [](ShooterControl& c) { c.mouse(2, 0, 5, 5); c.mouse(2, 1, 5, 5); }, true, GLUT_CURSOR_INHERIT, {100, 200}, false},
+    {"F4 in overview", [](ShooterControl& c) { c.special(GLUT_KEY_F4, 0, 0); }, false, GLUT_CURSOR_INHERIT, {100, 200}, false},
+    {"M back", [](ShooterControl& c) { c.keyboard('M', 0, 0); }, true, GLUT_CURSOR_NONE, {512, 384}, true},
 };
 
 TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereTheUserAims)
@@ -193,16 +187,14 @@ TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereThe
     control.init(&world);
     for (const PointerStep& step : pointerSteps) {
         SCOPED_TRACE(step.what);
+        window.warpedTo = {-1, -1};
         step.apply(control);
+        EXPECT_EQ(window.warpedTo != std::make_pair(-1, -1), step.warped);
         EXPECT_EQ(control.mouseLook, step.mouseLook);
         EXPECT_EQ(window.cursor, step.cursor);
         control.mouse(0, 0, 100, 200);
         EXPECT_EQ(world.pickedAt, step.pickedAt);
     }
-    window.warpedTo = {-1, -1};
-    control.keyboard(9, 0, 0);
-    control.mouse(2, 1, 5, 5);
-    EXPECT_EQ(window.warpedTo, std::make_pair(-1, -1)) << "the overview's pointer jumped";
 }
 
 TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensIt)
@@ -212,7 +204,7 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
     House previous(0, 0, 0, &record, 11);
     previous.selectedPicture = 2;
     control.selected = &previous;
-    keys("\r");
+    press(control, "\r");
     EXPECT_EQ(world.opened, &record);
     EXPECT_EQ(world.openedPicture, 2);
 
@@ -221,13 +213,13 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
     control.mouse(0, 0, 1, 1);
     EXPECT_EQ(previous.selectedPicture, -1);
     EXPECT_EQ(control.selected, &house);
-    keys("\r");
+    press(control, "\r");
     EXPECT_EQ(world.openedPicture, 4);
     world.under = nullptr;
     control.mouse(0, 0, 1, 1);   // empty ground clears the selection
     EXPECT_EQ(house.selectedPicture, -1);
     world.opened = nullptr;
-    keys("\r");
+    press(control, "\r");
     EXPECT_EQ(world.opened, nullptr);
 }
 
