@@ -132,15 +132,14 @@ TEST_F(HudFrame, TheWalkerLooksAlongItsYawAndTheOverviewShowsItsMarker)
         void draw(double) override
         {
             glPushAttrib(GL_ENABLE_BIT);
+            glPushMatrix();
             glDisable(GL_LIGHTING);
             glDisable(GL_TEXTURE_2D);
             glColor3f(1.0f, 0.0f, 0.0f);
-            glBegin(GL_QUADS);
-            glVertex3f(-65.0f, 0.8f, 39.0f);
-            glVertex3f(-65.0f, 0.8f, 41.0f);
-            glVertex3f(-65.0f, 2.8f, 41.0f);
-            glVertex3f(-65.0f, 2.8f, 39.0f);
-            glEnd();
+            glTranslatef(-65.0f, 1.8f, 40.0f);
+            glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+            glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+            glPopMatrix();
             glPopAttrib();
         }
     };
