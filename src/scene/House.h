@@ -23,9 +23,6 @@ public:
                   float* outX, float* outY, float* outZ) override;
 
     MonthQuarter* getRecord() const { return record; }
-    const std::vector<Cube*>& getCubes() const { return cubes; }
-    float getGrowth() const { return growth; }
-    float getGrowthRate() const { return growthRate; }
 
 private:
     void buildCubes();

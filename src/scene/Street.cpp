@@ -81,13 +81,9 @@ void Street::draw(double /*seconds*/)
 
 int Street::distanceTo(float px, float py, float pz) const
 {
-    return truncatedDistance(x, y, z, px, py, pz);
-}
-
-int truncatedDistance(float ax, float ay, float az, float bx, float by, float bz)
-{
-    const float dx = ax - bx;
-    const float dy = ay - by;
-    const float dz = az - bz;
+    // All in single precision, truncated toward zero.
+    const float dx = x - px;
+    const float dy = y - py;
+    const float dz = z - pz;
     return static_cast<int>(std::sqrt(dx * dx + dy * dy + dz * dz));
 }

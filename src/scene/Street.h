@@ -19,5 +19,3 @@ public:
     int year;
 };
 
-// Distance between two points in single precision, truncated toward zero.
-int truncatedDistance(float ax, float ay, float az, float bx, float by, float bz);
