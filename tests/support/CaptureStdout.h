@@ -1,5 +1,5 @@
-// Captures what a call prints on standard output (printf, puts, fwrite),
-// so tests can compare the program's messages byte for byte.
+// Captures what a call prints on standard output (printf, puts, fwrite), so
+// tests can compare the program's messages byte for byte.
 #pragma once
 
 #include <functional>

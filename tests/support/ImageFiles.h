@@ -7,35 +7,26 @@
 
 namespace support {
 
-struct Colour {
-    unsigned char r, g, b, a;
-};
+struct Colour { unsigned char r, g, b, a; };
 
-inline constexpr Colour red{255, 0, 0, 255};
-inline constexpr Colour green{0, 255, 0, 255};
-inline constexpr Colour blue{0, 0, 255, 255};
-inline constexpr Colour white{255, 255, 255, 255};
-inline constexpr Colour black{0, 0, 0, 255};
+inline constexpr Colour red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
+inline constexpr Colour white{255, 255, 255, 255}, black{0, 0, 0, 255};
 
-// 8 bits a channel. Grey holds each colour's luminance; Palette at most 256
-// colours.
+// 8 bits a channel. Grey holds each colour's luminance; Palette at most 256 colours.
 enum class PngFormat { Rgb, Rgba, Grey, Palette };
 
 using PixelFunction = std::function<Colour(int x, int y)>;   // y = 0 is the top row
 
 // Each writer returns false, and records a test failure, when it cannot write.
-bool writePng(const std::string& path, int width, int height, PngFormat format,
-              const PixelFunction& pixelAt);
-// Rows 0 .. height/2 - 1 in top, the rest in bottom.
+// DevIL's file type (IL_PNG, IL_JPG, IL_BMP, IL_TGA; JPEG is lossy); layouts other
+// than Rgb are for PNG only.
+bool writeWithDevil(const std::string& path, unsigned type, int width, int height,
+                    const PixelFunction& pixelAt, PngFormat layout = PngFormat::Rgb);
+// A PNG with rows 0 .. height/2 - 1 in top, the rest in bottom.
 bool writeTwoBandPng(const std::string& path, int width, int height, PngFormat format,
                      Colour top, Colour bottom);
-// 8-bit RGB in DevIL's file type (IL_JPG, IL_BMP, IL_TGA); JPEG is lossy.
-bool writeWithDevil(const std::string& path, unsigned type, int width, int height,
-                    const PixelFunction& pixelAt);
 
 // A PNG signature and IHDR chunk (8-bit RGB).
 std::string pngHeaderBytes(unsigned width, unsigned height);
-// SOI, a JFIF APP0, a baseline frame header (3 components) and EOI.
-std::string jpegHeaderBytes(unsigned width, unsigned height);
 
 }  // namespace support

@@ -8,19 +8,13 @@
 
 namespace support {
 
-TempDir::TempDir()
+TempDir::TempDir() : root(std::filesystem::temp_directory_path().string() + "/zv-test-XXXXXX")   // $TMPDIR or /tmp
 {
-    const char* base = std::getenv("TMPDIR");
-    root = std::string(base && *base ? base : "/tmp") + "/zv-test-XXXXXX";
     if (mkdtemp(root.data()) == nullptr)
         ADD_FAILURE() << "cannot create a temporary folder " << root;
 }
 
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
-}
+TempDir::~TempDir() { std::error_code ignored; std::filesystem::remove_all(root, ignored); }
 
 std::string TempDir::write(const std::string& name, const std::string& bytes) const
 {

@@ -20,8 +20,7 @@ CityPiece pieceOf(SceneObject* o)
     CityPiece p{ CityPiece::light, o->x, o->y, o->z };
     if (auto* s = dynamic_cast<Street*>(o))
         p.kind = CityPiece::street, p.objectKind = s->kind, p.month = s->month, p.year = s->year;
-    if (dynamic_cast<Quarter*>(o))
-        p.kind = CityPiece::quarter;
+    p.kind = dynamic_cast<Quarter*>(o) ? CityPiece::quarter : p.kind;
     if (auto* h = dynamic_cast<House*>(o))
         p.kind = CityPiece::house, p.record = h->getRecord(), p.houseNumber = h->pickName;
     if (auto* s = dynamic_cast<Sign*>(o))

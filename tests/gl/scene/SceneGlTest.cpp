@@ -1,9 +1,9 @@
-// The scene objects as drawn and read back: pictures upright and unmirrored
-// on boxes, signs and streets; where a turned box stands; a selected house
-// pulsing and glowing. Also the steps a house blocks.
+// The scene objects as drawn and read back: pictures upright and unmirrored on
+// boxes, signs and streets; a selected house pulsing and glowing. Also the steps a house blocks.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "scene/Cube.h"
@@ -17,8 +17,7 @@ using support::Colour;
 namespace {
 
 // Drawing textured with back faces culled, as the window does; no GL error left.
-class SceneGl : public testing::Test {
-protected:
+struct SceneGl : testing::Test {
     void SetUp() override { glEnable(GL_TEXTURE_2D); glEnable(GL_CULL_FACE); }
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
 };
@@ -38,8 +37,8 @@ GLuint markTexture(GLuint name, const std::string& picture)
             texels[i] = picture[i + i / 2] == letter ? colour : texels[i];
     glBindTexture(GL_TEXTURE_2D, name);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    for (GLenum filter : { GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER })
+        glTexParameteri(GL_TEXTURE_2D, filter, GL_NEAREST);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 1.0f);
     return name;
 }
@@ -50,8 +49,7 @@ GLuint boundBy(SceneObject&& object)
     GLint name = 0;
     glBindTexture(GL_TEXTURE_2D, 0);
     object.draw(0.0);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-    return static_cast<GLuint>(name);
+    return glGetIntegerv(GL_TEXTURE_BINDING_2D, &name), static_cast<GLuint>(name);
 }
 
 // Clears the window to look, unlit, at the rectangle of half sizes
@@ -67,8 +65,7 @@ void viewFrom(const std::string& side, float halfWidth, float halfHeight)
     glOrtho(-halfWidth, halfWidth, -halfHeight, halfHeight, -1000, 1000);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const float degrees = side == "-z" ? 180 : side == "-x" ? 90 : side == "+x" ? -90 : side == "+y" ? 90 : 0;
-    glRotatef(degrees, side == "+y", side != "+y", 0);
+    glRotatef(side == "-z" ? 180 : side == "-x" ? 90 : side == "+x" ? -90 : side == "+y" ? 90 : 0, side == "+y", side != "+y", 0);
 }
 
 // The window read at the centres of columns x rows cells ('?': no letter's colour).
@@ -86,74 +83,49 @@ std::string seen(int columns, int rows)
     return picture;
 }
 
-TEST_F(SceneGl, BoxShowsThePhotoUprightAndUnmirroredOnEveryFaceButTheBottom)
+// Each plate seen from the side it is read from, "+y" from above with north
+// up, where a picture lying flat shows turned a quarter. A street's image runs
+// five times along a piece and once over the crossing; on an east-west piece
+// it lies mirrored, which the street's image, the same both ways along its
+// length, hides. 1998 has no year before it; a month label is read facing +x.
+TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
 {
-    GLuint photo = 0;
-    glGenTextures(1, &photo);
-    Cube box(0, 0, 0, 0, 0, 0, 1, markTexture(photo, "RG/BW"));
-    // The top is seen from above, north up: the photo lies turned a quarter.
-    const std::pair<std::string, const char*> faces[] = {
-        { "+z", "RG/BW" }, { "-z", "RG/BW" }, { "-x", "RG/BW" }, { "+x", "RG/BW" }, { "+y", "BR/WG" } };
-    for (const auto& [side, picture] : faces) {
-        viewFrom(side, 25, side[1] == 'y' ? 25 : 18.75f);
-        box.draw(0.0);
-        EXPECT_EQ(seen(2, 2), picture) << "from " << side;
-    }
-}
-
-TEST_F(SceneGl, TurnedBoxIsDrawnAtItsPositionTurnedAboutTheParentAxis)
-{
-    viewFrom("+y", 10, 20);   // cells 2 units wide and 8 deep
-    glDisable(GL_TEXTURE_2D);
-    glColor3f(1, 1, 1);
-    Cube(10, 0, 0, 0, 90, 0, 0.1f, 0).draw(0.0);   // 5 x 5 units round (0, 0, -10)
-    EXPECT_EQ(seen(10, 5), "KKKKKKKKKK/KKKKWWKKKK/KKKKKKKKKK/KKKKKKKKKK/KKKKKKKKKK");
-}
-
-TEST_F(SceneGl, EachSignFaceShowsItsPictureUprightFromTheSideItIsReadFrom)
-{
+    GLuint boxTextures[2] = {};
+    glGenTextures(2, boxTextures);
+    markTexture(boxTextures[1], "WW/WW");
+    markTexture(boundBy(Street(0, 0, 0, Street::eastWest, 1, 2001)), "RG/BW");
+    markTexture(boundBy(Street(0, 0, 0, Street::crossing, 1, 2001)), "RG/BW");
     // 2005, 1998 and December on front plates; 2004 and November (with black) behind.
     const struct { int kind, index; const char* picture; } marks[] = { { Sign::yearLabel, 7, "RG/BW" },
         { Sign::yearLabel, 6, "KG/BW" }, { Sign::yearLabel, 0, "RK/BW" }, { Sign::monthLabel, 12, "RG/BW" },
         { Sign::monthLabel, 11, "KG/BW" }, { Sign::title, 0, "RG/BW" } };
     for (const auto& m : marks)
         markTexture(boundBy(Sign(0, 0, 0, m.kind, m.index)), m.picture);
-    // 1998 has no year before it. A month label lies turned a quarter, to be read facing +x.
-    const struct { int kind, index; const char* side; float halfWidth, halfHeight; const char* picture; } faces[] = {
-        { Sign::yearBanner, 7, "-z", 2.5f, 0.5f, "RG/BW" }, { Sign::yearBanner, 7, "+z", 2.5f, 0.5f, "KG/BW" },
-        { Sign::yearBanner, 0, "+z", 2.5f, 0.5f, "RK/BW" }, { Sign::monthBanner, 11, "-x", 2.5f, 0.5f, "RG/BW" },
-        { Sign::monthBanner, 11, "+x", 2.5f, 0.5f, "KG/BW" }, { Sign::title, 0, "+x", 5, 6, "RG/BW" },
-        { Sign::title, 0, "-x", 5, 6, "RG/BW" }, { Sign::yearLabel, 7, "+y", 50, 10, "RG/BW" },
-        { Sign::monthLabel, 12, "+y", 10, 50, "BR/WG" },
+    using Object = std::shared_ptr<SceneObject>;
+    const auto sign = [](int kind, int index) -> Object { return std::make_shared<Sign>(0, 0, 0, kind, index); };
+    const auto street = [](int kind) -> Object { return std::make_shared<Street>(0, 0, 0, kind, 7, 2001); };
+    const Object box = std::make_shared<Cube>(0, 0, 0, 0, 0, 0, 1, markTexture(boxTextures[0], "RG/BW"));
+    const struct { const char* what; Object object; const char* side; float halfWidth, halfHeight; int columns, rows; const char* picture; } views[] = {
+        { "box", box, "+z", 25, 18.75f, 2, 2, "RG/BW" }, { "box", box, "-z", 25, 18.75f, 2, 2, "RG/BW" },
+        { "box", box, "-x", 25, 18.75f, 2, 2, "RG/BW" }, { "box", box, "+x", 25, 18.75f, 2, 2, "RG/BW" },
+        { "box top", box, "+y", 25, 25, 2, 2, "BR/WG" },
+        // 5 x 5 units round (0, 0, -10), in cells 2 units wide and 8 deep
+        { "box turned about the parent axis", std::make_shared<Cube>(10, 0, 0, 0, 90, 0, 0.1f, boxTextures[1]), "+y", 10, 20, 10, 5,
+          "KKKKKKKKKK/KKKKWWKKKK/KKKKKKKKKK/KKKKKKKKKK/KKKKKKKKKK" },
+        { "2005 banner", sign(Sign::yearBanner, 7), "-z", 2.5f, 0.5f, 2, 2, "RG/BW" }, { "2005 banner", sign(Sign::yearBanner, 7), "+z", 2.5f, 0.5f, 2, 2, "KG/BW" },
+        { "1998 banner", sign(Sign::yearBanner, 0), "+z", 2.5f, 0.5f, 2, 2, "RK/BW" }, { "title", sign(Sign::title, 0), "+x", 5, 6, 2, 2, "RG/BW" },
+        { "December banner", sign(Sign::monthBanner, 11), "-x", 2.5f, 0.5f, 2, 2, "RG/BW" }, { "title", sign(Sign::title, 0), "-x", 5, 6, 2, 2, "RG/BW" },
+        { "December banner", sign(Sign::monthBanner, 11), "+x", 2.5f, 0.5f, 2, 2, "KG/BW" },
+        { "year label", sign(Sign::yearLabel, 7), "+y", 50, 10, 2, 2, "RG/BW" }, { "month label", sign(Sign::monthLabel, 12), "+y", 10, 50, 2, 2, "BR/WG" },
+        { "east-west street", street(Street::eastWest), "+y", 50, 10, 10, 2, "GRGRGRGRGR/WBWBWBWBWB" },
+        { "north-south street", street(Street::northSouth), "+y", 10, 50, 2, 10, "BR/WG/BR/WG/BR/WG/BR/WG/BR/WG" },
+        { "crossing", street(Street::crossing), "+y", 10, 10, 2, 2, "BR/WG" },
+        { "street of no kind", street(3), "+y", 10, 10, 2, 2, "KK/KK" },
     };
-    for (const auto& f : faces) {
-        viewFrom(f.side, f.halfWidth, f.halfHeight);
-        Sign(0, 0, 0, f.kind, f.index).draw(0.0);
-        EXPECT_EQ(seen(2, 2), f.picture) << "kind " << f.kind << " from " << f.side;
-    }
-    const int outside[][2] = { { Sign::yearLabel, 13 }, { Sign::yearLabel, -1 }, { Sign::monthLabel, 0 },
-                               { Sign::monthLabel, 13 }, { Sign::yearBanner, -5 }, { 5, 0 }, { -1, 0 } };
-    for (const auto& c : outside)
-        EXPECT_EQ(boundBy(Sign(0, 6, 0, c[0], c[1])), 0u) << "binds nothing: kind " << c[0] << " index " << c[1];
-}
-
-TEST_F(SceneGl, StreetImageRunsAlongEachPieceFiveTimesAndOnceOverTheCrossing)
-{
-    markTexture(boundBy(Street(0, 0, 0, Street::eastWest, 1, 2001)), "RG/BW");
-    markTexture(boundBy(Street(0, 0, 0, Street::crossing, 1, 2001)), "RG/BW");
-    // From above, north up. The image's top row lies along the north edge of
-    // an east-west piece, mirrored (which the street's image, the same both
-    // ways along its length, hides), and along the east edge of the others.
-    const struct { int kind; float halfWidth, halfHeight; int columns, rows; const char* picture; } pieces[] = {
-        { Street::eastWest, 50, 10, 10, 2, "GRGRGRGRGR/WBWBWBWBWB" },
-        { Street::northSouth, 10, 50, 2, 10, "BR/WG/BR/WG/BR/WG/BR/WG/BR/WG" },
-        { Street::crossing, 10, 10, 2, 2, "BR/WG" },
-        { 3, 10, 10, 2, 2, "KK/KK" },
-    };
-    for (const auto& p : pieces) {
-        viewFrom("+y", p.halfWidth, p.halfHeight);
-        Street(0, 0, 0, p.kind, 7, 2001).draw(0.0);
-        EXPECT_EQ(seen(p.columns, p.rows), p.picture) << "kind " << p.kind;
+    for (const auto& v : views) {
+        viewFrom(v.side, v.halfWidth, v.halfHeight);
+        v.object->draw(0.0);
+        EXPECT_EQ(seen(v.columns, v.rows), v.picture) << v.what << " from " << v.side;
     }
 }
 
@@ -161,18 +133,15 @@ TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
 {
     // One box, 22.5 high at full size in every variant; its texture holds no image.
     MonthQuarter rec(2005, 3, 1, new std::vector<TextureName>{ 1000 }, new std::vector<std::string>(1));
-    const float period = 2 * 3.14159265f / 5;  // of the pulse and the glow colour
-    const float wide = 22.5f * 1.025f, narrow = 22.5f * 0.975f;   // top edge at the pulse's extremes
+    const float period = 2 * 3.14159265f / 5, wide = 22.5f * 1.025f, narrow = 22.5f * 0.975f;   // the top edge at the pulse's extremes
     const Colour grey = { 170, 170, 170, 255 };
     // The glow just above the top edge: white at two thirds when the pulse is
     // widest, blue when narrowest; 2 pixels wider than the base width (8 at the
     // eye, none from 300 on). The eye stands depth in front of the top edge: its
     // distance from the base is 201, 80, 22.5 or 401.
     const struct { const char* what; int selected; float depth, phase, top; Colour glow; } cases[] = {
-        { "unselected", -1, 200, 0.25f, 22.5f, support::black },
-        { "index past the last box", 1, 200, 0.75f, 22.5f, support::black },
-        { "selected, widest", 0, 200, 0.25f, wide, grey },
-        { "selected, narrowest", 0, 200, 0.75f, narrow, support::blue },
+        { "unselected", -1, 200, 0.25f, 22.5f, support::black }, { "index past the last box", 1, 200, 0.75f, 22.5f, support::black },
+        { "selected, widest", 0, 200, 0.25f, wide, grey }, { "selected, narrowest", 0, 200, 0.75f, narrow, support::blue },
         { "selected at 80: half the pulse", 0, 76.77f, 0.25f, 22.5f * 1.0125f, grey },
         { "selected within 30: no pulse", 0, 0, 0.75f, 22.5f, support::blue },
         { "selected beyond 300: thinnest glow", 0, 400, 0.75f, narrow, support::black },

@@ -14,44 +14,33 @@ namespace {
 
 using Date = std::array<int, 3>;   // year, month, quarter
 
-// The plan of a library of records with these dates, in this order.
-struct Planned {
-    explicit Planned(const std::vector<Date>& dates)
-    {
-        for (const Date& d : dates)   // records live on, as in the viewer
-            records.push_back(new MonthQuarter(d[0], d[1], d[2], new std::vector<TextureName>{ 1 },
-                                               new std::vector<std::string>{ "a" }));
-        plan = planCity(records);
-    }
+// Records with these dates, in this order, that live on as in the viewer.
+std::vector<MonthQuarter*> recordsOf(const std::vector<Date>& dates)
+{
     std::vector<MonthQuarter*> records;
-    std::vector<CityPiece> plan;
-};
+    for (const Date& d : dates)
+        records.push_back(new MonthQuarter(d[0], d[1], d[2], new std::vector<TextureName>{ 1 }, new std::vector<std::string>{ "a" }));
+    return records;
+}
 
 TEST(CityPlan, OneRecordGivesOneFullRowOnTheGrid)
 {
     // count pieces from index at, every stride-th; x and arg (street month,
     // sign index or house number) grow by dx and dArg from one to the next.
     const struct { int at, count, stride; CityPiece::Kind kind; int objectKind; float x, dx, y, z; int arg, dArg; } runs[] = {
-        { 0, 1, 1, CityPiece::light, 0, 12.5f, 0, 25, 12.5f, 0, 0 },
-        { 1, 12, 1, CityPiece::street, Street::northSouth, 35, 120, 0, -25, 1, 1 },
-        { 13, 13, 1, CityPiece::quarter, 0, -25, 120, 0, -25, 0, 0 },
-        { 26, 1, 1, CityPiece::house, 0, 720, 0, 0, 0, 10, 0 },
-        { 27, 12, 2, CityPiece::street, Street::eastWest, -25, 120, 0, 35, 1, 1 },
-        { 28, 12, 2, CityPiece::street, Street::crossing, 35, 120, 0, 35, 1, 1 },
-        { 51, 1, 1, CityPiece::street, Street::eastWest, 1415, 0, 0, 35, 12, 0 },
-        { 52, 12, 1, CityPiece::street, Street::northSouth, 35, 120, 0, 95, 1, 1 },
-        { 64, 13, 1, CityPiece::quarter, 0, -25, 120, 0, 95, 0, 0 },
-        { 77, 11, 1, CityPiece::sign, Sign::monthBanner, 95, 120, 6, 34.5f, 1, 1 },
-        { 88, 1, 1, CityPiece::sign, Sign::yearLabel, 1515, 0, 0, 34.5f, 7, 0 },
-        { 89, 12, 2, CityPiece::sign, Sign::yearBanner, 35, 120, 6, -25, 7, 0 },
-        { 90, 12, 2, CityPiece::sign, Sign::monthLabel, 35.5f, 120, 0, -125, 1, 1 },
-        { 113, 1, 1, CityPiece::sign, Sign::title, -65, 0, 6, 40, 0, 0 },
+        { 0, 1, 1, CityPiece::light, 0, 12.5f, 0, 25, 12.5f, 0, 0 }, { 1, 12, 1, CityPiece::street, Street::northSouth, 35, 120, 0, -25, 1, 1 },
+        { 13, 13, 1, CityPiece::quarter, 0, -25, 120, 0, -25, 0, 0 }, { 26, 1, 1, CityPiece::house, 0, 720, 0, 0, 0, 10, 0 },
+        { 27, 12, 2, CityPiece::street, Street::eastWest, -25, 120, 0, 35, 1, 1 }, { 28, 12, 2, CityPiece::street, Street::crossing, 35, 120, 0, 35, 1, 1 },
+        { 51, 1, 1, CityPiece::street, Street::eastWest, 1415, 0, 0, 35, 12, 0 }, { 52, 12, 1, CityPiece::street, Street::northSouth, 35, 120, 0, 95, 1, 1 },
+        { 64, 13, 1, CityPiece::quarter, 0, -25, 120, 0, 95, 0, 0 }, { 77, 11, 1, CityPiece::sign, Sign::monthBanner, 95, 120, 6, 34.5f, 1, 1 },
+        { 88, 1, 1, CityPiece::sign, Sign::yearLabel, 1515, 0, 0, 34.5f, 7, 0 }, { 89, 12, 2, CityPiece::sign, Sign::yearBanner, 35, 120, 6, -25, 7, 0 },
+        { 90, 12, 2, CityPiece::sign, Sign::monthLabel, 35.5f, 120, 0, -125, 1, 1 }, { 113, 1, 1, CityPiece::sign, Sign::title, -65, 0, 6, 40, 0, 0 },
     };
-    const Planned city({ { 2005, 7, 1 } });
-    ASSERT_EQ(city.plan.size(), 114u);
+    const std::vector<CityPiece> plan = planCity(recordsOf({ { 2005, 7, 1 } }));
+    ASSERT_EQ(plan.size(), 114u);
     for (const auto& r : runs)
         for (int i = 0; i < r.count; i++) {
-            const CityPiece& p = city.plan.at(r.at + i * r.stride);
+            const CityPiece& p = plan.at(r.at + i * r.stride);
             const int arg = p.kind == CityPiece::street ? p.month : p.kind == CityPiece::sign ? p.index : p.houseNumber;
             EXPECT_EQ((std::vector<float>{ float(p.kind), float(p.objectKind), float(arg), float(p.year), p.x, p.y, p.z }),
                       (std::vector<float>{ float(r.kind), float(r.objectKind), float(r.arg + r.dArg * i),
@@ -64,21 +53,18 @@ TEST(CityPlan, RowsSpanTheRecordYearsWithin1998To2010)
 {
     // rows: the years of the rows, then the closing row's (the last record's year).
     const struct { std::vector<Date> dates; std::vector<int> rows; size_t houses; } cases[] = {
-        { {}, { -1 }, 0 },
-        { { { 1990, 1, 1 }, { 2050, 2, 2 } }, { 2050 }, 0 },
-        { { { 2010, 1, 1 }, { 2011, 1, 1 } }, { 2010, 2011 }, 1 },
-        { { { 1997, 1, 1 }, { 1998, 1, 1 } }, { 1998, 1998 }, 1 },
-        { { { 2003, 1, 1 }, { 2005, 12, 4 } }, { 2003, 2004, 2005, 2005 }, 2 },
-        { { { 2003, 1, 1 }, { 2005, 13, 1 } }, { 2003, 2004, 2005, 2005 }, 1 },
+        { {}, { -1 }, 0 }, { { { 1990, 1, 1 }, { 2050, 2, 2 } }, { 2050 }, 0 },
+        { { { 2010, 1, 1 }, { 2011, 1, 1 } }, { 2010, 2011 }, 1 }, { { { 1997, 1, 1 }, { 1998, 1, 1 } }, { 1998, 1998 }, 1 },
+        { { { 2003, 1, 1 }, { 2005, 12, 4 } }, { 2003, 2004, 2005, 2005 }, 2 }, { { { 2003, 1, 1 }, { 2005, 13, 1 } }, { 2003, 2004, 2005, 2005 }, 1 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
-        const Planned city(c.dates);
+        const std::vector<CityPiece> plan = planCity(recordsOf(c.dates));
         // Light, 74 pieces a row, houses (none off the grid), closing row, month labels, title.
         const size_t rows = c.rows.size() - 1;
-        EXPECT_EQ(city.plan.size(), 1 + 74 * rows + c.houses + 25 + (rows > 0 ? 12 : 0) + 1);
+        EXPECT_EQ(plan.size(), 1 + 74 * rows + c.houses + 25 + (rows > 0 ? 12 : 0) + 1);
         std::vector<int> rowYears;   // from each row's first north-south piece, at z = 120 k - 25
-        for (const CityPiece& p : city.plan)
+        for (const CityPiece& p : plan)
             if (p.kind == CityPiece::street && p.objectKind == Street::northSouth && p.month == 1) {
                 EXPECT_EQ(p.z, 120.0f * static_cast<float>(rowYears.size()) - 25.0f);
                 rowYears.push_back(p.year);
@@ -89,19 +75,20 @@ TEST(CityPlan, RowsSpanTheRecordYearsWithin1998To2010)
 
 TEST(CityPlan, HousesStandAtTheirQuarterCornersNumberedRowByRowThenInLibraryOrder)
 {
-    const Planned city({ { 2005, 2, 2 }, { 2005, 1, 3 }, { 2005, 2, 1 }, { 2003, 12, 4 },
-                         { 2005, 1, 1 }, { 2005, 1, 4 }, { 2003, 1, 1 }, { 2005, 1, 3 } });
+    const std::vector<MonthQuarter*> records = recordsOf({ { 2005, 2, 2 }, { 2005, 1, 3 }, { 2005, 2, 1 }, { 2003, 12, 4 },
+                                                           { 2005, 1, 1 }, { 2005, 1, 4 }, { 2003, 1, 1 }, { 2005, 1, 3 } });
+    const std::vector<CityPiece> plan = planCity(records);
     // House number, plan index and library index of each house. Quarters 1
     // to 4 stand at +(0, 0), +(0, 70), +(70, 0), +(70, 70); 2005 is the third row.
     const struct { int number, at, record; float x, z; } houses[] = {
         { 10, 26, 6, 0, 0 }, { 11, 52, 3, 1390, 70 }, { 12, 128, 4, 0, 240 }, { 13, 129, 1, 70, 240 },
         { 14, 130, 7, 70, 240 }, { 15, 131, 2, 120, 240 }, { 16, 157, 5, 70, 310 }, { 17, 158, 0, 120, 310 },
     };
-    ASSERT_EQ(city.plan.size(), 1 + 74 * 3 + std::size(houses) + 25 + 12 + 1);
+    ASSERT_EQ(plan.size(), 1 + 74 * 3 + std::size(houses) + 25 + 12 + 1);
     for (const auto& h : houses) {
-        const CityPiece& p = city.plan.at(h.at);
+        const CityPiece& p = plan.at(h.at);
         EXPECT_EQ(std::make_tuple(p.kind, p.record, p.houseNumber, p.x, p.z),
-                  std::make_tuple(CityPiece::house, city.records[h.record], h.number, h.x, h.z)) << "house " << h.number;
+                  std::make_tuple(CityPiece::house, records[h.record], h.number, h.x, h.z)) << "house " << h.number;
     }
 }
 

@@ -1,4 +1,4 @@
-// Where a house's boxes stand for every band of picture counts, and how it grows.
+// Where a house's boxes stand for every band of picture counts.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -38,12 +38,4 @@ TEST(HouseLayout, BoxesStandWhereTheirBandAndVariantPutThem)
         for (size_t k = 0; k < 5; k++)   // x, y, z, turn, scale
             EXPECT_NEAR(got[k], want[k], 1e-4) << "n=" << c.n << " variant " << c.variant << " box " << c.index << " value " << k;
     }
-}
-
-TEST(HouseGrowth, OvershootsForOneFrameThenSnapsToExactlyOne)
-{
-    const float overshoot = growthStep(0.98f, 0.245f, 0.1);
-    EXPECT_NEAR(overshoot, 1.0045f, 1e-6);
-    EXPECT_EQ(growthStep(overshoot, 0.245f, 0.1), 1.0f);
-    EXPECT_EQ(growthStep(1.0f, 0.245f, 0.1), 1.0f);
 }

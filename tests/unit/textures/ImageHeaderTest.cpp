@@ -2,7 +2,6 @@
 // files and memory, and the verdict on the sizes they claim.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 
 #include "support/ImageFiles.h"
@@ -12,7 +11,6 @@
 namespace {
 
 using Bytes = std::string;
-using support::jpegHeaderBytes;
 using support::pngHeaderBytes;
 
 // One JPEG marker segment with its big-endian length.
@@ -22,18 +20,12 @@ Bytes segment(int marker, const Bytes& payload)
     return Bytes{'\xFF', char(marker), char(length >> 8), char(length)} + payload;
 }
 
-Bytes frame(int marker, unsigned width, unsigned height)
-{
-    return segment(marker, {8, char(height >> 8), char(height), char(width >> 8), char(width), 1, 1, 0x11, 0});
-}
+Bytes frame(int marker, unsigned width, unsigned height) { return segment(marker, {8, char(height >> 8), char(height), char(width >> 8), char(width), 1, 1, 0x11, 0}); }
 
 Bytes little(uint32_t value, int bytes) { return bytes == 0 ? Bytes() : char(value) + little(value >> 8, bytes - 1); }
 
 // A BMP file header and a 40-byte info header, or the 12-byte core one.
-Bytes bmp(int32_t width, int32_t height, int side = 4)
-{
-    return "BM" + little(54, 12) + little(side == 2 ? 12 : 40, 4) + little(width, side) + little(height, side) + little(0x180001, 4);
-}
+Bytes bmp(int32_t width, int32_t height, int side = 4) { return "BM" + little(54, 12) + little(side == 2 ? 12 : 40, 4) + little(width, side) + little(height, side) + little(0x180001, 4); }
 
 // The 18-byte header of an uncompressed true-colour TGA.
 Bytes tga(uint32_t width, uint32_t height) { return Bytes{0, 0, 2} + Bytes(9, '\0') + little(width, 2) + little(height, 2) + "\x20\x08"; }
@@ -52,8 +44,8 @@ TEST(ImageHeader, ReadsTheClaimedSizeAndJudgesIt)
         {"png side just above the bound", "a.png", pngHeaderBytes(32769, 1), ImageKind::Png, 32769, 1, SizeVerdict::TooLarge},
         {"png just over the pixel bound", "a.png", pngHeaderBytes(10000, 10001), ImageKind::Png, 10000, 10001, SizeVerdict::TooLarge},
         {"png cut in IHDR", "a.png", pngHeaderBytes(16, 16).substr(0, 20), ImageKind::Png, 0, 0, SizeVerdict::Unreadable},
-        {"jpeg vga", "a.png", jpegHeaderBytes(640, 480), ImageKind::Jpeg, 640, 480, SizeVerdict::Fine},
-        {"jpeg claiming 6 GB", "a.jpg", jpegHeaderBytes(30000, 30000), ImageKind::Jpeg, 30000, 30000, SizeVerdict::TooLarge},
+        {"jpeg vga", "a.png", soi + frame(0xC0, 640, 480), ImageKind::Jpeg, 640, 480, SizeVerdict::Fine},
+        {"jpeg claiming 6 GB", "a.jpg", soi + frame(0xC0, 30000, 30000), ImageKind::Jpeg, 30000, 30000, SizeVerdict::TooLarge},
         {"jpeg of zero height", "a.jpg", soi + frame(0xC0, 100, 0), ImageKind::Jpeg, 100, 0, SizeVerdict::Empty},
         {"jpeg fill, restart, APP0 and DHT (C4 is no frame) first", "a.jpg", soi + "\xFF\xFF\xFF\xD0" + segment(0xE0, "JFIF") + segment(0xC4, Bytes(20, '\1')) + frame(0xC2, 800, 600), ImageKind::Jpeg, 800, 600, SizeVerdict::Fine},
         {"jpeg frame behind segments longer than a read", "a.jpg", soi + iccProfile + iccProfile + frame(0xC0, 30000, 30000), ImageKind::Jpeg, 30000, 30000, SizeVerdict::TooLarge},
@@ -80,8 +72,6 @@ TEST(ImageHeader, ReadsTheClaimedSizeAndJudgesIt)
         const ImageHeader inMemory = readImageHeader(reinterpret_cast<const unsigned char*>(c.data.data()), c.data.size());
         EXPECT_TRUE(c.kind == ImageKind::Tga || seen(inMemory) == expected) << c.what << " (memory)";
     }
-    EXPECT_EQ(judgeImageHeader(readImageHeaderFile(dir.file("missing.png").c_str())), SizeVerdict::Fine)
-        << "a missing file is left to DevIL to report";
 }
 
 }  // namespace
