@@ -63,7 +63,7 @@ TEST_F(PictureLibrary, PicturesAreReadByChildNameUpToTheLimit)
     EXPECT_EQ(load(quarterXml("<p><originalPicture>O1</originalPicture><texture>1</texture></p>" + picture("t2", "O2") +
                               "<p><originalPicture>O3</originalPicture></p><p><texture>3</texture><Texture>1</Texture>"
                               "<originalPicture>O<i>4</i></originalPicture><x><texture>1</texture></x></p><texture>1</texture>") +
-                   quarterXml(unusable, "2004") + quarterXml(full, "2006") + picture("1") + "<y><m val='1'><q>" + picture("1") + "</q></m></y>"),
+                   quarterXml(unusable, "2004") + quarterXml(full, "2006") + picture("1") + "<y val='1'><m val='1'><q>" + picture("1") + "</q></m></y>"),
               expected + discarded("gone"));
     close(writer);
     ASSERT_EQ(records.size(), 2u);
