@@ -11,11 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstring>
+#include <cstdlib>
 #include <fstream>
-#include <thread>
 
 namespace e2e {
 namespace {
@@ -23,15 +23,16 @@ namespace {
 bool until(const std::function<bool()>& done, double seconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(100)))
+    for (; !done(); usleep(100000))
         if (std::chrono::steady_clock::now() > deadline)
             return false;
     return true;
 }
 
-// Standard output goes to out; standard error too for the X server (no display).
-pid_t spawn(std::vector<std::string> argv, int out, const std::string& display = "")
+// Standard output goes to out, standard error too for the X server (no display).
+pid_t spawn(const std::string& program, std::vector<std::string> argv, int out, const std::string& display = "")
 {
+    argv.insert(argv.begin(), program);
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
@@ -41,10 +42,8 @@ pid_t spawn(std::vector<std::string> argv, int out, const std::string& display =
     dup2(out, STDOUT_FILENO);
     if (display.empty())
         dup2(out, STDERR_FILENO);
-    std::vector<char*> args;
-    for (std::string& a : argv)
-        args.push_back(a.data());
-    args.push_back(nullptr);
+    std::vector<char*> args(argv.size() + 1);   // null-terminated
+    std::transform(argv.begin(), argv.end(), args.begin(), [](std::string& a) { return a.data(); });
     if (chdir(ZV_RUN_DIR) == 0)
         execvp(args[0], args.data());
     _exit(127);
@@ -52,6 +51,8 @@ pid_t spawn(std::vector<std::string> argv, int out, const std::string& display =
 
 void stop(pid_t pid)
 {
+    if (pid <= 0)
+        return;
     kill(pid, SIGTERM);
     if (!until([pid] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 5.0))
         kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
@@ -61,17 +62,17 @@ void stop(pid_t pid)
 std::string startServer(pid_t* server)
 {
     int fds[2];
-    const int quiet = open("/dev/null", O_WRONLY);
     if (pipe(fds) != 0)
         return "";
-    *server = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+    const int quiet = open("/dev/null", O_WRONLY);
+    *server = spawn("Xvfb", {"-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
                     quiet);
     close(quiet), close(fds[1]);
     char number[16] = {};
     pollfd ready = {fds[0], POLLIN, 0};
     const bool told = poll(&ready, 1, 30000) == 1 && read(fds[0], number, sizeof number - 1) > 0;
     close(fds[0]);
-    return told ? ":" + std::string(number, std::strcspn(number, "\n")) : "";
+    return told ? ":" + std::to_string(std::atoi(number)) : "";
 }
 
 Window findWindow(Display* display)
@@ -80,7 +81,7 @@ Window findWindow(Display* display)
     unsigned count = 0;
     XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
     for (char* name = nullptr; count-- > 0 && found == 0; XFree(name), name = nullptr)
-        if (XFetchName(display, children[count], &name) && std::strcmp(name, "Zandervale") == 0)
+        if (XFetchName(display, children[count], &name) && name == std::string("Zandervale"))
             found = children[count];
     XFree(children);
     return found;
@@ -88,15 +89,16 @@ Window findWindow(Display* display)
 
 } // namespace
 
-double Screenshot::difference(const Screenshot& other, int left, int top) const
+double Screenshot::difference(const Screenshot& other, int left, int top, int right, int bottom) const
 {
     if (width != other.width || height != other.height || rgb.empty())
         return 255.0;
+    right = std::min(right, width), bottom = std::min(bottom, height);
     double sum = 0.0;
-    for (int y = top; y < height; ++y)
-        for (int i = (y * width + left) * 3; i < (y + 1) * width * 3; ++i)
+    for (int y = top; y < bottom; ++y)
+        for (int i = (y * width + left) * 3; i < (y * width + right) * 3; ++i)
             sum += std::abs(rgb[i] - other.rgb[i]);
-    return sum / ((width - left) * (height - top) * 3);
+    return sum / ((right - left) * (bottom - top) * 3);
 }
 
 Viewer::Viewer(const std::vector<std::string>& arguments)
@@ -106,28 +108,22 @@ Viewer::Viewer(const std::vector<std::string>& arguments)
     outputPath = pattern;
     displayName = startServer(&server);
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });   // a window may vanish mid-screenshot
-    connection = displayName.empty() ? nullptr : XOpenDisplay(displayName.c_str());
-    // On a busy machine a key may stay down past the repeat delay, and
-    // freeglut can then take a repeat's release for the real one (F5 twice).
-    if (connection != nullptr)
-        XAutoRepeatOff(connection), XSync(connection, False);
-    std::vector<std::string> argv{ZV_BINARY};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    if (connection != nullptr)
-        viewer = spawn(argv, out, displayName);
-    else
+    if ((connection = displayName.empty() ? nullptr : XOpenDisplay(displayName.c_str())) == nullptr) {
         ADD_FAILURE() << "no X server of our own (Xvfb -displayfd)";
+    } else {
+        // freeglut can take a repeat's release for the real one (F5 twice on a busy machine).
+        XAutoRepeatOff(connection), XSync(connection, False);
+        viewer = spawn(ZV_BINARY, arguments, out, displayName);
+    }
     close(out);
 }
 
 Viewer::~Viewer()
 {
-    if (viewer > 0)
-        stop(viewer);
+    stop(viewer);
     if (connection != nullptr)
         XCloseDisplay(connection);
-    if (server > 0)
-        stop(server);
+    stop(server);
     std::remove(outputPath.c_str());
 }
 
@@ -143,38 +139,27 @@ Screenshot Viewer::screenshot()
 {
     if (window == 0 && connection != nullptr && (window = findWindow(connection)) != 0)
         xdotool("mousemove --window " + std::to_string(window) + " 512 384");
-    XWindowAttributes a;
-    Window child;
-    int left = 0, top = 0;   // full screen without a window manager starts at (-10, -10)
+    XWindowAttributes a;   // its x and y are on the screen, as no window manager reparents it
+    XImage* image = nullptr;   // the screen's: full screen without a window manager starts at (-10, -10)
     if (window == 0 || !XGetWindowAttributes(connection, window, &a) || a.map_state != IsViewable ||
-        !XTranslateCoordinates(connection, window, a.root, 0, 0, &left, &top, &child))
-        return {};
-    const int x0 = std::max(0, -left), y0 = std::max(0, -top);
-    const int x1 = std::min(a.width, a.screen->width - left), y1 = std::min(a.height, a.screen->height - top);
-    XImage* image = XGetImage(connection, window, x0, y0, x1 - x0, y1 - y0, AllPlanes, ZPixmap);
-    if (image == nullptr)
+        !(image = XGetImage(connection, a.root, 0, 0, a.screen->width, a.screen->height, AllPlanes, ZPixmap)))
         return {};
     Screenshot shot{a.width, a.height, std::vector<unsigned char>(static_cast<size_t>(a.width) * a.height * 3)};
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const unsigned long p = XGetPixel(image, x - x0, y - y0);   // 24-bit TrueColor
-            unsigned char* rgb = &shot.rgb[(static_cast<size_t>(y) * a.width + x) * 3];
-            rgb[0] = p >> 16, rgb[1] = p >> 8, rgb[2] = p;
-        }
+    for (int y = std::max(0, -a.y); y < std::min(a.height, a.screen->height - a.y); ++y)
+        for (int x = std::max(0, -a.x); x < std::min(a.width, a.screen->width - a.x); ++x)
+            for (int c = 0; c < 3; ++c)   // 24-bit TrueColor
+                shot.rgb[(static_cast<size_t>(y) * a.width + x) * 3 + c] = XGetPixel(image, x + a.x, y + a.y) >> (16 - 8 * c);
     XDestroyImage(image);
     return shot;
 }
 
-Screenshot Viewer::waitFor(const std::function<bool(const Screenshot&)>& met, double seconds, const std::string& what)
+Screenshot Viewer::waitFor(const std::string& what, const std::function<bool(const Screenshot&)>& met, double seconds)
 {
     Screenshot last;
     if (until([&] { return !running() || (!(last = screenshot()).rgb.empty() && met(last)); }, seconds) && running())
         return last;
-    const std::string path = "/tmp/zv-e2e-" + std::to_string(getpid()) + testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::ofstream(path + ".ppm", std::ios::binary) << "P6\n" << last.width << ' ' << last.height << "\n255\n"
-                                                   << std::string(last.rgb.begin(), last.rgb.end());
     ADD_FAILURE() << "waited in vain for " << what << (running() ? "" : ": the viewer ended with " + std::to_string(status))
-                  << "; last screenshot in " << path << ".ppm; output:\n" << output();
+                  << "; output:\n" << output();
     return last;
 }
 
@@ -200,9 +185,9 @@ void Viewer::closeWindow()
     XFlush(connection);
 }
 
-int Viewer::waitForExit(double seconds)
+int Viewer::waitForExit()
 {
-    return until([this] { return !running(); }, seconds) ? status : -1;
+    return until([this] { return !running(); }, 30.0) ? status : -1;
 }
 
 std::string Viewer::output() const

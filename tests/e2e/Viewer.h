@@ -1,14 +1,6 @@
-// Drives the real zandervale binary on an X server of its own, so end-to-end
-// tests may run in parallel. No fixed sleeps: waits poll for what the test
-// expects up to a deadline, which costs nothing when things go right.
-//   e2e::Viewer v({libraryPath});
-//   auto shot = v.waitFor([](const e2e::Screenshot& s) { return s.share(0, 0, s.width, s.height, red) > 0.1; },
-//                         30.0, "a red house");   // a failure names it and keeps the last screenshot
-//   v.key("Tab");  v.xdotool("keydown w");  v.click(512, 384);  v.closeWindow();
-//   EXPECT_EQ(v.waitForExit(), 0);  EXPECT_EQ(v.output(), "...");
+// Drives the real zandervale binary on an X server of its own, so end-to-end tests may run in
+// parallel. No fixed sleeps: waitFor polls screenshots up to a deadline, a failure names what for.
 #pragma once
-
-#include <sys/types.h>
 
 #include <functional>
 #include <string>
@@ -31,8 +23,10 @@ struct Screenshot {
                 hits += test(rgb[i], rgb[i + 1], rgb[i + 2]);
         return all > 0 ? static_cast<double>(hits) / all : 0.0;
     }
-    // Mean per channel right of left and below top; 255 if sizes differ.
-    double difference(const Screenshot& other, int left = 0, int top = 0) const;
+    // share() over the selection panel's preview, bottom right.
+    template <typename Test> double preview(Test t) const { return share(width - 184, height - 98, width - 72, height - 18, t); }
+    // Mean per channel over the rectangle (by default all of it); 255 if sizes differ.
+    double difference(const Screenshot& other, int left = 0, int top = 0, int right = 1 << 16, int bottom = 1 << 16) const;
 };
 
 class Viewer {
@@ -41,25 +35,21 @@ public:
     ~Viewer();   // SIGTERM to both, SIGKILL after a deadline
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
-    Screenshot screenshot();   // empty until the window shows
-    Screenshot waitFor(const std::function<bool(const Screenshot&)>& met, double seconds = 30.0,
-                       const std::string& what = "the expected picture");
-    // XTest input to the window under the pointer (focus follows it without
-    // a window manager); the first screenshot puts the pointer inside.
-    void xdotool(const std::string& commands) const;   // "keydown w", "mousemove_relative -- 9 0"
-    void key(const std::string& keys) const { xdotool("key " + keys); }
+    Screenshot waitFor(const std::string& what, const std::function<bool(const Screenshot&)>& met, double seconds = 30.0);
+    // XTest input to the window under the pointer (focus follows it without a window manager).
+    void xdotool(const std::string& commands) const;   // "key Tab", "keydown w", "mousemove_relative -- 9 0"
     void click(int left, int top) const;
     void closeWindow();   // WM_DELETE_WINDOW, as a window manager sends it
-    int waitForExit(double seconds = 30.0);   // the status; -1 after a signal or the deadline
+    int waitForExit();   // the status; -1 after a signal or the deadline
     std::string output() const;   // flushed when the viewer ends by itself
 
 private:
     bool running();
+    Screenshot screenshot();   // empty until the window shows; the first puts the pointer inside
     Display* connection = nullptr;
     unsigned long window = 0;
     std::string displayName, outputPath;
-    pid_t server = -1, viewer = -1;
-    int status = -1;
+    int server = -1, viewer = -1, status = -1;   // process ids, and the viewer's exit status
 };
 
 } // namespace e2e

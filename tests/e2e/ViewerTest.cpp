@@ -1,10 +1,10 @@
-// The viewer as a user meets it: wrong command lines and library files, a
-// walk through a small city driven by real key events, full screen and
-// closing the window.
+// The viewer as a user meets it: wrong command lines and library files; with real key and mouse
+// events, a walk through a small city, full screen, closing the window, the HUD, and the gallery.
+#include <IL/il.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <string>
 
 #include "e2e/Viewer.h"
 #include "support/ImageFiles.h"
@@ -12,7 +12,7 @@
 
 namespace {
 
-using e2e::Screenshot;
+using Shot = const e2e::Screenshot&;
 
 TEST(CommandLine, WrongArgumentsAndLibraryFilesEndWithTheirMessage)
 {
@@ -31,170 +31,173 @@ TEST(CommandLine, WrongArgumentsAndLibraryFilesEndWithTheirMessage)
     }
 }
 
-// Magenta pictures in all quarters of January and February 2005, so houses
-// stand on both sides of the street the walker looks along; one is missing.
-std::string writeMagentaLibrary(const support::TempDir& dir)
+enum Hue { magenta = 5, cyan = 6, yellow = 3, white = 7 };   // the strong channels, red = 1
+
+// The strong channels of a colour however it is lit; 0 when one is neither strong nor weak, or it is dark.
+int hueOf(int r, int g, int b)
 {
-    support::writeTwoBandPng(dir.file("m.png"), 64, 48, support::PngFormat::Rgb, {255, 0, 255, 255}, {200, 0, 200, 255});
-    std::string pictures, quarters;
-    for (int i = 0; i < 6; ++i)
-        pictures += "<picture><texture>m.png</texture></picture>";
-    for (int quarter = 1; quarter <= 4; ++quarter)
-        quarters += "<quarter val=\"" + std::to_string(quarter) + "\">" + pictures + "</quarter>";
-    return dir.write("Zandervale.xml", "<?xml version=\"1.0\"?>\n<Zandervale><year val=\"2005\"><month val=\"1\">" +
-                                           quarters + "</month><month val=\"2\">" + quarters +
-                                           "</month><month val=\"3\"><quarter val=\"1\"><picture><texture>gone.png"
-                                           "</texture></picture></quarter></month></year></Zandervale>\n");
+    const int high = std::max({r, g, b});
+    const auto strong = [high](int c) { return c * 5 > high * 3; };
+    const auto clear = [&](int c) { return strong(c) || c * 4 < high; };
+    return high > 80 && clear(r) && clear(g) && clear(b) ? strong(r) | strong(g) << 1 | strong(b) << 2 : 0;
 }
 
-bool magenta(int r, int g, int b) { return r > 60 && b > 60 && g * 2 < r && g * 2 < b; }
+auto isHue(int hue) { return [hue](int r, int g, int b) { return hueOf(r, g, b) == hue; }; }
 bool lit(int r, int g, int b) { return r + g + b > 60; }
 // The overview shows the walker's marker near the top-left corner, where the walking view has only sky.
-double marker(const Screenshot& s) { return s.share(0, 40, 120, 170, [](int r, int g, int b) { return r > 200 && g < 40 && b < 60; }); }
-bool cityInView(const Screenshot& s)   // photo boxes, and the ground across the lower third
+double marker(Shot s) { return s.share(0, 40, 120, 170, [](int r, int g, int b) { return r > 200 && g < 40 && b < 60; }); }
+
+e2e::Screenshot waitForChange(e2e::Viewer& viewer, Shot from, const std::string& what, double by = 5.0, int left = 0,
+                         int top = 0, int right = 1 << 16, int bottom = 1 << 16)
 {
-    return s.share(0, 0, s.width, s.height, magenta) > 0.01 && s.share(0, s.height * 2 / 3, s.width, s.height, lit) > 0.9;
+    return viewer.waitFor(what, [&](Shot s) { return s.difference(from, left, top, right, bottom) > by; });
 }
 
-Screenshot waitForChange(e2e::Viewer& viewer, const Screenshot& from, const std::string& what)
-{
-    return viewer.waitFor([&](const Screenshot& s) { return s.difference(from) > 5.0; }, 30.0, what);
-}
-
-// Houses grow for up to 20 s: the city is ready when the picture holds still for 3 s.
-Screenshot waitForGrownCity(e2e::Viewer& viewer)
-{
-    Screenshot earlier;
-    auto since = std::chrono::steady_clock::now();
-    return viewer.waitFor([&](const Screenshot& s) {
-        if (std::chrono::steady_clock::now() - since < std::chrono::seconds(3))
-            return false;
-        const bool still = s.difference(earlier) < 0.5;
-        earlier = s, since = std::chrono::steady_clock::now();
-        return still && cityInView(s);
-    }, 90.0, "grown houses in a still picture");
-}
-
-TEST(Walk, HousesGrowAndWalkingOverviewMouseLookAndJetMoveTheViewUntilEscape)
-{
+// Magenta pictures in all quarters of January and February 2005, so houses stand on both sides of the
+// street the walker looks along; one is missing. The city is ready when photo boxes show, the ground
+// fills the lower third, and the picture holds still for 3 s (houses grow for up to 20 s).
+class City : public testing::Test {
+protected:
     support::TempDir dir;
-    e2e::Viewer viewer({writeMagentaLibrary(dir)});
-    const Screenshot start = waitForGrownCity(viewer);
-    ASSERT_EQ(start.width, 1024);
-    EXPECT_EQ(marker(start), 0.0);
+    e2e::Viewer viewer{{library(dir)}};
+    const e2e::Screenshot start = grown();
+    const std::string discarded = "Discarded an image: " + dir.file("gone.png") + "\n";
 
-    viewer.xdotool("keydown q keydown w");   // run
-    const Screenshot walked = waitForChange(viewer, start, "a view changed by walking");
-    viewer.xdotool("keyup w keyup q");
-    viewer.key("Tab");
-    const Screenshot overview = viewer.waitFor([](const Screenshot& s) { return marker(s) > 0.01; }, 30.0, "the marker");
-    viewer.key("Tab");
-    const Screenshot back = viewer.waitFor([&](const Screenshot& s) {
-        return marker(s) == 0.0 && s.difference(walked) < overview.difference(walked);
-    }, 30.0, "the walking view again");
-    // Mouse look: a pointer move to the right turns the view; the jet lifts it.
-    viewer.xdotool("mousemove_relative -- 150 0");
-    const Screenshot turned = waitForChange(viewer, back, "a view turned by mouse look");
-    viewer.xdotool("keydown space");
-    waitForChange(viewer, turned, "a view lifted by the jet");
-    viewer.xdotool("keyup space");
-    viewer.key("Escape");
-    EXPECT_EQ(viewer.waitForExit(), 0);
-    EXPECT_EQ(viewer.output(), "Discarded an image: " + dir.file("gone.png") + "\n");
-}
+    static std::string library(const support::TempDir& dir)
+    {
+        support::writeTwoBandPng(dir.file("m.png"), 64, 48, support::PngFormat::Rgb, {255, 0, 255, 255}, {200, 0, 200, 255});
+        std::string pictures, month;
+        for (int i = 0; i < 6; ++i)
+            pictures += "<p><texture>m.png</texture></p>";
+        for (int quarter = 1; quarter <= 4; ++quarter)
+            month += "<q val='" + std::to_string(quarter) + "'>" + pictures + "</q>";
+        return dir.write("Zandervale.xml", "<Zandervale><y val='2005'><m val='1'>" + month + "</m><m val='2'>" + month +
+                         "</m><m val='3'><q val='1'><p><texture>gone.png</texture></p></q></m></y></Zandervale>");
+    }
+    e2e::Screenshot grown()
+    {
+        e2e::Screenshot earlier;
+        auto since = std::chrono::steady_clock::now();
+        return viewer.waitFor("grown houses in a still picture", [&](Shot s) {
+            if (std::chrono::steady_clock::now() - since < std::chrono::seconds(3))
+                return false;
+            const bool still = s.difference(earlier) < 0.5;
+            earlier = s, since = std::chrono::steady_clock::now();
+            return still && s.share(0, 0, s.width, s.height, isHue(magenta)) > 0.01 &&
+                   s.share(0, s.height * 2 / 3, s.width, s.height, lit) > 0.9;
+        }, 90.0);
+    }
+};
 
-// Mouse look off (F4), so that the window moving under the pointer does not
-// turn the view: full screen fills the screen up to its bottom-right corner,
-// and leaving it brings back the same picture at 1024 x 768 (but for the
-// strips left of and above the screen, where the window now starts).
-TEST(Window, FullScreenAndBackGivesTheSamePictureAt1024x768Again)
+// Mouse look off (F4), so that the window moving under the pointer does not turn the view: full screen
+// fills the screen to its bottom-right corner; leaving it brings back the same picture at 1024 x 768 but
+// for the strips left of and above the screen, where the window now starts. Closing it ends the viewer.
+TEST_F(City, FullScreenAndBackGivesTheSamePictureAt1024x768AgainAndClosingItEndsTheViewer)
 {
-    support::TempDir dir;
-    e2e::Viewer viewer({writeMagentaLibrary(dir)});
-    waitForGrownCity(viewer);
-    viewer.key("F4");
-    viewer.waitFor([](const Screenshot& s) {
+    viewer.xdotool("key F4");
+    viewer.waitFor("the crosshair gone", [](Shot s) {
         return s.share(511, 376, 513, 392, [](int r, int g, int b) { return r > 200 && g > 200 && b > 200; }) == 0.0;
-    }, 30.0, "the crosshair gone");
-    const Screenshot before = waitForGrownCity(viewer);   // still, should a slow frame have hidden growth
-    viewer.key("F5");
-    viewer.waitFor([](const Screenshot& s) { return s.width == 1280 && s.share(1100, 900, 1270, 1014, lit) > 0.9; }, 30.0,
-                   "the picture filling the 1280 x 1024 screen");
-    viewer.key("F5");
-    viewer.waitFor([&](const Screenshot& s) { return s.difference(before, 10, 10) < 2.0; }, 30.0, "the same picture again");
-    viewer.key("Escape");
-    EXPECT_EQ(viewer.waitForExit(), 0);
-}
-
-TEST(Window, ClosingItEndsTheViewerWithStatusZeroAndItsMessagesKept)
-{
-    support::TempDir dir;
-    e2e::Viewer viewer({writeMagentaLibrary(dir)});
-    viewer.waitFor(cityInView, 30.0, "the city");
+    });
+    const auto before = grown();   // still, should a slow frame have hidden growth
+    viewer.xdotool("key F5");
+    viewer.waitFor("the picture filling the 1280 x 1024 screen",
+                   [](Shot s) { return s.width == 1280 && s.share(1100, 900, 1270, 1014, lit) > 0.9; });
+    viewer.xdotool("key F5");
+    viewer.waitFor("the same picture again", [&](Shot s) { return s.difference(before, 10, 10) < 2.0; });
     viewer.closeWindow();
     EXPECT_EQ(viewer.waitForExit(), 0);
-    EXPECT_EQ(viewer.output(), "Discarded an image: " + dir.file("gone.png") + "\n");
+    EXPECT_EQ(viewer.output(), discarded);
 }
 
-// The centre of some square patch (2 radius + 1 wide) for which test holds
-// everywhere, outside the corners the heads-up display covers; (-1, -1)
-// when there is none.
-template <typename Test> std::pair<int, int> findPatch(const Screenshot& s, Test test, int radius = 5)
+// Clicks the centre of some square patch (2 radius + 1 wide) for which test holds everywhere,
+// outside the corners the heads-up display covers; false if none.
+template <typename Test> bool clickPatch(const e2e::Viewer& viewer, Shot s, Test test, int radius = 5)
 {
     for (int y = 20; y < s.height - 120; y += 6)
         for (int x = 150; x < s.width - 280; x += 6)
             if (s.share(x - radius, y - radius, x + radius + 1, y + radius + 1, test) == 1.0)
-                return {x, y};
-    return {-1, -1};
+                return viewer.click(x, y), true;
+    return false;
 }
 
-// The selection panel's preview of the picked picture, bottom right.
-double preview(const Screenshot& s) { return s.share(s.width - 184, s.height - 98, s.width - 72, s.height - 18, magenta); }
+// Clicks aim where grown boxes stay: walking, with the pointer freed by the right button, a box shows
+// its preview; from above, where the walker's marker shows, empty ground clears and a house selects.
+// Back to walking, mouse look turns the view and the compass, H shows help, the jet lifts the view.
+TEST_F(City, WalkClickOverviewMouseLookHelpAndJetUntilEscape)
+{
+    ASSERT_EQ(start.width, 1024);
+    viewer.xdotool("mousedown 3");
+    ASSERT_TRUE(clickPatch(viewer, start, isHue(magenta))) << "no photo box to aim at";
+    viewer.waitFor("the picked picture's preview", [](Shot s) { return s.preview(isHue(magenta)) > 0.8; });
+    viewer.xdotool("mouseup 3 keydown q keydown w");   // run
+    const auto walked = waitForChange(viewer, start, "a view changed by walking");
+    viewer.xdotool("keyup w keyup q key Tab");
+    const auto above = viewer.waitFor("the marker", [](Shot s) { return marker(s) > 0.01; });
+    // Far from every house: the selected one pulses larger than any one screenshot shows.
+    const auto ground = [](int r, int g, int b) { return lit(r, g, b) && hueOf(r, g, b) != magenta && r < g + 40; };
+    ASSERT_TRUE(clickPatch(viewer, above, ground, 40)) << "no empty ground in the overview";
+    viewer.waitFor("the panel gone", [](Shot s) { return s.preview(isHue(magenta)) < 0.05; });
+    ASSERT_TRUE(clickPatch(viewer, above, isHue(magenta))) << "no house seen from above";
+    viewer.waitFor("the preview from above", [](Shot s) { return s.preview(isHue(magenta)) > 0.8; });
+    viewer.xdotool("key Tab");
+    const auto back = viewer.waitFor("the walking view again", [&](Shot s) {
+        return marker(s) == 0.0 && s.difference(walked) < above.difference(walked);
+    });
+    viewer.xdotool("mousemove_relative -- 200 0");
+    waitForChange(viewer, back, "a view turned by mouse look");
+    const auto turned = waitForChange(viewer, back, "a turned compass", 10.0, 448, 6, 576, 134);
+    viewer.xdotool("key h");   // the help panel over the middle of the window
+    const auto help = waitForChange(viewer, turned, "the help panel", 20.0, 312, 184, 712, 584);
+    viewer.xdotool("keydown space");
+    waitForChange(viewer, help, "a view lifted by the jet");
+    viewer.xdotool("keyup space key Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
+    EXPECT_EQ(viewer.output(), discarded);
+}
 
-TEST(HeadsUpDisplay, ClicksSelectWhereTheUserAimsWalkingAndFromAboveAndTheCompassTurns)
+// A user picks a box from the overview camera, opens its photo with Enter, steps left and right,
+// starts the slideshow and goes back to the city.
+const Hue photos[] = {yellow, magenta, cyan, white};   // the first one has no thumbnail
+constexpr unsigned char on = 255, off = 0;
+bool shows(Shot s, int photo) { return s.share(500, 100, 524, 700, isHue(photos[photo])) > 0.99; }
+
+TEST(Gallery, OpenThePickedPhotoStepStartTheSlideshowAndGoBackToTheCity)
 {
     support::TempDir dir;
-    e2e::Viewer viewer({writeMagentaLibrary(dir)});
-    const Screenshot city = waitForGrownCity(viewer);   // aim where boxes stay
-    // Walking with the pointer freed by the right button.
-    viewer.xdotool("mousedown 3");
-    const auto [x, y] = findPatch(city, magenta);
-    ASSERT_GE(x, 0) << "no photo box to aim at";
-    viewer.click(x, y);
-    viewer.waitFor([](const Screenshot& s) { return preview(s) > 0.8; }, 30.0, "the picked picture's preview");
-    viewer.xdotool("mouseup 3");
-
-    // From above the pointer aims: empty ground clears, a house selects.
-    viewer.key("Tab");
-    const Screenshot above = viewer.waitFor([](const Screenshot& s) { return marker(s) > 0.01; }, 30.0, "the overview");
-    // Far from every house: the selected one pulses larger than any one screenshot shows.
-    const auto ground = findPatch(above, [](int r, int g, int b) { return lit(r, g, b) && !magenta(r, g, b) && r < g + 40; }, 40);
-    ASSERT_GE(ground.first, 0) << "no empty ground in the overview";
-    viewer.click(ground.first, ground.second);
-    viewer.waitFor([](const Screenshot& s) { return preview(s) < 0.05; }, 30.0, "the panel gone");
-    const auto house = findPatch(above, magenta);
-    ASSERT_GE(house.first, 0) << "no house seen from above";
-    viewer.click(house.first, house.second);
-    viewer.waitFor([](const Screenshot& s) { return preview(s) > 0.8; }, 30.0, "the preview from above");
-
-    // Back to walking: the compass at the top centre turns with the view.
-    viewer.key("Tab");
-    const Screenshot walking = viewer.waitFor([](const Screenshot& s) { return marker(s) == 0.0; }, 30.0, "walking");
-    auto part = [](const Screenshot& s, int left, int top, int size) {
-        Screenshot square;
-        square.width = square.height = size;
-        for (int y = top; y < top + size; ++y)
-            square.rgb.insert(square.rgb.end(), &s.rgb[(y * s.width + left) * 3], &s.rgb[(y * s.width + left + size) * 3]);
-        return square;
-    };
-    viewer.xdotool("mousemove_relative -- 200 0");
-    const Screenshot turned = viewer.waitFor([&](const Screenshot& s) {
-        return part(s, 448, 6, 128).difference(part(walking, 448, 6, 128)) > 10.0;
-    }, 30.0, "a turned compass");
-    viewer.key("h");   // the help panel over the middle of the window
-    viewer.waitFor([&](const Screenshot& s) { return part(s, 312, 184, 400).difference(part(turned, 312, 184, 400)) > 20.0; },
-                   30.0, "the help panel");
-    viewer.key("Escape");
+    std::string xml = "<Zandervale><y val='2005'><m val='7'><q val='1'>";
+    for (int i = 0; i < 4; ++i) {   // portrait photos leave the top-left corner black
+        const std::string name = dir.file(std::to_string(i));
+        const support::Colour c{photos[i] & 1 ? on : off, photos[i] & 2 ? on : off, photos[i] & 4 ? on : off, on};
+        if (i > 0)
+            support::writeWithDevil(name + ".png", IL_PNG, 32, 24, [c](int, int) { return c; });
+        support::writeWithDevil(name + ".jpg", IL_JPG, 60, 80, [c](int, int) { return c; });
+        xml += "<p><texture>" + std::to_string(i) + ".png</texture><originalPicture>" + name + ".jpg</originalPicture></p>";
+    }
+    e2e::Viewer viewer({dir.write("Zandervale.xml", xml + "</q></m></y></Zandervale>")});
+    viewer.waitFor("the window", [](Shot) { return true; });   // and the pointer in it
+    viewer.xdotool("key Tab");   // from above, the pointer picks
+    int picked = 0;   // the picture whose thumbnail the selection panel shows, bottom right
+    viewer.waitFor("a picture picked from above", [&](Shot s) {
+        for (picked = 1; picked < 4; ++picked)
+            if (s.preview(isHue(photos[picked])) > 0.8)
+                return true;
+        for (int i = 0; i < s.width * s.height; ++i)   // none yet: click a magenta or cyan box
+            if (const int hue = hueOf(s.rgb[i * 3], s.rgb[i * 3 + 1], s.rgb[i * 3 + 2]); hue == magenta || hue == cyan)
+                return viewer.click(i % s.width, i / s.width), false;
+        return false;
+    }, 60.0);
+    viewer.xdotool("key Return");   // the photo fills the middle of the window
+    viewer.waitFor("the picked photo", [&](Shot s) { return shows(s, picked); });
+    for (const int photo : {picked - 1, picked})   // arrows count once the opening fade is over
+        viewer.waitFor("the previous photo, then the picked one again", [&](Shot s) {
+            return shows(s, photo) || (viewer.xdotool(photo == picked ? "key Right" : "key Left"), false);
+        });
+    viewer.xdotool("key space");   // the slideshow moves on within 8 s
+    const int next = (picked + 1) % 4;
+    viewer.waitFor("the slideshow", [&](Shot s) { return shows(s, next); });
+    viewer.xdotool("key Escape");
+    viewer.waitFor("the city", [&](Shot s) { return !shows(s, next); });
+    viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
 }
 
