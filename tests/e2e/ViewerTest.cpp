@@ -113,7 +113,7 @@ TEST_F(City, FullScreenAndBackGivesTheSamePictureAt1024x768AgainAndClosingItEnds
 // outside the corners the heads-up display covers; false if none.
 template <typename Test> bool clickPatch(const e2e::Viewer& viewer, Shot s, Test test, int radius = 5)
 {
-    for (int y = 20; y < s.height - 120; y += 6)
+    for (int y = 20 + radius; y < s.height - 120; y += 6)   // the patch stays inside the picture
         for (int x = 150; x < s.width - 280; x += 6)
             if (s.share(x - radius, y - radius, x + radius + 1, y + radius + 1, test) == 1.0)
                 return viewer.click(x, y), true;
