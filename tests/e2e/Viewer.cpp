@@ -93,7 +93,7 @@ double Screenshot::difference(const Screenshot& other, int left, int top, int ri
 {
     if (width != other.width || height != other.height || rgb.empty())
         return 255.0;
-    right = std::min(right, width), bottom = std::min(bottom, height);
+    left = std::max(left, 0), top = std::max(top, 0), right = std::min(right, width), bottom = std::min(bottom, height);
     double sum = 0.0;
     for (int y = top; y < bottom; ++y)
         for (int i = (y * width + left) * 3; i < (y * width + right) * 3; ++i)

@@ -2,6 +2,7 @@
 // parallel. No fixed sleeps: waitFor polls screenshots up to a deadline, a failure names what for.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,8 +19,8 @@ struct Screenshot {
     template <typename Test> double share(int left, int top, int right, int bottom, Test test) const
     {
         long hits = 0, all = 0;
-        for (int y = top; y < bottom && y < height; ++y)
-            for (int x = left, i = (y * width + x) * 3; x < right && x < width; ++x, ++all, i += 3)
+        for (int y = std::max(top, 0); y < bottom && y < height; ++y)   // clipped to the picture
+            for (int x = std::max(left, 0), i = (y * width + x) * 3; x < right && x < width; ++x, ++all, i += 3)
                 hits += test(rgb[i], rgb[i + 1], rgb[i + 2]);
         return all > 0 ? static_cast<double>(hits) / all : 0.0;
     }
