@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -63,7 +64,7 @@ TEST_F(PictureLibrary, PicturesAreReadByChildNameUpToTheLimit)
     EXPECT_EQ(load(quarterXml("<p><originalPicture>O1</originalPicture><texture>1</texture></p>" + picture("t2", "O2") +
                               "<p><originalPicture>O3</originalPicture></p><p><texture>3</texture><Texture>1</Texture>"
                               "<originalPicture>O<i>4</i></originalPicture><x><texture>1</texture></x></p><texture>1</texture>") +
-                   quarterXml(unusable, "2004") + quarterXml(full, "2006") + picture("1") + "<y val='1'><m val='1'><q>" + picture("1") + "</q></m></y>"),
+                   quarterXml(unusable, "2004") + quarterXml(full, "4294969302") + picture("1") + "<y val='1'><m val='1'><q>" + picture("1") + "</q></m></y>"),
               expected + discarded("gone"));
     close(writer);
     ASSERT_EQ(records.size(), 2u);
@@ -72,6 +73,7 @@ TEST_F(PictureLibrary, PicturesAreReadByChildNameUpToTheLimit)
     EXPECT_EQ(first.getOriginals(), (std::vector<std::string>{"O1", "O2", "O3", "O4"}));
     EXPECT_EQ((std::vector<std::string>(loadedPaths.begin(), loadedPaths.begin() + 2)), (std::vector<std::string>{dir.file("1"), dir.file("3")}));
     EXPECT_EQ((std::vector<int>{first.getYear(), first.getMonth(), first.getQuarter()}), (std::vector<int>{2005, 7, 3}));
+    EXPECT_EQ(records[1]->getYear(), INT_MAX);   // saturated: 2^32 + 2006 must not wrap to 2006
     EXPECT_EQ(records[1]->getPictureCount(), MaxTexturesPerQuarter);
     EXPECT_EQ(records[1]->getOriginals().size(), 260u);
     EXPECT_EQ(loadedPaths.size(), 2u + MaxTexturesPerQuarter);
