@@ -11,7 +11,7 @@
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
-#include "support/FullWindow.h"
+#include "support/WindowSize.h"
 #include "support/WalkerFakes.h"
 
 namespace {
@@ -22,7 +22,7 @@ namespace {
 // and where the near red house hides the green one listed before it.
 TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
 {
-    support::FullWindow screen;
+    support::WindowSize screen(1024, 768);
     support::FakeWindow window;
     ShooterControl walker(window, 0, 0, 0);
     Zandervale app;
@@ -44,7 +44,7 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     int checked[3][2] = {};   // per house: lower and upper half
     for (int y = 8; y < 768; y += 32)
         for (int x = 4; x < 1024; x += 20) {
-            const std::array<int, 3> c = support::FullWindow::at(x, y);
+            const std::array<int, 3> c = support::WindowSize::at(x, y);
             // Lit from afar the houses are dark; one channel still tells them apart.
             const int house = c[0] > 25 ? 0 : c[1] > 25 ? 1 : c[2] > 25 ? 2 : -1;
             if (house < 0 || c[(house + 1) % 3] > 10 || c[(house + 2) % 3] > 10)

@@ -15,7 +15,7 @@
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
-#include "support/FullWindow.h"
+#include "support/WindowSize.h"
 #include "support/WalkerFakes.h"
 
 namespace {
@@ -33,7 +33,7 @@ protected:
         control.init(&app);
         control.app = &world;
     }
-    static Rgb at(int x, int y) { return support::FullWindow::at(x, y); }
+    static Rgb at(int x, int y) { return support::WindowSize::at(x, y); }
     static bool anyIn(int left, int bottom, int right, int top, bool (*test)(Rgb))
     {
         for (int y = bottom; y < top; ++y)
@@ -42,7 +42,7 @@ protected:
                     return true;
         return false;
     }
-    support::FullWindow screen;
+    support::WindowSize screen{1024, 768};
     support::FakeWindow window;
     support::FakeWorld world;
     ShooterControl control{window, support::solidTexture(compassRed), support::solidTexture(helpBlue),

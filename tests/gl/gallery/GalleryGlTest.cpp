@@ -13,7 +13,7 @@
 #include "library/MonthQuarter.h"
 #include "support/GlPixels.h"
 #include "support/TempDir.h"
-#include "support/TestWindowSize.h"
+#include "support/WindowSize.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ MonthQuarter* record(const std::vector<std::string>& photos)
 // column 0 show: the visual top-left quarter (red) lies in the stored corner where those sides meet.
 TEST(GalleryGl, EveryExifOrientationShowsThePhotoUprightAndBrokenFilesNothing)
 {
-    TestWindowSize size;
+    WindowSize size(256, 256);
     TempDir dir;
     DevilPhotoLoader loader;
     Gallery gallery(&loader);
@@ -69,7 +69,7 @@ struct Probe : SceneObject {
 
 TEST(GalleryGl, CrossFadesHalfwayAndEscapeLeavesACityFrameLikeAnyOther)
 {
-    TestWindowSize size;
+    WindowSize size(256, 256);
     TempDir dir;
     Zandervale app;
     app.setScene(new std::vector<SceneObject*>{new Probe}, nullptr);

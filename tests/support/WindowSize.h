@@ -1,6 +1,7 @@
-// GL tests that need the viewer's whole 1024 x 768 window: the viewport, the
-// application's window size and the display's perspective for as long as
-// the object lives, then the GL tests' usual 256 x 256 corner again.
+// The window a GL test draws in, within the GL tests' 1024 x 768
+// framebuffer: the viewport, the application's window size and the
+// display's perspective for as long as the object lives; then the usual
+// 256 x 256 corner again, and the application's default size.
 #pragma once
 
 #include <GL/gl.h>
@@ -12,20 +13,24 @@
 
 namespace support {
 
-class FullWindow {
+class WindowSize {
 public:
-    FullWindow()
+    WindowSize(int width, int height)
     {
-        glViewport(0, 0, 1024, 768);
-        setWindowSize(1024, 768);
+        glViewport(0, 0, width, height);
+        setWindowSize(width, height);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        applyPerspective(1024, 768);
+        applyPerspective(width, height);
         glMatrixMode(GL_MODELVIEW);
     }
-    ~FullWindow() { glViewport(0, 0, 256, 256); }
-    FullWindow(const FullWindow&) = delete;
-    FullWindow& operator=(const FullWindow&) = delete;
+    ~WindowSize()
+    {
+        glViewport(0, 0, 256, 256);
+        setWindowSize(1024, 768);
+    }
+    WindowSize(const WindowSize&) = delete;
+    WindowSize& operator=(const WindowSize&) = delete;
 
     // One pixel, origin bottom-left.
     static std::array<int, 3> at(int x, int y)
