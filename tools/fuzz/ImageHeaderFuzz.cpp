@@ -10,17 +10,12 @@
 #include <filesystem>
 #include <string>
 
+#include "ScratchFolder.h"
 #include "textures/ImageHeader.h"
 
 namespace {
 
 std::string folder;
-
-void removeFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-}
 
 bool sameHeader(const ImageHeader& a, const ImageHeader& b)
 {
@@ -32,12 +27,7 @@ bool sameHeader(const ImageHeader& a, const ImageHeader& b)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/zv-fuzz-header-XXXXXX";
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    folder = pattern + "/";
-    std::atexit(removeFolder);
+    folder = scratchFolder("header");
     return 0;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "library/PictureLibrary.h"
 #include "textures/ImageHeader.h"
 
@@ -50,12 +51,6 @@ void writeThumbnails()
     std::filesystem::create_directory(folder + "sub.jpg");
 }
 
-void removeFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-}
-
 void quietXmlError(void*, const char*, ...) {}
 
 TextureName checkHeader(const char* path)
@@ -68,14 +63,9 @@ TextureName checkHeader(const char* path)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/zv-fuzz-library-XXXXXX";
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    folder = pattern + "/";
+    folder = scratchFolder("library");
     libraryPath = folder + "Zandervale.xml";
     writeThumbnails();
-    std::atexit(removeFolder);
     // libxml2 would print every parse error of every malformed input.
     xmlSetGenericErrorFunc(nullptr, quietXmlError);
     return 0;
