@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build demo test asan fuzz bench clean
+.PHONY: all deps build demo test asan fuzz bench install clean
 
 all: build
 
@@ -16,6 +16,10 @@ deps:
 build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS)
+
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 demo: build
 	@scripts/demo.sh $(BUILD)
