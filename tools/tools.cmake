@@ -31,6 +31,9 @@ target_link_libraries(zv-sample-library PRIVATE zv_paint LibXml2::LibXml2 Thread
 set_target_properties(zv-artwork zv-sample-library PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
 
+# --- the library builder for photo folders (zandervale-index) ---------------
+include(${CMAKE_CURRENT_LIST_DIR}/index/index.cmake)
+
 # --- the artwork in the run directory ---------------------------------------
 set(ZV_ARTWORK_FILES
   street512x512_02.png cross512x512_01.png

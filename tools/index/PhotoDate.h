@@ -1,0 +1,48 @@
+// When a photo was taken: EXIF date texts, the file's time as a fallback, and
+// the quarter of the month that places the photo in the city.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace photoindex {
+
+// A wall-clock time with no zone, as cameras record it.
+struct LocalDate {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+bool operator<(const LocalDate& a, const LocalDate& b);
+
+// The sources in the order they are tried; none: every one was missing or unusable.
+enum class DateSource { original, digitized, dateTime, fileTime, none };
+
+// The EXIF tag names of the three EXIF sources, "file time" for the last.
+const char* sourceName(DateSource source);
+
+// Reads an EXIF date "YYYY:MM:DD HH:MM:SS" (trailing NULs or spaces allowed).
+// Anything else, an impossible calendar day or the all-zero date is false.
+bool parseExifDate(const std::string& text, LocalDate* date);
+
+LocalDate localDateOf(std::time_t time);
+
+// "YYYY-MM-DD HH:MM:SS", and back (false for anything else).
+std::string formatDate(const LocalDate& date);
+bool parseFormattedDate(const std::string& text, LocalDate* date);
+
+// 1 to 4: days 1-7, 8-14, 15-21, 22 to the end of the month.
+int quarterOfMonth(int day);
+
+struct DateChoice {
+    LocalDate date;
+    DateSource source = DateSource::none;
+    std::vector<std::string> notes;   // dates passed over for lying before 1900 or after now
+};
+
+// The first usable date of exif[0..2] (DateTimeOriginal, DateTimeDigitized,
+// DateTime; empty when absent) and fileDate. A date before 1900 or after now
+// is noted and passed over; a malformed or all-zero one is passed over quietly.
+DateChoice chooseDate(const std::string exif[3], const LocalDate& fileDate, const LocalDate& now);
+
+}  // namespace photoindex

@@ -1,0 +1,27 @@
+// Which files are photos, which paths the library file can hold, and the
+// names of the thumbnails written beside it.
+#pragma once
+
+#include <string>
+
+namespace photoindex {
+
+// A JPEG or PNG by its extension (.jpg, .jpeg, .jpe, .png in any case).
+bool isPhotoName(const std::string& name);
+
+// Why path cannot go into the library ("" when it can): invalid UTF-8 would
+// make the whole file unreadable, and a control character would name another file.
+std::string pathProblem(const std::string& path);
+
+// path with control characters and bytes outside ASCII written as escapes,
+// safe to print on a terminal.
+std::string printable(const std::string& path);
+
+// "t" and five base-36 digits ".jpg": ten characters, so every reader of the
+// library format loads it. number must be below maxThumbnails.
+constexpr unsigned maxThumbnails = 36u * 36 * 36 * 36 * 36;
+std::string thumbnailName(unsigned number);
+// The number of a name thumbnailName makes, or false.
+bool thumbnailNumber(const std::string& name, unsigned* number);
+
+}  // namespace photoindex

@@ -1,0 +1,140 @@
+#include "PhotoReader.h"
+
+#include <libexif/exif-data.h>
+#include <vips/vips.h>
+
+#include <cstring>
+#include <deque>
+
+#include "OutputFiles.h"
+
+namespace photoindex {
+
+namespace {
+
+// Unrefs the images of one pipeline, however it ends.
+class Images {
+public:
+    ~Images()
+    {
+        for (VipsImage* image : held)
+            if (image)
+                g_object_unref(image);
+    }
+    VipsImage** next() { held.push_back(nullptr); return &held.back(); }
+
+private:
+    std::deque<VipsImage*> held;   // growing keeps the slots handed out where they are
+};
+
+std::string asciiEntry(ExifData* data, ExifIfd ifd, ExifTag tag)
+{
+    ExifEntry* entry = exif_content_get_entry(data->ifd[ifd], tag);
+    if (!entry || entry->format != EXIF_FORMAT_ASCII || !entry->data)
+        return std::string();
+    const char* text = reinterpret_cast<const char*>(entry->data);
+    return std::string(text, strnlen(text, entry->size));
+}
+
+// DateTimeOriginal, DateTimeDigitized and DateTime, "" where absent. Read
+// raw: libexif's specification fixes would add missing tags.
+void readExifDates(VipsImage* image, std::string dates[3])
+{
+    const void* blob = nullptr;
+    size_t size = 0;
+    if (!vips_image_get_typeof(image, VIPS_META_EXIF_NAME) ||
+        vips_image_get_blob(image, VIPS_META_EXIF_NAME, &blob, &size) != 0)
+        return;
+    ExifData* data = exif_data_new();
+    if (!data)
+        return;
+    exif_data_unset_option(data, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_load_data(data, static_cast<const unsigned char*>(blob), static_cast<unsigned>(size));
+    dates[0] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL);
+    dates[1] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_DIGITIZED);
+    dates[2] = asciiEntry(data, EXIF_IFD_0, EXIF_TAG_DATE_TIME);
+    exif_data_unref(data);
+}
+
+// The viewer's image library reads 8-bit RGB JPEGs best: no alpha, no CMYK,
+// no 16-bit or greyscale surprises. Exactly 128 x 96, whatever rounding did.
+VipsImage* thumbnailOf(const std::string& path, Images* images)
+{
+    VipsImage** scaled = images->next();
+    if (vips_thumbnail(path.c_str(), scaled, thumbnailWidth, "height", thumbnailHeight,
+                       "crop", VIPS_INTERESTING_CENTRE, NULL) != 0)
+        return nullptr;
+    VipsImage* image = *scaled;
+    if (vips_image_hasalpha(image)) {
+        VipsImage** flat = images->next();
+        VipsArrayDouble* white = vips_array_double_newv(1, 255.0);
+        const int failed = vips_flatten(image, flat, "background", white, NULL);
+        vips_area_unref(VIPS_AREA(white));
+        if (failed)
+            return nullptr;
+        image = *flat;
+    }
+    VipsImage** rgb = images->next();
+    VipsImage** bytes = images->next();
+    VipsImage** exact = images->next();
+    if (vips_colourspace(image, rgb, VIPS_INTERPRETATION_sRGB, NULL) != 0 ||
+        vips_cast_uchar(*rgb, bytes, NULL) != 0 ||
+        vips_gravity(*bytes, exact, VIPS_COMPASS_DIRECTION_CENTRE, thumbnailWidth, thumbnailHeight,
+                     "extend", VIPS_EXTEND_COPY, NULL) != 0)
+        return nullptr;
+    return *exact;
+}
+
+void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+}  // namespace
+
+bool startPhotoReading(const char* programPath)
+{
+    if (VIPS_INIT(programPath) != 0)
+        return false;
+    // Photos are read once each: a cache would only hold their files open.
+    vips_cache_set_max(0);
+    // Each worker thread reads its own photo; small thumbnails gain little from more.
+    vips_concurrency_set(1);
+    // A photo that decodes with damage still gets its thumbnail; libvips'
+    // warnings about it would only tear up the progress bar.
+    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, quiet, nullptr);
+    return true;
+}
+
+void stopPhotoReading() { vips_shutdown(); }
+
+PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath,
+                       const LocalDate& fileDate, const LocalDate& now)
+{
+    PhotoReading reading;
+    Images images;
+    VipsImage** header = images.next();
+    *header = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, NULL);
+    if (!*header) {
+        vips_error_clear();
+        reading.problem = "not a readable JPEG or PNG image";
+        return reading;
+    }
+    std::string exif[3];
+    readExifDates(*header, exif);
+    reading.date = chooseDate(exif, fileDate, now);
+    if (reading.date.source == DateSource::none) {
+        reading.problem = "no date between 1900 and today";
+        return reading;
+    }
+    VipsImage* thumbnail = thumbnailOf(path, &images);
+    void* jpeg = nullptr;
+    size_t size = 0;
+    if (!thumbnail || vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) != 0) {
+        vips_error_clear();
+        reading.problem = "not a readable JPEG or PNG image";
+        return reading;
+    }
+    reading.outputProblem = replaceFile(thumbnailPath, jpeg, size, false);
+    g_free(jpeg);
+    return reading;
+}
+
+}  // namespace photoindex

@@ -1,0 +1,28 @@
+// Reads one photo: its date from EXIF (else the file time) and its 128 x 96
+// upright, centre-cropped JPEG thumbnail, made by libvips.
+#pragma once
+
+#include <string>
+
+#include "PhotoDate.h"
+
+namespace photoindex {
+
+constexpr int thumbnailWidth = 128, thumbnailHeight = 96;
+
+struct PhotoReading {
+    DateChoice date;
+    std::string problem;          // why the photo is left out ("" when it is in)
+    std::string outputProblem;    // the thumbnail could not be written: the library's fault, not the photo's
+};
+
+// Starts libvips; false when it cannot.
+bool startPhotoReading(const char* programPath);
+void stopPhotoReading();
+
+// Dates the photo at path and writes its thumbnail to thumbnailPath. now is
+// the latest date accepted as taken. Safe to call from several threads.
+PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath,
+                       const LocalDate& fileDate, const LocalDate& now);
+
+}  // namespace photoindex

@@ -1,0 +1,94 @@
+#include "Progress.h"
+
+#include <cstdio>
+
+namespace photoindex {
+
+namespace {
+
+const int barWidth = 30;
+const auto redrawEvery = std::chrono::milliseconds(100);
+
+std::string minutesAndSeconds(double seconds)
+{
+    const long whole = static_cast<long>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+}  // namespace
+
+void Progress::scanning(size_t found)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    draw("Scanning: " + std::to_string(found) + " photos found", false);
+}
+
+void Progress::start(size_t count)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    total = count;
+    done = 0;
+    started = Clock::now();
+    draw(barLine(), true);
+}
+
+void Progress::advance()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    ++done;
+    draw(barLine(), done == total);
+}
+
+void Progress::message(const std::string& line)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    const std::string bar = current;
+    if (shown && !current.empty())
+        std::fputs("\r\033[K", stderr);
+    std::fprintf(stderr, "%s\n", line.c_str());
+    current.clear();
+    if (!bar.empty())
+        draw(bar, true);
+    std::fflush(stderr);
+}
+
+void Progress::finish()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    if (shown && !current.empty())
+        std::fputs("\n", stderr);
+    current.clear();
+    std::fflush(stderr);
+}
+
+std::string Progress::barLine() const
+{
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    const int filled = total ? static_cast<int>(barWidth * done / total) : barWidth;
+    std::string line = std::to_string(done) + "/" + std::to_string(total) + " [" +
+                       std::string(filled, '#') + std::string(barWidth - filled, '.') + "]";
+    if (done > 0 && seconds > 0) {
+        const double rate = done / seconds;
+        char figures[64];
+        std::snprintf(figures, sizeof figures, " %.1f photos/s", rate);
+        line += figures + std::string(" ") + minutesAndSeconds((total - done) / rate) + " left";
+    }
+    return line;
+}
+
+void Progress::draw(const std::string& line, bool now)
+{
+    if (!shown)
+        return;
+    const Clock::time_point time = Clock::now();
+    if (!now && !current.empty() && time - lastDrawn < redrawEvery)
+        return;
+    lastDrawn = time;
+    current = line;
+    std::fprintf(stderr, "\r%s\033[K", line.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace photoindex

@@ -1,0 +1,362 @@
+// zandervale-index PHOTO_DIR [OUTPUT_DIR]: turns a folder of photos into a
+// library the viewer opens: OUTPUT_DIR/Zandervale.xml, a thumbnail per photo
+// beside it and an index that lets the next run read only what changed.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "IndexFile.h"
+#include "LibraryFile.h"
+#include "OutputFiles.h"
+#include "PhotoPaths.h"
+#include "PhotoReader.h"
+#include "PhotoWalk.h"
+#include "Progress.h"
+
+using namespace photoindex;
+
+namespace {
+
+const char version[] = "zandervale-index 1.0\n";
+const char usage[] = "Usage: zandervale-index PHOTO_DIR [OUTPUT_DIR]\n"
+                     "Try 'zandervale-index --help' for more.\n";
+const char help[] =
+    "Usage: zandervale-index PHOTO_DIR [OUTPUT_DIR]\n"
+    "Builds a Zandervale photo library from the photos in PHOTO_DIR and its folders:\n"
+    "OUTPUT_DIR/Zandervale.xml, with a 128x96 thumbnail of every photo beside it.\n"
+    "OUTPUT_DIR defaults to $XDG_DATA_HOME/zandervale/library\n"
+    "(~/.local/share/zandervale/library).\n"
+    "\n"
+    "Photos are JPEG and PNG files (.jpg, .jpeg, .jpe, .png in any case). Hidden\n"
+    "files and folders, OUTPUT_DIR and links to folders are passed over.\n"
+    "A photo is dated by its EXIF DateTimeOriginal, else DateTimeDigitized, else\n"
+    "DateTime, else the file's modification time, all in local time; a date before\n"
+    "1900 or in the future is reported and the next one is used.\n"
+    "Each month has four quarters: days 1-7, 8-14, 15-21 and 22 to the month's end.\n"
+    "The city shows at most 60 years: the latest 60 of the photos.\n"
+    "A re-run makes thumbnails only for new or changed photos and removes those of\n"
+    "photos that are gone. Photos are never modified.\n"
+    "\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n"
+    "\n"
+    "Exit status: 0 library written, 1 failure, 2 usage error.\n";
+
+enum ExitStatus { success = 0, failure = 1, usageError = 2 };
+
+struct Options {
+    std::string photos, output;
+};
+
+// -1 to go on, else the exit status.
+int parseArguments(int argc, char** argv, Options* options)
+{
+    std::vector<std::string> operands;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!optionsEnd && argument == "--help") {
+            std::fputs(help, stdout);
+            return success;
+        }
+        if (!optionsEnd && argument == "--version") {
+            std::fputs(version, stdout);
+            return success;
+        }
+        if (!optionsEnd && argument == "--")
+            optionsEnd = true;
+        else if (!optionsEnd && argument.size() > 1 && argument[0] == '-')
+            return std::fprintf(stderr, "zandervale-index: unknown option %s\n%s", argument.c_str(), usage), usageError;
+        else
+            operands.push_back(argument);
+    }
+    if (operands.empty() || operands.size() > 2 || operands[0].empty() ||
+        (operands.size() == 2 && operands[1].empty()))
+        return std::fputs(usage, stderr), usageError;
+    options->photos = operands[0];
+    if (operands.size() == 2) {
+        options->output = operands[1];
+        return -1;
+    }
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (data && data[0] == '/')
+        options->output = std::string(data) + "/zandervale/library";
+    else if (home && home[0] == '/')
+        options->output = std::string(home) + "/.local/share/zandervale/library";
+    else
+        return std::fputs("zandervale-index: no HOME to put the library in; name OUTPUT_DIR\n", stderr), usageError;
+    return -1;
+}
+
+bool fail(const std::string& message)
+{
+    std::fprintf(stderr, "zandervale-index: %s\n", printable(message).c_str());
+    return false;
+}
+
+// Like mkdir -p.
+bool makeFolders(const std::string& path)
+{
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+            return fail("cannot make " + folder + ": " + std::strerror(errno));
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+bool absoluteFolder(const std::string& path, std::string* absolute, struct stat* info)
+{
+    char resolved[PATH_MAX];
+    if (!realpath(path.c_str(), resolved) || stat(resolved, info) != 0)
+        return fail(path + ": " + std::strerror(errno));
+    if (!S_ISDIR(info->st_mode))
+        return fail(path + ": not a folder");
+    *absolute = resolved;
+    return true;
+}
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool exists(const std::string& path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+struct Job {
+    FoundPhoto photo;
+    std::string thumbnail;
+    PhotoReading reading;
+};
+
+struct Run {
+    Options options;
+    std::string photos, output;   // absolute
+    Progress progress{isatty(STDERR_FILENO) != 0};
+    std::map<std::string, IndexEntry> known;   // the last run's index, by path
+    std::vector<IndexEntry> entries;           // this run's index
+    std::vector<Job> jobs;
+    std::map<std::string, size_t> skippedFor;  // reason -> photos
+    size_t found = 0, reused = 0, foldersPassed = 0;
+
+    std::string outputPath(const std::string& name) const { return output + "/" + name; }
+
+    bool open();
+    bool plan(const WalkResult& walk);
+    bool readPhotos();
+    bool writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded);
+    void report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowded);
+};
+
+bool Run::open()
+{
+    struct stat photoInfo, outputInfo;
+    if (!absoluteFolder(options.photos, &photos, &photoInfo))
+        return false;
+    if (!makeFolders(options.output) || !absoluteFolder(options.output, &output, &outputInfo))
+        return false;
+    if (photoInfo.st_dev == outputInfo.st_dev && photoInfo.st_ino == outputInfo.st_ino)
+        return fail("OUTPUT_DIR must be another folder than PHOTO_DIR");
+    // Held until the process ends: two runs on one library would delete each other's thumbnails.
+    const int lock = ::open(output.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (lock < 0 || flock(lock, LOCK_EX | LOCK_NB) != 0)
+        return fail(output + ": another zandervale-index is writing this library");
+    for (const IndexEntry& entry : parseIndex(readText(outputPath(indexFileName))))
+        known[entry.path] = entry;
+    return true;
+}
+
+// Reuses what the last run made of unchanged photos and names a thumbnail
+// for every other one; names are never taken from files this run did not make.
+bool Run::plan(const WalkResult& walk)
+{
+    std::set<std::string> taken;
+    unsigned next = 0, number = 0;
+    for (const auto& [path, entry] : known) {
+        taken.insert(entry.thumbnail);
+        if (thumbnailNumber(entry.thumbnail, &number) && number >= next)
+            next = number + 1;
+    }
+    for (const FoundPhoto& photo : walk.photos) {
+        const auto old = known.find(photo.path);
+        if (old != known.end() && old->second.size == photo.size && old->second.mtime == photo.mtime &&
+            old->second.mtimeNanoseconds == photo.mtimeNanoseconds && exists(outputPath(old->second.thumbnail))) {
+            entries.push_back(old->second);
+            ++reused;
+            continue;
+        }
+        std::string name = old != known.end() ? old->second.thumbnail : std::string();
+        while (name.empty() || (old == known.end() && (taken.count(name) || exists(outputPath(name))))) {
+            if (next >= maxThumbnails)
+                return fail("more photos than thumbnail names");
+            name = thumbnailName(next++);
+        }
+        taken.insert(name);
+        jobs.push_back({photo, name, {}});
+    }
+    return true;
+}
+
+bool Run::readPhotos()
+{
+    // Each photo is a separate read and decode, so they spread over the cores.
+    const unsigned workers = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    const LocalDate now = localDateOf(std::time(nullptr) + 24 * 60 * 60);   // cameras in zones ahead of ours
+    std::atomic<size_t> nextJob{0};
+    auto work = [&] {
+        for (size_t i; (i = nextJob++) < jobs.size();) {
+            Job& job = jobs[i];
+            job.reading = readPhoto(job.photo.path, outputPath(job.thumbnail), localDateOf(job.photo.mtime), now);
+            for (const std::string& note : job.reading.date.notes)
+                progress.message("zandervale-index: " + job.photo.path + ": " + note + "; dated by " +
+                                 sourceName(job.reading.date.source) + " instead");
+            if (!job.reading.problem.empty())
+                progress.message("zandervale-index: skipped " + job.photo.path + ": " + job.reading.problem);
+            progress.advance();
+        }
+    };
+    progress.start(jobs.size());
+    std::vector<std::thread> threads;
+    for (unsigned i = 1; i < workers && i < jobs.size(); ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    progress.finish();
+    for (const Job& job : jobs) {
+        if (!job.reading.outputProblem.empty())
+            return fail("cannot write a thumbnail: " + job.reading.outputProblem);
+        if (!job.reading.problem.empty()) {
+            ++skippedFor[job.reading.problem];
+            continue;
+        }
+        entries.push_back({job.thumbnail, job.photo.size, job.photo.mtime, job.photo.mtimeNanoseconds,
+                           job.reading.date.date, job.reading.date.source, job.photo.path});
+    }
+    return true;
+}
+
+bool Run::writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded)
+{
+    std::vector<int> years;
+    std::vector<const IndexEntry*> shown;
+    for (const IndexEntry& entry : entries) {
+        years.push_back(entry.date.year);
+        shown.push_back(&entry);
+    }
+    *span = spanOf(years);
+    std::string xml;
+    if (!formatLibrary(shown, *span, &xml, crowded))
+        return fail("cannot write the library text");
+    // The index first: a run stopped between the two renames leaves a library
+    // whose thumbnails the index still lists, so none is deleted too early.
+    const std::string index = formatIndex(entries);
+    std::string problem = replaceFile(outputPath(indexFileName), index.data(), index.size(), true);
+    if (problem.empty())
+        problem = replaceFile(outputPath(libraryFileName), xml.data(), xml.size(), true);
+    if (!problem.empty())
+        return fail("cannot write " + problem);
+    std::set<std::string> kept;
+    for (const IndexEntry& entry : entries)
+        kept.insert(entry.thumbnail);
+    for (const auto& [path, entry] : known)
+        if (!kept.count(entry.thumbnail))
+            unlink(outputPath(entry.thumbnail).c_str());
+    return true;
+}
+
+void Run::report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowded)
+{
+    size_t skipped = 0, fileDated = 0, indexed = 0;
+    for (const auto& [reason, count] : skippedFor)
+        skipped += count;
+    for (const Job& job : jobs)
+        indexed += job.reading.problem.empty();
+    for (const IndexEntry& entry : entries)
+        fileDated += entry.source == DateSource::fileTime;
+    std::fprintf(stderr, "Photos found: %zu\n  indexed: %zu\n  reused: %zu\n  skipped: %zu\n", found,
+                 indexed, reused, skipped);
+    for (const auto& [reason, count] : skippedFor)
+        std::fprintf(stderr, "    %zu: %s\n", count, reason.c_str());
+    if (foldersPassed > 0)
+        std::fprintf(stderr, "Folders not read: %zu\n", foldersPassed);
+    std::fprintf(stderr, "Dated by the file time (no usable EXIF date): %zu\n", fileDated);
+    if (span.leftOut > 0)
+        std::fprintf(stderr, "Left out of the city, which shows at most %d years: %zu photos from before %d\n",
+                     maxShownYears, span.leftOut, span.fromYear);
+    if (!crowded.empty())
+        std::fprintf(stderr, "Quarters over %d photos (the extra photos appear in the gallery but not as boxes):\n",
+                     maxBoxesPerQuarter);
+    static const char* const days[5] = {"", "1-7", "8-14", "15-21", "22-end"};
+    for (const CrowdedQuarter& quarter : crowded)
+        std::fprintf(stderr, "  %04d-%02d days %s: %zu photos\n", quarter.year, quarter.month,
+                     days[quarter.quarter], quarter.photos);
+    std::fprintf(stderr, "Library: %s", printable(outputPath(libraryFileName)).c_str());
+    if (span.toYear > 0)
+        std::fprintf(stderr, " (%d to %d)", span.fromYear, span.toYear);
+    std::fputs("\n", stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Run run;
+    const int parsed = parseArguments(argc, argv, &run.options);
+    if (parsed >= 0)
+        return parsed;
+    if (!startPhotoReading(argv[0]))
+        return fail("cannot start libvips"), failure;
+    if (!run.open())
+        return failure;
+    struct stat outputInfo;
+    stat(run.output.c_str(), &outputInfo);
+    const WalkResult walk = walkPhotos(run.photos, outputInfo.st_dev, outputInfo.st_ino,
+                                       [&](size_t found) { run.progress.scanning(found); });
+    run.progress.finish();
+    for (const std::vector<SkippedEntry>* list : {&walk.folders, &walk.skipped})
+        for (const SkippedEntry& entry : *list)
+            run.progress.message("zandervale-index: skipped " + printable(entry.path) + ": " + entry.reason);
+    for (const SkippedEntry& entry : walk.skipped)
+        ++run.skippedFor[entry.reason];
+    run.foldersPassed = walk.folders.size();
+    run.found = walk.photos.size() + walk.skipped.size();
+    // What lies in a folder or file that cannot be read now is kept as the
+    // last run knew it, not taken for gone.
+    for (const auto& [path, entry] : run.known)
+        for (const std::string& unreadable : walk.unreadable)
+            if (path == unreadable || path.compare(0, unreadable.size() + 1, unreadable + "/") == 0) {
+                run.entries.push_back(entry);
+                break;
+            }
+    YearSpan span;
+    std::vector<CrowdedQuarter> crowded;
+    const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &crowded);
+    if (written)
+        run.report(span, crowded);
+    stopPhotoReading();
+    return written ? success : failure;
+}
