@@ -27,9 +27,14 @@ demo: build
 test: build
 	@cd $(BUILD) && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ctest --output-on-failure
 
-# Build and frame times on the sample library (figures only, no verdict).
+# Frame times on libraries of 1,000, 5,000 and 20,000 thumbnails, beside
+# the same frames drawn box by box (figures only, no verdict): a table, and
+# $(BUILD)/bench.json. The thumbnails are made once into $(BUILD)/bench-libraries.
+BENCH_POOL := $(BUILD)/bench-libraries/pool
 bench: build
-	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-bench ../sample-library/Zandervale.xml 100
+	@test -f $(BENCH_POOL)/Zandervale.xml || \
+	  $(BUILD)/tools/zv-sample-library $(BENCH_POOL) 1000 1998 2010 >/dev/null
+	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-bench ../bench-libraries/pool ../bench.json
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Leak reports are off: textures, display lists and the library records live

@@ -23,6 +23,7 @@ public:
                   float* outX, float* outY, float* outZ) override;
 
     MonthQuarter* getRecord() const { return record; }
+    const std::vector<Cube*>& getCubes() const { return cubes; }
 
 private:
     void buildCubes();

@@ -1,18 +1,26 @@
-// zv-bench LIBRARY [FRAMES]: how long the viewer takes to build the city of
-// a library and to draw its frames, walking and from the overview camera.
-// Run it from the run directory (the artwork is read from there) with a
-// display; prints figures, passes or fails nothing.
+// zv-bench POOL_DIR OUTPUT_JSON [FRAMES]: frame times of the viewer on
+// generated libraries of 1,000, 5,000 and 20,000 pictures (thumbnails taken
+// in turn from POOL_DIR/t0001.png, ...), at the walker's start, inside the
+// city and from the overview camera, each beside the same frame drawn by a
+// plain loop that binds and draws every box on its own. Run it from the run
+// directory (the artwork is read from there) with a display; prints a table
+// and writes it as JSON, passes or fails nothing.
 #include <GL/freeglut.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "app/Window.h"
 #include "app/Zandervale.h"
 #include "city/CityBuilder.h"
 #include "controls/ShooterControl.h"
+#include "scene/Cube.h"
 #include "scene/House.h"
 #include "textures/Textures.h"
 
@@ -20,77 +28,273 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+const int librarySizes[] = {1000, 5000, 20000};
+constexpr int firstYear = 1998;
+constexpr int lastYear = 2010;
+constexpr int rounds = 6;   // optimised and plain frames alternate in rounds
+
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Draws frames the way the display callback does and reports the mean.
-void measureFrames(const char* label, Zandervale& app, int frames)
+std::string numbered(int number)
 {
-    const double dt = 1.0 / 60.0;
-    app.draw(dt);   // warm-up: first use of textures and lists
-    glFinish();
-    const Clock::time_point start = Clock::now();
-    for (int i = 0; i < frames; ++i) {
-        app.draw(dt);
-        glutSwapBuffers();
-    }
-    glFinish();
-    const double seconds = secondsSince(start);
-    std::printf("%-28s %8.2f ms/frame %8.1f fps\n", label, 1000.0 * seconds / frames,
-                frames / seconds);
+    char name[32];
+    std::snprintf(name, sizeof name, "t%04d.png", number);
+    return name;
 }
 
-int countBoxes(const std::vector<SceneObject*>& objects, int* houses)
+int countPool(const std::string& pool)
 {
-    int boxes = 0;
-    for (SceneObject* object : objects) {
-        if (House* house = dynamic_cast<House*>(object)) {
-            ++*houses;
-            boxes += house->getRecord()->getPictureCount();
-        }
+    int count = 0;
+    while (access((pool + "/" + numbered(count + 1)).c_str(), R_OK) == 0)
+        ++count;
+    return count;
+}
+
+// Spreads pictures over every quarter of firstYear..lastYear, about six to a
+// house while there are quarters enough, more when there are not.
+bool writeLibrary(const std::string& path, const std::string& poolName, int poolSize, int pictures)
+{
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr)
+        return false;
+    const int slots = (lastYear - firstYear + 1) * 48;
+    const int houses = std::min(slots, std::max(1, pictures / 6));
+    std::fprintf(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Zandervale>\n");
+    int picture = 0;
+    for (int h = 0; h < houses; ++h) {
+        const int slot = static_cast<int>(static_cast<long>(h) * slots / houses);
+        const int count = pictures / houses + (h < pictures % houses ? 1 : 0);
+        std::fprintf(file, "<year val=\"%d\"><month val=\"%d\"><quarter val=\"%d\">\n",
+                     firstYear + slot / 48, slot / 4 % 12 + 1, slot % 4 + 1);
+        for (int i = 0; i < count; ++i, ++picture)
+            std::fprintf(file, "<picture><texture>../%s/%s</texture><originalPicture>none</originalPicture></picture>\n",
+                         poolName.c_str(), numbered(picture % poolSize + 1).c_str());
+        std::fprintf(file, "</quarter></month></year>\n");
     }
-    return boxes;
+    std::fprintf(file, "</Zandervale>\n");
+    return std::fclose(file) == 0;
+}
+
+// A house drawn the plain way: one bind and one list call per box, seen or
+// not, at full size.
+class PlainHouse : public SceneObject {
+public:
+    explicit PlainHouse(const House* house) : house(house) {}
+    void draw(double) override
+    {
+        glPushMatrix();
+        glTranslatef(house->x, 0.0f, house->z);
+        for (const Cube* cube : house->getCubes()) {
+            glPushMatrix();
+            glBindTexture(GL_TEXTURE_2D, cube->texture);
+            glRotatef(cube->rotationY, 0.0f, 1.0f, 0.0f);
+            glTranslatef(cube->x, cube->y, cube->z);
+            glScalef(cube->scale, cube->scale, cube->scale);
+            glCallList(Cube::sharedList());
+            glPopMatrix();
+        }
+        glPopMatrix();
+    }
+
+private:
+    const House* house;
+};
+
+struct Pose {
+    const char* name;
+    bool overview;
+    ShooterControl::Vector3f translation;   // the eye negated
+    float yaw;
+};
+
+// The walker's start; a street inside the city six years and four months
+// in, looking along it; the overview camera over the whole city.
+const Pose poses[] = {
+    {"start", false, {75.0f, eyeLevel, -40.0f}, 90.0f},
+    {"in-city", false, {-420.0f, eyeLevel, -760.0f}, 90.0f},
+    {"overview", true, {75.0f, eyeLevel, -40.0f}, 90.0f},
+};
+
+struct Times {
+    std::vector<double> ms;
+    double median() { std::sort(ms.begin(), ms.end()); return ms[ms.size() / 2]; }
+    double p95() { std::sort(ms.begin(), ms.end()); return ms[std::min(ms.size() - 1, ms.size() * 95 / 100)]; }
+};
+
+void timeFrames(Zandervale& app, int frames, Times* times)
+{
+    const double dt = 1.0 / 60.0;
+    for (int i = 0; i < frames; ++i) {
+        const Clock::time_point start = Clock::now();
+        app.draw(dt);
+        glutSwapBuffers();
+        glFinish();
+        times->ms.push_back(1000.0 * secondsSince(start));
+    }
+}
+
+// One library in a fresh process (the viewer keeps its records until it
+// ends): builds the city, grows it and prints one line per pose to out.
+int measureLibrary(const std::string& library, int frames, FILE* out)
+{
+    int argc = 1;
+    char name[] = "zv-bench";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    createWindow();
+    initImageLibrary();
+    const Clock::time_point start = Clock::now();
+    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
+    CityBuilder builder(library.c_str());
+    if (!builder.build(objects))
+        return 1;
+    const double buildSeconds = secondsSince(start);
+    std::vector<SceneObject*> plain;
+    int houses = 0, boxes = 0;
+    for (SceneObject* object : *objects) {
+        House* house = dynamic_cast<House*>(object);
+        plain.push_back(house ? new PlainHouse(house) : object);
+        houses += house ? 1 : 0;
+        boxes += house ? static_cast<int>(house->getCubes().size()) : 0;
+    }
+    ShooterControl* control = new ShooterControl(glutWalkerWindow());
+    Zandervale app;
+    app.setScene(objects, control);
+    control->init(&app);
+    control->mouseLook = false;   // keep the pointer where it is
+    control->collisionOn = false;
+    // Two long frames grow every house to its full size.
+    app.draw(100.0);
+    app.draw(100.0);
+    for (const Pose& pose : poses) {
+        control->overview = pose.overview;
+        control->translation = pose.translation;
+        control->yaw = pose.yaw;
+        Times fast, slow;
+        for (int r = 0; r < rounds; ++r) {
+            app.setScene(objects, control);
+            timeFrames(app, frames / rounds + 1, &fast);
+            app.setScene(&plain, control);
+            timeFrames(app, frames / rounds + 1, &slow);
+        }
+        std::fprintf(out, "%d %d %.2f %s %.2f %.2f %.2f %.2f\n", houses, boxes, buildSeconds,
+                     pose.name, fast.median(), fast.p95(), slow.median(), slow.p95());
+    }
+    app.setScene(nullptr, nullptr);   // the objects live until exit, as in the viewer
+    return 0;
+}
+
+struct Row {
+    int pictures, houses, boxes;
+    double buildSeconds;
+    char pose[16];
+    double median, p95, plainMedian, plainP95;
+};
+
+bool runChild(const std::string& library, int pictures, int frames, std::vector<Row>* rows)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return false;
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        FILE* out = fdopen(pipeEnds[1], "w");
+        const int status = measureLibrary(library, frames, out);
+        std::fclose(out);
+        std::fflush(stdout);
+        _exit(status);
+    }
+    close(pipeEnds[1]);
+    FILE* in = fdopen(pipeEnds[0], "r");
+    Row row{};
+    while (std::fscanf(in, "%d %d %lf %15s %lf %lf %lf %lf", &row.houses, &row.boxes,
+                       &row.buildSeconds, row.pose, &row.median, &row.p95, &row.plainMedian,
+                       &row.plainP95) == 8) {
+        row.pictures = pictures;
+        rows->push_back(row);
+    }
+    std::fclose(in);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void printTable(const std::vector<Row>& rows)
+{
+    std::printf("\n%8s %7s %6s %8s %-9s %9s %9s %9s %9s %7s %6s\n", "pictures", "houses", "boxes",
+                "build s", "pose", "median ms", "p95 ms", "plain med", "plain p95", "speedup",
+                "fps");
+    for (const Row& r : rows)
+        std::printf("%8d %7d %6d %8.2f %-9s %9.2f %9.2f %9.2f %9.2f %6.1fx %6.1f\n", r.pictures,
+                    r.houses, r.boxes, r.buildSeconds, r.pose, r.median, r.p95, r.plainMedian,
+                    r.plainP95, r.plainMedian / r.median, 1000.0 / r.median);
+}
+
+bool writeJson(const std::string& path, const std::vector<Row>& rows)
+{
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr)
+        return false;
+    std::fprintf(file, "[\n");
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Row& r = rows[i];
+        std::fprintf(file,
+                     "  {\"pictures\": %d, \"houses\": %d, \"boxes\": %d, \"build_seconds\": %.2f, "
+                     "\"pose\": \"%s\", \"median_ms\": %.2f, \"p95_ms\": %.2f, "
+                     "\"plain_median_ms\": %.2f, \"plain_p95_ms\": %.2f}%s\n",
+                     r.pictures, r.houses, r.boxes, r.buildSeconds, r.pose, r.median, r.p95,
+                     r.plainMedian, r.plainP95, i + 1 < rows.size() ? "," : "");
+    }
+    std::fprintf(file, "]\n");
+    return std::fclose(file) == 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    if (argc < 2 || argc > 3) {
-        std::printf("Usage: zv-bench LIBRARY [FRAMES]\n");
+    if (argc < 3 || argc > 4) {
+        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES]\n");
         return 2;
     }
-    const int frames = argc == 3 ? std::atoi(argv[2]) : 100;
-    if (frames <= 0) {
-        std::printf("zv-bench: FRAMES must be a positive number\n");
+    const int frames = argc == 4 ? std::atoi(argv[3]) : 30;
+    std::string pool = argv[1];
+    while (pool.size() > 1 && pool.back() == '/')
+        pool.pop_back();
+    const int poolSize = countPool(pool);
+    if (frames <= 0 || poolSize == 0) {
+        std::printf("zv-bench: need FRAMES > 0 and thumbnails t0001.png, ... in %s\n", pool.c_str());
         return 2;
     }
-    createWindow();
-    initImageLibrary();
-
-    Clock::time_point start = Clock::now();
-    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
-    CityBuilder builder(argv[1]);
-    if (!builder.build(objects))
+    const std::string::size_type slash = pool.find_last_of('/');
+    const std::string parent = slash == std::string::npos ? "." : pool.substr(0, slash);
+    const std::string poolName = slash == std::string::npos ? pool : pool.substr(slash + 1);
+    std::vector<Row> rows;
+    for (int pictures : librarySizes) {
+        const std::string directory = parent + "/" + std::to_string(pictures);
+        const std::string library = directory + "/Zandervale.xml";
+        if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
+            !writeLibrary(library, poolName, poolSize, pictures)) {
+            std::printf("zv-bench: cannot write %s\n", library.c_str());
+            return 1;
+        }
+        std::printf("measuring %s ...\n", library.c_str());
+        if (!runChild(library, pictures, frames, &rows)) {
+            std::printf("zv-bench: measuring %s failed\n", library.c_str());
+            return 1;
+        }
+    }
+    printTable(rows);
+    if (!writeJson(argv[2], rows)) {
+        std::printf("zv-bench: cannot write %s\n", argv[2]);
         return 1;
-    const double buildSeconds = secondsSince(start);
-    int houses = 0;
-    const int boxes = countBoxes(*objects, &houses);
-    std::printf("library %s\n", argv[1]);
-    std::printf("%-28s %8.2f s (%zu objects, %d houses, %d boxes)\n", "load and build", buildSeconds,
-                objects->size(), houses, boxes);
-
-    ShooterControl* control = new ShooterControl(glutWalkerWindow());
-    Zandervale app;
-    app.setScene(objects, control);
-    control->init(&app);
-    control->mouseLook = false;   // keep the pointer where it is
-    measureFrames("walking, at the entrance", app, frames);
-    control->keyboard('\t', 0, 0);
-    measureFrames("overview, whole city", app, frames);
+    }
+    std::printf("written to %s\n", argv[2]);
     return 0;
 }
