@@ -22,7 +22,8 @@ target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures)
 target_compile_definitions(zv_test_support PUBLIC
   ZV_RUN_DIR="${ZV_RUN_DIR}"
   ZV_BINARY="${ZV_RUN_DIR}/zandervale"
-  ZV_TOOLS_DIR="${CMAKE_BINARY_DIR}/tools")
+  ZV_TOOLS_DIR="${CMAKE_BINARY_DIR}/tools"
+  ZV_BUILD_DIR="${CMAKE_BINARY_DIR}")
 
 foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
   zv_library_of(${subsystem} lib)
@@ -51,7 +52,7 @@ file(GLOB e2e_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 if(e2e_sources)
   add_executable(e2e_tests ${e2e_sources})
   target_link_libraries(e2e_tests PRIVATE zv_test_support X11::X11 GTest::gtest_main)
-  add_dependencies(e2e_tests zandervale zv_artwork zv-sample-library)
+  add_dependencies(e2e_tests zandervale zv_artwork zv-sample-library zandervale-index)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e)
 endif()
@@ -62,6 +63,7 @@ if(tool_test_sources)
   add_executable(tool_tests ${tool_test_sources})
   target_link_libraries(tool_tests PRIVATE zv_test_support GTest::gtest_main)
   add_dependencies(tool_tests zv_artwork)
+  target_link_libraries(tool_tests PRIVATE zv_index_testing)   # the indexer's rules, its program and the loader
   gtest_discover_tests(tool_tests DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS tools)
 endif()

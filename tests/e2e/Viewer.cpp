@@ -30,7 +30,8 @@ bool until(const std::function<bool()>& done, double seconds)
 }
 
 // Standard output goes to out, standard error too for the X server (no display).
-pid_t spawn(const std::string& program, std::vector<std::string> argv, int out, const std::string& display = "")
+pid_t spawn(const std::string& program, std::vector<std::string> argv, int out, const std::string& display = "",
+            const std::string& directory = ZV_RUN_DIR)
 {
     argv.insert(argv.begin(), program);
     const pid_t pid = fork();
@@ -44,7 +45,7 @@ pid_t spawn(const std::string& program, std::vector<std::string> argv, int out, 
         dup2(out, STDERR_FILENO);
     std::vector<char*> args(argv.size() + 1);   // null-terminated
     std::transform(argv.begin(), argv.end(), args.begin(), [](std::string& a) { return a.data(); });
-    if (chdir(ZV_RUN_DIR) == 0)
+    if (chdir(directory.c_str()) == 0)
         execvp(args[0], args.data());
     _exit(127);
 }
@@ -101,7 +102,7 @@ double Screenshot::difference(const Screenshot& other, int left, int top, int ri
     return sum / ((right - left) * (bottom - top) * 3);
 }
 
-Viewer::Viewer(const std::vector<std::string>& arguments)
+Viewer::Viewer(const std::vector<std::string>& arguments, const std::string& program, const std::string& directory)
 {
     char pattern[] = "/tmp/zv-e2e-outXXXXXX";
     const int out = mkstemp(pattern);
@@ -113,7 +114,7 @@ Viewer::Viewer(const std::vector<std::string>& arguments)
     } else {
         // freeglut can take a repeat's release for the real one (F5 twice on a busy machine).
         XAutoRepeatOff(connection), XSync(connection, False);
-        viewer = spawn(ZV_BINARY, arguments, out, displayName);
+        viewer = spawn(program, arguments, out, displayName, directory);
     }
     close(out);
 }

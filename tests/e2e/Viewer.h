@@ -32,7 +32,9 @@ struct Screenshot {
 
 class Viewer {
 public:
-    explicit Viewer(const std::vector<std::string>& arguments);   // Xvfb, then the viewer in the run directory
+    // Xvfb, then the program (by default the viewer in the run directory).
+    explicit Viewer(const std::vector<std::string>& arguments, const std::string& program = ZV_BINARY,
+                    const std::string& directory = ZV_RUN_DIR);
     ~Viewer();   // SIGTERM to both, SIGKILL after a deadline
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;

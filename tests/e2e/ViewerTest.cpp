@@ -3,8 +3,12 @@
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <utime.h>
+
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 
 #include "e2e/Viewer.h"
 #include "support/ImageFiles.h"
@@ -199,6 +203,31 @@ TEST(Gallery, OpenThePickedPhotoStepStartTheSlideshowAndGoBackToTheCity)
     viewer.waitFor("the city", [&](Shot s) { return !shows(s, next); });
     viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
+}
+
+// What a user does after installing: index a folder of photos (no EXIF here, so each is dated by its file time,
+// in January and February 2019 as the City fixture's library) and start `zandervale` from elsewhere on the result.
+TEST(Installed, LauncherOpensWhatTheIndexerMadeFromAnotherDirectory)
+{
+    support::TempDir dir;
+    ASSERT_EQ(mkdir(dir.file("photos").c_str(), 0755), 0);
+    for (int i = 0; i < 24; ++i) {   // three photos a quarter
+        const std::string photo = dir.file("photos/" + std::to_string(i) + ".jpg");
+        ASSERT_TRUE(support::writeWithDevil(photo, IL_JPG, 64, 48, [](int, int) { return support::Colour{255, 0, 255, 255}; }));
+        std::tm taken{};
+        taken.tm_year = 2019 - 1900, taken.tm_mon = i / 12, taken.tm_mday = 3 + 7 * (i / 3 % 4), taken.tm_hour = 12;
+        taken.tm_isdst = -1;
+        const utimbuf times{std::mktime(&taken), std::mktime(&taken)};
+        ASSERT_EQ(utime(photo.c_str(), &times), 0);
+    }
+    const std::string install = "cmake --install " ZV_BUILD_DIR " --prefix " + dir.file("usr") + " >/dev/null && " +
+                                dir.file("usr/bin/zandervale-index ") + dir.file("photos ") + dir.file("library") + " 2>/dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    e2e::Viewer viewer({"library/Zandervale.xml"}, dir.file("usr/bin/zandervale"), dir.path());
+    viewer.waitFor("houses of the indexed photos", [](Shot s) { return s.share(0, 0, s.width, s.height, isHue(magenta)) > 0.01; }, 90.0);
+    viewer.xdotool("key Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
+    EXPECT_EQ(viewer.output(), "");
 }
 
 } // namespace
