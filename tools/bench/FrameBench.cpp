@@ -1,5 +1,6 @@
-// zv-bench POOL_DIR OUTPUT_JSON [FRAMES]: frame times of the viewer on
-// generated libraries of 1,000, 5,000 and 20,000 pictures (thumbnails taken
+// zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...]]: frame times of the
+// viewer on generated libraries of 1,000, 5,000 and 20,000 pictures, or of
+// the numbers of PICTURES given (thumbnails taken
 // in turn from POOL_DIR/t0001.png, ...), at the walker's start, inside the
 // city and from the overview camera, each beside the same frame drawn by a
 // plain loop that binds and draws every box on its own. Run it from the run
@@ -259,11 +260,16 @@ bool writeJson(const std::string& path, const std::vector<Row>& rows)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || argc > 4) {
-        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES]\n");
+    if (argc < 3) {
+        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...]]\n");
         return 2;
     }
-    const int frames = argc == 4 ? std::atoi(argv[3]) : 30;
+    const int frames = argc >= 4 ? std::atoi(argv[3]) : 30;
+    std::vector<int> sizes(std::begin(librarySizes), std::end(librarySizes));
+    if (argc > 4)
+        sizes.clear();
+    for (int i = 4; i < argc; ++i)
+        sizes.push_back(std::max(1, std::atoi(argv[i])));
     std::string pool = argv[1];
     while (pool.size() > 1 && pool.back() == '/')
         pool.pop_back();
@@ -276,7 +282,7 @@ int main(int argc, char** argv)
     const std::string parent = slash == std::string::npos ? "." : pool.substr(0, slash);
     const std::string poolName = slash == std::string::npos ? pool : pool.substr(slash + 1);
     std::vector<Row> rows;
-    for (int pictures : librarySizes) {
+    for (int pictures : sizes) {
         const std::string directory = parent + "/" + std::to_string(pictures);
         const std::string library = directory + "/Zandervale.xml";
         if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
