@@ -40,7 +40,7 @@ Quarter::Quarter(float x_, float y_, float z_)
     z = z_;
     if (grassTextures[0] == 0) {
         for (int i = 0; i < grassCount; ++i)
-            grassTextures[i] = loadTextureAnisotropic(grassFiles[i]);
+            grassTextures[i] = loadGroundTexture(grassFiles[i]);
     }
     if (groundList == 0)
         groundList = compileQuadList(groundQuads, 16);

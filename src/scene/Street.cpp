@@ -47,9 +47,9 @@ Street::Street(float x_, float y_, float z_, int kind_, int month_, int year_)
     y = y_;
     z = z_;
     if (streetTexture == 0)
-        streetTexture = loadTextureAnisotropic("street512x512_02.png");
+        streetTexture = loadGroundTexture("street512x512_02.png");
     if (crossTexture == 0)
-        crossTexture = loadTextureAnisotropic("cross512x512_01.png");
+        crossTexture = loadGroundTexture("cross512x512_01.png");
     for (const PieceList& piece : pieceLists) {
         if (*piece.list == 0)
             *piece.list = compileQuadList(piece.quad, 4);

@@ -181,6 +181,34 @@ TextureName loadTextureAnisotropic(const char* path)
     return loadWith(path, [largestAnisotropy] { return uploadAnisotropic(largestAnisotropy); });
 }
 
+GroundFilter chooseGroundFilter(const char* renderer, const char* setting)
+{
+    if (setting != nullptr && std::strcmp(setting, "fast") == 0)
+        return GroundFilter::fast;
+    if (setting != nullptr && std::strcmp(setting, "full") == 0)
+        return GroundFilter::full;
+    for (const char* software : {"llvmpipe", "softpipe", "swrast"}) {
+        if (renderer != nullptr && std::strstr(renderer, software) != nullptr)
+            return GroundFilter::fast;
+    }
+    return GroundFilter::full;
+}
+
+GroundFilter groundFilter()
+{
+    static const GroundFilter chosen = chooseGroundFilter(
+        reinterpret_cast<const char*>(glGetString(GL_RENDERER)), std::getenv("ZV_GROUND_FILTER"));
+    return chosen;
+}
+
+TextureName loadGroundTexture(const char* path)
+{
+    const TextureName name = loadTextureAnisotropic(path);
+    if (groundFilter() == GroundFilter::fast && hasAnisotropicFiltering())
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 1.0f);
+    return name;
+}
+
 char* copyString(const char* text)
 {
     size_t length = std::strlen(text);

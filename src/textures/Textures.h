@@ -15,5 +15,18 @@ TextureName loadTextureMipmapped(const char* path);
 // mipmapped texture after a notice when the extension is missing.
 TextureName loadTextureAnisotropic(const char* path);
 
+// How the ground (grass, streets, crossings) is filtered. Anisotropic
+// filtering at grazing angles costs a software renderer most of a street-level
+// frame, so there the ground takes plain mipmaps.
+enum class GroundFilter { fast, full };
+// fast for a GL_RENDERER naming llvmpipe, softpipe or swrast, full otherwise;
+// a setting of "fast" or "full" (ZV_GROUND_FILTER) decides instead.
+GroundFilter chooseGroundFilter(const char* renderer, const char* setting);
+// The choice for the current GL context and environment, made once.
+GroundFilter groundFilter();
+// loadTextureAnisotropic, with the anisotropy left at 1 when the ground
+// filter is fast.
+TextureName loadGroundTexture(const char* path);
+
 // A heap copy of text, released with free.
 char* copyString(const char* text);
