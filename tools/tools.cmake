@@ -1,13 +1,15 @@
 # Programs beside the viewer, built into ${CMAKE_BINARY_DIR}/tools:
 #  zv-artwork OUTPUT_DIR: draws every artwork image the viewer reads (Cairo).
 #  zv-sample-library OUTPUT_DIR [PICTURES [FIRST_YEAR [LAST_YEAR]]]: writes a
-#    generated photo library (Zandervale.xml, thumbnails, originals).
+#    generated photo library (Zandervale.xml, thumbnails, originals);
+#    zv-sample-library --photos OUTPUT_DIR: a folder of JPEG photos with EXIF.
 # Targets the rest of the build relies on:
 #  zv_artwork         the artwork in ${ZV_RUN_DIR}; zandervale depends on it
 #  zv-sample-library  the library program
 #  zv_sample_library  the demo library in ${ZV_SAMPLE_LIBRARY_DIR}
 # Both generators rerun only when their program changes (or an output is gone).
 find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 
@@ -26,7 +28,7 @@ target_link_libraries(zv-artwork PRIVATE zv_paint)
 
 file(GLOB ZV_SAMPLE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sample-library/*.cpp)
 add_executable(zv-sample-library ${ZV_SAMPLE_SOURCES})
-target_link_libraries(zv-sample-library PRIVATE zv_paint LibXml2::LibXml2 Threads::Threads)
+target_link_libraries(zv-sample-library PRIVATE zv_paint LibXml2::LibXml2 JPEG::JPEG PkgConfig::EXIF Threads::Threads)
 
 set_target_properties(zv-artwork zv-sample-library PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})

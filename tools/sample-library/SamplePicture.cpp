@@ -1,6 +1,6 @@
 // Generated landscapes for the sample library. The scene is laid out on a
-// 1024 × 768 page and scaled to the canvas; only the date label is sized in
-// the canvas's own pixels.
+// 1024 × 768 page and scaled to cover the canvas; only the date label is
+// sized in the canvas's own pixels.
 #include "SamplePicture.h"
 
 #include <algorithm>
@@ -328,7 +328,10 @@ void paintPicture(paint::Canvas& canvas, const PlannedPicture& picture)
 {
     cairo_t* cr = canvas.context();
     cairo_save(cr);
-    cairo_scale(cr, canvas.width() / pageWidth, canvas.height() / pageHeight);
+    // Scaled to cover the canvas: a portrait shows the middle of the scene.
+    const double scale = std::max(canvas.width() / pageWidth, canvas.height() / pageHeight);
+    cairo_translate(cr, (canvas.width() - pageWidth * scale) / 2, (canvas.height() - pageHeight * scale) / 2);
+    cairo_scale(cr, scale, scale);
     landscape(cr, picture);
     cairo_restore(cr);
     dateLabel(canvas, canvas.width() < 400 ? shortDate(picture) : longDate(picture));

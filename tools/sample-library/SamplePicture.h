@@ -10,8 +10,9 @@
 
 namespace sample {
 
-// Draws the picture over the whole canvas, whatever its size; the date label
-// is sized for the canvas so it stays legible on a 128 × 96 thumbnail.
+// Draws the picture over the whole canvas, whatever its size (a canvas of
+// another shape than 4:3 shows the middle of the scene); the date label is
+// sized for the canvas so it stays legible on a 128 × 96 thumbnail.
 void paintPicture(paint::Canvas& canvas, const PlannedPicture& picture);
 
 // "14 July 2005" for the originals, "14.7.2005" for the thumbnails.

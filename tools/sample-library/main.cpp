@@ -2,6 +2,9 @@
 // generated photo library for the viewer: OUTPUT_DIR/Zandervale.xml, one
 // 128 × 96 thumbnail tNNNN.png per picture beside it and the full-size
 // originals in OUTPUT_DIR/originals/pNNNN.png.
+// zv-sample-library --photos OUTPUT_DIR: writes a folder of camera-style
+// JPEG photos with EXIF dates instead, OUTPUT_DIR/YYYY/IMG_YYYYMMDD_HHMMSS.jpg,
+// for the library builder to index.
 #include <libxml/xmlwriter.h>
 
 #include <algorithm>
@@ -9,11 +12,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "LibraryPlan.h"
+#include "PhotoFile.h"
 #include "SamplePicture.h"
 
 namespace {
@@ -25,6 +30,7 @@ const int maxPictures = 99999;  // keeps the thumbnail names at 10 characters or
 struct Options {
     std::string directory;
     int pictures = 120, firstYear = 2004, lastYear = 2006;
+    bool photos = false;
 };
 
 bool parseNumber(const char* text, int low, int high, int* out)
@@ -39,7 +45,12 @@ bool parseNumber(const char* text, int low, int high, int* out)
 
 bool parseOptions(int argc, char** argv, Options* options)
 {
-    if (argc < 2 || argc > 5 || argv[1][0] == '\0')
+    if (argc == 3 && std::string(argv[1]) == "--photos" && argv[2][0] != '\0') {
+        options->photos = true;
+        options->directory = argv[2];
+        return true;
+    }
+    if (argc < 2 || argc > 5 || argv[1][0] == '\0' || argv[1][0] == '-')
         return false;
     options->directory = argv[1];
     if (argc > 2 && !parseNumber(argv[2], 0, maxPictures, &options->pictures))
@@ -70,8 +81,31 @@ bool writePicture(const sample::PlannedPicture& picture, const std::string& dire
            original.save(directory + "/originals/" + numbered('p', picture.number));
 }
 
+// A photo's time of day: from 8 o'clock on, 97 seconds apart, so no two share a name.
+std::string photoTime(const sample::PlannedPicture& picture, const char* format)
+{
+    const int second = 8 * 3600 + picture.number * 97;
+    char text[64];
+    std::snprintf(text, sizeof text, format, picture.year, picture.month, picture.day, second / 3600,
+                  second / 60 % 60, second % 60);
+    return text;
+}
+
+bool writePhoto(const sample::PlannedPicture& picture, const std::string& directory)
+{
+    const std::string folder = directory + "/" + std::to_string(picture.year);
+    paint::Canvas upright(picture.portrait ? originalHeight : originalWidth,
+                          picture.portrait ? originalWidth : originalHeight, false);
+    sample::paintPicture(upright, picture);
+    return paint::makeDirectories(folder) &&
+           sample::writePhoto(upright, picture.storedTurned ? sample::orientationTurnRight : sample::orientationUpright,
+                              photoTime(picture, "%04d:%02d:%02d %02d:%02d:%02d"),
+                              folder + photoTime(picture, "/IMG_%04d%02d%02d_%02d%02d%02d.jpg"));
+}
+
 // Pictures are independent, so every core paints and compresses its share.
-bool writePictures(const std::vector<sample::PlannedQuarter>& plan, const std::string& directory)
+bool writeAll(const std::vector<sample::PlannedQuarter>& plan, const std::string& directory,
+              const std::function<bool(const sample::PlannedPicture&, const std::string&)>& write)
 {
     std::vector<const sample::PlannedPicture*> pictures;
     for (const sample::PlannedQuarter& quarter : plan)
@@ -81,7 +115,7 @@ bool writePictures(const std::vector<sample::PlannedQuarter>& plan, const std::s
     std::atomic<bool> ok{true};
     auto work = [&] {
         for (std::size_t i = next++; i < pictures.size() && ok; i = next++)
-            if (!writePicture(*pictures[i], directory))
+            if (!write(*pictures[i], directory))
                 ok = false;
     };
     const unsigned workers = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
@@ -149,10 +183,19 @@ int main(int argc, char** argv)
     Options options;
     if (!parseOptions(argc, argv, &options)) {
         std::printf("Usage: zv-sample-library OUTPUT_DIR [PICTURES [FIRST_YEAR [LAST_YEAR]]]\n"
+                    "       zv-sample-library --photos OUTPUT_DIR\n"
                     "  PICTURES 0 to %d (default 120); years 1 to 9999, default 2004 to 2006;\n"
-                    "  LAST_YEAR defaults to FIRST_YEAR when only FIRST_YEAR is given\n",
+                    "  LAST_YEAR defaults to FIRST_YEAR when only FIRST_YEAR is given;\n"
+                    "  --photos writes JPEG photos with EXIF dates from 2008 to 2016 instead\n",
                     maxPictures);
         return 2;
+    }
+    if (options.photos) {
+        if (!paint::makeDirectories(options.directory)) {
+            std::printf("zv-sample-library: cannot create %s\n", options.directory.c_str());
+            return 1;
+        }
+        return writeAll(sample::planPhotoFolder(), options.directory, writePhoto) ? 0 : 1;
     }
     if (!paint::makeDirectories(options.directory + "/originals")) {
         std::printf("zv-sample-library: cannot create %s/originals\n", options.directory.c_str());
@@ -167,7 +210,7 @@ int main(int argc, char** argv)
     const std::string directory = absolute;
     const std::vector<sample::PlannedQuarter> plan =
         sample::planLibrary(options.pictures, options.firstYear, options.lastYear);
-    if (!writePictures(plan, directory))
+    if (!writeAll(plan, directory, writePicture))
         return 1;
     if (!writeLibraryFile(plan, directory)) {
         std::printf("zv-sample-library: cannot write %s/Zandervale.xml\n", directory.c_str());
