@@ -1,19 +1,13 @@
 // Decoding uses DevIL's bound image, global library state: one decode at a
-// time. upload leaves the texture binding as it found it: it runs between
-// frames, outside the gallery's saved state.
+// time.
 #include "gallery/DevilPhotoLoader.h"
 
-#include <GL/gl.h>
 #include <IL/il.h>
 #include <IL/ilu.h>
 
-#include "gallery/GalleryRules.h"
 #include "gallery/PhotoOrientation.h"
-#include "textures/ImageHeader.h"
-#include "textures/ReadableFile.h"
 
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -27,14 +21,6 @@ ILenum devilType(ImageKind kind)
     case ImageKind::Bmp: return IL_BMP;
     default: return IL_TGA;
     }
-}
-
-DecodedPhoto refused(std::string reason)
-{
-    DecodedPhoto photo;
-    photo.outcome = DecodedPhoto::Refused;
-    photo.reason = std::move(reason);
-    return photo;
 }
 
 // Empties DevIL's error queue; the first error's text, or "" when none.
@@ -68,17 +54,11 @@ void takeSquare(const std::string& path, DecodedPhoto* photo)
 
 DecodedPhoto DevilPhotoLoader::decode(const std::string& path)
 {
-    switch (checkReadableFile(path.c_str())) {
-    case FileCheck::Missing: return DecodedPhoto{};
-    case FileCheck::NotRegular: return refused("it is not a regular file");
-    case FileCheck::Readable: break;
-    }
-    const ImageHeader header = readImageHeaderFile(path.c_str());
-    const std::string problem = photoSizeProblem(header);
-    if (!problem.empty())
-        return refused(problem);
-    takeErrors();   // earlier errors are not this photo's
+    ImageHeader header;
     DecodedPhoto photo;
+    if (!admit(path, &header, &photo))
+        return photo;
+    takeErrors();   // earlier errors are not this photo's
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
@@ -92,25 +72,4 @@ DecodedPhoto DevilPhotoLoader::decode(const std::string& path)
     if (photo.outcome != DecodedPhoto::Decoded)
         return refused(error.empty() ? "it cannot be decoded" : error);
     return photo;
-}
-
-TextureName DevilPhotoLoader::upload(const DecodedPhoto& photo)
-{
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, photo.side, photo.side, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 photo.pixels.data());
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
-    return name;
-}
-
-void DevilPhotoLoader::release(TextureName texture)
-{
-    glDeleteTextures(1, &texture);
 }

@@ -1,15 +1,11 @@
-// The gallery's photo loader: checks a photo file, decodes it with DevIL,
-// scales it to a 1024 x 1024 square and turns it upright by its EXIF
-// orientation; the texture steps need the GL context.
+// The gallery's first photo loader: decodes the whole photo with DevIL and
+// scales it to the square with nearest-neighbour sampling, then turns it
+// upright by its EXIF orientation. DevIL's state is global: main thread only.
 #pragma once
 
-#include "gallery/PhotoLoader.h"
+#include "gallery/SquarePhotoLoader.h"
 
-class DevilPhotoLoader : public PhotoLoader {
+class DevilPhotoLoader : public SquarePhotoLoader {
 public:
-    static constexpr int textureSide = 1024;
-
     DecodedPhoto decode(const std::string& path) override;
-    TextureName upload(const DecodedPhoto& photo) override;
-    void release(TextureName texture) override;
 };

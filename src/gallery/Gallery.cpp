@@ -9,8 +9,9 @@
 #include <cstdio>
 
 #include "app/AppState.h"
-#include "gallery/DevilPhotoLoader.h"
 #include "gallery/GalleryRules.h"
+#include "gallery/PrefetchingPhotoLoader.h"
+#include "gallery/VipsPhotoLoader.h"
 #include "library/MonthQuarter.h"
 #include "textures/Textures.h"
 
@@ -45,7 +46,8 @@ void drawText(void* font, const std::string& text)
 
 }  // namespace
 
-Gallery::Gallery() : Gallery(new DevilPhotoLoader()) {}   // lives as long as the viewer
+// Both live as long as the viewer: its worker is never stopped.
+Gallery::Gallery() : Gallery(new PrefetchingPhotoLoader(new VipsPhotoLoader())) {}
 
 Gallery::Gallery(PhotoLoader* loader) : loader(loader) {}
 
@@ -98,6 +100,7 @@ void Gallery::advance(double dt)
             fading = false;
             loadingNotice = true;   // the next frame may stall on a neighbour
         }
+        prefetchNeighbours();   // decoded meanwhile, off this thread
         return;
     }
     prepareNeighbour();
@@ -145,15 +148,36 @@ void Gallery::startFade()
     fading = true;
 }
 
-// One load attempt a frame at most: a load blocks the frame.
+bool Gallery::wantsNext() const
+{
+    return next.empty() && index + 1 < photoCount() && refusedPhotos.count(index + 1) == 0;
+}
+
+bool Gallery::wantsPrevious() const
+{
+    return previous.empty() && index >= 1 && refusedPhotos.count(index - 1) == 0;
+}
+
+void Gallery::prefetchNeighbours()
+{
+    if (wantsNext())
+        loader->prefetch(*photoPath(index + 1));
+    if (wantsPrevious())
+        loader->prefetch(*photoPath(index - 1));
+}
+
+// One neighbour a frame at most, and only once the loader has it ready, so
+// an idle frame never waits for a decode. The previous photo waits for the
+// next one, which keeps their messages in order.
 void Gallery::prepareNeighbour()
 {
-    const int wanted = index + 1;
-    if (next.empty() && wanted < photoCount() && refusedPhotos.count(wanted) == 0) {
-        loadScaledTexture(wanted, &next);
+    prefetchNeighbours();
+    if (wantsNext()) {
+        if (loader->ready(*photoPath(index + 1)))
+            loadScaledTexture(index + 1, &next);
         return;
     }
-    if (previous.empty() && index >= 1)
+    if (wantsPrevious() && loader->ready(*photoPath(index - 1)))
         loadScaledTexture(index - 1, &previous);
 }
 

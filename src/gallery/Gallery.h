@@ -16,8 +16,8 @@ class MonthQuarter;
 class Gallery : public InputControl {
 public:
     // Makes no GL call: the gallery's own texture and display list are made
-    // by its first frame. The viewer's gallery loads photos with DevIL;
-    // another loader is not owned.
+    // by its first frame. The viewer's gallery decodes photos with libvips
+    // on a worker thread; another loader is not owned.
     Gallery();
     explicit Gallery(PhotoLoader* loader);
     ~Gallery() override;
@@ -58,6 +58,9 @@ private:
     bool loadScaledTexture(int photo, PictureSlot* slot);
     void setSlot(PictureSlot* slot, PictureSlot value);
     bool holds(TextureName texture) const;
+    bool wantsNext() const;
+    bool wantsPrevious() const;
+    void prefetchNeighbours();
     void prepareNeighbour();
     void startFade();
 

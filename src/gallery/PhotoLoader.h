@@ -1,5 +1,5 @@
 // How the gallery gets its photos: a decode step that reads a file into
-// upright pixels without touching GL (so it may move to another thread), and
+// upright pixels without touching GL (so it may run on another thread), and
 // the texture steps that must run where the GL context is current. Tests put
 // a loader of their own in its place.
 #pragma once
@@ -23,6 +23,12 @@ class PhotoLoader {
 public:
     virtual ~PhotoLoader() = default;
     virtual DecodedPhoto decode(const std::string& path) = 0;
+    // Decoding ahead: a loader may start on the photo now, away from the
+    // caller's thread, and hand the result to a later decode of the path.
+    // ready: whether decode(path) would return without decoding. A loader
+    // that never decodes ahead is always ready: the caller's frame decodes.
+    virtual void prefetch(const std::string&) {}
+    virtual bool ready(const std::string&) { return true; }
     // A new texture holding a decoded photo (never 0).
     virtual TextureName upload(const DecodedPhoto& photo) = 0;
     virtual void release(TextureName texture) = 0;

@@ -10,6 +10,7 @@
 #include "app/Zandervale.h"
 #include "gallery/DevilPhotoLoader.h"
 #include "gallery/Gallery.h"
+#include "gallery/VipsPhotoLoader.h"
 #include "library/MonthQuarter.h"
 #include "support/GlPixels.h"
 #include "support/TempDir.h"
@@ -42,23 +43,31 @@ TEST(GalleryGl, EveryExifOrientationShowsThePhotoUprightAndBrokenFilesNothing)
 {
     WindowSize size(256, 256);
     TempDir dir;
-    DevilPhotoLoader loader;
-    Gallery gallery(&loader);
+    DevilPhotoLoader devil;   // the first loader, beside the viewer's
+    VipsPhotoLoader vips;
     const struct { char orientation; bool right, bottom; } rows[] = {
         {1, false, false}, {2, true, false}, {3, true, true}, {4, false, true},
         {5, false, false}, {6, false, true}, {7, true, true}, {8, true, false}};
-    for (const auto& row : rows) {
-        const int width = row.orientation >= 5 ? 64 : 48, height = 112 - width;
-        gallery.load(record({jpeg(dir, "o.jpg", width, height, [&](int x, int y) {
-            return (x >= width / 2) == row.right && (y >= height / 2) == row.bottom ? red : blue;
-        }, row.orientation)}), 0);
-        gallery.advance(2.0), gallery.render();   // the portrait photo spans x 40 .. 216
-        EXPECT_TRUE(nearColour(readPixel(92, 192), red, 60) && nearColour(readPixel(164, 192), blue, 60) &&
-                    nearColour(readPixel(24, 128), black, 0)) << int(row.orientation);
+    for (PhotoLoader* loader : {static_cast<PhotoLoader*>(&devil), static_cast<PhotoLoader*>(&vips)}) {
+        Gallery gallery(loader);
+        for (const auto& row : rows) {
+            const int width = row.orientation >= 5 ? 64 : 48, height = 112 - width;
+            gallery.load(record({jpeg(dir, "o.jpg", width, height, [&](int x, int y) {
+                return (x >= width / 2) == row.right && (y >= height / 2) == row.bottom ? red : blue;
+            }, row.orientation)}), 0);
+            gallery.advance(2.0), gallery.render();   // the portrait photo spans x 40 .. 216
+            EXPECT_TRUE(nearColour(readPixel(92, 192), red, 60) && nearColour(readPixel(164, 192), blue, 60) &&
+                        nearColour(readPixel(24, 128), black, 0)) << int(row.orientation) << (loader == &vips);
+        }
     }
+    // The size gate stands in front of libvips too: 60000 x 60000 in the frame header.
+    std::string bytes(std::istreambuf_iterator<char>(std::ifstream(jpeg(dir, "h.jpg", 8, 8, [](int, int) { return red; })).rdbuf()), {});
+    bytes.replace(bytes.find("\xFF\xC0") + 5, 4, "\xEA\x60\xEA\x60");
+    EXPECT_NE(vips.decode(dir.write("huge.jpg", bytes)).reason.find("too large"), std::string::npos);
     ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600) + truncate(dir.file("o.jpg").c_str(), 300), 0);
     for (const std::string& path : {dir.path(), dir.file("fifo"), std::string("/dev/zero"), dir.file("o.jpg")})
-        EXPECT_EQ(loader.decode(path).outcome, DecodedPhoto::Refused) << path;   // and nothing blocks
+        EXPECT_TRUE(devil.decode(path).outcome == DecodedPhoto::Refused && vips.decode(path).outcome ==
+                    DecodedPhoto::Refused) << path;   // and nothing blocks
 }
 
 // A city that relies on the state its frame starts with: a half-transparent

@@ -3,11 +3,15 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "gallery/Gallery.h"
 #include "gallery/GalleryRules.h"
+#include "gallery/PrefetchingPhotoLoader.h"
 #include "library/MonthQuarter.h"
 #include "support/CaptureStdout.h"
 
@@ -105,6 +109,56 @@ TEST_F(GalleryFrames, NoTextureLeftBehindAndFailuresReportedOncePerOpening)
     });
     EXPECT_EQ(output, "Error: image missing not found!\nError: image bad cannot be shown: broken\n"
                       "Error: image missing not found!\nError: no photo listed for this picture\n");
+}
+
+// Photo "pN" decodes N pixels wide. Decodes away from the test's thread wait
+// until the gate opens (30 s at most, then they note that they timed out).
+struct GatedDecoder : PhotoLoader {
+    DecodedPhoto decode(const std::string& path) override
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (std::this_thread::get_id() == mainThread)
+            ++onMain;
+        else if (!opened.wait_for(lock, std::chrono::seconds(30), [&] { return gateOpen; }))
+            timedOut = true;
+        DecodedPhoto photo;
+        photo.outcome = photo.Decoded, photo.width = std::stoi(path.substr(1)), photo.height = 1;
+        return photo;
+    }
+    TextureName upload(const DecodedPhoto& photo) override { widths[++lastName] = photo.width; return lastName; }
+    void release(TextureName texture) override { widths.erase(texture); }
+
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool gateOpen = false;
+    std::atomic<bool> timedOut{false};
+    const std::thread::id mainThread = std::this_thread::get_id();
+    int onMain = 0;
+    std::map<TextureName, int> widths;   // main thread only
+    TextureName lastName = 0;
+};
+
+TEST(PrefetchingPhotoLoader, IdleFramesNeverWaitForADecodeAndStepsShowTheRightPhoto)
+{
+    GatedDecoder decoder;
+    PrefetchingPhotoLoader loader(&decoder);
+    Gallery gallery(&loader);
+    MonthQuarter record(1, 1, 1, new std::vector<TextureName>(4), new std::vector<std::string>{"p0", "p1", "p2", "p3"});
+    gallery.load(&record, 0);   // decoded at once, here
+    gallery.advance(2.0), gallery.advance(0.1), gallery.advance(0.1);   // the worker holds p1 all the while
+    std::unique_lock<std::mutex>(decoder.mutex), decoder.gateOpen = true, decoder.opened.notify_all();   // held to the ;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (decoder.widths.size() < 2 && std::chrono::steady_clock::now() < deadline)
+        gallery.advance(0.1);   // until p1 is ready and taken
+    EXPECT_TRUE(decoder.widths.size() == 2 && decoder.onMain == 1 && !decoder.timedOut);   // no frame waited for p1
+    for (int step = 1; step <= 5; ++step) {
+        gallery.specialUp(GLUT_KEY_RIGHT, 0, 0), gallery.advance(1.6), gallery.advance(0.1);
+        EXPECT_EQ(decoder.widths[gallery.shownPhoto().texture], step % 4);
+    }
+    loader.prefetch("p7"), loader.prefetch("p8");
+    while (!loader.ready("p8") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_EQ(loader.decode("p8").width * 10 + loader.decode("p7").width, 87);   // each by its path
 }
 
 TEST(GalleryRules, CaptionShowsThePathInFontGlyphsEndingBeforeX500)

@@ -1,0 +1,56 @@
+// The size gate in front of the decoders, and the photo's texture. upload
+// leaves the texture binding as it found it: it runs between frames,
+// outside the gallery's saved state.
+#include "gallery/SquarePhotoLoader.h"
+
+#include <GL/gl.h>
+
+#include <utility>
+
+#include "gallery/GalleryRules.h"
+#include "textures/ReadableFile.h"
+
+bool SquarePhotoLoader::admit(const std::string& path, ImageHeader* header, DecodedPhoto* photo)
+{
+    switch (checkReadableFile(path.c_str())) {
+    case FileCheck::Missing: *photo = DecodedPhoto{}; return false;
+    case FileCheck::NotRegular: *photo = refused("it is not a regular file"); return false;
+    case FileCheck::Readable: break;
+    }
+    *header = readImageHeaderFile(path.c_str());
+    const std::string problem = photoSizeProblem(*header);
+    if (!problem.empty()) {
+        *photo = refused(problem);
+        return false;
+    }
+    return true;
+}
+
+DecodedPhoto SquarePhotoLoader::refused(std::string reason)
+{
+    DecodedPhoto photo;
+    photo.outcome = DecodedPhoto::Refused;
+    photo.reason = std::move(reason);
+    return photo;
+}
+
+TextureName SquarePhotoLoader::upload(const DecodedPhoto& photo)
+{
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, photo.side, photo.side, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 photo.pixels.data());
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    return name;
+}
+
+void SquarePhotoLoader::release(TextureName texture)
+{
+    glDeleteTextures(1, &texture);
+}
