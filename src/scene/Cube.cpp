@@ -4,6 +4,9 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 GLuint cubeList = 0;
@@ -47,6 +50,39 @@ void buildCubeList()
     glEndList();
 }
 
+// The turn of glRotatef(rx, 1,0,0) glRotatef(ry, 0,1,0) glRotatef(rz, 0,0,1),
+// row-major.
+struct Turn {
+    double m[3][3];
+
+    Turn(float rx, float ry, float rz)
+    {
+        const double d = 3.14159265358979323846 / 180.0;
+        const double cx = std::cos(rx * d), sx = std::sin(rx * d);
+        const double cy = std::cos(ry * d), sy = std::sin(ry * d);
+        const double cz = std::cos(rz * d), sz = std::sin(rz * d);
+        const double a[3][3] = { { 1, 0, 0 }, { 0, cx, -sx }, { 0, sx, cx } };
+        const double b[3][3] = { { cy, 0, sy }, { 0, 1, 0 }, { -sy, 0, cy } };
+        const double c[3][3] = { { cz, -sz, 0 }, { sz, cz, 0 }, { 0, 0, 1 } };
+        double ab[3][3];
+        multiply(a, b, ab);
+        multiply(ab, c, m);
+    }
+
+    static void multiply(const double l[3][3], const double r[3][3], double out[3][3])
+    {
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                out[i][j] = l[i][0] * r[0][j] + l[i][1] * r[1][j] + l[i][2] * r[2][j];
+    }
+
+    void apply(const double v[3], float out[3]) const
+    {
+        for (int i = 0; i < 3; ++i)
+            out[i] = static_cast<float>(m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2]);
+    }
+};
+
 } // namespace
 
 Cube::Cube(float x_, float y_, float z_, float rotationX_, float rotationY_, float rotationZ_,
@@ -77,6 +113,46 @@ void Cube::applyTransform() const
     glRotatef(rotationZ, 0, 0, 1);
     glTranslatef(x, y, z);
     glScalef(scale, scale, scale);
+}
+
+// The same transform as applyTransform: the corner is scaled, moved to the
+// position and then turned with it.
+void Cube::emitInParentFrame(float s0, float t0, float s1, float t1) const
+{
+    const Turn turn(rotationX, rotationY, rotationZ);
+    for (const Face& face : faces) {
+        // A scaled box's normals come out 1/scale long from the modelview;
+        // so do these, for a GL without GL_NORMALIZE to light both alike.
+        const double n[3] = { face.normal[0] / scale, face.normal[1] / scale, face.normal[2] / scale };
+        float normal[3];
+        turn.apply(n, normal);
+        glNormal3fv(normal);
+        for (const FaceVertex& v : face.corners) {
+            const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
+                                  z + static_cast<double>(scale) * v.z };
+            float corner[3];
+            turn.apply(p, corner);
+            glTexCoord2f(s0 + (s1 - s0) * v.s, t0 + (t1 - t0) * v.t);
+            glVertex3fv(corner);
+        }
+    }
+}
+
+void Cube::extendBounds(float* min, float* max) const
+{
+    const Turn turn(rotationX, rotationY, rotationZ);
+    for (const Face& face : faces) {
+        for (const FaceVertex& v : face.corners) {
+            const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
+                                  z + static_cast<double>(scale) * v.z };
+            float corner[3];
+            turn.apply(p, corner);
+            for (int i = 0; i < 3; ++i) {
+                min[i] = std::min(min[i], corner[i]);
+                max[i] = std::max(max[i], corner[i]);
+            }
+        }
+    }
 }
 
 void Cube::draw(double /*seconds*/)

@@ -22,6 +22,14 @@ public:
     // The display list of the unit box, 0 until the first box is made.
     static unsigned int sharedList();
 
+    // The six faces as quads already turned, placed and scaled into the
+    // parent frame, for a list that draws many boxes in one go; the texture
+    // coordinates are mapped into the rectangle (s0, t0)-(s1, t1). Call
+    // between glBegin(GL_QUADS) and glEnd.
+    void emitInParentFrame(float s0, float t0, float s1, float t1) const;
+    // Widens the box min/max (x, y, z each, parent frame) to hold this box.
+    void extendBounds(float* min, float* max) const;
+
     TextureName texture;
     float scale;
 

@@ -13,12 +13,38 @@
 
 namespace {
 
-// Distance from the eye to the current modelview origin.
-float eyeDistance()
+// Distance from the eye to the origin of the modelview m.
+float eyeDistance(const GLfloat m[16])
 {
-    GLfloat m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
     return std::sqrt(m[12] * m[12] + m[13] * m[13] + m[14] * m[14]);
+}
+
+// Whether the box min-max of the modelview's frame lies wholly outside one
+// plane of the view: all eight corners beyond it in clip space.
+bool outsideView(const float min[3], const float max[3], const GLfloat modelview[16])
+{
+    GLfloat projection[16], m[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r)
+            m[c * 4 + r] = projection[r] * modelview[c * 4] + projection[4 + r] * modelview[c * 4 + 1] +
+                           projection[8 + r] * modelview[c * 4 + 2] + projection[12 + r] * modelview[c * 4 + 3];
+    int beyond[6] = {};   // corners past -x, +x, -y, +y, near, far
+    for (int corner = 0; corner < 8; ++corner) {
+        const float p[3] = { corner & 1 ? max[0] : min[0], corner & 2 ? max[1] : min[1], corner & 4 ? max[2] : min[2] };
+        float clip[4];
+        for (int r = 0; r < 4; ++r)
+            clip[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+        for (int axis = 0; axis < 3; ++axis) {
+            beyond[2 * axis] += clip[axis] < -clip[3];
+            beyond[2 * axis + 1] += clip[axis] > clip[3];
+        }
+    }
+    for (int plane = 0; plane < 6; ++plane) {
+        if (beyond[plane] == 8)
+            return true;
+    }
+    return false;
 }
 
 // OpenGL ignores a width of 0 or less (and flags an error); far houses reach
@@ -32,7 +58,8 @@ void setLineWidth(float width)
 } // namespace
 
 House::House(float x_, float y_, float z_, MonthQuarter* record_, int pickName_)
-    : record(record_), textures(&record_->getTextures()), growth(0.0f), growthRate(0.0f), age(0.0f)
+    : record(record_), textures(&record_->getTextures()), growth(0.0f), growthRate(0.0f), age(0.0f),
+      boundsMin{ 0.0f, 0.0f, 0.0f }, boundsMax{ 0.0f, 0.0f, 0.0f }, grownList(0)
 {
     x = x_;
     y = y_;
@@ -58,6 +85,7 @@ void House::buildCubes()
     for (size_t i = 0; i < boxes.size(); ++i) {
         const BoxPlacement& b = boxes[i];
         cubes.push_back(new Cube(b.x, b.y, b.z, 0.0f, b.rotationY, 0.0f, b.scale, (*textures)[i]));
+        cubes.back()->extendBounds(boundsMin, boundsMax);
     }
 }
 
@@ -73,9 +101,17 @@ void House::draw(double seconds)
 
     glPushMatrix();
     glTranslatef(x, 0.0f, z);
-    const float distance = eyeDistance();
+    GLfloat modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    const float distance = eyeDistance(modelview);
     if (!isSelected()) {
-        drawGrowing(seconds);
+        // Growing shrinks each box toward the base point, so the full-size
+        // bounds hold it; only the frame that overshoots 1 could leave them.
+        const bool hidden = growth <= 1.0f && outsideView(boundsMin, boundsMax, modelview);
+        if (!hidden && growth == 1.0f)
+            drawGrown();
+        else if (!hidden)
+            drawGrowing(seconds);
         glPopMatrix();
         return;
     }
@@ -93,6 +129,23 @@ void House::drawGrowing(double seconds)
         glScalef(growth, growth, growth);
         cube->draw(seconds);
     }
+}
+
+// The grown house as it stands, every box in one list built on first use.
+void House::drawGrown()
+{
+    if (grownList == 0) {
+        grownList = glGenLists(1);
+        glNewList(grownList, GL_COMPILE);
+        for (const Cube* cube : cubes) {
+            glBindTexture(GL_TEXTURE_2D, cube->texture);
+            glBegin(GL_QUADS);
+            cube->emitInParentFrame(0.0f, 0.0f, 1.0f, 1.0f);
+            glEnd();
+        }
+        glEndList();
+    }
+    glCallList(grownList);
 }
 
 void House::drawSolidSelected(double seconds, float pulse)

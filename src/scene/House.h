@@ -29,6 +29,7 @@ private:
     void buildCubes();
     bool isSelected() const;
     void drawGrowing(double seconds);
+    void drawGrown();
     void drawSolidSelected(double seconds, float pulse);
     void drawGlow(double seconds, float pulse, float distance);
 
@@ -38,4 +39,9 @@ private:
     float growth;
     float growthRate;                           // per second
     float age;                                  // seconds
+    // All boxes at full size and the base point, in the house's frame: while
+    // the house grows its boxes stay inside.
+    float boundsMin[3];
+    float boundsMax[3];
+    unsigned int grownList;                     // 0 until first drawn grown
 };

@@ -1,5 +1,4 @@
-// Which filter the ground gets: by the renderer's name, unless the setting
-// names one.
+// Which filter the ground gets: by the renderer's name, unless the setting names one.
 #include <gtest/gtest.h>
 
 #include "textures/Textures.h"
@@ -14,6 +13,5 @@ TEST(GroundFilter, SoftwareRenderersGetTheFastFilterUnlessTheSettingSaysOtherwis
         { "llvmpipe", "", fast }, { "AMD Radeon RX 6600", "FAST", full }, { nullptr, "fast", fast },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(chooseGroundFilter(c.renderer, c.setting), c.filter)
-            << (c.renderer ? c.renderer : "(none)") << " / " << (c.setting ? c.setting : "(unset)");
+        EXPECT_EQ(chooseGroundFilter(c.renderer, c.setting), c.filter) << testing::PrintToString(c.renderer) << testing::PrintToString(c.setting);
 }

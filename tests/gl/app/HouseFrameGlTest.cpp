@@ -1,0 +1,91 @@
+// The city's frame against a plain drawing of the same pose, every box bound
+// and drawn on its own: what the viewer leaves out or batches must not show.
+#include <IL/il.h>
+#include <gtest/gtest.h>
+
+#include "app/Zandervale.h"
+#include "controls/ShooterControl.h"
+#include "scene/Cube.h"
+#include "scene/House.h"
+#include "scene/Quarter.h"
+#include "support/ImageFiles.h"
+#include "support/TempDir.h"
+#include "support/WalkerFakes.h"
+#include "support/WindowSize.h"
+#include "textures/Textures.h"
+
+namespace {
+
+// Every box bound and drawn at full size, seen or not.
+struct PlainHouse : SceneObject {
+    explicit PlainHouse(SceneObject* house) : house(static_cast<House*>(house)) {}
+    void draw(double) override
+    {
+        for (const Cube* c : house->getCubes()) {
+            glPushMatrix();
+            glBindTexture(GL_TEXTURE_2D, c->texture);
+            glTranslatef(house->x, 0, house->z);
+            glRotatef(c->rotationY, 0, 1, 0);
+            glTranslatef(c->x, c->y, c->z);
+            glScalef(c->scale, c->scale, c->scale);
+            glCallList(Cube::sharedList());
+            glPopMatrix();
+        }
+    }
+    const House* house;
+};
+
+// Houses of 3 to 40 photos of their own, ahead of the walker, at the edge
+// of the view, beside it and behind it, grown while the walker looked the
+// other way; the ground under them.
+TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
+{
+    support::TempDir folder;
+    const struct { float x, z; int pictures; } houses[] = { { 60, 40, 3 }, { 150, 110, 8 }, { 260, -30, 14 }, { 420, 60, 31 },
+                                                            { 100, 200, 40 }, { 0, 400, 9 }, { -300, 40, 6 } };
+    std::vector<SceneObject*>* city = new std::vector<SceneObject*>{ new Quarter(110, 0, 100) };
+    for (int h = 0, photo = 0; h < 7; ++h) {
+        auto* textures = new std::vector<TextureName>();
+        for (int i = 0; i < houses[h].pictures; ++i, ++photo) {
+            const std::string path = folder.file("t" + std::to_string(photo % 12) + ".png");
+            if (photo < 12)   // sharp detail up to the edges, different in every picture
+                support::writeWithDevil(path, IL_PNG, 128, 96, [photo](int x, int y) {
+                    return support::Colour{ GLubyte(x * 7 + photo * 40), GLubyte(y * 5 ^ x), GLubyte((x ^ y) * photo), 255 };
+                });
+            textures->push_back(loadTexture(path.c_str()));
+        }
+        city->push_back(new House(houses[h].x, 0, houses[h].z, new MonthQuarter(2005, 7, 1, textures, new std::vector<std::string>()), 10 + h));
+    }
+    std::vector<SceneObject*> plain{ city->front() };
+    std::vector<PlainHouse> plainHouses(city->begin() + 1, city->end());
+    for (PlainHouse& house : plainHouses)
+        plain.push_back(&house);
+    support::WindowSize screen(1024, 768);
+    support::FakeWindow window;
+    ShooterControl walker(window, 0, 0, 0);
+    Zandervale app;
+    app.setScene(city, &walker);
+    walker.init(&app);
+    walker.yaw = 270;   // away from the houses ahead while they grow
+    for (int i = 0; i < 3; ++i)
+        app.draw(100.0);
+    walker.yaw = 90;
+    const auto frame = [&](std::vector<SceneObject*>* scene) {
+        std::vector<GLubyte> pixels(1024 * 768 * 3);
+        app.setScene(scene, &walker);
+        app.draw(0.0);
+        glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    const std::vector<GLubyte> expected = frame(&plain), seen = frame(city);   // the app deletes the city
+    int differing = 0, drawn = 0;
+    for (size_t p = 0; p < seen.size(); p += 3) {
+        const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > 2; };
+        differing += apart(0) || apart(1) || apart(2);
+        drawn += expected[p] + expected[p + 1] + expected[p + 2] > 0;
+    }
+    EXPECT_GT(drawn, 1024 * 768 / 10);   // the houses ahead
+    EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart";
+}
+
+}  // namespace
