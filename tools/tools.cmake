@@ -6,8 +6,9 @@
 # Targets the rest of the build relies on:
 #  zv_artwork         the artwork in ${ZV_RUN_DIR}; zandervale depends on it
 #  zv-sample-library  the library program
-#  zv_sample_library  the demo library in ${ZV_SAMPLE_LIBRARY_DIR}
-# Both generators rerun only when their program changes (or an output is gone).
+#  zv_sample_library  the demo library in ${ZV_SAMPLE_LIBRARY_DIR}, indexed
+#                     by zandervale-index from ${ZV_SAMPLE_PHOTOS_DIR}
+# The generators rerun only when their program changes (or an output is gone).
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(Threads REQUIRED)
@@ -16,6 +17,7 @@ pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 set(ZV_TOOLS_OUTPUT_DIR ${CMAKE_BINARY_DIR}/tools)
 set(ZV_SAMPLE_LIBRARY_DIR ${CMAKE_BINARY_DIR}/sample-library)
 set(ZV_SAMPLE_LIBRARY ${ZV_SAMPLE_LIBRARY_DIR}/Zandervale.xml)
+set(ZV_SAMPLE_PHOTOS_DIR ${CMAKE_BINARY_DIR}/sample-photos)
 
 # Canvas, noise, text and PNG writing shared by both programs.
 add_library(zv_paint STATIC ${CMAKE_CURRENT_LIST_DIR}/artwork/Paint.cpp)
@@ -61,13 +63,22 @@ add_custom_command(OUTPUT ${ZV_ARTWORK_OUTPUTS}
 add_custom_target(zv_artwork ALL DEPENDS ${ZV_ARTWORK_OUTPUTS})
 
 # --- the demo library ---------------------------------------------------------
-# The library file is written last, so a run that fails half-way leaves no
-# Zandervale.xml and the next build tries again; stale pictures go first.
+# Generated camera photos, indexed by the library builder as a user's folder
+# would be. Stale files go first; the stamp and the library file are written
+# last, so a run that fails half-way is tried again by the next build.
+set(ZV_SAMPLE_PHOTOS_STAMP ${CMAKE_BINARY_DIR}/sample-photos.stamp)
+add_custom_command(OUTPUT ${ZV_SAMPLE_PHOTOS_STAMP}
+  COMMAND ${CMAKE_COMMAND} -E remove_directory ${ZV_SAMPLE_PHOTOS_DIR}
+  COMMAND zv-sample-library --photos ${ZV_SAMPLE_PHOTOS_DIR}
+  COMMAND ${CMAKE_COMMAND} -E touch ${ZV_SAMPLE_PHOTOS_STAMP}
+  DEPENDS zv-sample-library
+  COMMENT "Writing the sample photos into ${ZV_SAMPLE_PHOTOS_DIR}"
+  VERBATIM)
 add_custom_command(OUTPUT ${ZV_SAMPLE_LIBRARY}
   COMMAND ${CMAKE_COMMAND} -E remove_directory ${ZV_SAMPLE_LIBRARY_DIR}
-  COMMAND zv-sample-library ${ZV_SAMPLE_LIBRARY_DIR}
-  DEPENDS zv-sample-library
-  COMMENT "Writing the sample photo library into ${ZV_SAMPLE_LIBRARY_DIR}"
+  COMMAND zandervale-index ${ZV_SAMPLE_PHOTOS_DIR} ${ZV_SAMPLE_LIBRARY_DIR}
+  DEPENDS zandervale-index ${ZV_SAMPLE_PHOTOS_STAMP}
+  COMMENT "Indexing the sample photos into ${ZV_SAMPLE_LIBRARY_DIR}"
   VERBATIM)
 add_custom_target(zv_sample_library ALL DEPENDS ${ZV_SAMPLE_LIBRARY})
 
