@@ -1,0 +1,52 @@
+// The indexer's rules read directly: which date a photo gets, the quarter of
+// its day and which names the library can hold.
+#include <gtest/gtest.h>
+
+#include "PhotoDate.h"
+#include "PhotoPaths.h"
+
+namespace photoindex {
+namespace {
+
+TEST(IndexDates, UnusableExifDatesArePassedOverAndOnlyImplausibleOnesAreNoted)
+{
+    const std::string y2002 = "2002:01:01 10:00:00", y2003 = "2003:01:01 10:00:00";
+    const LocalDate now{2025, 6, 1, 12, 0, 0}, file{2011, 3, 15, 8, 0, 0}, futureFile{2025, 6, 2, 0, 0, 0};
+    struct Row { const char* what; std::string exif[3]; LocalDate file; DateSource source; int year; size_t notes; };
+    const Row rows[] = {
+        {"all-zero", {"0000:00:00 00:00:00", y2002, ""}, file, DateSource::digitized, 2002, 0},
+        {"padded", {std::string("2001:01:01 10:00:00\0 ", 21), y2002, y2003}, file, DateSource::original, 2001, 0},
+        {"now exactly", {"2025:06:01 12:00:00", y2002, ""}, file, DateSource::original, 2025, 0},
+        {"a second ahead", {"2025:06:01 12:00:01", y2002, ""}, file, DateSource::digitized, 2002, 1},
+        {"before 1900", {"1899:12:31 23:59:59", "1900:01:01 00:00:00", ""}, file, DateSource::digitized, 1900, 1},
+        {"nothing usable", {"2030:01:01 00:00:00", "", ""}, futureFile, DateSource::none, 0, 2},
+    };
+    for (const Row& row : rows) {
+        const DateChoice choice = chooseDate(row.exif, row.file, now);
+        EXPECT_EQ(std::make_tuple(choice.source, choice.date.year, choice.notes.size()),
+                  std::make_tuple(row.source, row.year, row.notes)) << row.what;
+    }
+}
+
+TEST(IndexDates, QuartersEndOnDays7And14And21AndTheMonthsLastDay)
+{
+    const std::pair<const char*, int> rows[] = {   // quarter 0: no such day
+        {"2024:03:01", 1}, {"2024:03:07", 1}, {"2024:03:08", 2}, {"2024:03:14", 2}, {"2024:03:15", 3}, {"2024:03:21", 3},
+        {"2024:03:22", 4}, {"2024:03:28", 4}, {"2024:03:31", 4}, {"2024:03:32", 0}, {"2023:02:28", 4}, {"2023:02:29", 0},
+        {"2024:02:29", 4}, {"2024:02:30", 0}, {"2000:02:29", 4}, {"1900:02:29", 0}, {"2024:04:30", 4}, {"2024:04:31", 0}};
+    for (const auto& [day, quarter] : rows) {
+        LocalDate date;
+        const bool valid = parseExifDate(std::string(day) + " 12:00:00", &date);
+        EXPECT_EQ(valid ? quarterOfMonth(date.day) : 0, quarter) << day;
+    }
+}
+
+TEST(IndexNames, NamesThatAreNotUtf8OrHoldControlCharactersAreRefused)
+{
+    for (const char* bad : {"tab\t", "del\x7f", "c1 \xc2\x85", "cut \xe5\x86", "overlong \xe0\x80\xaf", "surrogate \xed\xa0\x80",
+                            "beyond \xf4\x90\x80\x80", "bad\xff", "line\nbreak"})
+        EXPECT_NE(pathProblem(std::string("/p/") + bad), "") << printable(bad);
+}
+
+}  // namespace
+}  // namespace photoindex

@@ -1,0 +1,219 @@
+// zandervale-index run on small photo folders, its library read back through the viewer's
+// own loader: dates and names, upright thumbnails, re-runs and a run killed half-way.
+#include <IL/il.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <libexif/exif-data.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "library/PictureLibrary.h"
+#include "support/ImageFiles.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using support::red, support::green, support::blue;
+using Dates = std::vector<std::pair<ExifTag, std::string>>;
+const std::string indexer = ZV_TOOLS_DIR "/zandervale-index";
+
+std::pair<int, std::string> runIndexer(const std::string& arguments)
+{
+    FILE* pipe = popen(("TZ=UTC " + indexer + " " + arguments + " 2>&1").c_str(), "r");
+    std::string output;
+    for (char buffer[4096]; size_t size = fread(buffer, 1, sizeof buffer, pipe);)
+        output.append(buffer, size);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Picture { int year, month, quarter; std::string texture; };
+std::vector<std::string> texturePaths;
+YearSpan span;   // of the last library read back
+TextureName recordTexture(const char* path) { texturePaths.push_back(path); return TextureName(texturePaths.size()); }
+
+// Each original the viewer's loader reads, with its place and its thumbnail's path.
+std::map<std::string, Picture> readBack(const std::string& library)
+{
+    std::vector<MonthQuarter*> quarters;
+    texturePaths.clear();
+    EXPECT_EQ(readPictureLibrary(library.c_str(), &quarters, recordTexture, &span), LibraryError::none);
+    std::map<std::string, Picture> pictures;
+    for (const MonthQuarter* q : quarters) {
+        for (int i = 0; i < q->getPictureCount(); ++i)
+            pictures[q->getOriginals().at(q->getPhotoIndex(i))] = {q->getYear(), q->getMonth(), q->getQuarter(),
+                                                                    texturePaths.at(q->getTextures()[i] - 1)};
+        delete q;
+    }
+    return pictures;
+}
+
+// A JPEG with EXIF dates and an orientation (0: none) in an APP1 segment right after SOI.
+void writePhoto(const std::string& path, const support::PixelFunction& pixel, const Dates& dates = {},
+                int orientation = 0, int width = 64, int height = 48)
+{
+    support::writeWithDevil(path, IL_JPG, width, height, pixel);
+    ExifData* exif = exif_data_new();
+    auto add = [&](ExifIfd ifd, ExifTag tag) {
+        ExifEntry* entry = exif_entry_new();
+        exif_content_add_entry(exif->ifd[ifd], entry);
+        exif_entry_initialize(entry, tag);
+        exif_entry_unref(entry);
+        return entry->data;
+    };
+    for (const auto& [tag, text] : dates)
+        std::memcpy(add(tag == EXIF_TAG_DATE_TIME ? EXIF_IFD_0 : EXIF_IFD_EXIF, tag), text.c_str(), 20);
+    if (orientation)
+        exif_set_short(add(EXIF_IFD_0, EXIF_TAG_ORIENTATION), exif_data_get_byte_order(exif), ExifShort(orientation));
+    unsigned char* segment = nullptr;
+    unsigned size = 0;
+    exif_data_save_data(exif, &segment, &size);
+    std::string jpeg = readFile(path);
+    jpeg.insert(2, "\xFF\xE1" + std::string{char((size + 2) >> 8), char(size + 2)} + std::string((char*)segment, size));
+    std::ofstream(path, std::ios::binary) << jpeg;
+    free(segment);
+    exif_data_unref(exif);
+}
+
+support::PixelFunction plain(support::Colour colour) { return [=](int, int) { return colour; }; }
+
+struct PhotoFolder {
+    support::TempDir temp;
+    const std::string p = fs::canonical(temp.path()).string() + "/", lib = p + "lib", xml = lib + "/Zandervale.xml";
+    std::pair<int, std::string> index() const { return runIndexer("'" + p + "' '" + lib + "'"); }
+};
+
+// Names with XML's special characters, spaces or non-ASCII letters come back; bad ones are reported.
+TEST(IndexRun, PhotosGoWhereTheirDatesPlaceThemUnderTheirOwnNames)
+{
+    PhotoFolder f;
+    const std::string y05 = "2005:07:03 10:00:00", y06 = "2006:02:08 10:00:00", y07 = "2007:12:31 23:59:59", future = "2099:12:31 00:00:00";
+    const ExifTag original = EXIF_TAG_DATE_TIME_ORIGINAL, digitized = EXIF_TAG_DATE_TIME_DIGITIZED, dateTime = EXIF_TAG_DATE_TIME;
+    const std::pair<const char*, Dates> photos[] = {{"all & more.jpg", {{original, y05}, {digitized, y06}, {dateTime, y07}}},
+        {"<digitized>.JPG", {{digitized, y06}, {dateTime, y07}}}, {"date time.jpeg", {{dateTime, y07}}},
+        {"future.jpg", {{original, future}, {dateTime, y07}}}, {"nodate.jpg", {}}, {"old.jpg", {}},
+        {"bad\xff.jpg", {}}, {"line\nbreak.jpg", {}}};
+    for (const auto& [name, dates] : photos)
+        writePhoto(f.p + name, plain(red), dates, 1);   // EXIF in every one, dates in some
+    support::writeTwoBandPng(f.p + "Ünïcødé 写真.png", 64, 48, support::PngFormat::Rgba, red, blue);
+    for (const auto& [name, year] : {std::pair{"nodate.jpg", 2010}, {"Ünïcødé 写真.png", 2012}, {"old.jpg", 1940}}) {
+        std::tm noon{0, 0, 12, 7, 3, year - 1900, 0, 0, 0, 0, nullptr};   // 7 April
+        const timespec times[2] = {{timegm(&noon), 0}, {timegm(&noon), 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, (f.p + name).c_str(), times, 0), 0) << name;
+    }
+    const auto [status, output] = f.index();
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find(f.p + "future.jpg: DateTimeOriginal " + future + " lies in the future"), std::string::npos);
+    EXPECT_NE(output.find("1 photos from before 1953"), std::string::npos) << output;
+    EXPECT_NE(output.find(f.p + "bad\\xff.jpg: name is not valid UTF-8"), std::string::npos);
+    EXPECT_NE(output.find(f.p + "line\\nbreak.jpg: name holds a control character"), std::string::npos);
+    std::map<std::string, std::tuple<int, int, int>> placed, expected = {{"all & more.jpg", {2005, 7, 1}},
+        {"<digitized>.JPG", {2006, 2, 2}}, {"date time.jpeg", {2007, 12, 4}}, {"future.jpg", {2007, 12, 4}},
+        {"nodate.jpg", {2010, 4, 1}}, {"Ünïcødé 写真.png", {2012, 4, 1}}};
+    for (const auto& [original, picture] : readBack(f.xml)) {
+        placed[original.substr(f.p.size())] = {picture.year, picture.month, picture.quarter};
+        EXPECT_EQ(fs::path(picture.texture).filename().string().size(), 10u) << picture.texture;
+    }
+    EXPECT_EQ(placed, expected);
+    EXPECT_EQ(std::make_pair(span.first, span.last), std::make_pair(1953, 2012));
+}
+
+TEST(IndexRun, EveryExifOrientationGivesAnUprightThumbnailCroppedToCover)
+{
+    PhotoFolder f;
+    // Upright: red top-left, blue top-right, green below; stored (x, y) shows at (u, v).
+    const bool swaps[9] = {0, 0, 0, 0, 0, 1, 1, 1, 1}, flipX[9] = {0, 0, 1, 1, 0, 0, 0, 1, 1}, flipY[9] = {0, 0, 0, 1, 1, 0, 1, 1, 0};
+    for (int o = 1; o <= 8; ++o) {
+        const int w = swaps[o] ? 48 : 64, h = swaps[o] ? 64 : 48;
+        writePhoto(f.p + std::to_string(o) + ".jpg", [&](int x, int y) {
+            const int a = flipX[o] ? w - 1 - x : x, b = flipY[o] ? h - 1 - y : y, u = swaps[o] ? b : a, v = swaps[o] ? a : b;
+            return v >= 24 ? green : u < 32 ? red : blue;
+        }, {}, o, w, h);
+    }
+    // Covering 128 x 96 keeps only the middle of a portrait photo: green.
+    writePhoto(f.p + "portrait.jpg", [](int, int y) { return y < 12 ? red : y < 52 ? green : blue; }, {}, 0, 48, 64);
+    ASSERT_EQ(f.index().first, 0);
+    const auto pictures = readBack(f.xml);
+    ASSERT_EQ(pictures.size(), 9u);
+    for (const auto& [original, picture] : pictures) {
+        ilBindImage(ilGenImage());
+        ASSERT_TRUE(ilLoadImage(picture.texture.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE));
+        std::string seen = std::to_string(ilGetInteger(IL_IMAGE_WIDTH)) + "x" + std::to_string(ilGetInteger(IL_IMAGE_HEIGHT));
+        for (const auto& [x, y] : {std::pair{4, 4}, {60, 44}, {123, 4}, {68, 44}, {4, 91}, {123, 91}}) {
+            const unsigned char* rgb = ilGetData() + (y * 128 + x) * 3;
+            seen += " rgb"[1 + (rgb[1] > rgb[0] && rgb[1] > rgb[2]) + 2 * (rgb[2] > rgb[0] && rgb[2] > rgb[1])];
+        }
+        EXPECT_EQ(seen, original.find("portrait") != std::string::npos ? "128x96gggggg" : "128x96rrbbgg") << original;
+    }
+}
+
+// The library folder lies inside the photos, as in every test here; links to folders are not followed.
+TEST(IndexRun, ReRunsMakeThumbnailsOnlyForNewOrChangedPhotosAndDropThoseOfGonePhotos)
+{
+    PhotoFolder f;
+    for (const char* name : {"keep", "change", "gone"})
+        writePhoto(f.p + name + ".jpg", plain(red));
+    fs::create_directory_symlink(f.p, f.p + "loop");
+    support::TempDir elsewhere;   // reached only through a link to a folder
+    writePhoto(elsewhere.file("x.jpg"), plain(red));
+    fs::create_directory_symlink(elsewhere.path(), f.p + "link");
+    auto thumbnails = [&] {   // photo -> its thumbnail's name and time
+        std::map<std::string, std::string> made;
+        for (const auto& [original, picture] : readBack(f.xml))
+            made[fs::path(original).stem()] = fs::path(picture.texture).filename().string() + " " +
+                std::to_string(fs::last_write_time(picture.texture).time_since_epoch().count());
+        return made;
+    };
+    ASSERT_EQ(f.index().first, 0);
+    const auto first = thumbnails();
+    ASSERT_EQ(f.index().first, 0);
+    EXPECT_EQ(thumbnails(), first);
+    writePhoto(f.p + "change.jpg", plain(blue));
+    fs::remove(f.p + "gone.jpg");
+    writePhoto(f.p + "new.jpg", plain(green));
+    ASSERT_EQ(f.index().first, 0);
+    auto third = thumbnails();
+    EXPECT_EQ(third["keep"], first.at("keep"));
+    EXPECT_NE(third["change"], first.at("change"));
+    EXPECT_EQ(third["change"].substr(0, 10), first.at("change").substr(0, 10));   // the same name
+    EXPECT_FALSE(fs::exists(f.lib + "/" + first.at("gone").substr(0, 10)));
+    EXPECT_EQ(third.size(), 3u);
+}
+
+TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
+{
+    PhotoFolder f;
+    writePhoto(f.p + "first.jpg", plain(red));
+    ASSERT_EQ(f.index().first, 0);
+    const std::string before = readFile(f.xml);
+    for (int i = 0; i < 400; ++i)
+        fs::copy_file(f.p + "first.jpg", f.p + "copy" + std::to_string(i) + ".jpg");
+    pid_t pid = 0;
+    const char* argv[] = {indexer.c_str(), f.p.c_str(), f.lib.c_str(), nullptr};
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+    for (int ms = 0; ms < 30000 && !fs::exists(f.lib + "/t00001.jpg"); ++ms)   // the first new thumbnail
+        usleep(1000);
+    int status = 0;
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be stopped";
+    EXPECT_EQ(readFile(f.xml), before);
+    EXPECT_EQ(f.index().first, 0);   // and the next run finishes the job
+}
+
+}  // namespace
