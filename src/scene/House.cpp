@@ -10,6 +10,7 @@
 
 #include "scene/Cube.h"
 #include "scene/HouseLayout.h"
+#include "textures/Textures.h"
 
 namespace {
 
@@ -135,14 +136,26 @@ void House::drawGrowing(double seconds)
 void House::drawGrown()
 {
     if (grownList == 0) {
+        // Filling the atlas uploads texels: done before compiling, or the
+        // list would record the uploads instead.
+        std::vector<AtlasCell> cells;
+        for (const Cube* cube : cubes)
+            cells.push_back(atlasCell(cube->texture));
         grownList = glGenLists(1);
         glNewList(grownList, GL_COMPILE);
-        for (const Cube* cube : cubes) {
-            glBindTexture(GL_TEXTURE_2D, cube->texture);
-            glBegin(GL_QUADS);
-            cube->emitInParentFrame(0.0f, 0.0f, 1.0f, 1.0f);
-            glEnd();
+        // Neighbouring photos mostly share an atlas page: one bind for them.
+        for (size_t i = 0; i < cubes.size(); ++i) {
+            const AtlasCell& cell = cells[i];
+            if (i == 0 || cell.texture != cells[i - 1].texture) {
+                if (i > 0)
+                    glEnd();
+                glBindTexture(GL_TEXTURE_2D, cell.texture);
+                glBegin(GL_QUADS);
+            }
+            cubes[i]->emitInParentFrame(cell.s0, cell.t0, cell.s1, cell.t1);
         }
+        if (!cubes.empty())
+            glEnd();
         glEndList();
     }
     glCallList(grownList);

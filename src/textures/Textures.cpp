@@ -11,10 +11,13 @@
 #include <IL/ilu.h>
 #include <IL/ilut.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <unordered_map>
+#include <vector>
 
 #include "textures/ImageHeader.h"
 
@@ -141,6 +144,78 @@ TextureName uploadAnisotropic(float largestAnisotropy)
     return name;
 }
 
+// Atlas pages are filled shelf by shelf, left to right.
+constexpr int atlasSize = 2048;
+constexpr int largestAtlasPhoto = 256;
+
+struct AtlasPage {
+    GLuint texture = 0;
+    int x = 0, y = 0, shelfHeight = 0;
+};
+
+AtlasPage atlasPage;
+std::unordered_map<TextureName, AtlasCell> atlasCells;
+
+// Only what the photo loader makes is shared: one level, sampled linearly,
+// repeating, as every page is.
+bool fitsAtlas(int width, int height)
+{
+    GLint minFilter = 0, magFilter = 0, wrapS = 0, wrapT = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+    return minFilter == GL_LINEAR && magFilter == GL_LINEAR && wrapS == GL_REPEAT && wrapT == GL_REPEAT &&
+           width > 0 && height > 0 && width <= largestAtlasPhoto && height <= largestAtlasPhoto;
+}
+
+void startAtlasPage()
+{
+    atlasPage = AtlasPage();
+    glGenTextures(1, &atlasPage.texture);
+    glBindTexture(GL_TEXTURE_2D, atlasPage.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, atlasSize, atlasSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+}
+
+// The photo's texels framed by its opposite edges: row and column -1 are
+// its last ones, row and column w (h) its first, as GL_REPEAT would fetch.
+std::vector<GLubyte> framedTexels(int width, int height)
+{
+    std::vector<GLubyte> texels(static_cast<size_t>(width) * height * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    const int framedWidth = width + 2;
+    std::vector<GLubyte> framed(static_cast<size_t>(framedWidth) * (height + 2) * 4);
+    for (int y = 0; y < height + 2; ++y)
+        for (int x = 0; x < framedWidth; ++x) {
+            const int from = ((y + height - 1) % height * width + (x + width - 1) % width) * 4;
+            std::memcpy(&framed[(static_cast<size_t>(y) * framedWidth + x) * 4], &texels[from], 4);
+        }
+    return framed;
+}
+
+AtlasCell placeInAtlas(int width, int height)
+{
+    const int w = width + 2, h = height + 2;
+    if (atlasPage.texture != 0 && atlasPage.x + w > atlasSize) {
+        atlasPage.x = 0;
+        atlasPage.y += atlasPage.shelfHeight;
+        atlasPage.shelfHeight = 0;
+    }
+    const std::vector<GLubyte> framed = framedTexels(width, height);
+    if (atlasPage.texture == 0 || atlasPage.y + h > atlasSize)
+        startAtlasPage();
+    glBindTexture(GL_TEXTURE_2D, atlasPage.texture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, atlasPage.x, atlasPage.y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed.data());
+    const float size = static_cast<float>(atlasSize);
+    const AtlasCell cell = { atlasPage.texture, (atlasPage.x + 1) / size, (atlasPage.y + 1) / size,
+                             (atlasPage.x + 1 + width) / size, (atlasPage.y + 1 + height) / size };
+    atlasPage.x += w;
+    atlasPage.shelfHeight = std::max(atlasPage.shelfHeight, h);
+    return cell;
+}
+
 }  // namespace
 
 void initImageLibrary()
@@ -207,6 +282,25 @@ TextureName loadGroundTexture(const char* path)
     if (groundFilter() == GroundFilter::fast && hasAnisotropicFiltering())
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 1.0f);
     return name;
+}
+
+AtlasCell atlasCell(TextureName photo)
+{
+    const auto known = atlasCells.find(photo);
+    if (known != atlasCells.end())
+        return known->second;
+    AtlasCell cell = { photo, 0.0f, 0.0f, 1.0f, 1.0f };
+    // Binding a name makes it a texture: ask first.
+    if (photo != 0 && glIsTexture(photo)) {
+        GLint width = 0, height = 0;
+        glBindTexture(GL_TEXTURE_2D, photo);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        if (fitsAtlas(width, height))
+            cell = placeInAtlas(width, height);
+    }
+    atlasCells[photo] = cell;
+    return cell;
 }
 
 char* copyString(const char* text)

@@ -28,5 +28,18 @@ GroundFilter groundFilter();
 // filter is fast.
 TextureName loadGroundTexture(const char* path);
 
+// Where a photo's texels lie in a shared atlas texture, so that the boxes of
+// many photos draw with one bind. Each photo's cell is framed by one texel of
+// its own opposite edges, so linear filtering at its borders blends what the
+// photo's own repeating texture blends.
+struct AtlasCell {
+    TextureName texture;
+    float s0, t0, s1, t1;   // the photo's (0, 0) and (1, 1)
+};
+// The cell of a photo texture, copied in on the first ask. A texture the
+// atlas cannot stand in for (mipmapped, not repeating, large) is its own
+// cell: the texture itself, 0 to 1.
+AtlasCell atlasCell(TextureName photo);
+
 // A heap copy of text, released with free.
 char* copyString(const char* text);

@@ -66,6 +66,7 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     Zandervale app;
     app.setScene(city, &walker);
     walker.init(&app);
+    glLightf(GL_LIGHT1, GL_QUADRATIC_ATTENUATION, 0);   // bright: a texel astray shows
     walker.yaw = 270;   // away from the houses ahead while they grow
     for (int i = 0; i < 3; ++i)
         app.draw(100.0);
