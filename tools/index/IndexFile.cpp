@@ -1,3 +1,5 @@
+// The index as text: a header line, then per photo its thumbnail, size,
+// modification time, date, date source and path, separated by tabs.
 #include "IndexFile.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// Writes the library with libxml2's text writer, which escapes what XML
+// needs; photos sorted by date open each year, month and quarter once.
 #include "LibraryFile.h"
 
 #include <libxml/xmlwriter.h>

@@ -1,3 +1,5 @@
+// A hidden temporary file, fsync when asked, then rename: the POSIX way to
+// replace a file so that no one ever sees half of it.
 #include "OutputFiles.h"
 
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// EXIF date texts read strictly: a camera that wrote nonsense, or nothing but
+// zeros, has no date, and the next source is asked.
 #include "PhotoDate.h"
 
 #include <cctype>

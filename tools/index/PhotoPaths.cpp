@@ -1,3 +1,5 @@
+// UTF-8 decoded by hand to the letter of the standard (shortest forms, no
+// surrogates), since one bad byte would make the whole library unreadable.
 #include "PhotoPaths.h"
 
 #include <cctype>

@@ -1,3 +1,5 @@
+// libvips opens the photo once for its EXIF block (parsed by libexif) and
+// once to shrink it on load, turn it upright and crop it to cover 128 x 96.
 #include "PhotoReader.h"
 
 #include <libexif/exif-data.h>

@@ -1,3 +1,5 @@
+// A depth-first walk with openat-style calls: entries are examined without
+// following links, and every folder is entered once by device and inode.
 #include "PhotoWalk.h"
 
 #include <dirent.h>

@@ -1,3 +1,5 @@
+// One status line redrawn in place with a carriage return, at most ten
+// times a second; messages clear it, print, and draw it again.
 #include "Progress.h"
 
 #include <cstdio>
