@@ -5,6 +5,10 @@
 #include <libexif/exif-data.h>
 #include <vips/vips.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <deque>
 
@@ -111,6 +115,13 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
                        const LocalDate& fileDate, const LocalDate& now)
 {
     PhotoReading reading;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        reading.problem = std::string("cannot be read: ") + std::strerror(errno);
+        reading.unreadable = true;
+        return reading;
+    }
+    close(fd);
     Images images;
     VipsImage** header = images.next();
     *header = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, NULL);

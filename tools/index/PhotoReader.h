@@ -13,6 +13,7 @@ constexpr int thumbnailWidth = 128, thumbnailHeight = 96;
 struct PhotoReading {
     DateChoice date;
     std::string problem;          // why the photo is left out ("" when it is in)
+    bool unreadable = false;      // the problem is the file's permissions or the disk, not its content
     std::string outputProblem;    // the thumbnail could not be written: the library's fault, not the photo's
 };
 

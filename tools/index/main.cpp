@@ -252,6 +252,10 @@ bool Run::readPhotos()
             return fail("cannot write a thumbnail: " + job.reading.outputProblem);
         if (!job.reading.problem.empty()) {
             ++skippedFor[job.reading.problem];
+            // A photo that cannot be read now is not taken for gone.
+            const auto old = known.find(job.photo.path);
+            if (job.reading.unreadable && old != known.end())
+                entries.push_back(old->second);
             continue;
         }
         entries.push_back({job.thumbnail, job.photo.size, job.photo.mtime, job.photo.mtimeNanoseconds,
