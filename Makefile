@@ -35,6 +35,7 @@ bench: build
 	@test -f $(BENCH_POOL)/Zandervale.xml || \
 	  $(BUILD)/tools/zv-sample-library $(BENCH_POOL) 1000 1998 2010 >/dev/null
 	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-bench ../bench-libraries/pool ../bench.json
+	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-gallery-bench
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Leak reports are off: textures, display lists and the library records live

@@ -93,5 +93,10 @@ add_executable(zv-bench ${CMAKE_CURRENT_LIST_DIR}/bench/FrameBench.cpp)
 target_link_libraries(zv-bench PRIVATE zv_shell)
 set_target_properties(zv-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
 
+# --- the gallery benchmark ----------------------------------------------------
+add_executable(zv-gallery-bench ${CMAKE_CURRENT_LIST_DIR}/bench/GalleryBench.cpp)
+target_link_libraries(zv-gallery-bench PRIVATE zv_shell)
+set_target_properties(zv-gallery-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
+
 # --- fuzz targets (ZV_FUZZ=ON with clang) --------------------------------------
 include(${CMAKE_CURRENT_LIST_DIR}/fuzz/fuzz.cmake)

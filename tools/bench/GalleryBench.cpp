@@ -1,0 +1,275 @@
+// zv-gallery-bench [SCRATCH_DIR]: the gallery on generated 12-megapixel
+// JPEGs (zv-gallery-bench --photos DIR COUNT only writes such photos, each
+// in its own tint, as DIR/photo0.jpg ...). Prints opening and stepping beside a full DevIL decode of the same
+// file, the texture's PSNR against a Lanczos scale of the whole photo for
+// the libvips and the DevIL loader, idle frame times and peak memory against
+// the texel bytes the gallery holds. Run it from the run directory (the
+// caption bar's artwork is read from there) with a display; passes or fails
+// nothing.
+#include <GL/freeglut.h>
+#include <IL/il.h>
+#include <unistd.h>
+#include <vips/vips.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "gallery/DevilPhotoLoader.h"
+#include "gallery/Gallery.h"
+#include "gallery/PrefetchingPhotoLoader.h"
+#include "gallery/VipsPhotoLoader.h"
+#include "library/MonthQuarter.h"
+#include "textures/Textures.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int photoWidth = 4000, photoHeight = 3000;   // 12 megapixels
+constexpr int housePhotos = 6;
+constexpr int rounds = 5;
+constexpr double texelBytes = 1024.0 * 1024.0 * 4.0;   // llvmpipe keeps RGB as RGBA
+
+double millisecondsOf(const std::function<void()>& work)
+{
+    const Clock::time_point start = Clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double medianOf(int times, const std::function<void()>& work)
+{
+    std::vector<double> values;
+    for (int i = 0; i < times; ++i)
+        values.push_back(millisecondsOf(work));
+    return median(values);
+}
+
+// kB from a line of /proc/self/status: VmRSS now, VmHWM the peak so far.
+double statusKilobytes(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, std::string(field).size(), field) == 0)
+            return std::atof(line.c_str() + std::string(field).size() + 1);
+    }
+    return 0.0;
+}
+
+bool check(int result, const char* what)
+{
+    if (result != 0)
+        std::fprintf(stderr, "zv-gallery-bench: %s: %s\n", what, vips_error_buffer());
+    return result == 0;
+}
+
+// Soft colour fields with grain and a fringe of fine lines along the top:
+// what a camera photo holds, and what a nearest-neighbour scale aliases.
+bool writePhoto(const std::string& path, int tint = 0)
+{
+    VipsImage *noise = nullptr, *fields = nullptr, *grain = nullptr, *zone = nullptr, *lines = nullptr,
+              *sum = nullptr, *photo = nullptr, *bytes = nullptr;
+    const bool made =
+        check(vips_gaussnoise(&noise, photoWidth / 50, photoHeight / 50, "sigma", 60.0, "mean", 128.0, nullptr), "noise") &&
+        check(vips_resize(noise, &fields, 50.0, "kernel", VIPS_KERNEL_CUBIC, nullptr), "fields") &&
+        check(vips_gaussnoise(&grain, photoWidth, photoHeight, "sigma", 2.5, "mean", 0.0, nullptr), "grain") &&
+        check(vips_zone(&zone, photoWidth, photoHeight, nullptr), "zone") &&
+        check(vips_linear1(zone, &lines, 40.0, 0.0, nullptr), "lines") &&
+        check(vips_sum(std::vector<VipsImage*>{fields, grain, lines}.data(), &sum, 3, nullptr), "sum");
+    bool written = false;
+    if (made) {
+        VipsImage* channels[3] = {sum, sum, sum};
+        VipsImage *green = nullptr, *blue = nullptr;
+        written = check(vips_linear1(sum, &green, 0.8, 30.0, nullptr), "green") &&
+                  check(vips_linear1(sum, &blue, -0.6, 220.0 - 25.0 * tint, nullptr), "blue") &&
+                  (channels[1] = green, channels[2] = blue,
+                   check(vips_bandjoin(channels, &photo, 3, nullptr), "join")) &&
+                  check(vips_cast_uchar(photo, &bytes, nullptr), "cast") &&
+                  check(vips_jpegsave(bytes, path.c_str(), "Q", 92, nullptr), "save");
+        for (VipsImage* image : {green, blue})
+            if (image != nullptr)
+                g_object_unref(image);
+    }
+    for (VipsImage* image : {noise, fields, grain, zone, lines, sum, photo, bytes})
+        if (image != nullptr)
+            g_object_unref(image);
+    return written;
+}
+
+// The whole photo decoded, scaled to the square with Lanczos 3: what the
+// texture would hold with no shortcut taken.
+std::vector<unsigned char> referenceSquare(const std::string& path)
+{
+    std::vector<unsigned char> pixels;
+    VipsImage *photo = vips_image_new_from_file(path.c_str(), nullptr), *square = nullptr;
+    if (photo != nullptr &&
+        check(vips_resize(photo, &square, 1024.0 / photo->Xsize, "vscale", 1024.0 / photo->Ysize,
+                          "kernel", VIPS_KERNEL_LANCZOS3, nullptr), "reference")) {
+        size_t size = 0;
+        void* memory = vips_image_write_to_memory(square, &size);
+        pixels.assign(static_cast<unsigned char*>(memory), static_cast<unsigned char*>(memory) + size);
+        g_free(memory);
+    }
+    for (VipsImage* image : {photo, square})
+        if (image != nullptr)
+            g_object_unref(image);
+    return pixels;
+}
+
+double psnr(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    if (a.size() != b.size() || a.empty())
+        return 0.0;
+    double squares = 0.0;
+    for (size_t i = 0; i < a.size(); ++i)
+        squares += (double(a[i]) - b[i]) * (double(a[i]) - b[i]);
+    return 10.0 * std::log10(255.0 * 255.0 / (squares / a.size()));
+}
+
+// Counts the textures the gallery holds; everything else goes to the loader.
+struct CountingLoader : PhotoLoader {
+    explicit CountingLoader(PhotoLoader* loader) : loader(loader) {}
+    DecodedPhoto decode(const std::string& path) override { return loader->decode(path); }
+    void prefetch(const std::string& path) override { loader->prefetch(path); }
+    bool ready(const std::string& path) override { return loader->ready(path); }
+    TextureName upload(const DecodedPhoto& photo) override
+    {
+        mostLive = std::max(mostLive, ++live);
+        return loader->upload(photo);
+    }
+    void release(TextureName texture) override { --live, loader->release(texture); }
+    PhotoLoader* loader;
+    int live = 0, mostLive = 0;
+};
+
+struct FrameTimes {
+    double openMs = 0, coldStepMs = 0, warmStepMs = 0, idleMedianMs = 0, idleLongestMs = 0;
+};
+
+// Opens the house, then steps right every second of frames drawn as fast
+// as they come, the neighbour ready or, for the cold step, just asked for.
+FrameTimes runGallery(PhotoLoader* loader, MonthQuarter* house, double seconds)
+{
+    FrameTimes times;
+    Gallery gallery(loader);
+    gallery.draw(0.0);   // the caption bar and quad first, outside the figures
+    glFinish();
+    std::vector<double> opens, colds, warms, idle, fades;
+    for (int open = 0; open < rounds; ++open)
+        opens.push_back(millisecondsOf([&] { gallery.load(house, 0), glFinish(); }));
+    gallery.draw(2.0);   // the fade ends; the next photo is asked for, not ready
+    colds.push_back(millisecondsOf([&] { gallery.specialUp(GLUT_KEY_RIGHT, 0, 0); }));
+    double dt = 0.02, sinceStep = 0.0;
+    for (double clock = 0.0; clock < seconds; clock += dt) {
+        const bool stepping = sinceStep > 2.5 && !gallery.isFading();
+        const bool wasIdle = !gallery.isFading();
+        dt = millisecondsOf([&] {
+                 if (stepping)
+                     gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
+                 gallery.draw(dt);
+                 glFinish();
+             }) / 1000.0;
+        (stepping ? warms : wasIdle ? idle : fades).push_back(dt * 1000.0);
+        sinceStep = stepping ? 0.0 : sinceStep + dt;
+    }
+    times.openMs = median(opens);
+    times.coldStepMs = colds[0];
+    times.warmStepMs = warms.empty() ? 0.0 : median(warms);
+    times.idleMedianMs = idle.empty() ? 0.0 : median(idle);
+    times.idleLongestMs = idle.empty() ? 0.0 : *std::max_element(idle.begin(), idle.end());
+    return times;
+}
+
+void printFrames(const char* name, const FrameTimes& t, double fullDecodeMs)
+{
+    std::printf("%-24s open %7.1f ms (%.2f x full decode)  step: not ready %7.1f ms (%.2f x), "
+                "ready %6.1f ms (%.2f x)\n", name, t.openMs, t.openMs / fullDecodeMs, t.coldStepMs,
+                t.coldStepMs / fullDecodeMs, t.warmStepMs, t.warmStepMs / fullDecodeMs);
+    std::printf("%-24s idle frames: median %.1f ms, longest %.1f ms (%.1f x median)\n", "", t.idleMedianMs,
+                t.idleLongestMs, t.idleLongestMs / std::max(t.idleMedianMs, 1e-3));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::string(argv[1]) == "--photos") {
+        if (vips_init(argv[0]) != 0)
+            return 1;
+        for (int i = 0; i < std::atoi(argv[3]); ++i)
+            if (!writePhoto(std::string(argv[2]) + "/photo" + std::to_string(i) + ".jpg", i % 8))
+                return 1;
+        return 0;
+    }
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(1024, 768);
+    glutCreateWindow("Zandervale gallery bench");
+    glutDisplayFunc([] {});
+    setWindowSize(1024, 768);
+    initImageLibrary();
+    VipsPhotoLoader vips;   // starts libvips
+    char scratchTemplate[] = "/tmp/zv-gallery-bench-XXXXXX";
+    const std::string scratch = argc > 1 ? argv[1] : mkdtemp(scratchTemplate);
+    std::vector<std::string> paths;
+    for (int i = 0; i < housePhotos; ++i) {
+        paths.push_back(scratch + "/photo" + std::to_string(i) + ".jpg");
+        if (i == 0 ? !writePhoto(paths[0])
+                   : std::system(("cp '" + paths[0] + "' '" + paths[i] + "'").c_str()) != 0)
+            return 1;
+    }
+    std::printf("Gallery on %d photos of %d x %d (JPEG, %.1f MB each), %d rounds a figure\n", housePhotos,
+                photoWidth, photoHeight, std::ifstream(paths[0], std::ios::ate).tellg() / 1e6, rounds);
+    MonthQuarter house(2005, 6, 1, new std::vector<TextureName>(housePhotos), new std::vector<std::string>(paths));
+
+    const double restKb = statusKilobytes("VmRSS");
+    PrefetchingPhotoLoader prefetching(&vips);
+    CountingLoader counted(&prefetching);
+    const FrameTimes vipsTimes = runGallery(&counted, &house, 12.0);
+    const double peakKb = statusKilobytes("VmHWM");
+
+    const double fullDecodeMs = medianOf(rounds, [&] {
+        ILuint image = 0;
+        ilGenImages(1, &image);
+        ilBindImage(image);
+        ilLoad(IL_JPG, paths[0].c_str());
+        ilDeleteImages(1, &image);
+    });
+    DevilPhotoLoader devil;
+    const double devilDecodeMs = medianOf(rounds, [&] { devil.decode(paths[0]); });
+    const double vipsDecodeMs = medianOf(rounds, [&] { vips.decode(paths[0]); });
+    std::printf("decode alone             DevIL whole photo %.1f ms; DevIL + nearest scale %.1f ms; "
+                "libvips shrink-on-load + Lanczos %.1f ms (%.2f x whole)\n",
+                fullDecodeMs, devilDecodeMs, vipsDecodeMs, vipsDecodeMs / fullDecodeMs);
+    printFrames("gallery, libvips worker", vipsTimes, fullDecodeMs);
+    printFrames("gallery, DevIL in frame", runGallery(&devil, &house, 8.0), fullDecodeMs);
+
+    const std::vector<unsigned char> reference = referenceSquare(paths[0]);
+    std::printf("texture PSNR against a Lanczos scale of the whole photo: libvips %.1f dB, DevIL nearest %.1f dB\n",
+                psnr(vips.decode(paths[0]).pixels, reference), psnr(devil.decode(paths[0]).pixels, reference));
+    const double texelKb = counted.mostLive * texelBytes / 1024.0;
+    std::printf("memory (libvips gallery): at rest %.0f MB, peak %.0f MB; peak above rest %.0f MB against "
+                "%d textures' %.0f MB of texels (%.2f x)\n", restKb / 1024, peakKb / 1024,
+                (peakKb - restKb) / 1024, counted.mostLive, texelKb / 1024, (peakKb - restKb) / texelKb);
+    if (argc <= 1) {
+        for (const std::string& path : paths)
+            std::remove(path.c_str());
+        rmdir(scratch.c_str());
+    }
+    return 0;
+}
