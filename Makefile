@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build demo test asan fuzz bench install clean
+.PHONY: all deps build demo test asan fuzz bench soak install clean
 
 all: build
 
@@ -36,6 +36,13 @@ bench: build
 	  $(BUILD)/tools/zv-sample-library $(BENCH_POOL) 1000 1998 2010 >/dev/null
 	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-bench ../bench-libraries/pool ../bench.json
 	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-gallery-bench
+
+# The viewer for SOAK_SECONDS stepping through a house of 12-megapixel
+# photos in the gallery and back to the city, sampling its memory, open
+# files and gallery textures (figures only, no verdict).
+SOAK_SECONDS ?= 600
+soak: build
+	@tools/soak/soak.sh $(BUILD) $(SOAK_SECONDS)
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Leak reports are off: textures, display lists and the library records live

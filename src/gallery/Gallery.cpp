@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/AppState.h"
 #include "gallery/GalleryRules.h"
@@ -20,6 +21,10 @@ namespace {
 constexpr float fadeSeconds = 1.571f;      // a quarter turn of sin: the weights reach 1 and 0
 constexpr float slideshowSeconds = 8.0f;
 constexpr unsigned char spaceKey = 32;
+
+// For long runs that watch for leaks (make soak): the number of photo
+// textures the gallery holds goes to standard error whenever a change ends.
+const bool reportTextures = std::getenv("ZANDERVALE_GALLERY_TEXTURES") != nullptr;
 
 struct QuadCorner {
     float x, y, s, t;
@@ -99,6 +104,8 @@ void Gallery::advance(double dt)
             setSlot(&incoming, PictureSlot{});
             fading = false;
             loadingNotice = true;   // the next frame may stall on a neighbour
+            if (reportTextures)
+                std::fprintf(stderr, "gallery textures: %d\n", liveTextures);
         }
         prefetchNeighbours();   // decoded meanwhile, off this thread
         return;
@@ -257,6 +264,7 @@ bool Gallery::loadScaledTexture(int photo, PictureSlot* slot)
         return false;
     }
     setSlot(slot, PictureSlot{loader->upload(decoded), decoded.width, decoded.height});
+    ++liveTextures;
     return true;
 }
 
@@ -265,8 +273,10 @@ void Gallery::setSlot(PictureSlot* slot, PictureSlot value)
 {
     const TextureName old = slot->texture;
     *slot = value;
-    if (old != 0 && !holds(old))
+    if (old != 0 && !holds(old)) {
         loader->release(old);
+        --liveTextures;
+    }
 }
 
 bool Gallery::holds(TextureName texture) const

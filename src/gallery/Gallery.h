@@ -88,4 +88,5 @@ private:
     bool fading = false;
     bool loadingNotice = false;       // in the frame that ended a change
     std::set<int> refusedPhotos;      // reported once, not tried again until the next load
+    int liveTextures = 0;             // uploaded and not yet released
 };
