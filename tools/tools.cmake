@@ -46,7 +46,7 @@ set(ZV_ARTWORK_FILES
 foreach(i RANGE 1 5)
   list(APPEND ZV_ARTWORK_FILES grass512x512_0${i}.png)
 endforeach()
-foreach(year RANGE 1998 2010)
+foreach(year RANGE 1900 2099)
   list(APPEND ZV_ARTWORK_FILES signs/sign${year}_128x32.png)
 endforeach()
 foreach(month January February March April May June July August September

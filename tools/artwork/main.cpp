@@ -78,7 +78,7 @@ std::vector<ArtworkFile> catalogue()
     }
     files.push_back({"street512x512_02.png", 512, 512, false, artwork::paintStreet});
     files.push_back({"cross512x512_01.png", 512, 512, false, artwork::paintCrossing});
-    for (int year = 1998; year <= 2010; ++year) {
+    for (int year = 1900; year <= 2099; ++year) {
         const std::string text = std::to_string(year);
         files.push_back({"signs/sign" + text + "_128x32.png", 128, 32, false,
                          [text](paint::Canvas& c) { artwork::paintBanner(c, text, yearBanner); }});
