@@ -43,10 +43,14 @@ bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects)
 {
     // Never released: every house keeps a pointer to its record.
     auto* library = new std::vector<MonthQuarter*>();
-    if (!loadPictureLibrary(libraryPath, library))
+    YearSpan span;
+    if (!loadPictureLibrary(libraryPath, library, &span))
         return false;
 
-    for (const CityPiece& piece : planCity(*library))
+    // The signs' year table must hold the span before the first sign loads it.
+    Sign::useYears(span.first, span.last);
+    const std::vector<CityPiece> plan = planCity(*library, span);
+    for (const CityPiece& piece : plan)
         sceneObjects->push_back(makeObject(piece));
     return true;
 }

@@ -32,15 +32,15 @@ struct YearRange {
     int rows() const { return first > last ? 0 : last - first + 1; }
 };
 
-YearRange yearRange(const std::vector<MonthQuarter*>& library)
+YearRange yearRange(const std::vector<MonthQuarter*>& library, const YearSpan& span)
 {
     YearRange range;
     for (const MonthQuarter* record : library) {
         assert(record != nullptr);
         int year = record->getYear();
-        if (year >= cityFirstYear && year < range.first)
+        if (year >= span.first && year < range.first)
             range.first = year;
-        if (year > range.last && year <= cityLastYear)
+        if (year > range.last && year <= span.last)
             range.last = year;
     }
     return range;
@@ -118,13 +118,13 @@ public:
     int houseNumber = firstHouseNumber;
 };
 
-void planSigns(Planner* plan, const YearRange& range)
+void planSigns(Planner* plan, const YearRange& range, const YearSpan& span)
 {
     for (int year = range.first; year <= range.last; year++) {
         float z = rowZ(year - range.first) + 34.5f;
         for (int m = 1; m < monthsPerYear; m++)
             plan->addSign(Sign::monthBanner, columnX(m) + 95.0f, bannerHeight, z, m);
-        plan->addSign(Sign::yearLabel, 1515.0f, 0.0f, z, year - cityFirstYear);
+        plan->addSign(Sign::yearLabel, 1515.0f, 0.0f, z, year - span.first);
     }
     // The month labels are made together with the last year's banners; the
     // order matters only because it is the creation order.
@@ -132,7 +132,7 @@ void planSigns(Planner* plan, const YearRange& range)
         float z = rowZ(year - range.first) - 25.0f;
         for (int m = 1; m <= monthsPerYear; m++) {
             plan->addSign(Sign::yearBanner, columnX(m) + 35.0f, bannerHeight, z,
-                          year - cityFirstYear);
+                          year - span.first);
             if (year == range.last)
                 plan->addSign(Sign::monthLabel, columnX(m) + 35.5f, 0.0f, -125.0f, m);
         }
@@ -142,12 +142,12 @@ void planSigns(Planner* plan, const YearRange& range)
 
 }  // namespace
 
-std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library)
+std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library, const YearSpan& span)
 {
     Planner plan(library);
     plan.add(CityPiece::light, 12.5f, 25.0f, 12.5f);
 
-    YearRange range = yearRange(library);
+    YearRange range = yearRange(library, span);
     for (int year = range.first; year <= range.last; year++) {
         int k = year - range.first;
         plan.addStreetsAndTiles(k, year);
@@ -161,6 +161,6 @@ std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library)
     int closingYear = library.empty() ? -1 : library.back()->getYear();
     plan.addStreetsAndTiles(range.rows(), closingYear);
 
-    planSigns(&plan, range);
+    planSigns(&plan, range, span);
     return plan.pieces;
 }

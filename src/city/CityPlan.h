@@ -6,10 +6,9 @@
 #include <vector>
 
 #include "library/MonthQuarter.h"
+#include "library/PictureLibrary.h"
 
-// The grid: one row per year of this range, one column per month.
-constexpr int cityFirstYear = 1998;
-constexpr int cityLastYear = 2010;
+// The grid: one row per year, one column per month.
 constexpr float gridPitch = 120.0f;   // world units from one crossing to the next
 constexpr int firstHouseNumber = 10;  // pick names below this are never houses
 
@@ -28,5 +27,7 @@ struct CityPiece {
 
 // The objects of the city for this library, in the order they must be
 // created: the constructors of quarters and houses draw from rand(), so this
-// order fixes every random choice of the city.
-std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library);
+// order fixes every random choice of the city. Rows run from the earliest to
+// the latest record year within span; year signs count from span.first.
+std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library,
+                                const YearSpan& span = YearSpan());

@@ -133,6 +133,74 @@ void readQuarter(xmlNode* quarter, int year, int month, int quarterVal,
                                         reader.originals, reader.photoIndices));
 }
 
+// An attribute's text made safe for a one-line message: control bytes and
+// anything past ASCII become '?', and a long text is cut.
+std::string quoted(const std::string& text)
+{
+    constexpr size_t longest = 20;
+    std::string shown;
+    for (char c : text.substr(0, longest))
+        shown += c >= ' ' && c < 127 ? c : '?';
+    return "\"" + shown + (text.size() > longest ? "...\"" : "\"");
+}
+
+// A year is digits only: no sign, no white space, nothing after them.
+// Long numbers saturate; the range test rejects them all the same.
+bool parseYear(const std::string& text, int* year)
+{
+    if (text.empty())
+        return false;
+    long long value = 0;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+        value = value < INT_MAX ? value * 10 + (c - '0') : value;
+    }
+    *year = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    return true;
+}
+
+// Why the text of attribute name is not a year the city can show, or an
+// empty string when it is one (then set in year).
+std::string checkYear(const char* name, const std::string& text, int* year)
+{
+    if (!parseYear(text, year))
+        return std::string(name) + " " + quoted(text) + " is not a year";
+    if (*year < earliestSpanYear)
+        return std::string(name) + " " + quoted(text) + " is before " + std::to_string(earliestSpanYear);
+    if (*year > latestSpanYear)
+        return std::string(name) + " " + quoted(text) + " is after " + std::to_string(latestSpanYear);
+    return std::string();
+}
+
+// Why the root's fromYear and toYear make no span, or an empty string when
+// they make one (then set in span). Without either attribute span stays.
+std::string readYearSpan(xmlNode* root, YearSpan* span)
+{
+    XmlText from(xmlGetProp(root, reinterpret_cast<const xmlChar*>("fromYear")));
+    XmlText to(xmlGetProp(root, reinterpret_cast<const xmlChar*>("toYear")));
+    if (!from.text && !to.text)
+        return std::string();
+    if (!to.text)
+        return "toYear is missing";
+    if (!from.text)
+        return "fromYear is missing";
+    int first = 0, last = 0;
+    std::string reason = checkYear("fromYear", from.get(), &first);
+    if (reason.empty())
+        reason = checkYear("toYear", to.get(), &last);
+    if (!reason.empty())
+        return reason;
+    if (first > last)
+        return "fromYear " + std::to_string(first) + " is after toYear " + std::to_string(last);
+    if (last - first + 1 > mostSpanYears)
+        return std::to_string(first) + " to " + std::to_string(last) + " is " +
+               std::to_string(last - first + 1) + " years, more than " + std::to_string(mostSpanYears);
+    span->first = first;
+    span->last = last;
+    return std::string();
+}
+
 void readYears(xmlNode* root, const std::string& prefix,
                TextureLoader loadTextureFile, std::vector<MonthQuarter*>* library)
 {
@@ -154,7 +222,7 @@ void readYears(xmlNode* root, const std::string& prefix,
 }  // namespace
 
 LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
-                                TextureLoader loadTextureFile)
+                                TextureLoader loadTextureFile, YearSpan* span)
 {
     // No network and no external entities: the library is a local file, and
     // a path or DTD naming a URL must not reach out.
@@ -166,6 +234,10 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
         xmlFreeDoc(document);
         return LibraryError::notZandervale;
     }
+    *span = YearSpan();
+    const std::string spanProblem = readYearSpan(root, span);
+    if (!spanProblem.empty())
+        std::printf("Ignoring the year span: %s\n", spanProblem.c_str());
     readYears(root, directoryPrefix(path), loadTextureFile, library);
     xmlFreeDoc(document);
     return LibraryError::none;
@@ -186,10 +258,10 @@ std::string libraryErrorLine(LibraryError error, const char* path)
     return std::string();
 }
 
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                         TextureLoader loadTextureFile)
 {
-    LibraryError error = readPictureLibrary(path, library, loadTextureFile);
+    LibraryError error = readPictureLibrary(path, library, loadTextureFile, span);
     if (error != LibraryError::none) {
         std::fputs(libraryErrorLine(error, path).c_str(), stdout);
         std::fflush(stdout);
@@ -198,7 +270,7 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
     return true;
 }
 
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library)
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span)
 {
-    return loadPictureLibrary(path, library, loadTexture);
+    return loadPictureLibrary(path, library, span, loadTexture);
 }

@@ -13,23 +13,35 @@ constexpr int MaxTexturesPerQuarter = 250;
 // Makes a texture from an image file and returns its name.
 using TextureLoader = TextureName (*)(const char* path);
 
+// The years the city shows. The root element may name them with fromYear
+// and toYear; without them the city shows 1998 to 2010.
+struct YearSpan {
+    int first = 1998;
+    int last = 2010;
+};
+constexpr int earliestSpanYear = 1900;
+constexpr int latestSpanYear = 2099;
+constexpr int mostSpanYears = 60;   // counting both ends
+
 // Why a library could not be read at all.
 enum class LibraryError { none, noLibraryFile, notZandervale };
 
 // Appends a record to library for every quarter with at least one loaded
-// texture, making each texture with loadTextureFile. A missing, malformed or
-// foreign file appends nothing and returns its error.
+// texture, making each texture with loadTextureFile, and sets span to the
+// years the file names, else to 1998 to 2010. A span that cannot be used is
+// reported in one line and not used. A missing, malformed or foreign file
+// appends nothing, leaves span alone and returns its error.
 LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
-                                TextureLoader loadTextureFile);
+                                TextureLoader loadTextureFile, YearSpan* span);
 
 // The "### ERROR: " line that names error for the library at path.
 std::string libraryErrorLine(LibraryError error, const char* path);
 
-// Reads the library with loadTexture and returns true; on an error prints its
-// line and ends the process with status 1.
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library);
+// Reads the library and its year span with loadTexture and returns true; on
+// an error prints its line and ends the process with status 1.
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span);
 
 // The same with another texture loader, so the reading rules can be checked
 // without a GL context.
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                         TextureLoader loadTextureFile);

@@ -6,18 +6,22 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 
+#include <cassert>
 #include <cstdio>
 #include <initializer_list>
+#include <vector>
 
+#include "library/PictureLibrary.h"
 #include "scene/GroundQuads.h"
 #include "textures/Textures.h"
 
 namespace {
 
-constexpr int yearCount = 13;    // 1998 to 2010
 constexpr int monthCount = 12;
 
-TextureName yearTextures[yearCount] = {};
+int firstTableYear = YearSpan().first;
+int lastTableYear = YearSpan().last;
+std::vector<TextureName> yearTextures;   // firstTableYear onward
 TextureName monthTextures[monthCount] = {};
 bool signTablesLoaded = false;
 TextureName titleTexture = 0;
@@ -144,15 +148,29 @@ const SignList signLists[9] = {
 void loadSignTables()
 {
     char path[64];
-    for (int i = 0; i < yearCount; ++i) {
-        snprintf(path, sizeof path, "./signs/sign%d_128x32.png", 1998 + i);
-        yearTextures[i] = loadTextureAnisotropic(path);
+    yearTextures.clear();
+    for (int year = firstTableYear; year <= lastTableYear; ++year) {
+        snprintf(path, sizeof path, "./signs/sign%d_128x32.png", year);
+        yearTextures.push_back(loadTextureAnisotropic(path));
     }
     for (int i = 0; i < monthCount; ++i) {
         snprintf(path, sizeof path, "./signs/sign%s128x32.png", monthNames[i]);
         monthTextures[i] = loadTextureAnisotropic(path);
     }
     signTablesLoaded = true;
+}
+
+int yearCount()
+{
+    return lastTableYear - firstTableYear + 1;
+}
+
+// Signs made before the table changed may ask for entries the new one,
+// not loaded yet, lacks.
+void bindYear(int entry)
+{
+    if (entry >= 0 && entry < static_cast<int>(yearTextures.size()))
+        glBindTexture(GL_TEXTURE_2D, yearTextures[entry]);
 }
 
 void bindEntry(const TextureName* table, int entry)
@@ -172,11 +190,11 @@ SignEntries signTableEntries(int kind, int index)
 {
     switch (kind) {
     case Sign::yearBanner:
-        return { entryIn(index, yearCount), entryIn(index == 0 ? 0 : index - 1, yearCount) };
+        return { entryIn(index, yearCount()), entryIn(index == 0 ? 0 : index - 1, yearCount()) };
     case Sign::monthBanner:
         return { entryIn(index, monthCount), entryIn(index - 1, monthCount) };
     case Sign::yearLabel:
-        return { entryIn(index, yearCount), -1 };
+        return { entryIn(index, yearCount()), -1 };
     case Sign::monthLabel:
         return { entryIn(index - 1, monthCount), -1 };
     default:
@@ -209,6 +227,19 @@ bool Sign::sharedResourcesMade()
     return signTablesLoaded && titleList != 0;
 }
 
+void Sign::useYears(int firstYear, int lastYear)
+{
+    assert(firstYear <= lastYear);
+    if (firstYear == firstTableYear && lastYear == lastTableYear)
+        return;
+    if (signTablesLoaded && !yearTextures.empty())
+        glDeleteTextures(static_cast<GLsizei>(yearTextures.size()), yearTextures.data());
+    yearTextures.clear();
+    firstTableYear = firstYear;
+    lastTableYear = lastYear;
+    signTablesLoaded = false;
+}
+
 void Sign::draw(double /*seconds*/)
 {
     const SignEntries entries = signTableEntries(kind, index);
@@ -220,10 +251,10 @@ void Sign::draw(double /*seconds*/)
         glCallList(titleList);
         break;
     case yearBanner:
-        bindEntry(yearTextures, entries.front);
+        bindYear(entries.front);
         glCallList(yearPlateList);
         glCallList(redWireList);
-        bindEntry(yearTextures, entries.back);
+        bindYear(entries.back);
         glCallList(yearBackPlateList);
         break;
     case monthBanner:
@@ -234,7 +265,7 @@ void Sign::draw(double /*seconds*/)
         glCallList(monthBackPlateList);
         break;
     case yearLabel:
-        bindEntry(yearTextures, entries.front);
+        bindYear(entries.front);
         glCallList(yearBoardList);
         break;
     case monthLabel:

@@ -14,15 +14,18 @@ public:
 
     // Whether a sign has loaded the shared textures and built the lists.
     static bool sharedResourcesMade();
+    // The years of the year table, 1998 to 2010 unless set here. Set before
+    // the first sign; a sign made after a change loads the new table.
+    static void useYears(int firstYear, int lastYear);
 
     int kind;
-    int index;   // kinds 1 and 3: year - 1998; kinds 2 and 4: a month number
+    int index;   // kinds 1 and 3: year - first table year; kinds 2 and 4: a month number
 };
 
 // Which entries of the kind's texture table (years for kinds 1 and 3,
 // months for kinds 2 and 4) a sign binds on its front and back plates; -1
-// binds nothing. Never an entry outside the table: the 1998 banner has no
-// earlier year and shows 1998 on both faces.
+// binds nothing. Never an entry outside the table: the banner of the table's
+// first year has no earlier year and shows its own on both faces.
 struct SignEntries {
     int front;
     int back;

@@ -76,12 +76,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     writeFile("Zandervale.xml", std::string(reinterpret_cast<const char*>(data), size));
     std::vector<MonthQuarter*> library;
     lastName = 0;
-    LibraryError error = readPictureLibrary(libraryPath.c_str(), &library, checkHeader);
+    YearSpan span;
+    LibraryError error = readPictureLibrary(libraryPath.c_str(), &library, checkHeader, &span);
     // What the callers rely on: a failure appends nothing and has its line;
-    // every record holds between one and the most textures, all loaded, and
-    // each texture's photo is one of the record's originals or none.
+    // the span is one the city and its signs can show; every record holds
+    // between one and the most textures, all loaded, and each texture's photo
+    // is one of the record's originals or none.
     if (error != LibraryError::none &&
         (!library.empty() || libraryErrorLine(error, libraryPath.c_str()).rfind("### ERROR: ", 0) != 0))
+        std::abort();
+    if (span.first < earliestSpanYear || span.first > span.last || span.last > latestSpanYear ||
+        span.last - span.first >= mostSpanYears)
         std::abort();
     size_t textures = 0;
     for (MonthQuarter* record : library) {

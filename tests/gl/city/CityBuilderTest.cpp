@@ -1,6 +1,9 @@
 // CityBuilder on a real library file: one object per piece of the plan, in
 // its order, of its class, at its place, with its arguments.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "city/CityBuilder.h"
 #include "city/CityPlan.h"
@@ -11,6 +14,7 @@
 #include "scene/Street.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
+#include "textures/Textures.h"
 
 namespace {
 
@@ -35,23 +39,44 @@ std::vector<float> fields(const CityPiece& p)
              float(p.houseNumber), float(p.record ? p.record->getPictureCount() : 0) };
 }
 
+// The pixels of the texture bound now: a drawn sign leaves its own bound.
+std::vector<unsigned char> boundPixels()
+{
+    std::vector<unsigned char> pixels(128 * 32 * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
 TEST(CityBuilder, MakesEveryPieceOfThePlanInItsOrder)
 {
     support::TempDir dir;
     ASSERT_TRUE(support::writeTwoBandPng(dir.file("p.png"), 8, 8, support::PngFormat::Rgb, support::red, support::blue));
     const std::string picture = "<picture><texture>p.png</texture><originalPicture>p</originalPicture></picture>";
-    // Two years with a gap between them; houses of one and of two pictures.
-    const std::string path = dir.write("Zandervale.xml", "<Zandervale><year val=\"2004\"><month val=\"2\"><quarter val=\"3\">"
-        + picture + "</quarter></month></year><year val=\"2006\"><month val=\"12\"><quarter val=\"2\">"
-        + picture + picture + "</quarter></month></year></Zandervale>\n");
-    std::vector<MonthQuarter*> library;   // records and objects live on, as in the viewer
-    ASSERT_TRUE(loadPictureLibrary(path.c_str(), &library, [](const char*) { return 1u; }));
-    std::vector<SceneObject*> scene;
-    ASSERT_TRUE(CityBuilder(path.c_str()).build(&scene));
-    const std::vector<CityPiece> plan = planCity(library);
-    ASSERT_EQ(scene.size(), plan.size());
-    for (size_t i = 0; i < plan.size(); i++)
-        EXPECT_EQ(fields(pieceOf(scene[i])), fields(plan[i])) << "object " << i;
+    // Years with a gap and one past 2010, houses of one and two pictures: without a span the city is 2004 to 2006, with one 2019.
+    const std::string body = "<year val=\"2004\"><month val=\"2\"><quarter val=\"3\">" + picture + "</quarter></month></year>"
+        "<year val=\"2006\"><month val=\"12\"><quarter val=\"2\">" + picture + picture + "</quarter></month></year>"
+        "<year val=\"2019\"><month val=\"5\"><quarter val=\"1\">" + picture + "</quarter></month></year></Zandervale>\n";
+    const struct { const char* root; int firstRow; } cases[] = { { "<Zandervale>", 2004 }, { "<Zandervale fromYear='2015' toYear='2024'>", 2019 } };
+    for (const auto& c : cases) {
+        const std::string path = dir.write("Zandervale.xml", c.root + body);
+        std::vector<MonthQuarter*> library;   // records and objects live on, as in the viewer
+        YearSpan span;
+        ASSERT_TRUE(loadPictureLibrary(path.c_str(), &library, &span, [](const char*) { return 1u; }));
+        std::vector<SceneObject*> scene;
+        CityBuilder builder(path.c_str());
+        ASSERT_TRUE(builder.build(&scene));
+        const std::vector<CityPiece> plan = planCity(library, span);
+        ASSERT_EQ(scene.size(), plan.size());
+        for (size_t i = 0; i < plan.size(); i++)
+            EXPECT_EQ(fields(pieceOf(scene[i])), fields(plan[i])) << "object " << i;
+        // The first row's year label shows that row's year from the signs' table.
+        const std::string file = "./signs/sign" + std::to_string(c.firstRow) + "_128x32.png";
+        glBindTexture(GL_TEXTURE_2D, loadTextureAnisotropic(file.c_str()));
+        const std::vector<unsigned char> expected = boundPixels();
+        const auto label = std::find_if(scene.begin(), scene.end(), [](SceneObject* o) { return dynamic_cast<Sign*>(o) && static_cast<Sign*>(o)->kind == Sign::yearLabel; });
+        (*label)->draw(0);
+        EXPECT_EQ(boundPixels(), expected) << file;
+    }
 }
 
 }  // namespace

@@ -49,27 +49,42 @@ TEST(CityPlan, OneRecordGivesOneFullRowOnTheGrid)
         }
 }
 
-TEST(CityPlan, RowsSpanTheRecordYearsWithin1998To2010)
+TEST(CityPlan, RowsSpanTheRecordYearsWithinTheYearSpan)
 {
     // rows: the years of the rows, then the closing row's (the last record's year).
-    const struct { std::vector<Date> dates; std::vector<int> rows; size_t houses; } cases[] = {
+    const std::vector<Date> decade = { { 2014, 5, 1 }, { 2016, 2, 3 }, { 2024, 12, 4 }, { 2010, 6, 2 }, { 2015, 1, 1 }, { 2025, 3, 3 } };
+    const struct { std::vector<Date> dates; std::vector<int> rows; size_t houses; YearSpan span = YearSpan(); } cases[] = {
         { {}, { -1 }, 0 }, { { { 1990, 1, 1 }, { 2050, 2, 2 } }, { 2050 }, 0 },
         { { { 2010, 1, 1 }, { 2011, 1, 1 } }, { 2010, 2011 }, 1 }, { { { 1997, 1, 1 }, { 1998, 1, 1 } }, { 1998, 1998 }, 1 },
         { { { 2003, 1, 1 }, { 2005, 12, 4 } }, { 2003, 2004, 2005, 2005 }, 2 }, { { { 2003, 1, 1 }, { 2005, 13, 1 } }, { 2003, 2004, 2005, 2005 }, 1 },
+        { decade, { 2015, 2016, 2017, 2018, 2019, 2020, 2021, 2022, 2023, 2024, 2025 }, 3, { 2015, 2024 } }, { decade, { 2010, 2025 }, 1 },
+        { { { 1900, 1, 1 }, { 1959, 1, 1 } }, { 1900, 1959 }, 1, { 1900, 1950 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("case " + std::to_string(&c - cases));
-        const std::vector<CityPiece> plan = planCity(recordsOf(c.dates));
+        const std::vector<CityPiece> plan = planCity(recordsOf(c.dates), c.span);
         // Light, 74 pieces a row, houses (none off the grid), closing row, month labels, title.
         const size_t rows = c.rows.size() - 1;
         EXPECT_EQ(plan.size(), 1 + 74 * rows + c.houses + 25 + (rows > 0 ? 12 : 0) + 1);
-        std::vector<int> rowYears;   // from each row's first north-south piece, at z = 120 k - 25
-        for (const CityPiece& p : plan)
-            if (p.kind == CityPiece::street && p.objectKind == Street::northSouth && p.month == 1) {
-                EXPECT_EQ(p.z, 120.0f * static_cast<float>(rowYears.size()) - 25.0f);
-                rowYears.push_back(p.year);
-            }
-        EXPECT_EQ(rowYears, c.rows);
+        // Year and row offset (120 k) of each row's first north-south piece, year label and first year banner.
+        std::vector<std::pair<int, float>> rowYears, labelYears, bannerYears, expected;
+        for (const CityPiece& p : plan) {
+            if (p.kind == CityPiece::street && p.objectKind == Street::northSouth && p.month == 1)
+                rowYears.push_back({ p.year, p.z + 25.0f });
+            if (p.kind == CityPiece::sign && p.objectKind == Sign::yearLabel)
+                labelYears.push_back({ c.span.first + p.index, p.z - 34.5f });
+            if (p.kind == CityPiece::sign && p.objectKind == Sign::yearBanner && p.x == 35.0f)
+                bannerYears.push_back({ c.span.first + p.index, p.z + 25.0f });
+            if (!p.record)
+                continue;   // a house: quarters 1 to 4 at +(0, 0), +(0, 70), +(70, 0), +(70, 70) from its month and row
+            EXPECT_EQ(std::make_pair(p.x, p.z), std::make_pair(120.0f * float(p.record->getMonth() - 1) + (p.record->getQuarter() > 2 ? 70.0f : 0.0f),
+                                                               120.0f * float(p.record->getYear() - c.rows[0]) + (p.record->getQuarter() % 2 ? 0.0f : 70.0f)));
+        }
+        for (size_t k = 0; k < c.rows.size(); k++)
+            expected.push_back({ c.rows[k], 120.0f * float(k) });
+        EXPECT_EQ(rowYears, expected);
+        expected.pop_back();
+        EXPECT_EQ(std::make_pair(labelYears, bannerYears), std::make_pair(expected, expected));
     }
 }
 

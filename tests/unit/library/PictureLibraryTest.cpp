@@ -25,17 +25,18 @@ std::string quarterXml(const std::string& pictures, const std::string& year = "2
 struct PictureLibrary : testing::Test {
     support::TempDir dir;
     std::vector<MonthQuarter*> records;
+    YearSpan span;
     ~PictureLibrary() override { for (MonthQuarter* record : records) delete record; }
     std::string discarded(const std::string& name) const { return "Discarded an image: " + dir.file(name) + "\n"; }
 
-    // Writes body inside the root to path (or Zandervale.xml in the folder),
-    // reads it and returns what the reader printed.
-    std::string load(const std::string& body, std::string path = "")
+    // Writes body inside the root (with attributes) to path (or
+    // Zandervale.xml in the folder), reads it and returns what the reader printed.
+    std::string load(const std::string& body, std::string path = "", const std::string& attributes = "")
     {
         loadedPaths.clear();
         path = path.empty() ? dir.file("Zandervale.xml") : path;
-        std::ofstream(path) << "<Zandervale>" << body << "</Zandervale>";
-        return support::captureStdout([&] { EXPECT_EQ(readPictureLibrary(path.c_str(), &records, fakeLoad), LibraryError::none); });
+        std::ofstream(path) << "<Zandervale" << attributes << ">" << body << "</Zandervale>";
+        return support::captureStdout([&] { EXPECT_EQ(readPictureLibrary(path.c_str(), &records, fakeLoad, &span), LibraryError::none); });
     }
 };
 
@@ -98,6 +99,28 @@ TEST_F(PictureLibrary, PrefixEndsAtTheLastSlashOrBackslash)
     std::filesystem::current_path(saved);
 }
 
+// Both years, digits only, from 1900 to 2099, in order and at most 60 of them make the span;
+// anything else is reported once and 1998 to 2010 stays, also after a file that had a span.
+TEST_F(PictureLibrary, YearSpanIsUsedOnlyWhenBothYearsAreSound)
+{
+    const struct { std::string attributes, reason; int first = 0, last = 0; } cases[] = {
+        {" fromYear='2015' toYear='2024'", "", 2015, 2024}, {"", "", 1998, 2010}, {" toYear='1959' fromYear='1900'", "", 1900, 1959},
+        {" fromYear='2099' toYear='2099'", "", 2099, 2099}, {" fromYear='02040' toYear='2099'", "", 2040, 2099}, {" fromYear='2015'", "toYear is missing"},
+        {" fromYear='19x9' toYear='2010'", "fromYear \"19x9\" is not a year"}, {" fromYear='2015' toYear=' 2024'", "toYear \" 2024\" is not a year"},
+        {" fromYear='+2015' toYear='2024'", "fromYear \"+2015\" is not a year"}, {" fromYear='' toYear='2024'", "fromYear \"\" is not a year"},
+        {" fromYear='2015&#10;' toYear='2024'", "fromYear \"2015?\" is not a year"}, {" fromYear='2015' toYear='2024.0'", "toYear \"2024.0\" is not a year"},
+        {" fromYear='2016' toYear='2015'", "fromYear 2016 is after toYear 2015"}, {" fromYear='1899' toYear='1950'", "fromYear \"1899\" is before 1900"},
+        {" fromYear='2050' toYear='2100'", "toYear \"2100\" is after 2099"}, {" fromYear='1950' toYear='1800'", "toYear \"1800\" is before 1900"},
+        {" fromYear='2000' toYear='9999999999999999999999999'", "toYear \"99999999999999999999...\" is after 2099"},
+        {" fromYear='1950' toYear='2010'", "1950 to 2010 is 61 years, more than 60"}, {" toYear='2015'", "fromYear is missing"},
+    };
+    dir.write("t", "x");
+    for (const auto& c : cases) {
+        EXPECT_EQ(load(quarterXml(picture("t"), "1950"), "", c.attributes), c.reason.empty() ? "" : "Ignoring the year span: " + c.reason + "\n") << c.attributes;
+        EXPECT_EQ((std::vector<int>{span.first, span.last}), (c.reason.empty() ? std::vector<int>{c.first, c.last} : std::vector<int>{1998, 2010})) << c.attributes;
+    }
+}
+
 // The reader returns the error and appends nothing; the viewer's entry prints
 // the line and ends with status 1 (in a child whose standard output is a file).
 TEST_F(PictureLibrary, UnreadableLibrariesEndTheProcessWithStatusOne)
@@ -114,9 +137,9 @@ TEST_F(PictureLibrary, UnreadableLibrariesEndTheProcessWithStatusOne)
     for (const auto& c : cases) {
         if (c.content)
             dir.write(c.path.substr(dir.path().size() + 1), c.content);
-        EXPECT_EQ(readPictureLibrary(c.path.c_str(), &records, fakeLoad), c.error) << c.path;
+        EXPECT_EQ(readPictureLibrary(c.path.c_str(), &records, fakeLoad, &span), c.error) << c.path;
         EXPECT_TRUE(records.empty()) << c.path;
-        EXPECT_EXIT((std::freopen(dir.file("out").c_str(), "w", stdout), loadPictureLibrary(c.path.c_str(), &records)), testing::ExitedWithCode(1), "");
+        EXPECT_EXIT((std::freopen(dir.file("out").c_str(), "w", stdout), loadPictureLibrary(c.path.c_str(), &records, &span)), testing::ExitedWithCode(1), "");
         std::ifstream out(dir.file("out"), std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(out), {}),
                   c.error == LibraryError::noLibraryFile ? noLibrary + c.path + "\n"
