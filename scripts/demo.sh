@@ -81,6 +81,7 @@ if [ "${ZV_DEMO_INSIDE_XVFB:-}" = 1 ]; then
       above "$(difference "$2" "$1" "$3")" "$4" && return 0
       [ $SECONDS -lt $deadline ] || fail "no change for $(basename "$1") within $5 s"
       if [ -n "${6:-}" ] && [ $SECONDS -ge $again ]; then
+        # shellcheck disable=SC2086 # several xdotool commands in one word
         xdotool $6
         again=$((SECONDS + 2))
       fi
