@@ -19,7 +19,9 @@ constexpr int defaultWidth = 1024;
 constexpr int defaultHeight = 768;
 constexpr double fieldOfViewDegrees = 70.0;
 constexpr double nearPlane = 0.1;
-constexpr double farPlane = 5000.0;
+constexpr double standardFarPlane = 5000.0;
+
+double farPlane = standardFarPlane;
 
 // The state every drawing routine may rely on, grouped by who changes it:
 // houses, the overlay and the walker marker switch lighting, texturing and
@@ -78,6 +80,15 @@ void applyPerspective(int width, int height)
     // A minimised window may report a height of 0; keep the projection finite.
     const double aspect = height > 0 ? static_cast<double>(width) / height : 1.0;
     gluPerspective(fieldOfViewDegrees, aspect, nearPlane, farPlane);
+}
+
+void extendFarPlane(double distance)
+{
+    farPlane = distance > standardFarPlane ? distance : standardFarPlane;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    applyPerspective(getWindowWidth(), getWindowHeight());
+    glMatrixMode(GL_MODELVIEW);
 }
 
 void createWindow()

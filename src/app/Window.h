@@ -14,6 +14,9 @@ void toggleFullScreen();
 // Multiplies the current matrix by the perspective of the 3D view; display
 // and picking must agree on it, or clicks select what is not under them.
 void applyPerspective(int width, int height);
+// Moves the far plane out to distance where the standard 5000 does not
+// reach that far (a city of many years), and loads the projection again.
+void extendFarPlane(double distance);
 // The GLUT window as the navigation controller sees it.
 WalkerWindow& glutWalkerWindow();
 

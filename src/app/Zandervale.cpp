@@ -97,6 +97,7 @@ void Zandervale::run(const char* libraryPath)
         std::fflush(stdout);
         std::exit(1);
     }
+    extendFarPlane(builder->viewDistance());
     movementControl = new ShooterControl(glutWalkerWindow());
     movementControl->init(this);
     setCurrentInputControl(this);

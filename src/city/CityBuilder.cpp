@@ -52,5 +52,6 @@ bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects)
     const std::vector<CityPiece> plan = planCity(*library, span);
     for (const CityPiece& piece : plan)
         sceneObjects->push_back(makeObject(piece));
+    sightDistance = cityViewDistance(plan);
     return true;
 }

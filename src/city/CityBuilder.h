@@ -10,7 +10,10 @@ public:
     explicit CityBuilder(const char* libraryPath);
     // Appends every object of the city to sceneObjects (empty on entry).
     bool build(std::vector<SceneObject*>* sceneObjects);
+    // After build: how far the far plane must reach to show the whole city.
+    double viewDistance() const { return sightDistance; }
 
 private:
     const char* libraryPath;   // not owned
+    double sightDistance = 0.0;
 };

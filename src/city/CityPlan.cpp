@@ -3,7 +3,9 @@
 // month, z with the year.
 #include "city/CityPlan.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cmath>
 
 #include "scene/Sign.h"
 #include "scene/Street.h"
@@ -14,6 +16,10 @@ constexpr int monthsPerYear = 12;
 constexpr int tilesPerRow = 13;        // one more than the months: the row's far end
 constexpr float houseOffset = 70.0f;   // from a crossing's first house to the next one
 constexpr float bannerHeight = 6.0f;
+// Tiles and labels reach this far from their centres.
+constexpr double largestHalfSize = 50.0;
+// Room above the ground for the overview camera and a rising walker.
+constexpr double viewHeight = 1000.0;
 
 // Left edge of month m's column; the crossing's centre is 35 further.
 float columnX(int m)
@@ -163,4 +169,18 @@ std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library, const
 
     planSigns(&plan, range, span);
     return plan.pieces;
+}
+
+double cityViewDistance(const std::vector<CityPiece>& plan)
+{
+    double minX = 0.0, maxX = 0.0, minZ = 0.0, maxZ = 0.0;
+    for (const CityPiece& piece : plan) {
+        minX = std::min(minX, double(piece.x));
+        maxX = std::max(maxX, double(piece.x));
+        minZ = std::min(minZ, double(piece.z));
+        maxZ = std::max(maxZ, double(piece.z));
+    }
+    const double width = maxX - minX + 2.0 * largestHalfSize;
+    const double depth = maxZ - minZ + 2.0 * largestHalfSize;
+    return std::sqrt(width * width + depth * depth + viewHeight * viewHeight);
 }

@@ -31,3 +31,7 @@ struct CityPiece {
 // the latest record year within span; year signs count from span.first.
 std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library,
                                 const YearSpan& span = YearSpan());
+
+// The longest sight line inside the city: from any point of its ground, or
+// from high above it, to any other. The far plane must reach this far.
+double cityViewDistance(const std::vector<CityPiece>& plan);

@@ -66,6 +66,7 @@ TEST(CityBuilder, MakesEveryPieceOfThePlanInItsOrder)
         CityBuilder builder(path.c_str());
         ASSERT_TRUE(builder.build(&scene));
         const std::vector<CityPiece> plan = planCity(library, span);
+        EXPECT_EQ(builder.viewDistance(), cityViewDistance(plan));
         ASSERT_EQ(scene.size(), plan.size());
         for (size_t i = 0; i < plan.size(); i++)
             EXPECT_EQ(fields(pieceOf(scene[i])), fields(plan[i])) << "object " << i;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,15 @@ TEST(CityPlan, RowsSpanTheRecordYearsWithinTheYearSpan)
         expected.pop_back();
         EXPECT_EQ(std::make_pair(labelYears, bannerYears), std::make_pair(expected, expected));
     }
+}
+
+// Across 60 years: x from -75 (first tiles) to 1565 (year labels), z from -175 (month labels) to 120 * 60 + 25, 1000 up.
+TEST(CityPlan, SightSpansTheWholeCity)
+{
+    const double deep = cityViewDistance(planCity(recordsOf({ { 1950, 1, 1 }, { 2009, 1, 1 } }), { 1950, 2009 }));
+    EXPECT_GE(deep, std::hypot(std::hypot(1640.0, 120.0 * 60 + 25 + 175), 1000.0));
+    EXPECT_LE(deep, 8000.0);
+    EXPECT_LE(cityViewDistance(planCity(recordsOf({ { 1998, 1, 1 }, { 2010, 1, 1 } }))), 5000.0);   // today's far plane suffices
 }
 
 TEST(CityPlan, HousesStandAtTheirQuarterCornersNumberedRowByRowThenInLibraryOrder)
