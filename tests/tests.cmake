@@ -52,7 +52,7 @@ file(GLOB e2e_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 if(e2e_sources)
   add_executable(e2e_tests ${e2e_sources})
   target_link_libraries(e2e_tests PRIVATE zv_test_support X11::X11 GTest::gtest_main)
-  add_dependencies(e2e_tests zandervale zv_artwork zv-sample-library zandervale-index)
+  add_dependencies(e2e_tests zandervale zv_artwork zandervale-index)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e)
 endif()
@@ -62,7 +62,7 @@ file(GLOB tool_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/tools/*.
 if(tool_test_sources)
   add_executable(tool_tests ${tool_test_sources})
   target_link_libraries(tool_tests PRIVATE zv_test_support GTest::gtest_main)
-  add_dependencies(tool_tests zv_artwork)
+  add_dependencies(tool_tests zv_artwork zv_sample_library)
   target_link_libraries(tool_tests PRIVATE zv_index_testing)   # the indexer's rules, its program and the loader
   gtest_discover_tests(tool_tests DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS tools)
