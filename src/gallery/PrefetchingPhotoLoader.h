@@ -13,9 +13,10 @@
 
 class PrefetchingPhotoLoader : public PhotoLoader {
 public:
-    // At most this many photos are queued or kept decoded (3 MB each); the
-    // oldest that is not being decoded makes room.
-    static constexpr size_t maxPhotos = 4;
+    // At most this many photos are queued or kept decoded (3 MB each): the
+    // gallery asks for two neighbours at a time. The oldest that is not
+    // being decoded makes room.
+    static constexpr size_t maxPhotos = 2;
 
     explicit PrefetchingPhotoLoader(PhotoLoader* decoder);   // not owned
     ~PrefetchingPhotoLoader() override;

@@ -2,6 +2,7 @@
 // when the final image is written to memory.
 #include "gallery/VipsPhotoLoader.h"
 
+#include <malloc.h>
 #include <vips/vips.h>
 
 #include <algorithm>
@@ -89,6 +90,10 @@ VipsPhotoLoader::VipsPhotoLoader()
         // The gallery never asks for the same photo twice in a row: a cache
         // would only hold decoded photos in memory.
         vips_cache_set_max(0);
+        // Decoded photos (3 MB) are made on one thread and freed on another.
+        // glibc would serve them from its per-thread heaps after the first
+        // one, which keep their high-water mark; mapped, they go back.
+        mallopt(M_MMAP_THRESHOLD, 1 << 20);
     });
 }
 
