@@ -43,7 +43,7 @@ std::string asciiEntry(ExifData* data, ExifIfd ifd, ExifTag tag)
 }
 
 // DateTimeOriginal, DateTimeDigitized and DateTime, "" where absent. Read
-// raw: libexif's specification fixes would add missing tags.
+// raw: libexif's standard-conformance fixes would add missing tags.
 void readExifDates(VipsImage* image, std::string dates[3])
 {
     const void* blob = nullptr;
