@@ -1,6 +1,7 @@
 // Decodes the photos the gallery asks for ahead of time on a worker thread,
 // so that its frames only take finished photos and upload them. Wraps a
-// loader whose decode is safe on any thread; GL stays with the caller.
+// loader whose decode is safe on any thread; GL stays with the caller, and
+// all calls come from that one thread.
 #pragma once
 
 #include <condition_variable>
