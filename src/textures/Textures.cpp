@@ -144,16 +144,20 @@ TextureName uploadAnisotropic(float largestAnisotropy)
     return name;
 }
 
-// Atlas pages are filled shelf by shelf, left to right.
-constexpr int atlasSize = 2048;
+// An atlas page is one framed photo wide and holds photos of that width
+// stacked: a photo's rows then lie as close together in memory as in its own
+// texture, which keeps minified sampling (no mipmaps) from chasing texels
+// across a wide page.
 constexpr int largestAtlasPhoto = 256;
+constexpr int tallestAtlasPage = 8192;
 
 struct AtlasPage {
     GLuint texture = 0;
-    int x = 0, y = 0, shelfHeight = 0;
+    int height = 0;
+    int used = 0;   // rows filled from the top
 };
 
-AtlasPage atlasPage;
+std::unordered_map<int, AtlasPage> atlasPages;   // by framed width
 std::unordered_map<TextureName, AtlasCell> atlasCells;
 
 // Only what the photo loader makes is shared: one level, sampled linearly,
@@ -169,14 +173,17 @@ bool fitsAtlas(int width, int height)
            width > 0 && height > 0 && width <= largestAtlasPhoto && height <= largestAtlasPhoto;
 }
 
-void startAtlasPage()
+void startAtlasPage(AtlasPage* page, int width)
 {
-    atlasPage = AtlasPage();
-    glGenTextures(1, &atlasPage.texture);
-    glBindTexture(GL_TEXTURE_2D, atlasPage.texture);
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    *page = AtlasPage();
+    page->height = std::min<int>(largest, tallestAtlasPage);
+    glGenTextures(1, &page->texture);
+    glBindTexture(GL_TEXTURE_2D, page->texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, atlasSize, atlasSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, page->height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
 }
 
 // The photo's texels framed by its opposite edges: row and column -1 are
@@ -198,21 +205,16 @@ std::vector<GLubyte> framedTexels(int width, int height)
 AtlasCell placeInAtlas(int width, int height)
 {
     const int w = width + 2, h = height + 2;
-    if (atlasPage.texture != 0 && atlasPage.x + w > atlasSize) {
-        atlasPage.x = 0;
-        atlasPage.y += atlasPage.shelfHeight;
-        atlasPage.shelfHeight = 0;
-    }
     const std::vector<GLubyte> framed = framedTexels(width, height);
-    if (atlasPage.texture == 0 || atlasPage.y + h > atlasSize)
-        startAtlasPage();
-    glBindTexture(GL_TEXTURE_2D, atlasPage.texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, atlasPage.x, atlasPage.y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed.data());
-    const float size = static_cast<float>(atlasSize);
-    const AtlasCell cell = { atlasPage.texture, (atlasPage.x + 1) / size, (atlasPage.y + 1) / size,
-                             (atlasPage.x + 1 + width) / size, (atlasPage.y + 1 + height) / size };
-    atlasPage.x += w;
-    atlasPage.shelfHeight = std::max(atlasPage.shelfHeight, h);
+    AtlasPage& page = atlasPages[w];
+    if (page.texture == 0 || page.used + h > page.height)
+        startAtlasPage(&page, w);
+    glBindTexture(GL_TEXTURE_2D, page.texture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed.data());
+    const float across = static_cast<float>(w), down = static_cast<float>(page.height);
+    const AtlasCell cell = { page.texture, 1 / across, (page.used + 1) / down, (1 + width) / across,
+                             (page.used + 1 + height) / down };
+    page.used += h;
     return cell;
 }
 
