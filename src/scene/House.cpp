@@ -144,10 +144,14 @@ void House::drawGrown()
         grownList = glGenLists(1);
         glNewList(grownList, GL_COMPILE);
         // Neighbouring photos mostly share an atlas page: one bind for them.
-        for (size_t i = 0; i < cubes.size(); ++i) {
+        // Top box first: seen from above, the boxes under it then fail the
+        // depth test before they are textured.
+        const size_t n = cubes.size();
+        for (size_t k = 0; k < n; ++k) {
+            const size_t i = n - 1 - k;
             const AtlasCell& cell = cells[i];
-            if (i == 0 || cell.texture != cells[i - 1].texture) {
-                if (i > 0)
+            if (k == 0 || cell.texture != cells[i + 1].texture) {
+                if (k > 0)
                     glEnd();
                 glBindTexture(GL_TEXTURE_2D, cell.texture);
                 glBegin(GL_QUADS);
