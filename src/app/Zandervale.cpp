@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "app/AppState.h"
 #include "app/FrameRateText.h"
@@ -69,6 +70,29 @@ void endOverlay()
     glEnable(GL_DEPTH_TEST);
 }
 
+// The start-up screen: a bar that fills as the pictures load and their
+// count, centred, before anything of the city exists. Expects the overlay.
+void drawLoadProgress(int done, int total)
+{
+    constexpr int barWidth = 400;
+    constexpr int barHeight = 16;
+    const int filled = total > 0 ? barWidth * done / total : barWidth;
+    const int left = -barWidth / 2;
+    glColor3f(0.25f, 0.45f, 0.8f);
+    glRecti(left, 0, left + filled, barHeight);
+    glColor3f(0.8f, 0.8f, 0.8f);
+    glBegin(GL_LINE_LOOP);
+    glVertex2i(left - 2, -2);
+    glVertex2i(left + barWidth + 2, -2);
+    glVertex2i(left + barWidth + 2, barHeight + 2);
+    glVertex2i(left - 2, barHeight + 2);
+    glEnd();
+    const std::string text = std::to_string(done) + " / " + std::to_string(total) + " pictures";
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
+    glRasterPos2i(-glutBitmapLength(GLUT_BITMAP_9_BY_15, bytes) / 2, -24);
+    glutBitmapString(GLUT_BITMAP_9_BY_15, bytes);
+}
+
 } // namespace
 
 Zandervale::Zandervale()
@@ -92,7 +116,10 @@ void Zandervale::run(const char* libraryPath)
     initImageLibrary();
     CityBuilder* builder = new CityBuilder(libraryPath);   // lives until exit
     sceneObjects = new std::vector<SceneObject*>();
-    if (!builder->build(sceneObjects)) {
+    loading = true;
+    const bool built = builder->build(sceneObjects, [this](int done, int total) { showLoadProgress(done, total); });
+    loading = false;
+    if (!built) {
         std::printf("SEVERE ERROR! couldn't create city!");
         std::fflush(stdout);
         std::exit(1);
@@ -110,8 +137,26 @@ void Zandervale::setScene(std::vector<SceneObject*>* objects, MovementControl* c
     movementControl = control;
 }
 
+void Zandervale::showLoadProgress(int done, int total)
+{
+    loadedPictures = done;
+    totalPictures = total;
+    // Events first: a window that is mapped, moved or uncovered meanwhile
+    // gets its frame from the display callback, which draws this same screen.
+    glutMainLoopEvent();
+    draw(0.0);
+    glutSwapBuffers();
+}
+
 void Zandervale::draw(double dt)
 {
+    if (loading) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        beginOverlay();
+        drawLoadProgress(loadedPictures, totalPictures);
+        endOverlay();
+        return;
+    }
     if (galleryActive) {
         gallery->draw(dt);   // the whole screen; nothing of the city shows
         return;

@@ -50,9 +50,16 @@ private:
     // The receiver of routed events: the gallery while it is active, else
     // the navigation controller (null when neither is there).
     InputControl* routeTarget();
+    // While the city is built: keeps the window answering and shows how far
+    // the library's textures have loaded.
+    void showLoadProgress(int done, int total);
+
 
     MovementControl* movementControl;
     std::vector<SceneObject*>* sceneObjects;
     Gallery* gallery;
     bool galleryActive;
+    bool loading = false;
+    int loadedPictures = 0;
+    int totalPictures = 0;
 };

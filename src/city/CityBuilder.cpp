@@ -39,12 +39,12 @@ CityBuilder::CityBuilder(const char* libraryPath) : libraryPath(libraryPath)
 {
 }
 
-bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects)
+bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects, const LoadProgress& progress)
 {
     // Never released: every house keeps a pointer to its record.
     auto* library = new std::vector<MonthQuarter*>();
     YearSpan span;
-    if (!loadPictureLibrary(libraryPath, library, &span))
+    if (!loadPictureLibrary(libraryPath, library, &span, progress))
         return false;
 
     // The signs' year table must hold the span before the first sign loads it.

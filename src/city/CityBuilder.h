@@ -3,13 +3,16 @@
 
 #include <vector>
 
+#include "library/PictureLibrary.h"
+
 class SceneObject;
 
 class CityBuilder {
 public:
     explicit CityBuilder(const char* libraryPath);
-    // Appends every object of the city to sceneObjects (empty on entry).
-    bool build(std::vector<SceneObject*>* sceneObjects);
+    // Appends every object of the city to sceneObjects (empty on entry),
+    // telling progress while the library's textures load.
+    bool build(std::vector<SceneObject*>* sceneObjects, const LoadProgress& progress = {});
     // After build: how far the far plane must reach to show the whole city.
     double viewDistance() const { return sightDistance; }
 

@@ -6,6 +6,7 @@
 #include <libxml/tree.h>
 
 #include <cctype>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -75,9 +76,52 @@ std::string directoryPrefix(const char* path)
     return last == std::string::npos ? std::string() : text.substr(0, last + 1);
 }
 
+// Counts the texture elements as they are read and tells progress: 0 at
+// once, then whenever the interval has passed since the last telling, and
+// the total at the end unless that was just told.
+class ProgressCounter {
+public:
+    ProgressCounter(const LoadProgress& progress, const SecondsClock& clock, int total)
+        : progress(progress), clock(clock), total(total)
+    {
+        if (progress)
+            tell(clock());
+    }
+    void step()
+    {
+        ++done;
+        if (!progress)
+            return;
+        const double now = clock();
+        if (now - lastTold >= progressIntervalSeconds)
+            tell(now);
+    }
+    void finish()
+    {
+        if (progress && told != done)
+            tell(lastTold);
+    }
+
+private:
+    void tell(double now)
+    {
+        lastTold = now;
+        told = done;
+        progress(done, total);
+    }
+
+    const LoadProgress& progress;
+    const SecondsClock& clock;
+    const int total;
+    int done = 0;
+    int told = 0;
+    double lastTold = 0.0;
+};
+
 struct QuarterReader {
     const std::string& prefix;
     TextureLoader loadTextureFile;
+    ProgressCounter* progress;
     std::vector<TextureName>* textures;
     std::vector<std::string>* originals;
     std::vector<int>* photoIndices;   // per texture: its picture's photo in originals
@@ -103,10 +147,12 @@ struct QuarterReader {
             if (!isTexture && !hasName(child, "originalPicture"))
                 continue;
             XmlText content(xmlNodeGetContent(child));
-            if (isTexture)
+            if (isTexture) {
                 readTexture(content.get());
-            else
+                progress->step();
+            } else {
                 originals->push_back(content.get());
+            }
         }
         // A missing thumbnail puts the two lists out of step; each texture
         // keeps its own picture's (first) photo, whichever element came first.
@@ -117,9 +163,9 @@ struct QuarterReader {
 
 void readQuarter(xmlNode* quarter, int year, int month, int quarterVal,
                  const std::string& prefix, TextureLoader loadTextureFile,
-                 std::vector<MonthQuarter*>* library)
+                 ProgressCounter* progress, std::vector<MonthQuarter*>* library)
 {
-    QuarterReader reader{prefix, loadTextureFile, new std::vector<TextureName>,
+    QuarterReader reader{prefix, loadTextureFile, progress, new std::vector<TextureName>,
                          new std::vector<std::string>, new std::vector<int>};
     for (xmlNode* picture = quarter->children; picture; picture = picture->next)
         reader.readPicture(picture);
@@ -201,8 +247,10 @@ std::string readYearSpan(xmlNode* root, YearSpan* span)
     return std::string();
 }
 
-void readYears(xmlNode* root, const std::string& prefix,
-               TextureLoader loadTextureFile, std::vector<MonthQuarter*>* library)
+// Calls visit(element, year, month, quarter) for every quarter element the
+// reading rules reach, in document order.
+template <typename Visit>
+void forEachQuarter(xmlNode* root, Visit visit)
 {
     int year = 0, month = 0, quarter = 0;
     for (xmlNode* y = root->children; y; y = y->next) {
@@ -213,16 +261,36 @@ void readYears(xmlNode* root, const std::string& prefix,
                 continue;
             for (xmlNode* q = m->children; q; q = q->next) {
                 if (readVal(q, &quarter))
-                    readQuarter(q, year, month, quarter, prefix, loadTextureFile, library);
+                    visit(q, year, month, quarter);
             }
         }
     }
 }
 
+// The texture elements the reader will step through: the whole of a
+// progress bar.
+int countTextures(xmlNode* root)
+{
+    int count = 0;
+    forEachQuarter(root, [&count](xmlNode* quarter, int, int, int) {
+        for (xmlNode* picture = quarter->children; picture; picture = picture->next) {
+            for (xmlNode* child = picture->children; child; child = child->next)
+                count += hasName(child, "texture") ? 1 : 0;
+        }
+    });
+    return count;
+}
+
 }  // namespace
 
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
-                                TextureLoader loadTextureFile, YearSpan* span)
+                                TextureLoader loadTextureFile, YearSpan* span,
+                                const LoadProgress& progress, const SecondsClock& clock)
 {
     // No network and no external entities: the library is a local file, and
     // a path or DTD naming a URL must not reach out.
@@ -238,7 +306,12 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
     const std::string spanProblem = readYearSpan(root, span);
     if (!spanProblem.empty())
         std::printf("Ignoring the year span: %s\n", spanProblem.c_str());
-    readYears(root, directoryPrefix(path), loadTextureFile, library);
+    const std::string prefix = directoryPrefix(path);
+    ProgressCounter counter(progress, clock, progress ? countTextures(root) : 0);
+    forEachQuarter(root, [&](xmlNode* quarter, int year, int month, int quarterVal) {
+        readQuarter(quarter, year, month, quarterVal, prefix, loadTextureFile, &counter, library);
+    });
+    counter.finish();
     xmlFreeDoc(document);
     return LibraryError::none;
 }
@@ -258,10 +331,12 @@ std::string libraryErrorLine(LibraryError error, const char* path)
     return std::string();
 }
 
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
-                        TextureLoader loadTextureFile)
+namespace {
+
+bool readOrExit(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+                TextureLoader loadTextureFile, const LoadProgress& progress)
 {
-    LibraryError error = readPictureLibrary(path, library, loadTextureFile, span);
+    LibraryError error = readPictureLibrary(path, library, loadTextureFile, span, progress);
     if (error != LibraryError::none) {
         std::fputs(libraryErrorLine(error, path).c_str(), stdout);
         std::fflush(stdout);
@@ -270,7 +345,16 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
     return true;
 }
 
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span)
+}  // namespace
+
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+                        TextureLoader loadTextureFile)
 {
-    return loadPictureLibrary(path, library, span, loadTexture);
+    return readOrExit(path, library, span, loadTextureFile, {});
+}
+
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+                        const LoadProgress& progress)
+{
+    return readOrExit(path, library, span, loadTexture, progress);
 }

@@ -2,6 +2,7 @@
 // loading each picture's texture as it goes.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,16 @@ constexpr int earliestSpanYear = 1900;
 constexpr int latestSpanYear = 2099;
 constexpr int mostSpanYears = 60;   // counting both ends
 
+// Told how many of the library's texture elements have been read so far,
+// of how many in all: first 0, then at most once per progressIntervalSeconds,
+// last the total. A start-up screen draws its bar from it.
+using LoadProgress = std::function<void(int done, int total)>;
+constexpr double progressIntervalSeconds = 0.05;
+// Seconds since some fixed moment; the reader asks it whether to tell
+// progress again.
+using SecondsClock = std::function<double()>;
+double steadySeconds();
+
 // Why a library could not be read at all.
 enum class LibraryError { none, noLibraryFile, notZandervale };
 
@@ -30,16 +41,20 @@ enum class LibraryError { none, noLibraryFile, notZandervale };
 // texture, making each texture with loadTextureFile, and sets span to the
 // years the file names, else to 1998 to 2010. A span that cannot be used is
 // reported in one line and not used. A missing, malformed or foreign file
-// appends nothing, leaves span alone and returns its error.
+// appends nothing, leaves span alone and returns its error. Progress is
+// told while the textures load.
 LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
-                                TextureLoader loadTextureFile, YearSpan* span);
+                                TextureLoader loadTextureFile, YearSpan* span,
+                                const LoadProgress& progress = {},
+                                const SecondsClock& clock = steadySeconds);
 
 // The "### ERROR: " line that names error for the library at path.
 std::string libraryErrorLine(LibraryError error, const char* path);
 
 // Reads the library and its year span with loadTexture and returns true; on
 // an error prints its line and ends the process with status 1.
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span);
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+                        const LoadProgress& progress = {});
 
 // The same with another texture loader, so the reading rules can be checked
 // without a GL context.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -118,6 +119,28 @@ TEST_F(PictureLibrary, YearSpanIsUsedOnlyWhenBothYearsAreSound)
     for (const auto& c : cases) {
         EXPECT_EQ(load(quarterXml(picture("t"), "1950"), "", c.attributes), c.reason.empty() ? "" : "Ignoring the year span: " + c.reason + "\n") << c.attributes;
         EXPECT_EQ((std::vector<int>{span.first, span.last}), (c.reason.empty() ? std::vector<int>{c.first, c.last} : std::vector<int>{1998, 2010})) << c.attributes;
+    }
+}
+
+// The count runs from 0 to the texture elements the rules reach (missing
+// files and those past the limit included), told at most once per interval.
+TEST_F(PictureLibrary, ProgressRisesToTheTotalAtMostOncePerInterval)
+{
+    std::string pictures;
+    for (int n = 0; n < 1000; ++n)
+        pictures += picture(n % 10 ? (dir.write("t", "x"), "t") : "gone");
+    const std::string path = dir.file("Zandervale.xml");
+    std::ofstream(path) << "<Zandervale>" << quarterXml(pictures) << "<y val='1'><m val='1'><q>" << picture("t") << "</q></m></y>" << picture("t") << "</Zandervale>";
+    const struct { double secondsPerAsk; size_t fewest, most; } cases[] = {{0.0, 2, 2}, {0.001, 20, 22}, {1.0, 1001, 1001}};
+    for (const auto& c : cases) {
+        double now = 0.0;
+        std::vector<int> told;
+        support::captureStdout([&] { readPictureLibrary(path.c_str(), &records, fakeLoad, &span, [&](int done, int total) { EXPECT_EQ(total, 1000); told.push_back(done); }, [&] { return now += c.secondsPerAsk; }); });
+        EXPECT_TRUE(std::is_sorted(told.begin(), told.end()) && std::adjacent_find(told.begin(), told.end()) == told.end()) << c.secondsPerAsk;
+        EXPECT_EQ(told.front(), 0);
+        EXPECT_EQ(told.back(), 1000);
+        EXPECT_GE(told.size(), c.fewest) << c.secondsPerAsk;
+        EXPECT_LE(told.size(), c.most) << c.secondsPerAsk;
     }
 }
 
