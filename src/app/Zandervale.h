@@ -62,4 +62,6 @@ private:
     bool loading = false;
     int loadedPictures = 0;
     int totalPictures = 0;
+    double progressShownAt = 0.0;    // seconds, when the last progress frame ended
+    double progressFrameSeconds = 0.0;   // what that frame cost
 };
