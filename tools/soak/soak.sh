@@ -61,6 +61,14 @@ for _ in $(seq 150); do
   sleep 0.2
 done
 [ -n "$window" ] || fail "the viewer opened no window"
+# Keys count once the city is built: wait for the ground below the loading screen.
+deadline=$((SECONDS + 120))
+until [ "$(import -window "$window" png:- 2>/dev/null | convert - -gravity south -crop 100%x30%+0+0 \
+           -format '%[fx:mean > 0.05]' info: 2>/dev/null)" = 1 ]; do
+  [ $SECONDS -lt $deadline ] || fail "no city on screen within 120 s"
+  kill -0 "$viewer" 2>/dev/null || fail "the viewer ended early"
+  sleep 0.5
+done
 xdotool mousemove --window "$window" 512 384 key Tab   # from above, the pointer picks
 
 # Clicks the middle of the magenta boxes seen from above, then Enter, until
