@@ -8,6 +8,7 @@ set -euo pipefail
 
 build=${1:?usage: scripts/demo.sh BUILD_DIR}
 self="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
+. "$(dirname "$self")/viewer-window.sh"
 
 [ -d "$build" ] || { echo "demo: no build directory $build; build first (make build)" >&2; exit 1; }
 build=$(cd "$build" && pwd)
@@ -39,13 +40,7 @@ if [ "${ZV_DEMO_INSIDE_XVFB:-}" = 1 ]; then
     exit 1
   }
 
-  # Wait for the window, but not for a viewer that has already given up.
-  window=""
-  for _ in $(seq 150); do
-    window=$(xdotool search --name Zandervale 2>/dev/null | head -n 1) || true
-    [ -n "$window" ] || ! kill -0 "$viewer" 2>/dev/null && break
-    sleep 0.2
-  done
+  window=$(viewer_window "$viewer")
   [ -n "$window" ] || fail "the viewer opened no window"
 
   snap() {

@@ -10,6 +10,7 @@ set -euo pipefail
 build=${1:?usage: tools/soak/soak.sh BUILD_DIR [SECONDS]}
 seconds=${2:-600}
 self="$(cd "$(dirname "$0")" && pwd)/$(basename "$0")"
+. "$(dirname "$self")/../../scripts/viewer-window.sh"
 build=$(cd "$build" && pwd)
 photos=8          # one house: the gallery wraps round it
 every=5           # seconds between samples
@@ -54,12 +55,7 @@ ZANDERVALE_GALLERY_TEXTURES=1 LIBGL_ALWAYS_SOFTWARE=1 ./zandervale "$scratch/Zan
   >"$scratch/viewer.log" 2>"$scratch/viewer.err" &
 viewer=$!
 
-window=""
-for _ in $(seq 150); do
-  window=$(xdotool search --name Zandervale 2>/dev/null | head -n 1) || true
-  [ -n "$window" ] || ! kill -0 "$viewer" 2>/dev/null && break
-  sleep 0.2
-done
+window=$(viewer_window "$viewer")
 [ -n "$window" ] || fail "the viewer opened no window"
 # Keys count once the city is built: wait for the ground below the loading screen.
 deadline=$((SECONDS + 120))
