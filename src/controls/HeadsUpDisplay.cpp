@@ -8,6 +8,7 @@
 
 #include "scene/House.h"
 #include "scene/Street.h"
+#include "textures/Textures.h"
 
 namespace {
 
@@ -78,8 +79,9 @@ void drawSelectionPanel(const HudFrame& frame, int halfWidth, int halfHeight)
     const MonthQuarter* record = house->getRecord();
     const int picture = house->selectedPicture;
     if (picture >= 0 && picture < static_cast<int>(record->getTextures().size())) {
-        glBindTexture(GL_TEXTURE_2D, record->getTextures()[picture]);
+        bindPhoto(record->getTextures()[picture]);
         drawQuad({halfWidth - 192, 106 - halfHeight, 128, 96, false});
+        unbindPhoto();
     }
     glDisable(GL_TEXTURE_2D);
 

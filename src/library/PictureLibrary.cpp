@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <memory>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -120,7 +121,7 @@ private:
 
 struct QuarterReader {
     const std::string& prefix;
-    TextureLoader loadTextureFile;
+    const TextureSource& source;
     ProgressCounter* progress;
     std::vector<TextureName>* textures;
     std::vector<std::string>* originals;
@@ -131,12 +132,12 @@ struct QuarterReader {
     void readTexture(const char* name)
     {
         std::string file = prefix + name;
-        if (checkReadableFile(file.c_str()) != FileCheck::Readable) {
+        if (source.check(file.c_str()) != FileCheck::Readable) {
             std::printf("Discarded an image: %s\n", file.c_str());
             return;
         }
         if (static_cast<int>(textures->size()) < MaxTexturesPerQuarter)
-            textures->push_back(loadTextureFile(file.c_str()));
+            textures->push_back(source.load(file.c_str()));
     }
 
     void readPicture(xmlNode* picture)
@@ -162,10 +163,10 @@ struct QuarterReader {
 };
 
 void readQuarter(xmlNode* quarter, int year, int month, int quarterVal,
-                 const std::string& prefix, TextureLoader loadTextureFile,
+                 const std::string& prefix, const TextureSource& source,
                  ProgressCounter* progress, std::vector<MonthQuarter*>* library)
 {
-    QuarterReader reader{prefix, loadTextureFile, progress, new std::vector<TextureName>,
+    QuarterReader reader{prefix, source, progress, new std::vector<TextureName>,
                          new std::vector<std::string>, new std::vector<int>};
     for (xmlNode* picture = quarter->children; picture; picture = picture->next)
         reader.readPicture(picture);
@@ -267,18 +268,40 @@ void forEachQuarter(xmlNode* root, Visit visit)
     }
 }
 
+// Calls visit(content) for every texture element the reader will step
+// through, in document order, with whether it is still under a quarter's
+// limit when every file before it loads.
+template <typename Visit>
+void forEachTexture(xmlNode* root, Visit visit)
+{
+    forEachQuarter(root, [&visit](xmlNode* quarter, int, int, int) {
+        int inQuarter = 0;
+        for (xmlNode* picture = quarter->children; picture; picture = picture->next) {
+            for (xmlNode* child = picture->children; child; child = child->next) {
+                if (hasName(child, "texture"))
+                    visit(child, inQuarter++ < MaxTexturesPerQuarter);
+            }
+        }
+    });
+}
+
 // The texture elements the reader will step through: the whole of a
 // progress bar.
 int countTextures(xmlNode* root)
 {
     int count = 0;
-    forEachQuarter(root, [&count](xmlNode* quarter, int, int, int) {
-        for (xmlNode* picture = quarter->children; picture; picture = picture->next) {
-            for (xmlNode* child = picture->children; child; child = child->next)
-                count += hasName(child, "texture") ? 1 : 0;
-        }
-    });
+    forEachTexture(root, [&count](xmlNode*, bool) { ++count; });
     return count;
+}
+
+std::vector<PlannedFile> planTextures(xmlNode* root, const std::string& prefix)
+{
+    std::vector<PlannedFile> plan;
+    forEachTexture(root, [&](xmlNode* texture, bool wanted) {
+        XmlText content(xmlNodeGetContent(texture));
+        plan.push_back({prefix + content.get(), wanted});
+    });
+    return plan;
 }
 
 }  // namespace
@@ -290,6 +313,14 @@ double steadySeconds()
 
 LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
                                 TextureLoader loadTextureFile, YearSpan* span,
+                                const LoadProgress& progress, const SecondsClock& clock)
+{
+    const TextureSource source{{}, checkReadableFile, loadTextureFile};
+    return readPictureLibrary(path, library, source, span, progress, clock);
+}
+
+LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
+                                const TextureSource& source, YearSpan* span,
                                 const LoadProgress& progress, const SecondsClock& clock)
 {
     // No network and no external entities: the library is a local file, and
@@ -307,9 +338,11 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
     if (!spanProblem.empty())
         std::printf("Ignoring the year span: %s\n", spanProblem.c_str());
     const std::string prefix = directoryPrefix(path);
+    if (source.plan)
+        source.plan(planTextures(root, prefix));
     ProgressCounter counter(progress, clock, progress ? countTextures(root) : 0);
     forEachQuarter(root, [&](xmlNode* quarter, int year, int month, int quarterVal) {
-        readQuarter(quarter, year, month, quarterVal, prefix, loadTextureFile, &counter, library);
+        readQuarter(quarter, year, month, quarterVal, prefix, source, &counter, library);
     });
     counter.finish();
     xmlFreeDoc(document);
@@ -333,10 +366,13 @@ std::string libraryErrorLine(LibraryError error, const char* path)
 
 namespace {
 
+// Decoded thumbnails waiting to be uploaded: some 50 KB each.
+constexpr int thumbnailsAhead = 256;
+
 bool readOrExit(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
-                TextureLoader loadTextureFile, const LoadProgress& progress)
+                const TextureSource& source, const LoadProgress& progress)
 {
-    LibraryError error = readPictureLibrary(path, library, loadTextureFile, span, progress);
+    LibraryError error = readPictureLibrary(path, library, source, span, progress);
     if (error != LibraryError::none) {
         std::fputs(libraryErrorLine(error, path).c_str(), stdout);
         std::fflush(stdout);
@@ -350,11 +386,21 @@ bool readOrExit(const char* path, std::vector<MonthQuarter*>* library, YearSpan*
 bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                         TextureLoader loadTextureFile)
 {
-    return readOrExit(path, library, span, loadTextureFile, {});
+    return readOrExit(path, library, span, TextureSource{{}, checkReadableFile, loadTextureFile}, {});
 }
 
 bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                         const LoadProgress& progress)
 {
-    return readOrExit(path, library, span, loadTexture, progress);
+    std::unique_ptr<ThumbnailQueue> queue;
+    const TextureSource source{
+        [&queue](std::vector<PlannedFile> plan) {
+            queue.reset(new ThumbnailQueue(std::move(plan), ThumbnailQueue::workersForThisMachine(),
+                                           thumbnailsAhead));
+        },
+        [&queue](const char* file) { return queue->check(file); },
+        [&queue](const char* file) { return queue->load(file); }};
+    readOrExit(path, library, span, source, progress);
+    finishThumbnailUploads();
+    return true;
 }

@@ -7,12 +7,23 @@
 #include <vector>
 
 #include "library/MonthQuarter.h"
+#include "textures/ReadableFile.h"
+#include "textures/ThumbnailQueue.h"
 
 // Most textures one quarter (one house) may hold.
 constexpr int MaxTexturesPerQuarter = 250;
 
 // Makes a texture from an image file and returns its name.
 using TextureLoader = TextureName (*)(const char* path);
+
+// Where the reader's textures come from. Before the first check it is told
+// every texture file it will be asked to check, in order, and which of them
+// it will be asked to load if they all check readable.
+struct TextureSource {
+    std::function<void(std::vector<PlannedFile>)> plan;   // may be empty
+    std::function<FileCheck(const char* path)> check;
+    std::function<TextureName(const char* path)> load;
+};
 
 // The years the city shows. The root element may name them with fromYear
 // and toYear; without them the city shows 1998 to 2010.
@@ -47,12 +58,19 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
                                 TextureLoader loadTextureFile, YearSpan* span,
                                 const LoadProgress& progress = {},
                                 const SecondsClock& clock = steadySeconds);
+// The same with the textures from source.
+LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
+                                const TextureSource& source, YearSpan* span,
+                                const LoadProgress& progress = {},
+                                const SecondsClock& clock = steadySeconds);
 
 // The "### ERROR: " line that names error for the library at path.
 std::string libraryErrorLine(LibraryError error, const char* path);
 
-// Reads the library and its year span with loadTexture and returns true; on
-// an error prints its line and ends the process with status 1.
+// Reads the library and its year span and returns true; on an error prints
+// its line and ends the process with status 1. Thumbnails are decoded on
+// worker threads and uploaded into the atlas (uploadThumbnail); what they
+// cannot decode, loadTexture loads, with its messages in document order.
 bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                         const LoadProgress& progress = {});
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "textures/Textures.h"
+
 namespace {
 
 GLuint cubeList = 0;
@@ -158,9 +160,10 @@ void Cube::extendBounds(float* min, float* max) const
 void Cube::draw(double /*seconds*/)
 {
     glPushMatrix();
-    glBindTexture(GL_TEXTURE_2D, texture);
+    bindPhoto(texture);
     applyTransform();
     glCallList(cubeList);
+    unbindPhoto();
     glPopMatrix();
 }
 

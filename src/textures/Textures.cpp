@@ -16,10 +16,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "textures/ImageHeader.h"
+#include "textures/ThumbnailDecoder.h"
 
 namespace {
 
@@ -148,13 +150,17 @@ TextureName uploadAnisotropic(float largestAnisotropy)
 // stacked: a photo's rows then lie as close together in memory as in its own
 // texture, which keeps minified sampling (no mipmaps) from chasing texels
 // across a wide page.
-constexpr int largestAtlasPhoto = 256;
 constexpr int tallestAtlasPage = 8192;
 
+// A page's texels are kept here while thumbnails stream in and given to GL
+// in one piece: llvmpipe makes a sub-image upload cost a hundred times its
+// texels.
 struct AtlasPage {
     GLuint texture = 0;
+    int width = 0;
     int height = 0;
     int used = 0;   // rows filled from the top
+    std::unique_ptr<GLubyte[]> held;   // texels not yet given to GL
 };
 
 std::unordered_map<int, AtlasPage> atlasPages;   // by framed width
@@ -173,48 +179,59 @@ bool fitsAtlas(int width, int height)
            width > 0 && height > 0 && width <= largestAtlasPhoto && height <= largestAtlasPhoto;
 }
 
-void startAtlasPage(AtlasPage* page, int width)
+void handToGl(AtlasPage* page)
 {
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    *page = AtlasPage();
-    page->height = std::min<int>(largest, tallestAtlasPage);
-    glGenTextures(1, &page->texture);
+    const size_t rowBytes = static_cast<size_t>(page->width) * 4;
+    std::memset(page->held.get() + rowBytes * page->used, 0, rowBytes * (page->height - page->used));
     glBindTexture(GL_TEXTURE_2D, page->texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, page->height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, page->width, page->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 page->held.get());
+    page->held.reset();
 }
 
-// The photo's texels framed by its opposite edges: row and column -1 are
-// its last ones, row and column w (h) its first, as GL_REPEAT would fetch.
+void startAtlasPage(AtlasPage* page, int width)
+{
+    if (page->held)
+        handToGl(page);
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    *page = AtlasPage();
+    page->width = width;
+    page->height = std::min<int>(largest, tallestAtlasPage);
+    glGenTextures(1, &page->texture);
+    page->held.reset(new GLubyte[static_cast<size_t>(width) * page->height * 4]);
+}
+
+// The texels of the bound photo texture, framed for its atlas cell.
 std::vector<GLubyte> framedTexels(int width, int height)
 {
     std::vector<GLubyte> texels(static_cast<size_t>(width) * height * 4);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    const int framedWidth = width + 2;
-    std::vector<GLubyte> framed(static_cast<size_t>(framedWidth) * (height + 2) * 4);
-    for (int y = 0; y < height + 2; ++y)
-        for (int x = 0; x < framedWidth; ++x) {
-            const int from = ((y + height - 1) % height * width + (x + width - 1) % width) * 4;
-            std::memcpy(&framed[(static_cast<size_t>(y) * framedWidth + x) * 4], &texels[from], 4);
-        }
-    return framed;
+    return frameTexels(texels.data(), width, height);
 }
 
-AtlasCell placeInAtlas(int width, int height)
+// A cell for framed texels. Unless drawnAtOnce, the page may keep them until
+// it is full or finishThumbnailUploads.
+AtlasCell placeInAtlas(int width, int height, const GLubyte* framed, bool drawnAtOnce)
 {
     const int w = width + 2, h = height + 2;
-    const std::vector<GLubyte> framed = framedTexels(width, height);
     AtlasPage& page = atlasPages[w];
     if (page.texture == 0 || page.used + h > page.height)
         startAtlasPage(&page, w);
-    glBindTexture(GL_TEXTURE_2D, page.texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed.data());
+    if (page.held) {
+        std::memcpy(page.held.get() + static_cast<size_t>(page.used) * w * 4, framed, static_cast<size_t>(w) * h * 4);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, page.texture);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed);
+    }
     const float across = static_cast<float>(w), down = static_cast<float>(page.height);
     const AtlasCell cell = { page.texture, 1 / across, (page.used + 1) / down, (1 + width) / across,
                              (page.used + 1 + height) / down };
     page.used += h;
+    if (drawnAtOnce && page.held)
+        handToGl(&page);
     return cell;
 }
 
@@ -299,10 +316,54 @@ AtlasCell atlasCell(TextureName photo)
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
         if (fitsAtlas(width, height))
-            cell = placeInAtlas(width, height);
+            cell = placeInAtlas(width, height, framedTexels(width, height).data(), true);
     }
     atlasCells[photo] = cell;
     return cell;
+}
+
+TextureName uploadThumbnail(const DecodedThumbnail& thumbnail)
+{
+    // The name is only reserved, never bound: no texels are stored twice.
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    atlasCells[name] = placeInAtlas(thumbnail.width, thumbnail.height, thumbnail.framed.data(), false);
+    return name;
+}
+
+void finishThumbnailUploads()
+{
+    for (auto& page : atlasPages) {
+        if (page.second.held)
+            handToGl(&page.second);
+    }
+}
+
+void bindPhoto(TextureName photo)
+{
+    const auto known = atlasCells.find(photo);
+    if (known == atlasCells.end() || known->second.texture == photo) {
+        glBindTexture(GL_TEXTURE_2D, photo);
+        return;
+    }
+    const AtlasCell& cell = known->second;
+    glBindTexture(GL_TEXTURE_2D, cell.texture);
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslatef(cell.s0, cell.t0, 0.0f);
+    glScalef(cell.s1 - cell.s0, cell.t1 - cell.t0, 1.0f);
+    glMatrixMode(static_cast<GLenum>(mode));
+}
+
+void unbindPhoto()
+{
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(static_cast<GLenum>(mode));
 }
 
 char* copyString(const char* text)

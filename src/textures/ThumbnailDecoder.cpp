@@ -1,0 +1,163 @@
+// PNG through libpng's simplified reader, baseline and progressive JPEG
+// through libjpeg-turbo, both from the file read into memory once. Every
+// error or warning of either library gives the picture back to DevIL, so
+// that the console says what it always said about a damaged file.
+#include "textures/ThumbnailDecoder.h"
+
+#include <sys/stat.h>
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+#include <png.h>
+
+#include "textures/ImageHeader.h"
+
+namespace {
+
+// Thumbnails are a few kilobytes; anything far larger is no thumbnail.
+constexpr long largestThumbnailFile = 4 * 1024 * 1024;
+
+bool readWholeFile(const char* path, std::vector<unsigned char>* bytes)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr)
+        return false;
+    struct stat info;
+    bool read = fstat(fileno(file), &info) == 0 && info.st_size > 0 && info.st_size <= largestThumbnailFile;
+    if (read) {
+        bytes->resize(static_cast<size_t>(info.st_size));
+        read = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+    }
+    std::fclose(file);
+    return read;
+}
+
+// Only 8-bit PNGs: DevIL and libpng's simplified reader disagree on how to
+// bring 16-bit channels down to 8.
+bool decodePng(const std::vector<unsigned char>& bytes, std::vector<unsigned char>* rgba)
+{
+    constexpr size_t bitDepthOffset = 24;
+    if (bytes.size() <= bitDepthOffset || bytes[bitDepthOffset] != 8)
+        return false;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        return false;
+    image.format = PNG_FORMAT_RGBA;
+    rgba->resize(PNG_IMAGE_SIZE(image));
+    const bool done = png_image_finish_read(&image, nullptr, rgba->data(), 0, nullptr) != 0 &&
+                      image.warning_or_error == 0;
+    png_image_free(&image);
+    return done;
+}
+
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf escape;
+};
+
+[[noreturn]] void leaveOnError(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->escape, 1);
+}
+
+// A warning means damaged data that DevIL would report: leave too.
+void leaveOnWarning(j_common_ptr info, int level)
+{
+    if (level < 0)
+        leaveOnError(info);
+}
+
+// Kept apart from decodeJpeg so that no object with a destructor lives
+// across the setjmp.
+bool runJpegDecoder(jpeg_decompress_struct* info, JpegErrors* errors, const std::vector<unsigned char>& bytes,
+                    unsigned char* rgba, size_t capacity, int* width, int* height)
+{
+    if (setjmp(errors->escape))
+        return false;
+    jpeg_mem_src(info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(info, TRUE);
+    // CMYK and other colour spaces go to DevIL, which converts them its way.
+    if (info->jpeg_color_space != JCS_YCbCr && info->jpeg_color_space != JCS_GRAYSCALE &&
+        info->jpeg_color_space != JCS_RGB)
+        return false;
+    info->out_color_space = JCS_EXT_RGBA;
+    jpeg_start_decompress(info);
+    *width = static_cast<int>(info->output_width);
+    *height = static_cast<int>(info->output_height);
+    const size_t stride = static_cast<size_t>(*width) * 4;
+    if (stride * static_cast<size_t>(*height) > capacity)
+        return false;
+    while (info->output_scanline < info->output_height) {
+        JSAMPROW row = rgba + stride * info->output_scanline;
+        jpeg_read_scanlines(info, &row, 1);
+    }
+    jpeg_finish_decompress(info);
+    return true;
+}
+
+bool decodeJpeg(const std::vector<unsigned char>& bytes, const ImageHeader& header,
+                std::vector<unsigned char>* rgba)
+{
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = leaveOnError;
+    errors.manager.emit_message = leaveOnWarning;
+    jpeg_create_decompress(&info);
+    rgba->resize(static_cast<size_t>(header.width) * header.height * 4);
+    int width = 0, height = 0;
+    const bool done = runJpegDecoder(&info, &errors, bytes, rgba->data(), rgba->size(), &width, &height) &&
+                      width == static_cast<int>(header.width) && height == static_cast<int>(header.height);
+    jpeg_destroy_decompress(&info);
+    return done;
+}
+
+}  // namespace
+
+DecodedThumbnail decodeThumbnail(const char* path, bool wanted)
+{
+    DecodedThumbnail thumbnail;
+    thumbnail.file = checkReadableFile(path);
+    std::vector<unsigned char> bytes;
+    if (!wanted || thumbnail.file != FileCheck::Readable || !readWholeFile(path, &bytes))
+        return thumbnail;
+    // The same gate as DevIL's path, on the same bytes the decoder reads.
+    const ImageHeader header = readImageHeader(bytes.data(), bytes.size());
+    if (judgeImageHeader(header) != SizeVerdict::Fine || !header.sizeKnown || header.width == 0 ||
+        header.height == 0 || header.width > largestAtlasPhoto || header.height > largestAtlasPhoto)
+        return thumbnail;
+    std::vector<unsigned char> rgba;
+    bool decoded = false;
+    if (header.kind == ImageKind::Png)
+        decoded = decodePng(bytes, &rgba);
+    else if (header.kind == ImageKind::Jpeg)
+        decoded = decodeJpeg(bytes, header, &rgba);
+    if (!decoded || rgba.size() != static_cast<size_t>(header.width) * header.height * 4)
+        return thumbnail;
+    thumbnail.decoded = true;
+    thumbnail.width = static_cast<int>(header.width);
+    thumbnail.height = static_cast<int>(header.height);
+    thumbnail.framed = frameTexels(rgba.data(), thumbnail.width, thumbnail.height);
+    return thumbnail;
+}
+
+std::vector<unsigned char> frameTexels(const unsigned char* rgba, int width, int height)
+{
+    const int framedWidth = width + 2;
+    std::vector<unsigned char> framed(static_cast<size_t>(framedWidth) * (height + 2) * 4);
+    for (int y = 0; y < height + 2; ++y) {
+        const unsigned char* row = rgba + static_cast<size_t>((y + height - 1) % height) * width * 4;
+        unsigned char* out = &framed[static_cast<size_t>(y) * framedWidth * 4];
+        std::memcpy(out, row + static_cast<size_t>(width - 1) * 4, 4);
+        std::memcpy(out + 4, row, static_cast<size_t>(width) * 4);
+        std::memcpy(out + static_cast<size_t>(width + 1) * 4, row, 4);
+    }
+    return framed;
+}

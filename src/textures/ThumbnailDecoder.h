@@ -1,0 +1,32 @@
+// Decodes the library's small pictures (thumbnails) on any thread, with
+// libpng and libjpeg-turbo instead of DevIL, which keeps global state. What
+// it does not decode exactly as DevIL would is left to DevIL.
+#pragma once
+
+#include <vector>
+
+#include "textures/ReadableFile.h"
+
+// Largest side a thumbnail may have to be decoded here and share an atlas
+// page; larger pictures become textures of their own.
+constexpr int largestAtlasPhoto = 256;
+
+struct DecodedThumbnail {
+    FileCheck file = FileCheck::Missing;
+    // False when the picture was not decoded here (another format, a size
+    // the header gate or the atlas refuses, a damaged file): DevIL loads it
+    // and says why, in its own words.
+    bool decoded = false;
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> framed;   // see frameTexels
+};
+
+// The file check, and the picture decoded when wanted and possible.
+DecodedThumbnail decodeThumbnail(const char* path, bool wanted);
+
+// RGBA texels of width x height framed by their own opposite edges, top
+// row first: row and column -1 are the last ones, row and column width
+// (height) the first, as GL_REPEAT would fetch them. An atlas cell holding
+// this samples at its borders what the picture's own texture would.
+std::vector<unsigned char> frameTexels(const unsigned char* rgba, int width, int height);

@@ -1,0 +1,92 @@
+// Workers claim planned files in order, never more than `ahead` past the
+// reader, and the reader empties each result once it has moved on, so the
+// decoded pictures held at once stay bounded whatever the library's size.
+#include "textures/ThumbnailQueue.h"
+
+#include <algorithm>
+
+#include "textures/Textures.h"
+
+ThumbnailQueue::ThumbnailQueue(std::vector<PlannedFile> plan_, int workerCount, int ahead_)
+    : plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), results(plan.size()),
+      finished(new bool[plan.size()]())
+{
+    for (int i = 0; i < workerCount && !plan.empty(); ++i)
+        workers.emplace_back([this] { work(); });
+}
+
+ThumbnailQueue::~ThumbnailQueue()
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        stopping = true;
+    }
+    roomAhead.notify_all();
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
+void ThumbnailQueue::work()
+{
+    for (;;) {
+        size_t index = 0;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            roomAhead.wait(guard, [this] { return stopping || claimed >= plan.size() || claimed < taken + ahead; });
+            if (stopping || claimed >= plan.size())
+                return;
+            index = claimed++;
+        }
+        DecodedThumbnail thumbnail = decodeThumbnail(plan[index].path.c_str(), plan[index].wanted);
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            results[index] = std::move(thumbnail);
+            finished[index] = true;
+        }
+        resultReady.notify_all();
+    }
+}
+
+FileCheck ThumbnailQueue::check(const char* path)
+{
+    const size_t end = std::min(plan.size(), current + ahead);
+    size_t next = current;
+    while (next < end && plan[next].path != path)
+        ++next;
+    offPlan = next == end;
+    if (offPlan)
+        return checkReadableFile(path);
+    std::unique_lock<std::mutex> guard(lock);
+    // Whatever the reader passed over is of no more use; a result still
+    // being made there is left to its worker.
+    for (; released < next; ++released) {
+        if (finished[released])
+            results[released] = DecodedThumbnail();
+    }
+    taken = next;
+    roomAhead.notify_all();
+    resultReady.wait(guard, [this, next] { return finished[next]; });
+    current = next + 1;
+    return results[next].file;
+}
+
+TextureName ThumbnailQueue::load(const char* path)
+{
+    DecodedThumbnail here;
+    DecodedThumbnail* thumbnail = &here;
+    // The worker's result was seen finished under the lock in check and is
+    // not touched by any worker again.
+    if (!offPlan && current > 0 && plan[current - 1].wanted && plan[current - 1].path == path)
+        thumbnail = &results[current - 1];
+    else
+        here = decodeThumbnail(path, true);
+    const TextureName name = thumbnail->decoded ? uploadThumbnail(*thumbnail) : loadTexture(path);
+    thumbnail->framed = std::vector<unsigned char>();
+    return name;
+}
+
+int ThumbnailQueue::workersForThisMachine()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 1u, 8u));
+}

@@ -1,0 +1,61 @@
+// Decodes the thumbnails a library will ask for on worker threads, a
+// bounded distance ahead of the one thread that takes them in order: that
+// thread uploads them and prints every message, so the console keeps the
+// library's document order and every GL call stays on it.
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "textures/TextureName.h"
+#include "textures/ThumbnailDecoder.h"
+
+// A file the reader will check, and load when wanted, in this order.
+struct PlannedFile {
+    std::string path;
+    bool wanted;
+};
+
+class ThumbnailQueue {
+public:
+    // At most ahead decoded pictures wait to be taken at any time.
+    ThumbnailQueue(std::vector<PlannedFile> plan, int workers, int ahead);
+    ~ThumbnailQueue();
+    ThumbnailQueue(const ThumbnailQueue&) = delete;
+    ThumbnailQueue& operator=(const ThumbnailQueue&) = delete;
+
+    // The next planned file's check, waiting for its worker. A path that is
+    // not the next planned one (the plan and the reader disagree) is
+    // checked here, and a later load decodes it here too.
+    FileCheck check(const char* path);
+    // The texture of the file last checked: the decoded picture uploaded
+    // into the atlas, or DevIL's texture where it was not decoded.
+    TextureName load(const char* path);
+
+    // Workers for this machine: one per core, at most eight.
+    static int workersForThisMachine();
+
+private:
+    void work();
+
+    const std::vector<PlannedFile> plan;
+    const size_t ahead;
+    std::vector<DecodedThumbnail> results;
+    std::unique_ptr<bool[]> finished;   // per planned file, under lock
+    std::mutex lock;
+    std::condition_variable resultReady;
+    std::condition_variable roomAhead;
+    size_t claimed = 0;   // planned files handed to workers
+    size_t taken = 0;     // planned files the reader has moved past
+    size_t released = 0;  // results before this one are emptied or being made
+    bool stopping = false;
+    std::vector<std::thread> workers;
+
+    // The reader's side, used by its thread alone.
+    size_t current = 0;    // 1 + the planned file last checked, 0 for none
+    bool offPlan = false;  // the last check was not the planned one
+};
