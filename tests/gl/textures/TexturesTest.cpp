@@ -12,15 +12,27 @@
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 #include "textures/Textures.h"
+#include "textures/ThumbnailQueue.h"
 
 namespace {
 
 using support::Colour;
 using support::PngFormat;
 
-struct Loader { const char* name; TextureName (*load)(const char*); bool mipmapped, anisotropic; };
-const Loader loaders[] = {{"Plain", loadTexture, false, false}, {"Mipmapped", loadTextureMipmapped, true, false},
-                          {"Anisotropic", loadTextureAnisotropic, true, true}};
+// The library's path: decoded on a worker, drawn from its atlas cell.
+TextureName loadThumbnail(const char* path)
+{
+    ThumbnailQueue queue({{path, true}}, 1, 1);
+    queue.check(path);
+    const TextureName name = queue.load(path);
+    finishThumbnailUploads();
+    bindPhoto(name);
+    return name;
+}
+
+struct Loader { const char* name; TextureName (*load)(const char*); bool mipmapped, anisotropic, atlased; };
+const Loader loaders[] = {{"Plain", loadTexture, false, false, false}, {"Mipmapped", loadTextureMipmapped, true, false, false},
+                          {"Anisotropic", loadTextureAnisotropic, true, true, false}, {"Thumbnail", loadThumbnail, false, false, true}};
 
 GLint boundTexture() { GLint name = 0; glGetIntegerv(GL_TEXTURE_BINDING_2D, &name); return name; }
 
@@ -64,7 +76,7 @@ TEST_P(EachLoader, GivesAnUprightTextureOrPrintsWhyAndAGreyStandIn)
     const std::string line = image.message.empty() ? "" : image.message + (image.message == "!! -- " ? iluErrorString(IL_COULD_NOT_OPEN_FILE) : "") + " path: " + path + "\n";
     EXPECT_EQ(support::captureStdout([&] { previous = loader.load(path.c_str()), texture = loader.load(path.c_str()); }), line + line);
     EXPECT_EQ(ilGetError(), IL_NO_ERROR);
-    EXPECT_TRUE(boundTexture() == GLint(texture) && texture != previous);
+    EXPECT_TRUE((boundTexture() == GLint(texture) || loader.atlased) && texture != previous);
     GLint levelOneWidth = 0;   // mipmapped when level 1 holds an image
     GLfloat largest = 0, used = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &levelOneWidth);
@@ -79,6 +91,7 @@ TEST_P(EachLoader, GivesAnUprightTextureOrPrintsWhyAndAGreyStandIn)
     for (int i = 0; i < 4; i++)
         EXPECT_PRED3(support::nearColour, support::readPixel(64 + 128 * (i & 1), 192 - 128 * (i >> 1)), expected[i],
                      image.devilType == IL_JPG ? 40 : image.devilType ? 8 : 2) << "quadrant " << i;
+    unbindPhoto();
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,73 @@
+// The threaded start-up against the plain one-file-at-a-time reading: the
+// same console lines in the same order, and every record's pictures the same
+// files in the same places, whatever the workers finish first.
+#include <GL/gl.h>
+#include <IL/il.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "library/PictureLibrary.h"
+#include "support/CaptureStdout.h"
+#include "support/GlPixels.h"
+#include "support/ImageFiles.h"
+#include "support/TempDir.h"
+#include "textures/Textures.h"
+
+namespace {
+
+// The colour a picture draws with over the whole viewport.
+support::Colour drawnColour(TextureName picture)
+{
+    glEnable(GL_TEXTURE_2D);
+    bindPhoto(picture);
+    glBegin(GL_QUADS);
+    for (int corner : {0, 1, 3, 2})
+        glTexCoord2f(corner & 1, corner >> 1), glVertex2f((corner & 1) * 2 - 1, 1 - (corner >> 1) * 2);
+    glEnd();
+    unbindPhoto();
+    glDisable(GL_TEXTURE_2D);
+    return support::readPixel(128, 128);
+}
+
+TEST(ThumbnailLoading, PrintsAndPlacesWhatTheSerialReaderDoes)
+{
+    support::TempDir dir;
+    std::string pictures;
+    for (int i = 0; i < 12; ++i) {   // one colour each; JPEG and PNG alternate
+        const support::Colour colour{static_cast<unsigned char>(20 * i), static_cast<unsigned char>(255 - 20 * i), 100, 255};
+        const std::string name = "p" + std::to_string(i) + (i % 2 ? ".jpg" : ".png");
+        ASSERT_TRUE(support::writeWithDevil(dir.file(name), i % 2 ? IL_JPG : IL_PNG, 16, 12, [&](int, int) { return colour; }));
+        pictures += "<picture><texture>" + name + "</texture></picture>";
+        if (i % 4 == 1)   // missing, damaged, refused and DevIL-only files among them
+            pictures += "<picture><texture>gone.png</texture></picture><picture><texture>cut.jpg</texture></picture>"
+                        "<picture><texture>huge.png</texture></picture><picture><texture>b.bmp</texture></picture>";
+    }
+    dir.write("cut.jpg", "\xFF\xD8\xFF\xE0");
+    dir.write("huge.png", support::pngHeaderBytes(40000, 40000));
+    ASSERT_TRUE(support::writeWithDevil(dir.file("b.bmp"), IL_BMP, 8, 8, [](int, int) { return support::blue; }));
+    ASSERT_EQ(mkfifo(dir.file("fifo.png").c_str(), 0600), 0);
+    // Past the 250 of a quarter the reader checks but does not load; missing
+    // files first make it load further than the plan foresaw.
+    std::string full = "<picture><texture>fifo.png</texture></picture>";
+    for (int i = 0; i < 255; ++i)
+        full += "<picture><texture>" + std::string(i < 3 ? "gone.png" : "p3.jpg") + "</texture></picture>";
+    dir.write("Zandervale.xml", "<Zandervale><year val=\"2004\"><month val=\"5\"><quarter val=\"1\">" + pictures +
+                                    "</quarter><quarter val=\"2\">" + full + "</quarter></month></year></Zandervale>");
+    const std::string library = dir.file("Zandervale.xml");
+    std::vector<MonthQuarter*> serial, threaded;
+    YearSpan span;
+    const std::string serialLines = support::captureStdout([&] { readPictureLibrary(library.c_str(), &serial, loadTexture, &span); });
+    EXPECT_EQ(support::captureStdout([&] { loadPictureLibrary(library.c_str(), &threaded, &span); }), serialLines);
+    ASSERT_EQ(threaded.size(), 2u);
+    ASSERT_EQ(threaded[0]->getPictureCount(), 21);
+    ASSERT_EQ(threaded[1]->getPictureCount(), MaxTexturesPerQuarter);
+    for (size_t q = 0; q < 2; ++q) {
+        for (int i : {0, 1, 2, 3, 4, 5, 19, 20, 248, 249}) {
+            if (i < threaded[q]->getPictureCount()) {
+                EXPECT_PRED3(support::nearColour, drawnColour(threaded[q]->getTextures()[i]), drawnColour(serial[q]->getTextures()[i]), 2) << q << " " << i;
+            }
+        }
+    }
+}
+
+}  // namespace
