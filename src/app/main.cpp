@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/HugePages.h"
 #include "app/Zandervale.h"
 
 int main(int argc, char** argv)
 {
+    restartWithHugePages(argv);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     if (argc != 2) {

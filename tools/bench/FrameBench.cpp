@@ -3,11 +3,15 @@
 // the numbers of PICTURES given (thumbnails taken
 // in turn from POOL_DIR/t0001.png, ...), at the walker's start, inside the
 // city and from the overview camera, each beside the same frame drawn by a
-// plain loop that binds and draws every box on its own. Run it from the run
-// directory (the artwork is read from there) with a display; prints a table
-// and writes it as JSON, passes or fails nothing.
+// plain loop that binds and draws every box on its own. Then the start-up
+// of the same libraries, with PNG and with JPEG thumbnails (converted once
+// into POOL_DIR-jpeg), beside reading them one file at a time through DevIL.
+// Run it from the run directory (the artwork is read from there) with a
+// display; prints tables and writes the frames as JSON, passes or fails
+// nothing.
 #include <GL/freeglut.h>
 #include <sys/wait.h>
+#include <vips/vips.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -15,12 +19,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/HugePages.h"
 #include "app/Window.h"
 #include "app/Zandervale.h"
 #include "city/CityBuilder.h"
+#include "library/PictureLibrary.h"
 #include "controls/ShooterControl.h"
 #include "scene/Cube.h"
 #include "scene/House.h"
@@ -40,10 +47,10 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::string numbered(int number)
+std::string numbered(int number, const char* extension = "png")
 {
     char name[32];
-    std::snprintf(name, sizeof name, "t%04d.png", number);
+    std::snprintf(name, sizeof name, "t%04d.%s", number, extension);
     return name;
 }
 
@@ -57,7 +64,8 @@ int countPool(const std::string& pool)
 
 // Spreads pictures over every quarter of firstYear..lastYear, about six to a
 // house while there are quarters enough, more when there are not.
-bool writeLibrary(const std::string& path, const std::string& poolName, int poolSize, int pictures)
+bool writeLibrary(const std::string& path, const std::string& poolName, int poolSize, int pictures,
+                  const char* extension = "png")
 {
     FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr)
@@ -73,7 +81,7 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
                      firstYear + slot / 48, slot / 4 % 12 + 1, slot % 4 + 1);
         for (int i = 0; i < count; ++i, ++picture)
             std::fprintf(file, "<picture><texture>../%s/%s</texture><originalPicture>none</originalPicture></picture>\n",
-                         poolName.c_str(), numbered(picture % poolSize + 1).c_str());
+                         poolName.c_str(), numbered(picture % poolSize + 1, extension).c_str());
         std::fprintf(file, "</quarter></month></year>\n");
     }
     std::fprintf(file, "</Zandervale>\n");
@@ -91,11 +99,12 @@ public:
         glTranslatef(house->x, 0.0f, house->z);
         for (const Cube* cube : house->getCubes()) {
             glPushMatrix();
-            glBindTexture(GL_TEXTURE_2D, cube->texture);
+            bindPhoto(cube->texture);
             glRotatef(cube->rotationY, 0.0f, 1.0f, 0.0f);
             glTranslatef(cube->x, cube->y, cube->z);
             glScalef(cube->scale, cube->scale, cube->scale);
             glCallList(Cube::sharedList());
+            unbindPhoto();
             glPopMatrix();
         }
         glPopMatrix();
@@ -276,10 +285,153 @@ bool writeJson(const std::string& path, const std::vector<Row>& rows)
     return std::fclose(file) == 0;
 }
 
+// A status line of /proc/self/status in megabytes (VmRSS, VmHWM).
+double statusMegabytes(const char* field)
+{
+    FILE* file = std::fopen("/proc/self/status", "r");
+    char line[256];
+    double kilobytes = 0;
+    while (file != nullptr && std::fgets(line, sizeof line, file) != nullptr) {
+        if (std::strncmp(line, field, std::strlen(field)) == 0)
+            kilobytes = std::atof(line + std::strlen(field) + 1);
+    }
+    if (file != nullptr)
+        std::fclose(file);
+    return kilobytes / 1024.0;
+}
+
+// In a fresh process: seconds from the window to the first city frame, or
+// (serial) to the library's textures loaded one after another by DevIL as
+// the viewer did before its worker threads; and resident megabytes before
+// the library and at the peak. Written to out as one line.
+int measureStartup(const std::string& library, bool serial, FILE* out)
+{
+    int argc = 1;
+    char name[] = "zv-bench";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    createWindow();
+    initImageLibrary();
+    glFinish();
+    const Clock::time_point start = Clock::now();
+    if (serial) {
+        std::vector<MonthQuarter*> records;
+        YearSpan span;
+        if (readPictureLibrary(library.c_str(), &records, loadTexture, &span) != LibraryError::none)
+            return 1;
+    } else {
+        std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
+        CityBuilder builder(library.c_str());
+        if (!builder.build(objects))
+            return 1;
+        ShooterControl* control = new ShooterControl(glutWalkerWindow());
+        Zandervale app;
+        app.setScene(objects, control);
+        control->init(&app);
+        control->mouseLook = false;
+        app.draw(0.0);
+        glutSwapBuffers();
+        app.setScene(nullptr, nullptr);
+    }
+    glFinish();
+    std::fprintf(out, "%.3f %.1f\n", secondsSince(start), statusMegabytes("VmHWM:"));
+    return 0;
+}
+
+struct Startup {
+    double seconds = 0, peak = 0;
+};
+
+bool runStartupChild(const std::string& library, bool serial, Startup* result)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return false;
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        FILE* out = fdopen(pipeEnds[1], "w");
+        const int status = measureStartup(library, serial, out);
+        std::fclose(out);
+        _exit(status);
+    }
+    close(pipeEnds[1]);
+    FILE* in = fdopen(pipeEnds[0], "r");
+    const bool read = std::fscanf(in, "%lf %lf", &result->seconds, &result->peak) == 2;
+    std::fclose(in);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return read && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The pool's thumbnails as JPEGs, as zandervale-index writes them.
+bool convertPool(const std::string& pool, const std::string& jpegPool, int poolSize)
+{
+    if (access((jpegPool + "/" + numbered(poolSize, "jpg")).c_str(), R_OK) == 0)
+        return true;
+    if (VIPS_INIT("zv-bench") != 0 || std::system(("mkdir -p '" + jpegPool + "'").c_str()) != 0)
+        return false;
+    for (int i = 1; i <= poolSize; ++i) {
+        VipsImage* image = vips_image_new_from_file((pool + "/" + numbered(i)).c_str(), nullptr);
+        const bool saved = image != nullptr &&
+                           vips_jpegsave(image, (jpegPool + "/" + numbered(i, "jpg")).c_str(), "Q", 85, nullptr) == 0;
+        if (image != nullptr)
+            g_object_unref(image);
+        if (!saved)
+            return false;
+    }
+    return true;
+}
+
+// Start-up of every size with both thumbnail formats, threaded and serial.
+bool measureStartups(const std::string& parent, const std::string& poolName, int poolSize,
+                     const std::vector<int>& sizes)
+{
+    const std::string jpegName = poolName + "-jpeg";
+    if (!convertPool(parent + "/" + poolName, parent + "/" + jpegName, poolSize)) {
+        std::printf("zv-bench: cannot write the JPEG pool %s/%s\n", parent.c_str(), jpegName.c_str());
+        return false;
+    }
+    const std::string emptyLibrary = parent + "/0/Zandervale.xml";
+    Startup empty;
+    if (std::system(("mkdir -p '" + parent + "/0'").c_str()) != 0 || !writeLibrary(emptyLibrary, poolName, poolSize, 0) ||
+        !runStartupChild(emptyLibrary, false, &empty)) {
+        std::printf("zv-bench: measuring the start-up of %s failed\n", emptyLibrary.c_str());
+        return false;
+    }
+    std::printf("\nan empty library: %.2f s to the first frame, peak resident %.0f MB\n", empty.seconds, empty.peak);
+    std::printf("%8s %6s %10s %9s %7s %11s %9s %7s\n", "pictures", "format", "threaded s", "serial s",
+                "ratio", "peak+ MB", "texel MB", "ratio");
+    for (int pictures : sizes) {
+        for (const char* format : {"png", "jpg"}) {
+            const std::string directory = parent + "/" + std::to_string(pictures) + "-" + format;
+            const std::string library = directory + "/Zandervale.xml";
+            Startup threaded, serial;
+            if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
+                !writeLibrary(library, std::string(format) == "png" ? poolName : jpegName, poolSize, pictures, format) ||
+                !runStartupChild(library, false, &threaded) || !runStartupChild(library, true, &serial)) {
+                std::printf("zv-bench: measuring the start-up of %s failed\n", library.c_str());
+                return false;
+            }
+            const double texels = pictures * 128.0 * 96.0 * 4.0 / (1024.0 * 1024.0);
+            std::printf("%8d %6s %10.2f %9.2f %6.2fx %11.0f %9.0f %6.2fx\n", pictures, format, threaded.seconds,
+                        serial.seconds, threaded.seconds / serial.seconds, threaded.peak - empty.peak, texels,
+                        (threaded.peak - empty.peak) / texels);
+        }
+    }
+    std::printf("(threaded: the viewer's start, window to first city frame; serial: the same thumbnails\n"
+                " decoded and uploaded one after another by DevIL on one core; peak+: the viewer's peak\n"
+                " resident memory above the empty library's, against 128 x 96 x 4 bytes a thumbnail)\n");
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    restartWithHugePages(argv);   // as the viewer does
     if (argc < 3) {
         std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...]]\n");
         return 2;
@@ -322,5 +474,5 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("written to %s\n", argv[2]);
-    return 0;
+    return measureStartups(parent, poolName, poolSize, sizes) ? 0 : 1;
 }

@@ -1,0 +1,11 @@
+// Start-up memory: lets glibc back the heap with transparent huge pages.
+#pragma once
+
+// llvmpipe zeroes every texture's memory as it creates it, and faulting a
+// gigabyte of thumbnails in 4 KB pages costs seconds (about 4 s a gigabyte
+// on a virtual machine, 1.7 s with huge pages). glibc asks for huge pages
+// only when its tunable is set before the process starts, so when the
+// kernel gives them on request and the tunable is unset, this restarts the
+// program once with it set. Returns only when no restart was needed or it
+// failed.
+void restartWithHugePages(char** argv);
