@@ -118,6 +118,9 @@ void Zandervale::run(const char* libraryPath)
     CityBuilder* builder = new CityBuilder(libraryPath);   // lives until exit
     sceneObjects = new std::vector<SceneObject*>();
     loading = true;
+    // Keys reach the application from the first progress frame: Escape
+    // quits while the library loads, other keys wait for the city.
+    setCurrentInputControl(this);
     const bool built = builder->build(sceneObjects, [this](int done, int total) { showLoadProgress(done, total); });
     loading = false;
     if (!built) {
@@ -128,7 +131,6 @@ void Zandervale::run(const char* libraryPath)
     extendFarPlane(builder->viewDistance());
     movementControl = new ShooterControl(glutWalkerWindow());
     movementControl->init(this);
-    setCurrentInputControl(this);
     startMainLoop();
 }
 

@@ -51,6 +51,31 @@ bool lit(int r, int g, int b) { return r + g + b > 60; }
 // The overview shows the walker's marker near the top-left corner, where the walking view has only sky.
 double marker(Shot s) { return s.share(0, 40, 120, 170, [](int r, int g, int b) { return r > 200 && g < 40 && b < 60; }); }
 
+// 100,000 pictures of one tiny thumbnail keep the progress screen up for seconds, long enough for
+// Escape to arrive while the library loads.
+TEST(Loading, EscapeQuitsWhileTheProgressShows)
+{
+    support::TempDir dir;
+    ASSERT_TRUE(support::writeWithDevil(dir.file("t.png"), IL_PNG, 8, 6, [](int, int) { return support::green; }));
+    std::string xml = "<Zandervale>";
+    for (int year = 1998; year <= 2010; ++year)
+        for (int month = 1; month <= 12; ++month)
+            for (int quarter = 1; quarter <= 4; ++quarter) {
+                xml += "<year val=\"" + std::to_string(year) + "\"><month val=\"" + std::to_string(month) +
+                       "\"><quarter val=\"" + std::to_string(quarter) + "\">";
+                for (int i = 0; i < 160; ++i)
+                    xml += "<picture><texture>t.png</texture></picture>";
+                xml += "</quarter></month></year>";
+            }
+    e2e::Viewer viewer({dir.write("Zandervale.xml", xml + "</Zandervale>")});
+    viewer.waitFor("the progress bar on black", [](Shot s) {
+        const auto grey = [](int r, int g, int b) { return r > 150 && r == g && g == b; };
+        return s.share(0, 0, s.width, s.height / 3, lit) == 0 && s.share(s.width / 2 - 210, s.height / 2 - 30, s.width / 2 + 210, s.height / 2 + 30, grey) > 0.005;
+    });
+    viewer.xdotool("key Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
+}
+
 e2e::Screenshot waitForChange(e2e::Viewer& viewer, Shot from, const std::string& what, double by = 5.0, int left = 0,
                          int top = 0, int right = 1 << 16, int bottom = 1 << 16)
 {
