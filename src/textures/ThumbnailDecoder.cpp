@@ -8,6 +8,7 @@
 
 #include <csetjmp>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -37,12 +38,40 @@ bool readWholeFile(const char* path, std::vector<unsigned char>* bytes)
     return read;
 }
 
-// Only 8-bit PNGs: DevIL and libpng's simplified reader disagree on how to
-// bring 16-bit channels down to 8.
+uint32_t bigEndian(const unsigned char* bytes)
+{
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+}
+
+// libpng's simplified reader corrects a stated gamma other than sRGB's and
+// DevIL does not; a PNG stating one, or an ICC profile, goes to DevIL so
+// that it looks as it always did.
+bool statesOtherGamma(const std::vector<unsigned char>& bytes)
+{
+    for (size_t at = 8; at + 12 <= bytes.size();) {
+        const uint32_t length = bigEndian(&bytes[at]);
+        const unsigned char* type = &bytes[at + 4];
+        if (std::memcmp(type, "IDAT", 4) == 0)
+            return false;
+        if (std::memcmp(type, "iCCP", 4) == 0)
+            return true;
+        if (std::memcmp(type, "gAMA", 4) == 0 && length == 4 && at + 12 <= bytes.size()) {
+            const uint32_t gamma = bigEndian(&bytes[at + 8]);   // 1/2.2 is 45455
+            return gamma < 45000 || gamma > 46000;
+        }
+        if (length > bytes.size() - at - 12)
+            return false;
+        at += 12 + length;
+    }
+    return false;
+}
+
+// Up to 8 bits a channel: DevIL and libpng's simplified reader disagree on
+// how to bring 16-bit channels down to 8.
 bool decodePng(const std::vector<unsigned char>& bytes, std::vector<unsigned char>* rgba)
 {
     constexpr size_t bitDepthOffset = 24;
-    if (bytes.size() <= bitDepthOffset || bytes[bitDepthOffset] != 8)
+    if (bytes.size() <= bitDepthOffset || bytes[bitDepthOffset] > 8 || statesOtherGamma(bytes))
         return false;
     png_image image;
     std::memset(&image, 0, sizeof image);

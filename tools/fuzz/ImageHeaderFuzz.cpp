@@ -2,7 +2,9 @@
 // file and judged as the texture loaders judge it. The guard reads files
 // through the byte-reader path and memory through the other, so both must
 // tell the same header; a ".tga" name is kept for inputs whose first byte is
-// odd, to reach the signature-less TGA reading too.
+// odd, to reach the signature-less TGA reading too. The same file then goes
+// through the thumbnail decoder, which must decode only what the guard lets
+// through, at the size it read.
 #include <stdlib.h>
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 
 #include "ScratchFolder.h"
 #include "textures/ImageHeader.h"
+#include "textures/ThumbnailDecoder.h"
 
 namespace {
 
@@ -52,6 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SizeVerdict verdict = judgeImageHeader(fromFile);
     if (verdict == SizeVerdict::Fine &&
         uint64_t(fromFile.width) * fromFile.height * 8 > 0xFFFFFFFFu)
+        std::abort();
+
+    const DecodedThumbnail thumbnail = decodeThumbnail(path.c_str(), true);
+    if (thumbnail.decoded &&
+        (verdict != SizeVerdict::Fine || thumbnail.width != static_cast<int>(fromFile.width) ||
+         thumbnail.height != static_cast<int>(fromFile.height) || thumbnail.width > largestAtlasPhoto ||
+         thumbnail.height > largestAtlasPhoto ||
+         thumbnail.framed.size() != static_cast<size_t>(thumbnail.width + 2) * (thumbnail.height + 2) * 4))
         std::abort();
     return 0;
 }
