@@ -86,7 +86,15 @@ TEST(GalleryGl, CrossFadesHalfwayAndEscapeLeavesACityFrameLikeAnyOther)
     const Colour city = readPixel(128, 128);
     app.openGallery(record({jpeg(dir, "r.jpg", 40, 30, [](int, int) { return red; }),
                             jpeg(dir, "b.jpg", 30, 40, [](int, int) { return blue; })}), 0);
-    app.draw(2.0), app.inputControl()->specialUp(GLUT_KEY_RIGHT, 0, 0), app.draw(0.5236);   // sin = 0.5
+    const auto decoded = [&] {   // off this thread, while the frames say "... LOADING ..." top right
+        std::vector<unsigned char> band(150 * 24 * 4);
+        for (int frame = 0, lit = 1; frame < 3000 && lit; ++frame, usleep(10000)) {
+            app.draw(0.0), glReadPixels(106, 230, 150, 24, GL_RGBA, GL_UNSIGNED_BYTE, band.data());
+            for (size_t i = lit = 0; i < band.size(); i += 4)
+                lit |= band[i + 2] > 200 && band[i] < 128;
+        }
+    };
+    decoded(), app.draw(2.0), app.inputControl()->specialUp(GLUT_KEY_RIGHT, 0, 0), decoded(), app.draw(0.5236);   // sin = 0.5
     EXPECT_TRUE(nearColour(readPixel(128, 128), {128, 0, 128, 255}, 4));
     app.inputControl()->keyboardUp(27, 0, 0), app.draw(0.01);
     EXPECT_TRUE(!app.isGalleryActive() && nearColour(readPixel(128, 128), city, 0));
