@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "app/AppState.h"
 #include "gallery/GalleryRules.h"
@@ -75,11 +76,18 @@ void Gallery::load(MonthQuarter* newRecord, int picture)
     zoomDirection = 0;
     record = newRecord;
     refusedPhotos.clear();
+    awaited = Awaited::None;
     index = record != nullptr ? record->getPhotoIndex(picture) : -1;
     if (index < 0) {
         std::printf("Error: no photo listed for this picture\n");
         return;
     }
+    awaited = Awaited::Open;
+    takeAwaited();
+}
+
+void Gallery::openPhoto()
+{
     if (!loadScaledTexture(index, &current))
         return;
     setSlot(&incoming, current);
@@ -97,6 +105,10 @@ void Gallery::advance(double dt)
     loadingNotice = false;
     clock += static_cast<float>(dt);
     zoom = nextZoom(zoom, zoomDirection, dt);
+    if (awaited != Awaited::None) {
+        takeAwaited();
+        return;
+    }
     if (fading) {
         fadeTime += static_cast<float>(dt);
         if (fadeTime >= fadeSeconds) {
@@ -120,25 +132,70 @@ void Gallery::advance(double dt)
 void Gallery::showNext()
 {
     zoom = 1.0f;
-    if (fading || photoCount() == 0)
+    if (fading || awaited != Awaited::None || photoCount() == 0)
         return;
+    awaited = Awaited::Next;
+    takeAwaited();
+}
+
+void Gallery::showPrevious()
+{
+    zoom = 1.0f;
+    if (fading || awaited != Awaited::None || index < 1)   // no wrap backwards
+        return;
+    awaited = Awaited::Previous;
+    takeAwaited();
+}
+
+// Until its photo is decoded the frame shows what it showed, and says that
+// it is loading: a frame never waits for a decode of a loader that decodes
+// ahead. A loader that does not is always ready, and the change happens in
+// the call that asked for it.
+void Gallery::takeAwaited()
+{
+    const int photo = awaited == Awaited::Open ? index : awaited == Awaited::Next ? nextPhoto() : index - 1;
+    const PictureSlot* held = awaited == Awaited::Next ? &next : awaited == Awaited::Previous ? &previous : nullptr;
+    if ((held == nullptr || held->empty()) && !readyToShow(photo)) {
+        loader->prefetch({*photoPath(photo)});
+        loadingNotice = true;
+        return;
+    }
+    const Awaited change = awaited;
+    awaited = Awaited::None;
+    if (change == Awaited::Open)
+        openPhoto();
+    else if (change == Awaited::Next)
+        stepForward();
+    else
+        stepBack();
+}
+
+// A refused photo is not decoded again: its change goes ahead empty.
+bool Gallery::readyToShow(int photo)
+{
+    const std::string* path = photoPath(photo);
+    return path == nullptr || refusedPhotos.count(photo) != 0 || loader->ready(*path);
+}
+
+void Gallery::stepForward()
+{
+    // The photo that leaves the neighbours goes before a new one comes:
+    // three photo textures at most.
+    setSlot(&previous, PictureSlot{});
     if (index >= photoCount() - 1)
         index = -1;   // wrap to the first photo
     if (next.empty())
         loadScaledTexture(index + 1, &next);
     ++index;
-    setSlot(&previous, PictureSlot{});
     setSlot(&incoming, next);
     setSlot(&next, PictureSlot{});
     setSlot(&previous, current);   // stays on screen until the fade ends
     startFade();
 }
 
-void Gallery::showPrevious()
+void Gallery::stepBack()
 {
-    zoom = 1.0f;
-    if (fading || index < 1)   // no wrap backwards
-        return;
+    setSlot(&next, PictureSlot{});
     if (previous.empty())
         loadScaledTexture(index - 1, &previous);
     --index;
@@ -167,10 +224,12 @@ bool Gallery::wantsPrevious() const
 
 void Gallery::prefetchNeighbours()
 {
+    std::vector<std::string> wanted;
     if (wantsNext())
-        loader->prefetch(*photoPath(index + 1));
+        wanted.push_back(*photoPath(index + 1));
     if (wantsPrevious())
-        loader->prefetch(*photoPath(index - 1));
+        wanted.push_back(*photoPath(index - 1));
+    loader->prefetch(wanted);
 }
 
 // One neighbour a frame at most, and only once the loader has it ready, so
@@ -210,7 +269,7 @@ void Gallery::specialUp(int key, int, int)
     // until the arrow was pressed again.
     if (key == GLUT_KEY_UP || key == GLUT_KEY_DOWN)
         zoomDirection = 0;
-    if (fading)
+    if (fading || awaited != Awaited::None)
         return;
     if (key == GLUT_KEY_LEFT)
         showPrevious();
@@ -222,7 +281,7 @@ std::string Gallery::statusText() const
 {
     if (paused)
         return "PAUSED";
-    if (fading)
+    if (fading || awaited != Awaited::None)
         return "";
     return std::to_string(countdownDigit(clock));
 }
@@ -237,6 +296,11 @@ std::string Gallery::caption() const
 int Gallery::photoCount() const
 {
     return record != nullptr ? static_cast<int>(record->getOriginals().size()) : 0;
+}
+
+int Gallery::nextPhoto() const
+{
+    return index >= photoCount() - 1 ? 0 : index + 1;
 }
 
 const std::string* Gallery::photoPath(int photo) const

@@ -49,12 +49,23 @@ public:
     float getZoom() const { return zoom; }
     bool isFading() const { return fading; }
     bool showsLoadingNotice() const { return loadingNotice; }
+    bool awaitsPhoto() const { return awaited != Awaited::None; }
     std::string statusText() const;   // "PAUSED", the countdown digit, or ""
     std::string caption() const;
 
 private:
+    // A change asked for whose photo is not decoded yet: it goes ahead in
+    // the first frame that finds the photo ready.
+    enum class Awaited { None, Open, Next, Previous };
+
     int photoCount() const;
+    int nextPhoto() const;
     const std::string* photoPath(int photo) const;
+    bool readyToShow(int photo);
+    void takeAwaited();
+    void openPhoto();
+    void stepForward();
+    void stepBack();
     bool loadScaledTexture(int photo, PictureSlot* slot);
     void setSlot(PictureSlot* slot, PictureSlot value);
     bool holds(TextureName texture) const;
@@ -86,7 +97,8 @@ private:
     unsigned int quadList = 0;
     float fadeTime = 0.0f;
     bool fading = false;
-    bool loadingNotice = false;       // in the frame that ended a change
+    bool loadingNotice = false;       // in the frame that ended a change, or while one waits
+    Awaited awaited = Awaited::None;
     std::set<int> refusedPhotos;      // reported once, not tried again until the next load
     int liveTextures = 0;             // uploaded and not yet released
 };

@@ -23,11 +23,13 @@ class PhotoLoader {
 public:
     virtual ~PhotoLoader() = default;
     virtual DecodedPhoto decode(const std::string& path) = 0;
-    // Decoding ahead: a loader may start on the photo now, away from the
-    // caller's thread, and hand the result to a later decode of the path.
-    // ready: whether decode(path) would return without decoding. A loader
-    // that never decodes ahead is always ready: the caller's frame decodes.
-    virtual void prefetch(const std::string&) {}
+    // Decoding ahead: the photos the caller will ask for soon, the most
+    // urgent first. A loader may decode them now, away from the caller's
+    // thread, and hand each result to a later decode of its path; what it
+    // holds for any other path it may drop. ready: whether decode(path)
+    // would return without decoding. A loader that never decodes ahead is
+    // always ready: the caller's frame decodes.
+    virtual void prefetch(const std::vector<std::string>&) {}
     virtual bool ready(const std::string&) { return true; }
     // A new texture holding a decoded photo (never 0).
     virtual TextureName upload(const DecodedPhoto& photo) = 0;

@@ -3,7 +3,7 @@
 
 #include <libexif/exif-data.h>
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
@@ -49,18 +49,25 @@ bool swapsSides(int orientation)
 
 std::vector<unsigned char> orientSquare(const unsigned char* rgb, int side, int orientation)
 {
-    const size_t bytes = static_cast<size_t>(side) * side * 3;
-    std::vector<unsigned char> upright(rgb, rgb + bytes);
-    if (!valid(orientation) || orientation == 1)
-        return upright;
-    const Remap& remap = remaps[orientation];
-    for (int v = 0; v < side; ++v) {
-        for (int u = 0; u < side; ++u) {
-            const int a = remap.swap ? v : u, b = remap.swap ? u : v;
-            const int x = remap.mirrorX ? side - 1 - a : a, y = remap.mirrorY ? side - 1 - b : b;
-            std::memcpy(&upright[(static_cast<size_t>(v) * side + u) * 3],
-                        &rgb[(static_cast<size_t>(y) * side + x) * 3], 3);
-        }
-    }
+    std::vector<unsigned char> upright(rgb, rgb + static_cast<size_t>(side) * side * 3);
+    orientSquareInPlace(upright.data(), side, orientation);
     return upright;
+}
+
+// The mirrors first, then the swap of the sides: pixel (a, b) after the
+// mirrors is the stored (x, y), and upright (u, v) is (a, b) or (b, a).
+void orientSquareInPlace(unsigned char* rgb, int side, int orientation)
+{
+    if (!valid(orientation))
+        return;
+    const Remap& remap = remaps[orientation];
+    const auto pixel = [&](int x, int y) { return rgb + (static_cast<size_t>(y) * side + x) * 3; };
+    for (int y = 0; y < (remap.mirrorY ? side / 2 : 0); ++y)
+        std::swap_ranges(pixel(0, y), pixel(0, y + 1), pixel(0, side - 1 - y));
+    for (int y = 0; remap.mirrorX && y < side; ++y)
+        for (int x = 0; x < side / 2; ++x)
+            std::swap_ranges(pixel(x, y), pixel(x, y) + 3, pixel(side - 1 - x, y));
+    for (int y = 0; remap.swap && y < side; ++y)
+        for (int x = y + 1; x < side; ++x)
+            std::swap_ranges(pixel(x, y), pixel(x, y) + 3, pixel(y, x));
 }

@@ -15,3 +15,5 @@ bool swapsSides(int orientation);
 
 // The upright pixels of a side x side RGB square stored top row first.
 std::vector<unsigned char> orientSquare(const unsigned char* rgb, int side, int orientation);
+// The same, turning the square upright where it lies.
+void orientSquareInPlace(unsigned char* rgb, int side, int orientation);

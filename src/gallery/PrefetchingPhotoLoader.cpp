@@ -3,6 +3,7 @@
 // lock for longer than a list walk.
 #include "gallery/PrefetchingPhotoLoader.h"
 
+#include <algorithm>
 #include <utility>
 
 PrefetchingPhotoLoader::PrefetchingPhotoLoader(PhotoLoader* decoder)
@@ -23,29 +24,38 @@ PrefetchingPhotoLoader::~PrefetchingPhotoLoader()
 DecodedPhoto PrefetchingPhotoLoader::decode(const std::string& path)
 {
     std::unique_lock<std::mutex> lock(mutex);
-    auto job = find(path);
-    if (job == jobs.end() || job->state == State::Queued) {
-        if (job != jobs.end())
-            jobs.erase(job);
-        dropQueued();
-        lock.unlock();
-        return decoder->decode(path);
-    }
+    auto job = find(jobs, path);
+    if (job == jobs.end())
+        job = jobs.insert(jobs.begin(), Job{path, State::Queued, DecodedPhoto{}});
+    else if (job->state == State::Queued)
+        jobs.splice(jobs.begin(), jobs, job);
+    wake.notify_one();
     finished.wait(lock, [&] { return job->state == State::Done; });
     DecodedPhoto photo = std::move(job->photo);
     jobs.erase(job);
     return photo;
 }
 
-void PrefetchingPhotoLoader::prefetch(const std::string& path)
+void PrefetchingPhotoLoader::prefetch(const std::vector<std::string>& paths)
 {
+    std::list<Job> dropped;   // freed once the lock is let go
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (find(path) != jobs.end())
-            return;
-        jobs.push_back(Job{path, State::Queued, DecodedPhoto{}});
-        for (auto job = jobs.begin(); jobs.size() > maxPhotos && job != jobs.end();)
-            job = job->state == State::Decoding ? std::next(job) : jobs.erase(job);
+        std::list<Job> wanted;
+        for (size_t i = 0; i < std::min(paths.size(), maxPhotos); ++i) {
+            const auto job = find(jobs, paths[i]);
+            if (job != jobs.end())
+                wanted.splice(wanted.end(), jobs, job);
+            else if (find(wanted, paths[i]) == wanted.end())
+                wanted.push_back(Job{paths[i], State::Queued, DecodedPhoto{}});
+        }
+        // The worker writes to the job it decodes: that one stays until done.
+        for (auto job = jobs.begin(); job != jobs.end();) {
+            const auto here = job++;
+            std::list<Job>& to = here->state == State::Decoding ? wanted : dropped;
+            to.splice(to.end(), jobs, here);
+        }
+        jobs.swap(wanted);
     }
     wake.notify_one();
 }
@@ -53,36 +63,28 @@ void PrefetchingPhotoLoader::prefetch(const std::string& path)
 bool PrefetchingPhotoLoader::ready(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    const auto job = find(path);
+    const auto job = find(jobs, path);
     return job != jobs.end() && job->state == State::Done;
 }
 
-std::list<PrefetchingPhotoLoader::Job>::iterator PrefetchingPhotoLoader::find(const std::string& path)
+std::list<PrefetchingPhotoLoader::Job>::iterator PrefetchingPhotoLoader::find(std::list<Job>& list,
+                                                                             const std::string& path)
 {
-    for (auto job = jobs.begin(); job != jobs.end(); ++job) {
-        if (job->path == path)
-            return job;
-    }
-    return jobs.end();
+    return std::find_if(list.begin(), list.end(), [&](const Job& job) { return job.path == path; });
 }
 
-void PrefetchingPhotoLoader::dropQueued()
-{
-    for (auto job = jobs.begin(); job != jobs.end();)
-        job = job->state == State::Queued ? jobs.erase(job) : std::next(job);
-}
-
-// Jobs are taken oldest first: the gallery asks for the next photo before
-// the previous one.
+// A job's address stays fixed while the lists around it are spliced, and a
+// job being decoded is never erased.
 void PrefetchingPhotoLoader::work()
 {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        auto job = jobs.end();
+        Job* job = nullptr;
         wake.wait(lock, [&] {
-            for (job = jobs.begin(); job != jobs.end() && job->state != State::Queued; ++job) {
-            }
-            return stopping || job != jobs.end();
+            const auto queued = std::find_if(jobs.begin(), jobs.end(),
+                                             [](const Job& j) { return j.state == State::Queued; });
+            job = queued != jobs.end() ? &*queued : nullptr;
+            return stopping || job != nullptr;
         });
         if (stopping)
             return;
@@ -91,7 +93,7 @@ void PrefetchingPhotoLoader::work()
         lock.unlock();
         DecodedPhoto photo = decoder->decode(path);
         lock.lock();
-        job->photo = std::move(photo);   // a Decoding job is never erased
+        job->photo = std::move(photo);
         job->state = State::Done;
         finished.notify_all();
     }

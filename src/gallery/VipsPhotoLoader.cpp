@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "gallery/JpegSquare.h"
 #include "gallery/PhotoOrientation.h"
 
 namespace {
@@ -79,6 +80,19 @@ bool square(int side, Image* photo)
            photo->image->Xsize == side && photo->image->Ysize == side && photo->image->Bands == 3;
 }
 
+bool decodeWithVips(const std::string& path, const ImageHeader& header, std::vector<unsigned char>* pixels)
+{
+    const int side = SquarePhotoLoader::textureSide;
+    Image image, target;
+    target.image = vips_image_new_from_memory(pixels->data(), pixels->size(), side, side, 3, VIPS_FORMAT_UCHAR);
+    if (!open(path, header, side, &image) || !square(side, &image) || target.image == nullptr ||
+        vips_image_write(image.image, target.image) != 0) {
+        vips_error_clear();   // the buffer is shared by all threads
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 VipsPhotoLoader::VipsPhotoLoader()
@@ -103,18 +117,17 @@ DecodedPhoto VipsPhotoLoader::decode(const std::string& path)
     DecodedPhoto photo;
     if (!admit(path, &header, &photo))
         return photo;
-    Image image;
-    size_t bytes = 0;
-    void* pixels = nullptr;
-    if (open(path, header, textureSide, &image) && square(textureSide, &image))
-        pixels = vips_image_write_to_memory(image.image, &bytes);
-    if (pixels == nullptr) {
-        vips_error_clear();   // the buffer is shared by all threads
+    // Written straight into the photo's own buffer: no second copy of the
+    // square is ever held.
+    photo.pixels.resize(static_cast<size_t>(textureSide) * textureSide * 3);
+    JpegSquareResult jpeg = JpegSquareResult::Unsupported;
+    if (header.kind == ImageKind::Jpeg)
+        jpeg = decodeJpegSquare(path.c_str(), jpegShrink(header, textureSide), textureSide, photo.pixels.data());
+    if (jpeg == JpegSquareResult::Broken ||
+        (jpeg == JpegSquareResult::Unsupported && !decodeWithVips(path, header, &photo.pixels)))
         return refused("it cannot be decoded");
-    }
     const int orientation = exifOrientation(path.c_str());
-    photo.pixels = orientSquare(static_cast<const unsigned char*>(pixels), textureSide, orientation);
-    g_free(pixels);
+    orientSquareInPlace(photo.pixels.data(), textureSide, orientation);
     photo.side = textureSide;
     photo.width = static_cast<int>(swapsSides(orientation) ? header.height : header.width);
     photo.height = static_cast<int>(swapsSides(orientation) ? header.width : header.height);

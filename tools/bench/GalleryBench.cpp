@@ -2,8 +2,9 @@
 // JPEGs (zv-gallery-bench --photos DIR COUNT only writes such photos, each
 // in its own tint, as DIR/photo0.jpg ...). Prints opening and stepping beside a full DevIL decode of the same
 // file, the texture's PSNR against a Lanczos scale of the whole photo for
-// the libvips and the DevIL loader, idle frame times and peak memory against
-// the texel bytes the gallery holds. Run it from the run directory (the
+// the viewer's and the DevIL loader, idle frame times and peak memory against
+// the texel bytes the gallery holds (measured by zv-gallery-bench --memory
+// DIR in a process of its own). Run it from the run directory (the
 // caption bar's artwork is read from there) with a display; passes or fails
 // nothing.
 #include <GL/freeglut.h>
@@ -137,7 +138,7 @@ double psnr(const std::vector<unsigned char>& a, const std::vector<unsigned char
 struct CountingLoader : PhotoLoader {
     explicit CountingLoader(PhotoLoader* loader) : loader(loader) {}
     DecodedPhoto decode(const std::string& path) override { return loader->decode(path); }
-    void prefetch(const std::string& path) override { loader->prefetch(path); }
+    void prefetch(const std::vector<std::string>& paths) override { loader->prefetch(paths); }
     bool ready(const std::string& path) override { return loader->ready(path); }
     TextureName upload(const DecodedPhoto& photo) override
     {
@@ -149,15 +150,51 @@ struct CountingLoader : PhotoLoader {
     int live = 0, mostLive = 0;
 };
 
-struct FrameTimes {
-    double openRatio = 0, coldStepRatio = 0, warmStepMs = 0, idleMedianMs = 0, idleLongestMs = 0;
-    double openMs = 0, coldStepMs = 0, fullDecodeMs = 0;
+// A change (opening or a step) from its key to the frame that first draws
+// its photo: the longest the main thread was busy at once (the key's call
+// and its frame, then each frame after), and the time until the photo is on
+// screen. Frames follow each other as fast as they come, as in the viewer.
+struct Change {
+    double blockedMs = 0, shownMs = 0;
 };
 
+Change timeChange(Gallery& gallery, const std::function<void()>& key)
+{
+    Change change;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point frameStart = start;
+    key();
+    for (double dt = 0.0; change.shownMs < 10000.0;) {
+        gallery.draw(dt);
+        glFinish();
+        const Clock::time_point end = Clock::now();
+        change.blockedMs = std::max(change.blockedMs, std::chrono::duration<double, std::milli>(end - frameStart).count());
+        change.shownMs = std::chrono::duration<double, std::milli>(end - start).count();
+        if (gallery.isFading())
+            break;
+        dt = std::chrono::duration<double>(end - frameStart).count();
+        frameStart = end;
+    }
+    return change;
+}
+
+struct FrameTimes {
+    double fullDecodeMs = 0, warmStepMs = 0, idleMedianMs = 0, idleLongestMs = 0;
+    Change open, coldStep, openRatio, coldStepRatio;   // medians; ratios to the paired whole-photo decode
+};
+
+Change medianChange(const std::vector<Change>& changes)
+{
+    std::vector<double> blocked, shown;
+    for (const Change& change : changes)
+        blocked.push_back(change.blockedMs), shown.push_back(change.shownMs);
+    return Change{median(blocked), median(shown)};
+}
+
 // Each round decodes the first photo whole with DevIL, then opens the house
-// at it and steps at once, the next photo asked for but not ready: the
-// ratios pair figures taken seconds apart on a busy machine. Then frames
-// are drawn as fast as they come, stepping right every 2.5 s.
+// at it and steps as soon as the fade is over, the next photo asked for but
+// not ready: the ratios pair figures taken seconds apart on a busy machine.
+// Then frames are drawn as fast as they come, stepping right every 2.5 s.
 FrameTimes runGallery(PhotoLoader* loader, MonthQuarter* house, double seconds,
                       const std::function<void()>& fullDecode)
 {
@@ -165,33 +202,33 @@ FrameTimes runGallery(PhotoLoader* loader, MonthQuarter* house, double seconds,
     Gallery gallery(loader);
     gallery.draw(0.0);   // the caption bar and quad first, outside the figures
     glFinish();
-    std::vector<double> opens, colds, fulls, openRatios, coldRatios, warms, idle, fades;
+    std::vector<double> fulls, warms, idle;
+    std::vector<Change> opens, colds, openRatios, coldRatios;
     for (int round = 0; round < rounds; ++round) {
         fulls.push_back(millisecondsOf(fullDecode));
-        opens.push_back(millisecondsOf([&] { gallery.load(house, 0), glFinish(); }));
+        opens.push_back(timeChange(gallery, [&] { gallery.load(house, 0); }));
         gallery.draw(2.0);   // the fade ends; the next photo is asked for
-        colds.push_back(millisecondsOf([&] { gallery.specialUp(GLUT_KEY_RIGHT, 0, 0), glFinish(); }));
-        openRatios.push_back(opens.back() / fulls.back());
-        coldRatios.push_back(colds.back() / fulls.back());
+        colds.push_back(timeChange(gallery, [&] { gallery.specialUp(GLUT_KEY_RIGHT, 0, 0); }));
+        for (auto [change, ratios] : {std::make_pair(opens.back(), &openRatios), std::make_pair(colds.back(), &coldRatios)})
+            ratios->push_back(Change{change.blockedMs / fulls.back(), change.shownMs / fulls.back()});
     }
     double dt = 0.02, sinceStep = 0.0;
     for (double clock = 0.0; clock < seconds; clock += dt) {
-        const bool stepping = sinceStep > 2.5 && !gallery.isFading();
-        const bool wasIdle = !gallery.isFading();
+        const bool stepping = sinceStep > 2.5 && !gallery.isFading() && !gallery.awaitsPhoto();
+        const bool wasIdle = !gallery.isFading() && !gallery.awaitsPhoto();
         dt = millisecondsOf([&] {
                  if (stepping)
                      gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
                  gallery.draw(dt);
                  glFinish();
              }) / 1000.0;
-        (stepping ? warms : wasIdle ? idle : fades).push_back(dt * 1000.0);
+        if (stepping || wasIdle)
+            (stepping ? warms : idle).push_back(dt * 1000.0);
         sinceStep = stepping ? 0.0 : sinceStep + dt;
     }
-    times.openRatio = median(openRatios);
-    times.coldStepRatio = median(coldRatios);
-    times.openMs = median(opens);
-    times.coldStepMs = median(colds);
     times.fullDecodeMs = median(fulls);
+    times.open = medianChange(opens), times.openRatio = medianChange(openRatios);
+    times.coldStep = medianChange(colds), times.coldStepRatio = medianChange(coldRatios);
     times.warmStepMs = warms.empty() ? 0.0 : median(warms);
     times.idleMedianMs = idle.empty() ? 0.0 : median(idle);
     times.idleLongestMs = idle.empty() ? 0.0 : *std::max_element(idle.begin(), idle.end());
@@ -200,11 +237,84 @@ FrameTimes runGallery(PhotoLoader* loader, MonthQuarter* house, double seconds,
 
 void printFrames(const char* name, const FrameTimes& t)
 {
-    std::printf("%-24s open %6.1f ms (%.2f x a whole-photo decode, paired median)  step, not ready %6.1f ms "
-                "(%.2f x)  step, ready %5.1f ms (%.2f x)\n", name, t.openMs, t.openRatio, t.coldStepMs,
-                t.coldStepRatio, t.warmStepMs, t.warmStepMs / t.fullDecodeMs);
+    std::printf("%-24s open: blocks %5.1f ms (%.2f x a whole-photo decode, paired median), shown after %5.1f ms "
+                "(%.2f x)\n", name, t.open.blockedMs, t.openRatio.blockedMs, t.open.shownMs, t.openRatio.shownMs);
+    std::printf("%-24s step, not ready: blocks %5.1f ms (%.2f x), shown after %5.1f ms (%.2f x); step, ready "
+                "%5.1f ms (%.2f x)\n", "", t.coldStep.blockedMs, t.coldStepRatio.blockedMs, t.coldStep.shownMs,
+                t.coldStepRatio.shownMs, t.warmStepMs, t.warmStepMs / t.fullDecodeMs);
     std::printf("%-24s idle frames: median %.1f ms, longest %.1f ms (%.1f x median)\n", "", t.idleMedianMs,
                 t.idleLongestMs, t.idleLongestMs / std::max(t.idleMedianMs, 1e-3));
+}
+
+// The 1/8 scale decode a quick preview would wait for: libjpeg-turbo skips
+// most of the inverse DCT, but not the entropy decoding.
+void decodeEighth(const std::string& path)
+{
+    VipsImage* image = nullptr;
+    if (vips_jpegload(path.c_str(), &image, "shrink", 8, "access", VIPS_ACCESS_SEQUENTIAL, nullptr) == 0) {
+        size_t size = 0;
+        g_free(vips_image_write_to_memory(image, &size));
+        g_object_unref(image);
+    }
+}
+
+// The resident memory the gallery adds, from a reset of the peak: opened
+// at the first photo and stepped right 2.5 s after each fade, for 20 s.
+struct MemoryRun {
+    double beforeKb = 0, peakKb = 0;
+    int textures = 0;
+};
+
+MemoryRun stepThrough(PhotoLoader* loader, MonthQuarter* house)
+{
+    MemoryRun run;
+    CountingLoader counted(loader);
+    Gallery gallery(&counted);
+    for (int frame = 0; frame < 3; ++frame)   // the caption bar, and the window's buffers
+        gallery.draw(0.0), glutSwapBuffers(), glFinish();
+    run.beforeKb = statusKilobytes("VmRSS");
+    std::ofstream("/proc/self/clear_refs") << "5";   // the peak starts again from here
+    gallery.load(house, 0);
+    double dt = 0.0, sinceStep = 0.0;
+    for (const Clock::time_point end = Clock::now() + std::chrono::seconds(20); Clock::now() < end;) {
+        const bool stepping = sinceStep > 2.5 && !gallery.isFading() && !gallery.awaitsPhoto();
+        dt = millisecondsOf([&] {
+                 if (stepping)
+                     gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
+                 gallery.draw(dt);
+                 glutSwapBuffers();
+                 glFinish();
+             }) / 1000.0;
+        sinceStep = stepping ? 0.0 : sinceStep + dt;
+    }
+    run.peakKb = statusKilobytes("VmHWM");
+    run.textures = counted.mostLive;
+    return run;
+}
+
+// zv-gallery-bench --memory DIR: in a process of its own, so that nothing
+// the other figures decode counts, the viewer's gallery on DIR's photos,
+// twice: the first opening also pays what a process pays once (code first
+// run, the renderer's compiled shaders, the worker's heap), the second
+// shows what each opening holds.
+int measureMemory(const std::string& scratch)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < housePhotos; ++i)
+        paths.push_back(scratch + "/photo" + std::to_string(i) + ".jpg");
+    MonthQuarter house(2005, 6, 1, new std::vector<TextureName>(housePhotos), new std::vector<std::string>(paths));
+    VipsPhotoLoader vips;
+    PrefetchingPhotoLoader prefetching(&vips);
+    const MemoryRun first = stepThrough(&prefetching, &house);
+    prefetching.prefetch({});   // as a new gallery would: nothing kept from the last
+    const MemoryRun second = stepThrough(&prefetching, &house);
+    const double texelKb = std::max(first.textures, second.textures) * texelBytes / 1024.0;
+    std::printf("memory (viewer's gallery, own process): before %.1f MB; peak above before: first opening %.1f MB "
+                "(%.2f x), second %.1f MB (%.2f x) against %d textures' %.0f MB of texels\n", first.beforeKb / 1024,
+                (first.peakKb - first.beforeKb) / 1024, (first.peakKb - first.beforeKb) / texelKb,
+                (second.peakKb - second.beforeKb) / 1024, (second.peakKb - second.beforeKb) / texelKb,
+                std::max(first.textures, second.textures), texelKb / 1024);
+    return 0;
 }
 
 }  // namespace
@@ -226,6 +336,8 @@ int main(int argc, char** argv)
     glutDisplayFunc([] {});
     setWindowSize(1024, 768);
     initImageLibrary();
+    if (argc == 3 && std::string(argv[1]) == "--memory")
+        return measureMemory(argv[2]);
     VipsPhotoLoader vips;   // starts libvips
     char scratchTemplate[] = "/tmp/zv-gallery-bench-XXXXXX";
     const std::string scratch = argc > 1 ? argv[1] : mkdtemp(scratchTemplate);
@@ -247,17 +359,15 @@ int main(int argc, char** argv)
         ilLoad(IL_JPG, paths[0].c_str());
         ilDeleteImages(1, &image);
     };
-    const double restKb = statusKilobytes("VmRSS");
     PrefetchingPhotoLoader prefetching(&vips);
-    CountingLoader counted(&prefetching);
-    const FrameTimes vipsTimes = runGallery(&counted, &house, 12.0, fullDecode);
-    const double peakKb = statusKilobytes("VmHWM"), afterKb = statusKilobytes("VmRSS");
+    const FrameTimes vipsTimes = runGallery(&prefetching, &house, 12.0, fullDecode);
 
     DevilPhotoLoader devil;
-    std::vector<double> fulls, devils, vipses, uploads;
+    std::vector<double> fulls, devils, vipses, eighths, uploads;
     for (int round = 0; round < rounds; ++round) {
         fulls.push_back(millisecondsOf(fullDecode));
         devils.push_back(millisecondsOf([&] { devil.decode(paths[0]); }));
+        eighths.push_back(millisecondsOf([&] { decodeEighth(paths[0]); }));
         DecodedPhoto photo;
         vipses.push_back(millisecondsOf([&] { photo = vips.decode(paths[0]); }));
         TextureName texture = 0;
@@ -265,23 +375,21 @@ int main(int argc, char** argv)
         vips.release(texture);
     }
     std::printf("decode alone             DevIL whole photo %.1f ms; DevIL + nearest scale %.1f ms; "
-                "libvips shrink-on-load + Lanczos %.1f ms (%.2f x whole); upload %.1f ms\n", median(fulls),
-                median(devils), median(vipses), median(vipses) / median(fulls), median(uploads));
-    printFrames("gallery, libvips worker", vipsTimes);
+                "libjpeg-turbo at 1/2 + Lanczos (the viewer's) %.1f ms (%.2f x whole); libvips at 1/8 alone %.1f ms (%.2f x); "
+                "upload %.1f ms\n", median(fulls), median(devils), median(vipses), median(vipses) / median(fulls),
+                median(eighths), median(eighths) / median(fulls), median(uploads));
+    printFrames("gallery, decoding worker", vipsTimes);
     printFrames("gallery, DevIL in frame", runGallery(&devil, &house, 8.0, fullDecode));
 
     const std::vector<unsigned char> reference = referenceSquare(paths[0]);
-    std::printf("texture PSNR against a Lanczos scale of the whole photo: libvips %.1f dB, DevIL nearest %.1f dB\n",
+    std::printf("texture PSNR against a Lanczos scale of the whole photo: the viewer's loader %.1f dB, DevIL nearest %.1f dB\n",
                 psnr(vips.decode(paths[0]).pixels, reference), psnr(devil.decode(paths[0]).pixels, reference));
-    const double texelKb = counted.mostLive * texelBytes / 1024.0;
-    std::printf("memory (libvips gallery): before %.0f MB, peak %.0f MB, after %.0f MB; peak above before "
-                "%.0f MB against %d textures' %.0f MB of texels (%.2f x)\n", restKb / 1024, peakKb / 1024,
-                afterKb / 1024, (peakKb - restKb) / 1024, counted.mostLive, texelKb / 1024,
-                (peakKb - restKb) / texelKb);
+    std::fflush(stdout);
+    const int memory = std::system(("'/proc/" + std::to_string(getpid()) + "/exe' --memory '" + scratch + "'").c_str());
     if (argc <= 1) {
         for (const std::string& path : paths)
             std::remove(path.c_str());
         rmdir(scratch.c_str());
     }
-    return 0;
+    return memory == 0 ? 0 : 1;
 }

@@ -38,7 +38,8 @@ MonthQuarter* record(const std::vector<std::string>& photos)
 }
 
 // A camera stores an upright 48 x 64 photo turned or mirrored, the tag naming the sides its row 0 and
-// column 0 show: the visual top-left quarter (red) lies in the stored corner where those sides meet.
+// column 0 show: the visual top-left quarter (red) lies in the stored corner where those sides meet, the
+// top-right one (green) along row 0, or down column 0 when the sides swap.
 TEST(GalleryGl, EveryExifOrientationShowsThePhotoUprightAndBrokenFilesNothing)
 {
     WindowSize size(256, 256);
@@ -53,10 +54,12 @@ TEST(GalleryGl, EveryExifOrientationShowsThePhotoUprightAndBrokenFilesNothing)
         for (const auto& row : rows) {
             const int width = row.orientation >= 5 ? 64 : 48, height = 112 - width;
             gallery.load(record({jpeg(dir, "o.jpg", width, height, [&](int x, int y) {
-                return (x >= width / 2) == row.right && (y >= height / 2) == row.bottom ? red : blue;
+                const bool right = x >= width / 2, bottom = y >= height / 2, swap = row.orientation >= 5;
+                return right == row.right && bottom == row.bottom ? red
+                       : right == (row.right != !swap) && bottom == (row.bottom != swap) ? green : blue;
             }, row.orientation)}), 0);
             gallery.advance(2.0), gallery.render();   // the portrait photo spans x 40 .. 216
-            EXPECT_TRUE(nearColour(readPixel(92, 192), red, 60) && nearColour(readPixel(164, 192), blue, 60) &&
+            EXPECT_TRUE(nearColour(readPixel(92, 192), red, 60) && nearColour(readPixel(164, 192), green, 60) &&
                         nearColour(readPixel(24, 128), black, 0)) << int(row.orientation) << (loader == &vips);
         }
     }
@@ -64,8 +67,18 @@ TEST(GalleryGl, EveryExifOrientationShowsThePhotoUprightAndBrokenFilesNothing)
     std::string bytes(std::istreambuf_iterator<char>(std::ifstream(jpeg(dir, "h.jpg", 8, 8, [](int, int) { return red; })).rdbuf()), {});
     bytes.replace(bytes.find("\xFF\xC0") + 5, 4, "\xEA\x60\xEA\x60");
     EXPECT_NE(vips.decode(dir.write("huge.jpg", bytes)).reason.find("too large"), std::string::npos);
-    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600) + truncate(dir.file("o.jpg").c_str(), 300), 0);
-    for (const std::string& path : {dir.path(), dir.file("fifo"), std::string("/dev/zero"), dir.file("o.jpg")})
+    // Shrunk on load to 1024 x 768 and filtered to the square, ramps stay ramps: red across, green down.
+    const std::vector<unsigned char> ramps = vips.decode(jpeg(dir, "ramps.jpg", 2048, 1536, [](int x, int y) {
+        return Colour{static_cast<unsigned char>(x / 8), static_cast<unsigned char>(y / 6), 128, 255};
+    })).pixels;
+    for (size_t i = 8; i < 1024; i += 101)
+        EXPECT_TRUE(std::abs(ramps[(i * 1024 + i) * 3] - int(i / 4)) + std::abs(ramps[(i * 1024 + i) * 3 + 1] - int(i / 4)) <= 4) << i;
+    writeWithDevil(dir.file("p.png"), IL_PNG, 30, 20, [](int x, int) { return x < 15 ? red : blue; });
+    const std::vector<unsigned char> png = vips.decode(dir.file("p.png")).pixels;   // libvips decodes what is not JPEG
+    EXPECT_TRUE(png.size() == 1024 * 1024 * 3 && png[3 * 100] > 200 && png[3 * 1000 + 2] > 200);
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600) + truncate(dir.file("o.jpg").c_str(), 300) +
+              truncate(dir.file("ramps.jpg").c_str(), 20000), 0);   // the header whole, the data cut
+    for (const std::string& path : {dir.path(), dir.file("fifo"), std::string("/dev/zero"), dir.file("o.jpg"), dir.file("ramps.jpg")})
         EXPECT_TRUE(devil.decode(path).outcome == DecodedPhoto::Refused && vips.decode(path).outcome ==
                     DecodedPhoto::Refused) << path;   // and nothing blocks
 }
@@ -86,7 +99,15 @@ TEST(GalleryGl, CrossFadesHalfwayAndEscapeLeavesACityFrameLikeAnyOther)
     const Colour city = readPixel(128, 128);
     app.openGallery(record({jpeg(dir, "r.jpg", 40, 30, [](int, int) { return red; }),
                             jpeg(dir, "b.jpg", 30, 40, [](int, int) { return blue; })}), 0);
-    app.draw(2.0), app.inputControl()->specialUp(GLUT_KEY_RIGHT, 0, 0), app.draw(0.5236);   // sin = 0.5
+    const auto decoded = [&] {   // off this thread, while the frames say "... LOADING ..." top right
+        std::vector<unsigned char> band(150 * 24 * 4);
+        for (int frame = 0, lit = 1; frame < 3000 && lit; ++frame, usleep(10000)) {
+            app.draw(0.0), glReadPixels(106, 230, 150, 24, GL_RGBA, GL_UNSIGNED_BYTE, band.data());
+            for (size_t i = lit = 0; i < band.size(); i += 4)
+                lit |= band[i + 2] > 200 && band[i] < 128;
+        }
+    };
+    decoded(), app.draw(2.0), app.inputControl()->specialUp(GLUT_KEY_RIGHT, 0, 0), decoded(), app.draw(0.5236);   // sin = 0.5
     EXPECT_TRUE(nearColour(readPixel(128, 128), {128, 0, 128, 255}, 4));
     app.inputControl()->keyboardUp(27, 0, 0), app.draw(0.01);
     EXPECT_TRUE(!app.isGalleryActive() && nearColour(readPixel(128, 128), city, 0));

@@ -138,27 +138,30 @@ struct GatedDecoder : PhotoLoader {
     TextureName lastName = 0;
 };
 
-TEST(PrefetchingPhotoLoader, IdleFramesNeverWaitForADecodeAndStepsShowTheRightPhoto)
+TEST(PrefetchingPhotoLoader, NoFrameDecodesOrWaitsAndEachChangeShowsItsPhotoOnceDecoded)
 {
     GatedDecoder decoder;
     PrefetchingPhotoLoader loader(&decoder);
     Gallery gallery(&loader);
     MonthQuarter record(1, 1, 1, new std::vector<TextureName>(4), new std::vector<std::string>{"p0", "p1", "p2", "p3"});
-    gallery.load(&record, 0);   // decoded at once, here
-    gallery.advance(2.0), gallery.advance(0.1), gallery.advance(0.1);   // the worker holds p1 all the while
+    gallery.load(&record, 0);
+    gallery.advance(2.0), gallery.specialUp(GLUT_KEY_RIGHT, 0, 0), gallery.advance(0.1);   // the worker holds p0
+    EXPECT_TRUE(gallery.shownPhoto().empty() && gallery.showsLoadingNotice() && gallery.getIndex() == 0);
     std::unique_lock<std::mutex>(decoder.mutex), decoder.gateOpen = true, decoder.opened.notify_all();   // held to the ;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (decoder.widths.size() < 2 && std::chrono::steady_clock::now() < deadline)
-        gallery.advance(0.1);   // until p1 is ready and taken
-    EXPECT_TRUE(decoder.widths.size() == 2 && decoder.onMain == 1 && !decoder.timedOut);   // no frame waited for p1
-    for (int step = 1; step <= 5; ++step) {
-        gallery.specialUp(GLUT_KEY_RIGHT, 0, 0), gallery.advance(1.6), gallery.advance(0.1);
+    for (int step = 0; step <= 5; ++step) {   // the wrap to p0 was never asked for ahead
+        while ((gallery.awaitsPhoto() || gallery.isFading()) && std::chrono::steady_clock::now() < deadline)
+            gallery.advance(0.1);
         EXPECT_EQ(decoder.widths[gallery.shownPhoto().texture], step % 4);
+        gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
     }
-    loader.prefetch("p7"), loader.prefetch("p8");
+    EXPECT_TRUE(decoder.onMain == 0 && !decoder.timedOut);
+    loader.prefetch({"p7", "p8"});
     while (!loader.ready("p8") && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
-    EXPECT_EQ(loader.decode("p8").width * 10 + loader.decode("p7").width, 87);   // each by its path
+    loader.prefetch({"p8"});   // drops p7
+    EXPECT_EQ(loader.ready("p7") * 100 + loader.decode("p8").width * 10 + loader.decode("p7").width, 87);
+    EXPECT_EQ(decoder.onMain, 0);
 }
 
 TEST(GalleryRules, CaptionShowsThePathInFontGlyphsEndingBeforeX500)
