@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -160,9 +161,8 @@ void timeFrames(Zandervale& app, int frames, Times* times)
     }
 }
 
-// One library in a fresh process (the viewer keeps its records until it
-// ends): builds the city, grows it and prints one line per pose to out.
-int measureLibrary(const std::string& library, int frames, FILE* out)
+// The window and the image library, as the viewer opens them.
+void openViewerWindow()
 {
     int argc = 1;
     char name[] = "zv-bench";
@@ -171,6 +171,13 @@ int measureLibrary(const std::string& library, int frames, FILE* out)
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     createWindow();
     initImageLibrary();
+}
+
+// One library in a fresh process (the viewer keeps its records until it
+// ends): builds the city, grows it and prints one line per pose to out.
+int measureLibrary(const std::string& library, int frames, FILE* out)
+{
+    openViewerWindow();
     const Clock::time_point start = Clock::now();
     std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
     CityBuilder builder(library.c_str());
@@ -222,7 +229,9 @@ struct Row {
     double median, p95, cpu, plainMedian, plainP95, plainCpu;
 };
 
-bool runChild(const std::string& library, int pictures, int frames, std::vector<Row>* rows)
+// Runs measure(out) in a fresh process (the viewer keeps its records and
+// textures until it ends) and read(in) on what it wrote; true when both did.
+bool runInChild(const std::function<int(FILE*)>& measure, const std::function<bool(FILE*)>& read)
 {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -232,24 +241,33 @@ bool runChild(const std::string& library, int pictures, int frames, std::vector<
     if (child == 0) {
         close(pipeEnds[0]);
         FILE* out = fdopen(pipeEnds[1], "w");
-        const int status = measureLibrary(library, frames, out);
+        const int status = measure(out);
         std::fclose(out);
         std::fflush(stdout);
         _exit(status);
     }
     close(pipeEnds[1]);
     FILE* in = fdopen(pipeEnds[0], "r");
-    Row row{};
-    while (std::fscanf(in, "%d %d %lf %15s %lf %lf %lf %lf %lf %lf", &row.houses, &row.boxes,
-                       &row.buildSeconds, row.pose, &row.median, &row.p95, &row.cpu,
-                       &row.plainMedian, &row.plainP95, &row.plainCpu) == 10) {
-        row.pictures = pictures;
-        rows->push_back(row);
-    }
+    const bool readAll = read(in);
     std::fclose(in);
     int status = 0;
     waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return readAll && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool runChild(const std::string& library, int pictures, int frames, std::vector<Row>* rows)
+{
+    return runInChild([&](FILE* out) { return measureLibrary(library, frames, out); },
+                      [&](FILE* in) {
+                          Row row{};
+                          while (std::fscanf(in, "%d %d %lf %15s %lf %lf %lf %lf %lf %lf", &row.houses,
+                                             &row.boxes, &row.buildSeconds, row.pose, &row.median, &row.p95,
+                                             &row.cpu, &row.plainMedian, &row.plainP95, &row.plainCpu) == 10) {
+                              row.pictures = pictures;
+                              rows->push_back(row);
+                          }
+                          return true;
+                      });
 }
 
 void printTable(const std::vector<Row>& rows)
@@ -302,17 +320,11 @@ double statusMegabytes(const char* field)
 
 // In a fresh process: seconds from the window to the first city frame, or
 // (serial) to the library's textures loaded one after another by DevIL as
-// the viewer did before its worker threads; and resident megabytes before
-// the library and at the peak. Written to out as one line.
+// the viewer did before its worker threads; and the peak resident
+// megabytes. Written to out as one line.
 int measureStartup(const std::string& library, bool serial, FILE* out)
 {
-    int argc = 1;
-    char name[] = "zv-bench";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    createWindow();
-    initImageLibrary();
+    openViewerWindow();
     glFinish();
     const Clock::time_point start = Clock::now();
     if (serial) {
@@ -345,25 +357,8 @@ struct Startup {
 
 bool runStartupChild(const std::string& library, bool serial, Startup* result)
 {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return false;
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
-        FILE* out = fdopen(pipeEnds[1], "w");
-        const int status = measureStartup(library, serial, out);
-        std::fclose(out);
-        _exit(status);
-    }
-    close(pipeEnds[1]);
-    FILE* in = fdopen(pipeEnds[0], "r");
-    const bool read = std::fscanf(in, "%lf %lf", &result->seconds, &result->peak) == 2;
-    std::fclose(in);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return read && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return runInChild([&](FILE* out) { return measureStartup(library, serial, out); },
+                      [&](FILE* in) { return std::fscanf(in, "%lf %lf", &result->seconds, &result->peak) == 2; });
 }
 
 // The pool's thumbnails as JPEGs, as zandervale-index writes them.
