@@ -400,7 +400,5 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
         },
         [&queue](const char* file) { return queue->check(file); },
         [&queue](const char* file) { return queue->load(file); }};
-    readOrExit(path, library, span, source, progress);
-    finishThumbnailUploads();
-    return true;
+    return readOrExit(path, library, span, source, progress);
 }

@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -152,15 +151,10 @@ TextureName uploadAnisotropic(float largestAnisotropy)
 // across a wide page.
 constexpr int tallestAtlasPage = 8192;
 
-// A page's texels are kept here while thumbnails stream in and given to GL
-// in one piece: llvmpipe makes a sub-image upload cost a hundred times its
-// texels.
 struct AtlasPage {
     GLuint texture = 0;
-    int width = 0;
     int height = 0;
     int used = 0;   // rows filled from the top
-    std::unique_ptr<GLubyte[]> held;   // texels not yet given to GL
 };
 
 std::unordered_map<int, AtlasPage> atlasPages;   // by framed width
@@ -179,29 +173,17 @@ bool fitsAtlas(int width, int height)
            width > 0 && height > 0 && width <= largestAtlasPhoto && height <= largestAtlasPhoto;
 }
 
-void handToGl(AtlasPage* page)
-{
-    const size_t rowBytes = static_cast<size_t>(page->width) * 4;
-    std::memset(page->held.get() + rowBytes * page->used, 0, rowBytes * (page->height - page->used));
-    glBindTexture(GL_TEXTURE_2D, page->texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, page->width, page->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 page->held.get());
-    page->held.reset();
-}
-
 void startAtlasPage(AtlasPage* page, int width)
 {
-    if (page->held)
-        handToGl(page);
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     *page = AtlasPage();
-    page->width = width;
     page->height = std::min<int>(largest, tallestAtlasPage);
     glGenTextures(1, &page->texture);
-    page->held.reset(new GLubyte[static_cast<size_t>(width) * page->height * 4]);
+    glBindTexture(GL_TEXTURE_2D, page->texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, page->height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
 }
 
 // The texels of the bound photo texture, framed for its atlas cell.
@@ -212,26 +194,18 @@ std::vector<GLubyte> framedTexels(int width, int height)
     return frameTexels(texels.data(), width, height);
 }
 
-// A cell for framed texels. Unless drawnAtOnce, the page may keep them until
-// it is full or finishThumbnailUploads.
-AtlasCell placeInAtlas(int width, int height, const GLubyte* framed, bool drawnAtOnce)
+AtlasCell placeInAtlas(int width, int height, const GLubyte* framed)
 {
     const int w = width + 2, h = height + 2;
     AtlasPage& page = atlasPages[w];
     if (page.texture == 0 || page.used + h > page.height)
         startAtlasPage(&page, w);
-    if (page.held) {
-        std::memcpy(page.held.get() + static_cast<size_t>(page.used) * w * 4, framed, static_cast<size_t>(w) * h * 4);
-    } else {
-        glBindTexture(GL_TEXTURE_2D, page.texture);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed);
-    }
+    glBindTexture(GL_TEXTURE_2D, page.texture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed);
     const float across = static_cast<float>(w), down = static_cast<float>(page.height);
     const AtlasCell cell = { page.texture, 1 / across, (page.used + 1) / down, (1 + width) / across,
                              (page.used + 1 + height) / down };
     page.used += h;
-    if (drawnAtOnce && page.held)
-        handToGl(&page);
     return cell;
 }
 
@@ -316,7 +290,7 @@ AtlasCell atlasCell(TextureName photo)
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
         if (fitsAtlas(width, height))
-            cell = placeInAtlas(width, height, framedTexels(width, height).data(), true);
+            cell = placeInAtlas(width, height, framedTexels(width, height).data());
     }
     atlasCells[photo] = cell;
     return cell;
@@ -327,16 +301,8 @@ TextureName uploadThumbnail(const DecodedThumbnail& thumbnail)
     // The name is only reserved, never bound: no texels are stored twice.
     GLuint name = 0;
     glGenTextures(1, &name);
-    atlasCells[name] = placeInAtlas(thumbnail.width, thumbnail.height, thumbnail.framed.data(), false);
+    atlasCells[name] = placeInAtlas(thumbnail.width, thumbnail.height, thumbnail.framed.data());
     return name;
-}
-
-void finishThumbnailUploads()
-{
-    for (auto& page : atlasPages) {
-        if (page.second.held)
-            handToGl(&page.second);
-    }
 }
 
 void bindPhoto(TextureName photo)

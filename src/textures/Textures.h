@@ -45,9 +45,6 @@ struct DecodedThumbnail;
 // Places a decoded thumbnail in the atlas and returns a name that stands for
 // it there for atlasCell and bindPhoto; the name has no texture of its own.
 TextureName uploadThumbnail(const DecodedThumbnail& thumbnail);
-// Hands the atlas texels of uploaded thumbnails to GL; before it, a
-// thumbnail may draw blank.
-void finishThumbnailUploads();
 
 // Binds a photo for texture coordinates 0 to 1, wherever its texels lie:
 // its own texture, or its atlas cell through the texture matrix, which

@@ -25,7 +25,6 @@ TextureName loadThumbnail(const char* path)
     ThumbnailQueue queue({{path, true}}, 1, 1);
     queue.check(path);
     const TextureName name = queue.load(path);
-    finishThumbnailUploads();
     bindPhoto(name);
     return name;
 }
