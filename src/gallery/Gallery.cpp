@@ -21,6 +21,11 @@ namespace {
 
 constexpr float fadeSeconds = 1.571f;      // a quarter turn of sin: the weights reach 1 and 0
 constexpr float slideshowSeconds = 8.0f;
+// While a change waits for its photo, each frame lends the decoding thread
+// the main thread's core for this long at most: drawn back to back, frames
+// that show nothing new left the decoder so little of two cores that the
+// photo came after twice the time a decode takes alone.
+constexpr double decodeWaitSeconds = 0.010;
 constexpr unsigned char spaceKey = 32;
 
 // For long runs that watch for leaks (make soak): the number of photo
@@ -148,17 +153,19 @@ void Gallery::showPrevious()
 }
 
 // Until its photo is decoded the frame shows what it showed, and says that
-// it is loading: a frame never waits for a decode of a loader that decodes
-// ahead. A loader that does not is always ready, and the change happens in
-// the call that asked for it.
+// it is loading: a frame never waits for a whole decode of a loader that
+// decodes ahead. A loader that does not is always ready, and the change
+// happens in the call that asked for it.
 void Gallery::takeAwaited()
 {
     const int photo = awaited == Awaited::Open ? index : awaited == Awaited::Next ? nextPhoto() : index - 1;
     const PictureSlot* held = awaited == Awaited::Next ? &next : awaited == Awaited::Previous ? &previous : nullptr;
     if ((held == nullptr || held->empty()) && !readyToShow(photo)) {
         loader->prefetch({*photoPath(photo)});
-        loadingNotice = true;
-        return;
+        if (!loader->awaitReady(*photoPath(photo), decodeWaitSeconds)) {
+            loadingNotice = true;
+            return;
+        }
     }
     const Awaited change = awaited;
     awaited = Awaited::None;

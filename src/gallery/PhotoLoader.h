@@ -31,6 +31,8 @@ public:
     // always ready: the caller's frame decodes.
     virtual void prefetch(const std::vector<std::string>&) {}
     virtual bool ready(const std::string&) { return true; }
+    // ready, waiting at most that long for the photo to become ready.
+    virtual bool awaitReady(const std::string& path, double) { return ready(path); }
     // A new texture holding a decoded photo (never 0).
     virtual TextureName upload(const DecodedPhoto& photo) = 0;
     virtual void release(TextureName texture) = 0;

@@ -4,6 +4,7 @@
 #include "gallery/PrefetchingPhotoLoader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 PrefetchingPhotoLoader::PrefetchingPhotoLoader(PhotoLoader* decoder)
@@ -65,6 +66,15 @@ bool PrefetchingPhotoLoader::ready(const std::string& path)
     std::lock_guard<std::mutex> lock(mutex);
     const auto job = find(jobs, path);
     return job != jobs.end() && job->state == State::Done;
+}
+
+bool PrefetchingPhotoLoader::awaitReady(const std::string& path, double seconds)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    return finished.wait_for(lock, std::chrono::duration<double>(seconds), [&] {
+        const auto job = find(jobs, path);
+        return job != jobs.end() && job->state == State::Done;
+    });
 }
 
 std::list<PrefetchingPhotoLoader::Job>::iterator PrefetchingPhotoLoader::find(std::list<Job>& list,

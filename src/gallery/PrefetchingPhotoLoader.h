@@ -33,6 +33,7 @@ public:
     // queued or decoded for another path.
     void prefetch(const std::vector<std::string>& paths) override;
     bool ready(const std::string& path) override;
+    bool awaitReady(const std::string& path, double seconds) override;
     TextureName upload(const DecodedPhoto& photo) override { return decoder->upload(photo); }
     void release(TextureName texture) override { decoder->release(texture); }
 
