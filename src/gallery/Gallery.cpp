@@ -189,8 +189,7 @@ void Gallery::stepForward()
     // The photo that leaves the neighbours goes before a new one comes:
     // three photo textures at most.
     setSlot(&previous, PictureSlot{});
-    if (index >= photoCount() - 1)
-        index = -1;   // wrap to the first photo
+    index = nextPhoto() - 1;   // -1 when it wraps to the first photo
     if (next.empty())
         loadScaledTexture(index + 1, &next);
     ++index;
