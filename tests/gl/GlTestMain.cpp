@@ -6,12 +6,31 @@
 #define GL_GLEXT_PROTOTYPES
 #include <GL/freeglut.h>
 #include <GL/glext.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 
 #include "textures/Textures.h"
+
+// The shared Xvfb turns away about one new connection in a hundred when
+// connections come back to back ("Connection reset by peer" or EAGAIN: 38
+// of 3,000 in a loop here), and freeglut ends the process when its one
+// attempt fails. This executable's XOpenDisplay, which freeglut's calls
+// reach first, tries again for up to 5 s.
+struct _XDisplay;   // Xlib's Display; its header's macros clash with GoogleTest's
+extern "C" _XDisplay* XOpenDisplay(const char* name)
+{
+    using Open = _XDisplay* (*)(const char*);
+    static const Open open = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "XOpenDisplay"));
+    for (int attempt = 0; open != nullptr && attempt < 100; ++attempt) {
+        if (_XDisplay* display = open(name))
+            return display;
+        usleep(50000);
+    }
+    return nullptr;
+}
 
 int main(int argc, char** argv)
 {
