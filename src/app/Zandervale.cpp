@@ -8,6 +8,7 @@
 
 #include <GL/freeglut.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -31,6 +32,12 @@ constexpr int pickBufferSize = 1024;
 constexpr double pickRegionPixels = 4.0;
 // At most one crossing can be this near to any point: they are 120 apart.
 constexpr float certainCrossingDistance = 50.0f;
+
+// One number per key or button for matching releases to presses. Shift
+// turns a letter's press into a capital but not always its release.
+int characterInput(unsigned char key) { return std::tolower(key); }
+int specialInput(int key) { return 0x100 + key; }
+int buttonInput(int button) { return 0x1000 + button; }
 
 void drawFrameRate()
 {
@@ -217,8 +224,14 @@ void Zandervale::openGallery(MonthQuarter* record, int picture)
 {
     if (gallery == nullptr)
         gallery = new Gallery();   // lives until the program ends
-    galleryActive = true;
+    switchReceiver(true);
     gallery->load(record, picture);
+}
+
+void Zandervale::switchReceiver(bool toGallery)
+{
+    galleryActive = toGallery;
+    delivered.clear();
 }
 
 SceneObject* Zandervale::pick(int x, int y, int* outSubName)
@@ -301,8 +314,11 @@ InputControl* Zandervale::routeTarget()
 
 void Zandervale::keyboard(unsigned char key, int x, int y)
 {
-    if (InputControl* target = routeTarget())
-        target->keyboard(key, x, y);
+    InputControl* target = routeTarget();
+    if (target == nullptr)
+        return;
+    notePress(characterInput(key));
+    target->keyboard(key, x, y);
 }
 
 void Zandervale::keyboardUp(unsigned char key, int x, int y)
@@ -311,20 +327,24 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
         if (galleryActive) {
             // The gallery's frames leave the GL state as the city left it.
             glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
-            galleryActive = false;
+            switchReceiver(false);
             return;
         }
         std::fflush(stdout);
         std::exit(0);
     }
-    if (InputControl* target = routeTarget())
+    InputControl* target = routeTarget();
+    if (target != nullptr && takeRelease(characterInput(key)))
         target->keyboardUp(key, x, y);
 }
 
 void Zandervale::special(int key, int x, int y)
 {
-    if (InputControl* target = routeTarget())
-        target->special(key, x, y);
+    InputControl* target = routeTarget();
+    if (target == nullptr)
+        return;
+    notePress(specialInput(key));
+    target->special(key, x, y);
 }
 
 void Zandervale::specialUp(int key, int x, int y)
@@ -333,14 +353,21 @@ void Zandervale::specialUp(int key, int x, int y)
         toggleFullScreen();
         return;
     }
-    if (InputControl* target = routeTarget())
+    InputControl* target = routeTarget();
+    if (target != nullptr && takeRelease(specialInput(key)))
         target->specialUp(key, x, y);
 }
 
 void Zandervale::mouse(int button, int state, int x, int y)
 {
-    if (InputControl* target = routeTarget())
-        target->mouse(button, state, x, y);
+    InputControl* target = routeTarget();
+    if (target == nullptr)
+        return;
+    if (state == GLUT_DOWN)
+        notePress(buttonInput(button));
+    else if (!takeRelease(buttonInput(button)))
+        return;
+    target->mouse(button, state, x, y);
 }
 
 void Zandervale::motion(int x, int y)
