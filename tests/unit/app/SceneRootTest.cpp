@@ -94,4 +94,21 @@ TEST(SceneRoot, EventsReachTheControllerUnchangedButEscapeAndF5ReleasesStay)
     EXPECT_EXIT(input->keyboardUp(27, 0, 0), testing::ExitedWithCode(0), "");
 }
 
+// While the controller holds Escape (its date prompt is open, or the
+// Escape that closed it is still down), the release is the controller's.
+TEST(SceneRoot, EscapeReleaseGoesToAControllerThatHoldsIt)
+{
+    struct PromptControl : RecordingControl {
+        bool holdsEscape() const override { return holds; }
+        bool holds = true;
+    };
+    PromptControl control;
+    Zandervale app;
+    app.setScene(new std::vector<SceneObject*>(), &control);
+    app.inputControl()->keyboardUp(27, 1, 2);
+    EXPECT_EQ(control.events, (std::vector<std::string>{"keyboardUp 27 1"}));
+    control.holds = false;
+    EXPECT_EXIT(app.inputControl()->keyboardUp(27, 0, 0), testing::ExitedWithCode(0), "");
+}
+
 } // namespace
