@@ -19,12 +19,28 @@ double lerp(double a, double b, double s)
     return a + (b - a) * s;
 }
 
+double eased(double t)
+{
+    t = std::clamp(t, 0.0, 1.0);
+    return t * t * (3.0 - 2.0 * t);
+}
+
 }  // namespace
+
+void cameraOver(float x, float z, float eyeY, float pitch, float yaw, float* eyeX, float* eyeZ)
+{
+    const double pitchRad = pitch * pi / 180.0, yawRad = yaw * pi / 180.0;
+    const double down = std::sin(pitchRad);
+    // At yaw 0 the view runs down -z; a positive pitch looks down.
+    const double along = down > 0.01 ? eyeY / down * std::cos(pitchRad) : 0.0;
+    *eyeX = static_cast<float>(x - along * std::sin(yawRad));
+    *eyeZ = static_cast<float>(z + along * std::cos(yawRad));
+}
 
 WalkerPose flightPose(const WalkerPose& from, const WalkerPose& to, double t)
 {
     t = std::clamp(t, 0.0, 1.0);
-    const double s = t * t * (3.0 - 2.0 * t);   // eased in and out
+    const double s = eased(t);
     const double distance = std::hypot(to.x - from.x, to.z - from.z);
     const double arc = std::min(distance * arcPerUnit, highestArc);
     const double lift = std::sin(pi * t);
@@ -62,6 +78,11 @@ WalkerPose Flight::advance(double dt)
     if (elapsed >= flightSeconds)
         return land();
     return flightPose(from, to, elapsed / flightSeconds);
+}
+
+double Flight::progress() const
+{
+    return flying ? eased(elapsed / flightSeconds) : 1.0;
 }
 
 WalkerPose Flight::land()

@@ -17,10 +17,17 @@ constexpr double flightSeconds = 1.0;
 // view dipping toward the city on the way.
 WalkerPose flightPose(const WalkerPose& from, const WalkerPose& to, double t);
 
+// Where a camera at height eyeY, turned by pitch and yaw as the walker
+// turns, must stand in x and z for the middle of its view to fall on the
+// ground point (x, z). Looking level or up, it stands right above it.
+void cameraOver(float x, float z, float eyeY, float pitch, float yaw, float* eyeX, float* eyeZ);
+
 class Flight {
 public:
     void start(const WalkerPose& from, const WalkerPose& to);
     bool active() const { return flying; }
+    // How much of the way along the ground is done, eased: 0 to 1.
+    double progress() const;
     // The pose dt seconds further on; the target once the time is up, and
     // the flight is over.
     WalkerPose advance(double dt);

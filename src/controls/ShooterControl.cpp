@@ -559,6 +559,14 @@ void ShooterControl::jump(const TimeTarget& target)
     const WalkerPose from{-translation.x, -translation.y, -translation.z, yaw, pitch};
     const WalkerPose to{landing.x, -eyeLevel, landing.z, landing.yaw, house != nullptr ? 0.0f : pitch};
     flight.start(from, to);
+    // From above, the camera glides along to look down on the landing, so
+    // the marker ends in the middle of the view however far it went.
+    float eyeX = 0.0f, eyeZ = 0.0f;
+    cameraOver(landing.x, landing.z, -overviewTranslation.y, overviewPitch, overviewYaw, &eyeX, &eyeZ);
+    cameraFrom[0] = overviewTranslation.x;
+    cameraFrom[1] = overviewTranslation.z;
+    cameraTo[0] = -eyeX;
+    cameraTo[1] = -eyeZ;
 }
 
 void ShooterControl::fly(double dt)
@@ -574,14 +582,13 @@ void ShooterControl::finishFlight()
 
 void ShooterControl::placeWalker(const WalkerPose& pose)
 {
-    const Vector3f before = translation;
     translation = {-pose.x, -pose.y, -pose.z};
     yaw = pose.yaw;
     pitch = pose.pitch;
     verticalSpeed = 0.0f;
-    // From above, the camera goes along, so the marker stays where it shows.
     if (overview) {
-        overviewTranslation.x += translation.x - before.x;
-        overviewTranslation.z += translation.z - before.z;
+        const double s = flight.progress();
+        overviewTranslation.x = static_cast<float>(cameraFrom[0] + (cameraTo[0] - cameraFrom[0]) * s);
+        overviewTranslation.z = static_cast<float>(cameraFrom[1] + (cameraTo[1] - cameraFrom[1]) * s);
     }
 }

@@ -115,6 +115,10 @@ private:
     void placeWalker(const WalkerPose& pose);
 
     Flight flight;
+    // The overview camera's x and z translation where a flight began and
+    // where it ends, over the landing.
+    float cameraFrom[2] = {0.0f, 0.0f};
+    float cameraTo[2] = {0.0f, 0.0f};
 
     WalkerWindow& window;
 };

@@ -127,19 +127,35 @@ TEST_F(TimeKeys, AKeyInFlightLandsFirstAndNAtTheLastHouseStaysWithANote)
     EXPECT_EQ(control.selected, nullptr);
 }
 
+// Where the middle of the overview camera's view meets the ground.
+std::pair<double, double> viewMiddle(const ShooterControl& c)
+{
+    const double pitch = c.overviewPitch * M_PI / 180.0, yaw = c.overviewYaw * M_PI / 180.0;
+    const double along = -c.overviewTranslation.y / std::tan(pitch);
+    return {-c.overviewTranslation.x + along * std::sin(yaw), -c.overviewTranslation.z - along * std::cos(yaw)};
+}
+
 TEST_F(TimeKeys, FromTheOverviewTheCameraFollowsAndJTakesTheWalkerDownToItsHouse)
 {
     type("\t");
-    const ShooterControl::Vector3f camera = control.overviewTranslation;
-    const std::vector<float> start = eye();
+    const float height = control.overviewTranslation.y;
+    control.special(GLUT_KEY_END, 0, 0);   // far beyond the camera's view
+    control.moveOverviewCamera(0.5);      // the walker flies under the camera
+    EXPECT_GT(viewMiddle(control).first, 800.0) << "on its way from x 700 to 1355";
+    EXPECT_LT(viewMiddle(control).first, 1250.0) << "on its way from x 700 to 1355";
+    control.moveOverviewCamera(0.6);
+    EXPECT_EQ(eye(), crossing(2003, 12));
+    EXPECT_NEAR(viewMiddle(control).first, eye()[0], 1e-2);
+    EXPECT_NEAR(viewMiddle(control).second, eye()[2], 1e-2);
+    control.overviewPitch = 60.0f;   // a slanted camera looks at it too
+    control.overviewYaw = 30.0f;
     control.special(GLUT_KEY_HOME, 0, 0);
-    control.moveOverviewCamera(0.4);   // the walker flies under the camera
-    control.moveOverviewCamera(0.7);
-    const std::vector<float> landed = eye();
-    EXPECT_EQ(landed, crossing(2001, 1));
-    EXPECT_NEAR(control.overviewTranslation.x - camera.x, start[0] - landed[0], 1e-3);
-    EXPECT_NEAR(control.overviewTranslation.z - camera.z, start[2] - landed[2], 1e-3);
-    EXPECT_EQ(control.overviewTranslation.y, camera.y);
+    type("+");   // lands at once
+    EXPECT_EQ(eye(), crossing(2001, 1));
+    EXPECT_NEAR(viewMiddle(control).first, eye()[0], 1e-2);
+    EXPECT_NEAR(viewMiddle(control).second, eye()[2], 1e-2);
+    EXPECT_EQ(control.overviewTranslation.y, height);
+    type("-");
 
     control.selected->selectedPicture = -1;   // picked from above instead
     control.selected = const_cast<SceneObject*>(city.house(2003, 7, 1));
