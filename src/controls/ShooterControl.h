@@ -1,16 +1,22 @@
 // The first-person walker: held-key movement, mouse look, the jet rise on
 // the space bar, collision against the city, the overview camera high above
-// it, selection by clicking and the way into the gallery.
+// it, selection by clicking, the way into the gallery, and the flights to
+// a typed date, house by house and a year at a time.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "controls/DatePrompt.h"
+#include "controls/Flight.h"
 #include "controls/MovementControl.h"
 #include "textures/TextureName.h"
 
 class SceneObject;
 class WalkerWindow;
 class WalkerWorld;
+struct TimePoint;
+struct TimeTarget;
 
 // Walking speed in units per second, shared by all walkers: '+' and '-'
 // change it in steps of 5, without bounds.
@@ -47,12 +53,16 @@ public:
     void applyView() override;
     void beginFrame(double dt) override;
     void drawOverlay(double dt) override;
+    bool holdsEscape() const override { return prompt.holdsEscape(); }
 
     // The GL-free halves of beginFrame: the walker's move over dt seconds
     // (turn, tilt, rise and fall, walking, collision through app) and one
-    // step of the overview camera, each from the held keys.
+    // step of the overview camera, each from the held keys; or, in either
+    // mode, dt further along a flight.
     void moveWalker(double dt);
     void moveOverviewCamera(double dt);
+    // Whether the walker is on its way to a place in time.
+    bool isFlying() const { return flight.active(); }
 
     // Angles in degrees, lengths in world units, speeds in units per second.
     Vector3f translation;   // the eye position negated
@@ -80,6 +90,9 @@ public:
     bool helpShown;
     bool fast;
     bool aiming;            // the right button holds the pointer free
+    DatePrompt prompt;           // the "Go to: " line
+    std::string noteLine;        // why a time key went nowhere
+    double noteSecondsLeft = 0.0;
 
 private:
     // Lets go of every held key and button, as if all were released: the
@@ -95,6 +108,21 @@ private:
     void drawWalkerMarker();
     void setMouseLook(bool on);
     void warpToCentre();
+    // The time keys: the prompt's keys, a jump to a target, the flight.
+    bool timeKey(unsigned char key);
+    bool timeSpecial(int key);
+    void typeInPrompt(unsigned char key);
+    TimePoint timeHere();
+    void jump(const TimeTarget& target);
+    void fly(double dt);
+    void finishFlight();
+    void placeWalker(const WalkerPose& pose);
+
+    Flight flight;
+    // The overview camera's x and z translation where a flight began and
+    // where it ends, over the landing.
+    float cameraFrom[2] = {0.0f, 0.0f};
+    float cameraTo[2] = {0.0f, 0.0f};
 
     WalkerWindow& window;
 };
