@@ -31,6 +31,7 @@ constexpr int pickBufferSize = 1024;
 constexpr double pickRegionPixels = 4.0;
 // At most one crossing can be this near to any point: they are 120 apart.
 constexpr float certainCrossingDistance = 50.0f;
+constexpr double overviewReach = 0.9;
 
 void drawFrameRate()
 {
@@ -128,9 +129,15 @@ void Zandervale::run(const char* libraryPath)
         std::fflush(stdout);
         std::exit(1);
     }
-    extendFarPlane(builder->viewDistance());
-    movementControl = new ShooterControl(glutWalkerWindow());
-    movementControl->init(this);
+    const double farPlane = extendFarPlane(builder->viewDistance());
+    ShooterControl* walker = new ShooterControl(glutWalkerWindow());
+    walker->init(this);
+    const CityGround& ground = builder->ground();
+    // The highest overview still sees the house tops and the ground inside
+    // the far plane.
+    walker->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ},
+                            fieldOfViewDegrees, overviewReach * farPlane);
+    movementControl = walker;
     startMainLoop();
 }
 

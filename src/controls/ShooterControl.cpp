@@ -371,13 +371,38 @@ void ShooterControl::drawOverlay(double)
     drawHud(frame);
 }
 
+void ShooterControl::setOverviewArea(const OverviewArea& area, double fieldOfViewDegrees,
+                                     double maxHeight)
+{
+    overviewArea = area;
+    overviewFieldOfView = fieldOfViewDegrees;
+    overviewMaxHeight = maxHeight;
+}
+
+void ShooterControl::frameOverviewCamera()
+{
+    if (overviewArea.empty())
+        return;
+    const int height = window.height();
+    const OverviewLens lens{overviewFieldOfView,
+                            height > 0 ? static_cast<double>(window.width()) / height : 1.0,
+                            overviewMaxHeight};
+    const OverviewEye eye = frameOverview(overviewArea, lens, -translation.x, -translation.z);
+    overviewTranslation = {-eye.x, -eye.y, -eye.z};
+    // Straight down, north up: the framing assumes this view.
+    overviewPitch = 90.0f;
+    overviewYaw = 0.0f;
+}
+
 void ShooterControl::toggleOverview()
 {
     overview = !overview;
-    if (overview)
+    if (overview) {
+        frameOverviewCamera();
         window.setCursor(GLUT_CURSOR_INHERIT);   // the pointer aims from above
-    else
+    } else {
         setMouseLook(true);
+    }
 }
 
 void ShooterControl::toggleLight()

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "controls/MovementControl.h"
+#include "controls/OverviewFraming.h"
 #include "textures/TextureName.h"
 
 class SceneObject;
@@ -54,6 +55,11 @@ public:
     void moveWalker(double dt);
     void moveOverviewCamera(double dt);
 
+    // The ground the overview camera frames, and the lens it sees through
+    // (vertical field of view in degrees; the far plane bounds its height).
+    // Every switch to the overview frames it anew for the window's aspect.
+    void setOverviewArea(const OverviewArea& area, double fieldOfViewDegrees, double maxHeight);
+
     // Angles in degrees, lengths in world units, speeds in units per second.
     Vector3f translation;   // the eye position negated
     float pitch;
@@ -89,8 +95,12 @@ private:
     void openSelection();
     void select(int x, int y);
     void drawWalkerMarker();
+    void frameOverviewCamera();
     void setMouseLook(bool on);
     void warpToCentre();
 
     WalkerWindow& window;
+    OverviewArea overviewArea;
+    double overviewFieldOfView = 70.0;
+    double overviewMaxHeight = 0.0;
 };
