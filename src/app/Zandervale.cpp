@@ -321,6 +321,9 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
             galleryActive = false;
             return;
         }
+        // One press closes what covers the city; quitting takes another.
+        if (movementControl != nullptr && movementControl->closePanel())
+            return;
         std::fflush(stdout);
         std::exit(0);
     }

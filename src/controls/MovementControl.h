@@ -19,4 +19,7 @@ public:
     virtual void beginFrame(double dt) = 0;
     // Draws the heads-up display in the overlay projection.
     virtual void drawOverlay(double dt) = 0;
+    // Escape in the city: closes a panel drawn over the view and says so;
+    // false when none was open, and Escape then ends the program.
+    virtual bool closePanel() { return false; }
 };

@@ -394,6 +394,14 @@ void ShooterControl::frameOverviewCamera()
     overviewYaw = 0.0f;
 }
 
+bool ShooterControl::closePanel()
+{
+    if (!helpShown)
+        return false;
+    helpShown = false;
+    return true;
+}
+
 void ShooterControl::toggleOverview()
 {
     overview = !overview;

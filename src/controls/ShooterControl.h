@@ -48,6 +48,7 @@ public:
     void applyView() override;
     void beginFrame(double dt) override;
     void drawOverlay(double dt) override;
+    bool closePanel() override;
 
     // The GL-free halves of beginFrame: the walker's move over dt seconds
     // (turn, tilt, rise and fall, walking, collision through app) and one

@@ -180,7 +180,19 @@ TEST_F(City, WalkClickOverviewMouseLookHelpAndJetUntilEscape)
     const auto help = waitForChange(viewer, turned, "the help panel", 20.0, 312, 184, 712, 584);
     viewer.xdotool("keydown space");
     waitForChange(viewer, help, "a view lifted by the jet");
-    viewer.xdotool("keyup space key Escape");
+    viewer.xdotool("keyup space key Escape key Escape");   // the first closes the help panel
+    EXPECT_EQ(viewer.waitForExit(), 0);
+    EXPECT_EQ(viewer.output(), discarded);
+}
+
+// Escape first closes the help panel over the city; the viewer runs on, and the next Escape ends it.
+TEST_F(City, EscapeClosesTheHelpPanelAndTheNextOneQuits)
+{
+    viewer.xdotool("key h");
+    waitForChange(viewer, start, "the help panel", 20.0, 312, 184, 712, 584);
+    viewer.xdotool("key Escape");
+    viewer.waitFor("the help panel closed", [&](Shot s) { return s.difference(start, 312, 184, 712, 584) < 5.0; });
+    viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
     EXPECT_EQ(viewer.output(), discarded);
 }
