@@ -4,7 +4,7 @@
 // the stepping, fading and slideshow rules run without a window.
 #pragma once
 
-#include <set>
+#include <map>
 #include <string>
 
 #include "controls/InputControl.h"
@@ -52,6 +52,8 @@ public:
     bool awaitsPhoto() const { return awaited != Awaited::None; }
     std::string statusText() const;   // "PAUSED", the countdown digit, or ""
     std::string caption() const;
+    // Why the photo shown cannot be, or "" when it can (or is not known yet).
+    std::string problemText() const;
 
 private:
     // A change asked for whose photo is not decoded yet: it goes ahead in
@@ -81,6 +83,8 @@ private:
     void drawCaptionBar(int halfWidth, int halfHeight) const;
     void drawCaption(int halfWidth, int halfHeight) const;
     void drawNotices(int halfWidth, int halfHeight) const;
+    void drawRefusedPhoto() const;
+    void drawProblem(int halfWidth, int halfHeight) const;
 
     PhotoLoader* loader;
     float clock = 0.0f;
@@ -99,6 +103,8 @@ private:
     bool fading = false;
     bool loadingNotice = false;       // in the frame that ended a change, or while one waits
     Awaited awaited = Awaited::None;
-    std::set<int> refusedPhotos;      // reported once, not tried again until the next load
+    // Reported once, not tried again until the next load; each with the
+    // line the screen gives for it.
+    std::map<int, std::string> refusedPhotos;
     int liveTextures = 0;             // uploaded and not yet released
 };

@@ -108,3 +108,13 @@ std::string photoSizeProblem(const ImageHeader& header)
         return "its size " + size + " is too large";
     return "";
 }
+
+std::string photoProblemLine(bool missing, const std::string& reason, const std::string& path)
+{
+    const std::string glyphs = fontGlyphs(path);
+    if (missing)
+        return "The photo is missing: " + glyphs;
+    if (reason.find("too large") != std::string::npos)
+        return glyphs + " is too large to show";
+    return glyphs + " cannot be decoded";
+}

@@ -36,3 +36,8 @@ int countdownDigit(float clock);
 
 // Why a photo file must not reach the image library, or "" when it may.
 std::string photoSizeProblem(const ImageHeader& header);
+
+// The line the gallery shows in place of a photo it cannot show, in font
+// glyphs: missing, refused for its size, or anything else that stops its
+// decode (reason as the loader gave it).
+std::string photoProblemLine(bool missing, const std::string& reason, const std::string& path);
