@@ -8,6 +8,7 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -95,6 +96,19 @@ void drawLoadProgress(int done, int total)
     glutBitmapString(GLUT_BITMAP_9_BY_15, bytes);
 }
 
+// One line of text centred on the window, over a dark band that keeps it
+// readable on any ground. Expects the overlay.
+void drawCentredLine(const char* text)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const int width = glutBitmapLength(GLUT_BITMAP_HELVETICA_18, bytes);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.7f);
+    glRecti(-width / 2 - 12, -12, width - width / 2 + 12, 24);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glRasterPos2i(std::max(-width / 2, 4 - getWindowWidth() / 2), 0);
+    glutBitmapString(GLUT_BITMAP_HELVETICA_18, bytes);
+}
+
 } // namespace
 
 Zandervale::Zandervale()
@@ -129,6 +143,7 @@ void Zandervale::run(const char* libraryPath)
         std::fflush(stdout);
         std::exit(1);
     }
+    libraryEmpty = builder->libraryEmpty();
     const double farPlane = extendFarPlane(builder->viewDistance());
     ShooterControl* walker = new ShooterControl(glutWalkerWindow());
     walker->init(this);
@@ -189,6 +204,8 @@ void Zandervale::draw(double dt)
     beginOverlay();
     if (movementControl != nullptr)
         movementControl->drawOverlay(dt);
+    if (libraryEmpty)
+        drawCentredLine("This library holds no photos. Make one with: zandervale-index PHOTO_DIR");
     drawFrameRate();
     endOverlay();
 }

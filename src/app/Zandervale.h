@@ -37,6 +37,8 @@ public:
     void setScene(std::vector<SceneObject*>* objects, MovementControl* control);
     InputControl* inputControl() { return this; }
     bool isGalleryActive() const { return galleryActive; }
+    // A library without photos: the city frames say how to make one.
+    void setLibraryEmpty(bool empty) { libraryEmpty = empty; }
 
 private:
     void keyboard(unsigned char key, int x, int y) override;
@@ -60,6 +62,7 @@ private:
     Gallery* gallery;
     bool galleryActive;
     bool loading = false;
+    bool libraryEmpty = false;
     int loadedPictures = 0;
     int totalPictures = 0;
     double progressShownAt = 0.0;    // seconds, when the last progress frame ended

@@ -54,5 +54,6 @@ bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects, const LoadProgr
         sceneObjects->push_back(makeObject(piece));
     sightDistance = cityViewDistance(plan);
     cityArea = cityGround(plan);
+    noRecords = library->empty();
     return true;
 }

@@ -18,9 +18,12 @@ public:
     double viewDistance() const { return sightDistance; }
     // After build: the ground the city covers.
     const CityGround& ground() const { return cityArea; }
+    // After build: whether the library held no record at all.
+    bool libraryEmpty() const { return noRecords; }
 
 private:
     const char* libraryPath;   // not owned
     double sightDistance = 0.0;
     CityGround cityArea{};
+    bool noRecords = false;
 };
