@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <utime.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 
 #include "e2e/Viewer.h"
@@ -268,6 +270,45 @@ TEST(Installed, LauncherOpensWhatTheIndexerMadeFromAnotherDirectory)
     viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
     EXPECT_EQ(viewer.output(), "");
+}
+
+// The launcher checks what it is given before the viewer starts and says what to do, with status 2; a folder
+// holding a library opens that library.
+TEST(Installed, LauncherSaysWhatToDoWithWhatIsNoLibraryAndOpensALibraryFolder)
+{
+    support::TempDir dir;
+    ASSERT_EQ(mkdir(dir.file("lib").c_str(), 0755) + mkdir(dir.file("photos").c_str(), 0755), 0);
+    support::writeTwoBandPng(dir.file("lib/m.png"), 64, 48, support::PngFormat::Rgb, {255, 0, 255, 255}, {200, 0, 200, 255});
+    std::string pictures;
+    for (int i = 0; i < 6; ++i)
+        pictures += "<p><texture>m.png</texture></p>";
+    dir.write("lib/Zandervale.xml", "<Zandervale><y val='2005'><m val='1'><q val='1'>" + pictures + "</q></m></y></Zandervale>");
+    const std::string photo = dir.file("photos/p.xml");   // a photo by its bytes, whatever its name
+    ASSERT_TRUE(support::writeWithDevil(dir.file("photos/p.jpg"), IL_JPG, 8, 8, [](int, int) { return support::red; }));
+    ASSERT_EQ(std::rename(dir.file("photos/p.jpg").c_str(), photo.c_str()), 0);
+    const std::string install = "cmake --install " ZV_BUILD_DIR " --prefix " + dir.file("usr") + " >/dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    const std::string launcher = dir.file("usr/bin/zandervale");
+    const struct { std::string argument, message; } cases[] = {
+        {"photos", "zandervale: photos holds no library (Zandervale.xml); make one of its photos with: zandervale-index photos"},
+        {photo, "zandervale: " + photo + " is a photo, not a library; make a library of its folder with: zandervale-index " + dir.file("photos")},
+        {"gone.xml", "zandervale: there is no file gone.xml"},
+        {"lib", "zandervale needs a graphical display (DISPLAY or WAYLAND_DISPLAY is not set)"},
+    };
+    for (const auto& c : cases) {
+        const std::string command = "cd " + dir.path() + " && env -u DISPLAY -u WAYLAND_DISPLAY " + launcher + " " + c.argument + " 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        std::string output;
+        for (char buffer[1024]; size_t size = fread(buffer, 1, sizeof buffer, pipe);)
+            output.append(buffer, size);
+        const int status = pclose(pipe);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << c.argument;
+        EXPECT_EQ(output, c.message + "\n");
+    }
+    e2e::Viewer viewer({"lib"}, launcher, dir.path());
+    viewer.waitFor("houses of the library in the folder", [](Shot s) { return s.share(0, 0, s.width, s.height, isHue(magenta)) > 0.01; }, 90.0);
+    viewer.xdotool("key Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
 }
 
 } // namespace
