@@ -123,7 +123,7 @@ ShooterControl::ShooterControl(WalkerWindow& window, TextureName compass, Textur
       helpTexture(help), overviewTranslation{-700.0f, -1000.0f, -500.0f},
       overviewPitch(90.0f), overviewYaw(0.0f), selected(nullptr), collisionOn(true),
       lightOn(true), mouseLook(false), overview(false), helpShown(false), fast(false),
-      window(window)
+      window(window), centredWidth(window.width()), centredHeight(window.height())
 {
 }
 
@@ -195,6 +195,12 @@ void ShooterControl::passiveMotion(int x, int y)
 {
     if (overview || !mouseLook)
         return;
+    // Full screen on or off moves the centre under a pointer that stayed
+    // put; that offset must not turn the view.
+    if (window.width() != centredWidth || window.height() != centredHeight) {
+        warpToCentre();
+        return;
+    }
     // Each event carries the movement since the last warp to the centre.
     pitch += (y - window.height() / 2) * mouseDegreesPerPixel;
     yaw += (x - window.width() / 2) * mouseDegreesPerPixel;
@@ -442,6 +448,8 @@ void ShooterControl::setMouseLook(bool on)
 
 void ShooterControl::warpToCentre()
 {
+    centredWidth = window.width();
+    centredHeight = window.height();
     window.warpPointer(window.width() / 2, window.height() / 2);
 }
 

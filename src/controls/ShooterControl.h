@@ -104,4 +104,8 @@ private:
     OverviewArea overviewArea;
     double overviewFieldOfView = 70.0;
     double overviewMaxHeight = 0.0;
+    // The window size the pointer was last centred in: a motion seen at
+    // another size comes from a resize, not from the user's hand.
+    int centredWidth;
+    int centredHeight;
 };
