@@ -77,6 +77,7 @@ void Gallery::load(MonthQuarter* newRecord, int picture)
     fadeTime = 0.0f;
     clock = 0.0f;
     zoom = 1.0f;
+    pan = PicturePan{};
     for (PictureSlot* slot : {&current, &incoming, &previous, &next})
         setSlot(slot, PictureSlot{});
     fading = false;
@@ -114,6 +115,7 @@ void Gallery::advance(double dt)
     loadingNotice = false;
     clock += static_cast<float>(dt);
     zoom = nextZoom(zoom, zoomDirection, dt);
+    pan = clampPan(pan, pictureScale(current.width, current.height, zoom));   // zooming out pulls it in
     if (awaited != Awaited::None) {
         takeAwaited();
         return;
@@ -141,6 +143,7 @@ void Gallery::advance(double dt)
 void Gallery::showNext()
 {
     zoom = 1.0f;
+    pan = PicturePan{};
     if (fading || awaited != Awaited::None || photoCount() == 0)
         return;
     awaited = Awaited::Next;
@@ -150,6 +153,7 @@ void Gallery::showNext()
 void Gallery::showPrevious()
 {
     zoom = 1.0f;
+    pan = PicturePan{};
     if (fading || awaited != Awaited::None || index < 1)   // no wrap backwards
         return;
     awaited = Awaited::Previous;
@@ -261,6 +265,36 @@ void Gallery::keyboardUp(unsigned char key, int, int)
 {
     if (key == spaceKey)
         paused = !paused;   // also while fading
+}
+
+void Gallery::keyboard(unsigned char key, int, int)
+{
+    if (key == '0') {
+        zoom = 1.0f;
+        pan = PicturePan{};
+    }
+}
+
+void Gallery::mouse(int button, int state, int x, int y)
+{
+    if (button != GLUT_LEFT_BUTTON)
+        return;
+    dragging = state == GLUT_DOWN;
+    dragX = x;
+    dragY = y;
+}
+
+// The view is 8 x 6 units over the whole window; GLUT's y grows downward.
+void Gallery::motion(int x, int y)
+{
+    if (!dragging)
+        return;
+    const int width = std::max(1, getWindowWidth()), height = std::max(1, getWindowHeight());
+    pan.x += 8.0f * static_cast<float>(x - dragX) / static_cast<float>(width);
+    pan.y -= 6.0f * static_cast<float>(y - dragY) / static_cast<float>(height);
+    pan = clampPan(pan, pictureScale(current.width, current.height, zoom));
+    dragX = x;
+    dragY = y;
 }
 
 void Gallery::special(int key, int, int)
@@ -441,7 +475,7 @@ void Gallery::drawPhoto(const PictureSlot& slot, float alpha, float z) const
         return;
     glPushMatrix();
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
-    glTranslatef(0.0f, 0.0f, z);
+    glTranslatef(pan.x, pan.y, z);
     glBindTexture(GL_TEXTURE_2D, slot.texture);
     applyPictureScale(slot);
     glCallList(quadList);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "controls/InputControl.h"
+#include "gallery/GalleryRules.h"
 #include "gallery/PhotoLoader.h"
 #include "gallery/PictureSlot.h"
 
@@ -35,18 +36,21 @@ public:
     void showNext();
     void showPrevious();
 
-    void keyboard(unsigned char, int, int) override {}
+    // '0' fits the photo again: zoom 1, centred.
+    void keyboard(unsigned char key, int x, int y) override;
     void keyboardUp(unsigned char key, int x, int y) override;
     void special(int key, int x, int y) override;
     void specialUp(int key, int x, int y) override;
-    void mouse(int, int, int, int) override {}
-    void motion(int, int) override {}
+    // Dragging with the left button moves a zoomed photo.
+    void mouse(int button, int state, int x, int y) override;
+    void motion(int x, int y) override;
     void passiveMotion(int, int) override {}
 
     // What the frames show.
     const PictureSlot& shownPhoto() const { return current; }
     int getIndex() const { return index; }
     float getZoom() const { return zoom; }
+    PicturePan getPan() const { return pan; }
     bool isFading() const { return fading; }
     bool showsLoadingNotice() const { return loadingNotice; }
     bool awaitsPhoto() const { return awaited != Awaited::None; }
@@ -92,6 +96,9 @@ private:
     bool paused = true;
     float zoom = 1.0f;
     int zoomDirection = 0;
+    PicturePan pan;
+    bool dragging = false;
+    int dragX = 0, dragY = 0;         // window pixels where the drag was last seen
     MonthQuarter* record = nullptr;
     int index = -1;
     PictureSlot current;

@@ -24,6 +24,15 @@ struct PictureScale {
 };
 PictureScale pictureScale(int width, int height, float zoom);
 
+// How far a zoomed photo is moved from the view's centre, in view units.
+struct PicturePan {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+// The pan kept so that no edge of a photo of this scale comes inside the
+// 8 x 6 view: a photo that fits on an axis stays centred on it.
+PicturePan clampPan(PicturePan pan, PictureScale scale);
+
 constexpr float minZoom = 1.0f / 16.0f;
 constexpr float maxZoom = 64.0f;
 // One frame of a held arrow: direction +1 zooms in by (1 + 3 dt), -1 out by
