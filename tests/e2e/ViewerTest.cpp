@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
 
 #include "e2e/Viewer.h"
 #include "support/ImageFiles.h"
@@ -307,6 +308,34 @@ TEST(Installed, LauncherSaysWhatToDoWithWhatIsNoLibraryAndOpensALibraryFolder)
     }
     e2e::Viewer viewer({"lib"}, launcher, dir.path());
     viewer.waitFor("houses of the library in the folder", [](Shot s) { return s.share(0, 0, s.width, s.height, isHue(magenta)) > 0.01; }, 90.0);
+    viewer.xdotool("key Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
+}
+
+// The desktop entry: an icon in the theme at two sizes and scalable, a MIME type of its own for library files, and
+// started with no library (standard error no terminal, as from a menu), a window that says how to make one.
+TEST(Installed, DesktopEntryHasItsIconAndTypeAndWithoutALibraryAWindowSaysWhatToDo)
+{
+    support::TempDir dir;
+    const std::string install = "cmake --install " ZV_BUILD_DIR " --prefix " + dir.file("usr") + " >/dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    const auto read = [&](const std::string& path) {
+        std::ifstream in(dir.file("usr/share/" + path), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const char* icon : {"48x48/apps/zandervale.png", "256x256/apps/zandervale.png", "scalable/apps/zandervale.svg"})
+        EXPECT_GT(read(std::string("icons/hicolor/") + icon).size(), 100u) << icon;
+    EXPECT_NE(read("mime/packages/zandervale.xml").find("type=\"application/x-zandervale-library\""), std::string::npos);
+    EXPECT_NE(read("mime/packages/zandervale.xml").find("<glob pattern=\"Zandervale.xml\""), std::string::npos);
+    const std::string entry = read("applications/zandervale.desktop");
+    EXPECT_NE(entry.find("\nIcon=zandervale\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nMimeType=application/x-zandervale-library;\n"), std::string::npos) << entry;
+    setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);   // no library in the default place
+    e2e::Viewer viewer({}, dir.file("usr/bin/zandervale"), dir.path());
+    unsetenv("XDG_DATA_HOME");
+    viewer.waitFor("the line across the middle", [](Shot s) {
+        return s.share(0, s.height / 2 - 20, s.width, s.height / 2 + 10, [](int r, int g, int b) { return r > 240 && g > 240 && b > 240; }) > 0.01;
+    });
     viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
 }
