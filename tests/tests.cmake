@@ -5,7 +5,7 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-set(ZV_TEST_SUBSYSTEMS textures library scene city app controls gallery)
+set(ZV_TEST_SUBSYSTEMS photos textures library scene city app controls gallery)
 function(zv_library_of subsystem out)
   if(subsystem STREQUAL "app" OR subsystem STREQUAL "controls" OR subsystem STREQUAL "gallery")
     set(${out} zv_shell PARENT_SCOPE)

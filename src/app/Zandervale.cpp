@@ -9,6 +9,7 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -33,6 +34,12 @@ constexpr double pickRegionPixels = 4.0;
 // At most one crossing can be this near to any point: they are 120 apart.
 constexpr float certainCrossingDistance = 50.0f;
 constexpr double overviewReach = 0.9;
+
+// One number per key or button for matching releases to presses. Shift
+// turns a letter's press into a capital but not always its release.
+int characterInput(unsigned char key) { return std::tolower(key); }
+int specialInput(int key) { return 0x100 + key; }
+int buttonInput(int button) { return 0x1000 + button; }
 
 void drawFrameRate()
 {
@@ -241,8 +248,14 @@ void Zandervale::openGallery(MonthQuarter* record, int picture)
 {
     if (gallery == nullptr)
         gallery = new Gallery();   // lives until the program ends
-    galleryActive = true;
+    switchReceiver(true);
     gallery->load(record, picture);
+}
+
+void Zandervale::switchReceiver(bool toGallery)
+{
+    galleryActive = toGallery;
+    delivered.clear();
 }
 
 SceneObject* Zandervale::pick(int x, int y, int* outSubName)
@@ -325,8 +338,11 @@ InputControl* Zandervale::routeTarget()
 
 void Zandervale::keyboard(unsigned char key, int x, int y)
 {
-    if (InputControl* target = routeTarget())
-        target->keyboard(key, x, y);
+    InputControl* target = routeTarget();
+    if (target == nullptr)
+        return;
+    notePress(characterInput(key));
+    target->keyboard(key, x, y);
 }
 
 void Zandervale::keyboardUp(unsigned char key, int x, int y)
@@ -335,7 +351,7 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
         if (galleryActive) {
             // The gallery's frames leave the GL state as the city left it.
             glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
-            galleryActive = false;
+            switchReceiver(false);
             return;
         }
         // One press closes what covers the city; quitting takes another.
@@ -344,14 +360,18 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
         std::fflush(stdout);
         std::exit(0);
     }
-    if (InputControl* target = routeTarget())
+    InputControl* target = routeTarget();
+    if (target != nullptr && takeRelease(characterInput(key)))
         target->keyboardUp(key, x, y);
 }
 
 void Zandervale::special(int key, int x, int y)
 {
-    if (InputControl* target = routeTarget())
-        target->special(key, x, y);
+    InputControl* target = routeTarget();
+    if (target == nullptr)
+        return;
+    notePress(specialInput(key));
+    target->special(key, x, y);
 }
 
 void Zandervale::specialUp(int key, int x, int y)
@@ -360,14 +380,21 @@ void Zandervale::specialUp(int key, int x, int y)
         toggleFullScreen();
         return;
     }
-    if (InputControl* target = routeTarget())
+    InputControl* target = routeTarget();
+    if (target != nullptr && takeRelease(specialInput(key)))
         target->specialUp(key, x, y);
 }
 
 void Zandervale::mouse(int button, int state, int x, int y)
 {
-    if (InputControl* target = routeTarget())
-        target->mouse(button, state, x, y);
+    InputControl* target = routeTarget();
+    if (target == nullptr)
+        return;
+    if (state == GLUT_DOWN)
+        notePress(buttonInput(button));
+    else if (!takeRelease(buttonInput(button)))
+        return;
+    target->mouse(button, state, x, y);
 }
 
 void Zandervale::motion(int x, int y)

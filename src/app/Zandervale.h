@@ -3,6 +3,7 @@
 // navigation controller or the gallery, and answers collision queries.
 #pragma once
 
+#include <set>
 #include <vector>
 
 #include "controls/InputControl.h"
@@ -52,6 +53,13 @@ private:
     // The receiver of routed events: the gallery while it is active, else
     // the navigation controller (null when neither is there).
     InputControl* routeTarget();
+    // A press is remembered as delivered to the current receiver; its
+    // release reaches that receiver only if so. A receiver never sees a
+    // release whose press went elsewhere (a key held into the gallery and let
+    // go there would otherwise step a photo or leave the walker walking).
+    void notePress(int input) { delivered.insert(input); }
+    bool takeRelease(int input) { return delivered.erase(input) > 0; }
+    void switchReceiver(bool toGallery);
     // While the city is built: keeps the window answering and shows how far
     // the library's textures have loaded.
     void showLoadProgress(int done, int total);
@@ -61,6 +69,7 @@ private:
     std::vector<SceneObject*>* sceneObjects;
     Gallery* gallery;
     bool galleryActive;
+    std::set<int> delivered;   // presses the current receiver got and has not seen released
     bool loading = false;
     bool libraryEmpty = false;
     int loadedPictures = 0;

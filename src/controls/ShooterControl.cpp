@@ -123,7 +123,7 @@ ShooterControl::ShooterControl(WalkerWindow& window, TextureName compass, Textur
       helpTexture(help), overviewTranslation{-700.0f, -1000.0f, -500.0f},
       overviewPitch(90.0f), overviewYaw(0.0f), selected(nullptr), collisionOn(true),
       lightOn(true), mouseLook(false), overview(false), helpShown(false), fast(false),
-      window(window), centredWidth(window.width()), centredHeight(window.height())
+      aiming(false), window(window), centredWidth(window.width()), centredHeight(window.height())
 {
 }
 
@@ -179,10 +179,13 @@ void ShooterControl::specialUp(int key, int, int)
 void ShooterControl::mouse(int button, int state, int x, int y)
 {
     // Holding the right button frees the pointer for aiming.
-    if (button == rightButton && state == buttonDown)
+    if (button == rightButton && state == buttonDown) {
+        aiming = true;
         setMouseLook(false);
-    else if (button == rightButton && state == buttonUp)
+    } else if (button == rightButton && state == buttonUp) {
+        aiming = false;
         setMouseLook(true);
+    }
     else if (button == leftButton && state == buttonDown)
         select(x, y);
 }
@@ -456,8 +459,20 @@ void ShooterControl::warpToCentre()
 void ShooterControl::openSelection()
 {
     House* house = dynamic_cast<House*>(selected);
-    if (house != nullptr && app != nullptr)
-        app->openGallery(house->getRecord(), house->selectedPicture);
+    if (house == nullptr || app == nullptr)
+        return;
+    releaseHeld();
+    app->openGallery(house->getRecord(), house->selectedPicture);
+}
+
+void ShooterControl::releaseHeld()
+{
+    strafe = forward = turn = tilt = 0;
+    rising = fast = false;
+    if (aiming) {
+        aiming = false;
+        setMouseLook(true);
+    }
 }
 
 void ShooterControl::select(int x, int y)

@@ -86,8 +86,12 @@ public:
     bool overview;
     bool helpShown;
     bool fast;
+    bool aiming;            // the right button holds the pointer free
 
 private:
+    // Lets go of every held key and button, as if all were released: the
+    // gallery takes the input from here on, and their releases go there.
+    void releaseHeld();
     void stepWalker(double dt);
     void accelerate(double dt);
     void toggleOverview();

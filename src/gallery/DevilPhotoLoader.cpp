@@ -11,16 +11,11 @@
 
 namespace {
 
-// The header was read for the format the content has, whatever the name
-// says; that decoder reads it.
-ILenum devilType(ImageKind kind)
+// The gate told the kind from the content, whatever the name says; that
+// decoder reads it.
+ILenum devilType(PhotoKind kind)
 {
-    switch (kind) {
-    case ImageKind::Png: return IL_PNG;
-    case ImageKind::Jpeg: return IL_JPG;
-    case ImageKind::Bmp: return IL_BMP;
-    default: return IL_TGA;
-    }
+    return kind == PhotoKind::Png ? IL_PNG : IL_JPG;
 }
 
 // Empties DevIL's error queue; the first error's text, or "" when none.
@@ -54,10 +49,15 @@ void takeSquare(const std::string& path, DecodedPhoto* photo)
 
 DecodedPhoto DevilPhotoLoader::decode(const std::string& path)
 {
-    ImageHeader header;
+    PhotoHeader header;
     DecodedPhoto photo;
     if (!admit(path, &header, &photo))
         return photo;
+    // DevIL never shrinks on load: the whole photo must fit the budget.
+    PhotoHeader whole = header;
+    whole.shrinksOnLoad = false;
+    if (photoDecodeBytes(whole) > photoDecodeBudgetBytes)
+        return refused("it is too large to decode whole");
     takeErrors();   // earlier errors are not this photo's
     ILuint image = 0;
     ilGenImages(1, &image);

@@ -1,4 +1,4 @@
-// Caption, picture scale, zoom, countdown and size gate of the gallery.
+// Caption, picture scale, zoom and countdown of the gallery.
 #include "gallery/GalleryRules.h"
 
 #include <algorithm>
@@ -11,11 +11,6 @@ namespace {
 // the left edge; every copy must end before x = 500.
 constexpr size_t glyphPixels = 9;   // GLUT_BITMAP_9_BY_15 is fixed-width
 constexpr size_t captionGlyphs = (500 - 10) / glyphPixels;
-
-// DevIL sizes an image as width x height x bytes a pixel in 32-bit
-// arithmetic; 16-bit RGBA, at 8 bytes, is the widest it makes.
-constexpr uint64_t maxDevilBytes = 0xFFFFFFFFull;
-constexpr uint64_t widestPixelBytes = 8;
 
 bool hasGlyph(uint32_t code)
 {
@@ -100,20 +95,6 @@ float nextZoom(float zoom, int direction, double dt)
 int countdownDigit(float clock)
 {
     return std::clamp(static_cast<int>(8.5f - clock), 0, 9);
-}
-
-std::string photoSizeProblem(const ImageHeader& header)
-{
-    if (header.kind == ImageKind::Other)
-        return "not a PNG, JPEG, BMP or TGA image";
-    if (!header.sizeKnown)
-        return "its header cannot be read";
-    const std::string size = std::to_string(header.width) + " x " + std::to_string(header.height);
-    if (header.width == 0 || header.height == 0)
-        return "its size " + size + " is empty";
-    if (uint64_t(header.width) * header.height * widestPixelBytes > maxDevilBytes)
-        return "its size " + size + " is too large";
-    return "";
 }
 
 std::string photoProblemLine(bool missing, const std::string& reason, const std::string& path)

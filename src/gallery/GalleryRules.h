@@ -1,11 +1,8 @@
 // The gallery's rules that need no window: the caption text, the size of a
-// photo on screen, the zoom step, the slideshow countdown and which photo
-// files may reach the image library.
+// photo on screen, the zoom step and the slideshow countdown.
 #pragma once
 
 #include <string>
-
-#include "textures/ImageHeader.h"
 
 // The bitmap font draws one glyph per byte, Latin-1. Characters it has show
 // as themselves; any other character, and every byte that is not UTF-8,
@@ -42,9 +39,6 @@ float nextZoom(float zoom, int direction, double dt);
 // The digit shown while the slideshow runs: 6 right after a change, 0 in
 // the last half second before the next one.
 int countdownDigit(float clock);
-
-// Why a photo file must not reach the image library, or "" when it may.
-std::string photoSizeProblem(const ImageHeader& header);
 
 // The line the gallery shows in place of a photo it cannot show, in font
 // glyphs: missing, refused for its size, or anything else that stops its

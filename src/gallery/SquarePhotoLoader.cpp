@@ -7,18 +7,22 @@
 
 #include <utility>
 
-#include "gallery/GalleryRules.h"
 #include "textures/ReadableFile.h"
 
-bool SquarePhotoLoader::admit(const std::string& path, ImageHeader* header, DecodedPhoto* photo)
+bool SquarePhotoLoader::admit(const std::string& path, PhotoHeader* header, DecodedPhoto* photo)
 {
     switch (checkReadableFile(path.c_str())) {
     case FileCheck::Missing: *photo = DecodedPhoto{}; return false;
     case FileCheck::NotRegular: *photo = refused("it is not a regular file"); return false;
     case FileCheck::Readable: break;
     }
-    *header = readImageHeaderFile(path.c_str());
-    const std::string problem = photoSizeProblem(*header);
+    bool opened = false;
+    *header = readPhotoHeaderFile(path.c_str(), &opened);
+    if (!opened) {
+        *photo = DecodedPhoto{};
+        return false;
+    }
+    const std::string problem = photoProblem(*header);
     if (!problem.empty()) {
         *photo = refused(problem);
         return false;

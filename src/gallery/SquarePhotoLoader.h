@@ -4,7 +4,7 @@
 #pragma once
 
 #include "gallery/PhotoLoader.h"
-#include "textures/ImageHeader.h"
+#include "photos/PhotoGate.h"
 
 class SquarePhotoLoader : public PhotoLoader {
 public:
@@ -14,8 +14,9 @@ public:
     void release(TextureName texture) override;
 
 protected:
-    // The file's header when a decoder may be given the file; otherwise the
-    // photo says why not (not found, or refused). Reads the header only.
-    static bool admit(const std::string& path, ImageHeader* header, DecodedPhoto* photo);
+    // The file's header when the gate lets a decoder of its kind have the
+    // file; otherwise the photo says why not (not found, or refused). Reads
+    // the header only.
+    static bool admit(const std::string& path, PhotoHeader* header, DecodedPhoto* photo);
     static DecodedPhoto refused(std::string reason);
 };

@@ -11,6 +11,7 @@
 
 #include "gallery/JpegSquare.h"
 #include "gallery/PhotoOrientation.h"
+#include "photos/VipsPhotos.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ struct Image {
 
 // libjpeg-turbo decodes at 1/2, 1/4 or 1/8 scale for a fraction of the
 // cost; the largest of these that keeps both sides at least the texture's.
-int jpegShrink(const ImageHeader& header, int side)
+int jpegShrink(const PhotoHeader& header, int side)
 {
     const uint32_t shortSide = std::min(header.width, header.height);
     int shrink = 1;
@@ -46,17 +47,11 @@ int jpegShrink(const ImageHeader& header, int side)
     return shrink;
 }
 
-// Loads the file shrunk on load where the format allows it. Truncated data
-// is refused, as the other loader does.
-bool open(const std::string& path, const ImageHeader& header, int side, Image* photo)
+// Loads the file by its kind's loader, shrunk on load where the format
+// allows it. Truncated data is refused, as the other loader does.
+bool open(const std::string& path, const PhotoHeader& header, int side, Image* photo)
 {
-    if (header.kind == ImageKind::Jpeg) {
-        return vips_jpegload(path.c_str(), &photo->image, "shrink", jpegShrink(header, side),
-                             "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", VIPS_FAIL_ON_TRUNCATED,
-                             nullptr) == 0;
-    }
-    photo->image = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL,
-                                            "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr);
+    photo->image = openPhoto(path.c_str(), header.kind, jpegShrink(header, side), true);
     return photo->image != nullptr;
 }
 
@@ -80,7 +75,7 @@ bool square(int side, Image* photo)
            photo->image->Xsize == side && photo->image->Ysize == side && photo->image->Bands == 3;
 }
 
-bool decodeWithVips(const std::string& path, const ImageHeader& header, std::vector<unsigned char>* pixels)
+bool decodeWithVips(const std::string& path, const PhotoHeader& header, std::vector<unsigned char>* pixels)
 {
     const int side = SquarePhotoLoader::textureSide;
     Image image, target;
@@ -99,7 +94,7 @@ VipsPhotoLoader::VipsPhotoLoader()
 {
     static std::once_flag started;
     std::call_once(started, [] {
-        if (vips_init("zandervale") != 0)
+        if (!startVipsForPhotos("zandervale"))
             std::abort();   // only when GLib's type system cannot start
         // The gallery never asks for the same photo twice in a row: a cache
         // would only hold decoded photos in memory.
@@ -113,7 +108,7 @@ VipsPhotoLoader::VipsPhotoLoader()
 
 DecodedPhoto VipsPhotoLoader::decode(const std::string& path)
 {
-    ImageHeader header;
+    PhotoHeader header;
     DecodedPhoto photo;
     if (!admit(path, &header, &photo))
         return photo;
@@ -121,7 +116,7 @@ DecodedPhoto VipsPhotoLoader::decode(const std::string& path)
     // square is ever held.
     photo.pixels.resize(static_cast<size_t>(textureSide) * textureSide * 3);
     JpegSquareResult jpeg = JpegSquareResult::Unsupported;
-    if (header.kind == ImageKind::Jpeg)
+    if (header.kind == PhotoKind::Jpeg)
         jpeg = decodeJpegSquare(path.c_str(), jpegShrink(header, textureSide), textureSide, photo.pixels.data());
     if (jpeg == JpegSquareResult::Broken ||
         (jpeg == JpegSquareResult::Unsupported && !decodeWithVips(path, header, &photo.pixels)))

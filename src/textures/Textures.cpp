@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "textures/ImageHeader.h"
+#include "photos/ImageHeader.h"
 #include "textures/ThumbnailDecoder.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
-#include "textures/ImageHeader.h"
+#include "photos/ImageHeader.h"
 
 namespace {
 

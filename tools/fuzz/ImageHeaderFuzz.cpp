@@ -4,7 +4,8 @@
 // tell the same header; a ".tga" name is kept for inputs whose first byte is
 // odd, to reach the signature-less TGA reading too. The same file then goes
 // through the thumbnail decoder, which must decode only what the guard lets
-// through, at the size it read.
+// through, at the size it read, and past the photo gate, which must admit
+// only kinds the decoders take within the decode budget.
 #include <stdlib.h>
 
 #include <cstdio>
@@ -13,7 +14,8 @@
 #include <string>
 
 #include "ScratchFolder.h"
-#include "textures/ImageHeader.h"
+#include "photos/ImageHeader.h"
+#include "photos/PhotoGate.h"
 #include "textures/ThumbnailDecoder.h"
 
 namespace {
@@ -23,7 +25,24 @@ std::string folder;
 bool sameHeader(const ImageHeader& a, const ImageHeader& b)
 {
     return a.kind == b.kind && a.sizeKnown == b.sizeKnown && a.width == b.width &&
-           a.height == b.height;
+           a.height == b.height && a.samples == b.samples && a.bitsPerSample == b.bitsPerSample &&
+           a.wholeImageHeld == b.wholeImageHeld;
+}
+
+// The photo gate reads the same from a file as from memory, and what it
+// admits is a kind the decoders take, of a size within the budget.
+void checkPhotoGate(const std::string& path, const uint8_t* data, size_t size)
+{
+    bool opened = false;
+    const PhotoHeader fromFile = readPhotoHeaderFile(path.c_str(), &opened);
+    const PhotoHeader fromMemory = readPhotoHeader(data, size);
+    if (!opened || fromFile.kind != fromMemory.kind || fromFile.width != fromMemory.width ||
+        fromFile.height != fromMemory.height || photoProblem(fromFile) != photoProblem(fromMemory))
+        std::abort();
+    if (photoProblem(fromFile).empty() &&
+        (!decodablePhotoKind(fromFile.kind) || fromFile.width == 0 || fromFile.height == 0 ||
+         photoDecodeBytes(fromFile) > photoDecodeBudgetBytes))
+        std::abort();
 }
 
 }  // namespace
@@ -49,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fromMemory = readTgaHeader(data, size);
     if (!sameHeader(fromFile, fromMemory))
         std::abort();
+    checkPhotoGate(path, data, size);
 
     // A size the guard lets through must be one DevIL's 32-bit arithmetic
     // can hold at 8 bytes a pixel.

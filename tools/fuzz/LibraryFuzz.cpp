@@ -14,7 +14,7 @@
 
 #include "ScratchFolder.h"
 #include "library/PictureLibrary.h"
-#include "textures/ImageHeader.h"
+#include "photos/ImageHeader.h"
 
 namespace {
 

@@ -14,7 +14,7 @@ endif()
 # A UB report must stop the run, or libFuzzer never counts it as a finding.
 set(ZV_FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all
   -fno-omit-frame-pointer)
-foreach(lib zv_textures zv_library)
+foreach(lib zv_photos zv_textures zv_library)
   target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link ${ZV_FUZZ_SANITIZERS})
   target_link_options(${lib} INTERFACE -fsanitize=address,undefined)
 endforeach()

@@ -1,5 +1,6 @@
-// libvips opens the photo once for its EXIF block (parsed by libexif) and
-// once to shrink it on load, turn it upright and crop it to cover 128 x 96.
+// The photo passes the gate first; then libvips opens it by its kind once
+// for its EXIF block (parsed by libexif) and once to shrink it on load, turn
+// it upright and crop it to cover 128 x 96.
 #include "PhotoReader.h"
 
 #include <libexif/exif-data.h>
@@ -8,11 +9,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <mutex>
 
 #include "OutputFiles.h"
+#include "photos/VipsPhotos.h"
 
 namespace photoindex {
 
@@ -93,11 +98,50 @@ VipsImage* thumbnailOf(const std::string& path, Images* images)
 
 void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
+// The decode budget is for the whole process: photos decoding on several
+// workers at once together stay within it. A photo waits until what it
+// needs is free; one alone always fits, since the gate refused larger ones.
+class DecodeBudget {
+public:
+    void take(uint64_t bytes)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        freed.wait(lock, [&] { return taken == 0 || taken + bytes <= photoDecodeBudgetBytes; });
+        taken += bytes;
+    }
+    void give(uint64_t bytes)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            taken -= bytes;
+        }
+        freed.notify_all();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable freed;
+    uint64_t taken = 0;
+};
+
+DecodeBudget decodeBudget;
+
+class BudgetShare {
+public:
+    explicit BudgetShare(uint64_t bytes) : bytes(bytes) { decodeBudget.take(bytes); }
+    ~BudgetShare() { decodeBudget.give(bytes); }
+    BudgetShare(const BudgetShare&) = delete;
+    BudgetShare& operator=(const BudgetShare&) = delete;
+
+private:
+    uint64_t bytes;
+};
+
 }  // namespace
 
 bool startPhotoReading(const char* programPath)
 {
-    if (VIPS_INIT(programPath) != 0)
+    if (!startVipsForPhotos(programPath))
         return false;
     // Photos are read once each: a cache would only hold their files open.
     vips_cache_set_max(0);
@@ -115,19 +159,27 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
                        const LocalDate& fileDate, const LocalDate& now)
 {
     PhotoReading reading;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a file turned into a FIFO since the walk must not hang the run.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         reading.problem = std::string("cannot be read: ") + std::strerror(errno);
         reading.unreadable = true;
         return reading;
     }
+    const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
+        const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
+        return got > 0 ? static_cast<size_t>(got) : size_t{0};
+    });
     close(fd);
+    reading.problem = photoProblem(photo);
+    if (!reading.problem.empty())
+        return reading;
+    const BudgetShare share(photoDecodeBytes(photo));
     Images images;
     VipsImage** header = images.next();
-    *header = vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, NULL);
+    *header = openPhoto(path.c_str(), photo.kind, 1, false);
     if (!*header) {
-        vips_error_clear();
-        reading.problem = "not a readable JPEG or PNG image";
+        reading.problem = std::string("not a readable ") + photoKindName(photo.kind) + " image";
         return reading;
     }
     std::string exif[3];
@@ -142,7 +194,7 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
     size_t size = 0;
     if (!thumbnail || vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) != 0) {
         vips_error_clear();
-        reading.problem = "not a readable JPEG or PNG image";
+        reading.problem = std::string("not a readable ") + photoKindName(photo.kind) + " image";
         return reading;
     }
     reading.outputProblem = replaceFile(thumbnailPath, jpeg, size, false);

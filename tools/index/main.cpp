@@ -1,6 +1,7 @@
 // zandervale-index PHOTO_DIR [OUTPUT_DIR]: turns a folder of photos into a
 // library the viewer opens: OUTPUT_DIR/Zandervale.xml, a thumbnail per photo
 // beside it and an index that lets the next run read only what changed.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -44,7 +45,11 @@ const char help[] =
     "(~/.local/share/zandervale/library).\n"
     "\n"
     "Photos are JPEG and PNG files (.jpg, .jpeg, .jpe, .png in any case). Hidden\n"
-    "files and folders, OUTPUT_DIR and links to folders are passed over.\n"
+    "files and folders, OUTPUT_DIR and links to folders are passed over. A file is\n"
+    "read as what its content is, whatever its name says, and skipped with a line\n"
+    "saying why when decoding it would take more than 512 MB: a progressive JPEG\n"
+    "or an interlaced or 16-bit PNG counts whole, a baseline JPEG at an eighth of\n"
+    "each side (it shrinks as it decodes).\n"
     "A photo is dated by its EXIF DateTimeOriginal, else DateTimeDigitized, else\n"
     "DateTime, else the file's modification time, all in local time; a date before\n"
     "1900 or in the future is reported and the next one is used. The photos dated by\n"
@@ -53,7 +58,8 @@ const char help[] =
     "Each month has four quarters: days 1-7, 8-14, 15-21 and 22 to the month's end.\n"
     "The city shows at most 60 years: the latest 60 of the photos.\n"
     "A re-run makes thumbnails only for new or changed photos and removes those of\n"
-    "photos that are gone. Photos are never modified.\n"
+    "photos that are gone, and what a run that was stopped or failed left behind.\n"
+    "Photos are never modified.\n"
     "\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n"
@@ -170,6 +176,7 @@ struct Run {
     std::string outputPath(const std::string& name) const { return output + "/" + name; }
 
     bool open();
+    void removeLeftovers() const;
     bool plan(const WalkResult& walk);
     bool readPhotos();
     bool writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded);
@@ -187,11 +194,48 @@ bool Run::open()
         return fail("OUTPUT_DIR must be another folder than PHOTO_DIR");
     // Held until the process ends: two runs on one library would delete each other's thumbnails.
     const int lock = ::open(output.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock < 0 || flock(lock, LOCK_EX | LOCK_NB) != 0)
-        return fail(output + ": another zandervale-index is writing this library");
+    if (lock < 0)
+        return fail(output + ": cannot be opened: " + std::strerror(errno));
+    if (flock(lock, LOCK_EX | LOCK_NB) != 0)
+        return fail(output + (errno == EWOULDBLOCK ? std::string(": another zandervale-index is writing this library")
+                                                   : std::string(": cannot be locked: ") + std::strerror(errno)));
+    if (access(output.c_str(), W_OK | X_OK) != 0)
+        return fail(output + ": cannot be written: " + std::strerror(errno));
+    removeLeftovers();
     for (const IndexEntry& entry : parseIndex(readText(outputPath(indexFileName))))
         known[entry.path] = entry;
     return true;
+}
+
+// What a run that was killed or failed left behind: thumbnails that neither
+// the index nor the library file lists, and the temporary files of the
+// writes it never finished. Nothing else in OUTPUT_DIR is ours to remove.
+// Called with the lock held.
+void Run::removeLeftovers() const
+{
+    std::set<std::string> listed;
+    for (const IndexEntry& entry : parseIndex(readText(outputPath(indexFileName))))
+        listed.insert(entry.thumbnail);
+    const std::string library = readText(outputPath(libraryFileName));
+    const auto ours = [&](const std::string& name) {
+        unsigned number = 0;
+        if (thumbnailNumber(name, &number))
+            return !listed.count(name) && library.find(">" + name + "<") == std::string::npos;
+        if (name.size() < 6 || name[0] != '.' || name.compare(name.size() - 4, 4, ".tmp") != 0)
+            return false;
+        const std::string replaced = name.substr(1, name.size() - 5);
+        return thumbnailNumber(replaced, &number) || replaced == indexFileName || replaced == libraryFileName;
+    };
+    DIR* dir = opendir(output.c_str());
+    if (!dir)
+        return;
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = readdir(dir))
+        if (ours(entry->d_name))
+            leftovers.push_back(entry->d_name);
+    for (const std::string& name : leftovers)
+        unlinkat(dirfd(dir), name.c_str(), 0);
+    closedir(dir);
 }
 
 // Reuses what the last run made of unchanged photos and names a thumbnail
@@ -378,6 +422,8 @@ int main(int argc, char** argv)
     const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &crowded);
     if (written)
         run.report(span, crowded);
+    else
+        run.removeLeftovers();   // the thumbnails of a library that was never written
     stopPhotoReading();
     return written ? success : failure;
 }

@@ -78,6 +78,7 @@ TEST(SceneRoot, EventsReachTheControllerUnchangedButEscapeAndF5ReleasesStay)
     input->keyboardUp('w', 1, 2);
     input->special(100, 1, 2);
     input->specialUp(100, 1, 2);
+    input->mouse(2, 0, 3, 4);
     input->mouse(2, 1, 3, 4);
     input->motion(3, 4);
     input->passiveMotion(5, 6);
@@ -89,9 +90,26 @@ TEST(SceneRoot, EventsReachTheControllerUnchangedButEscapeAndF5ReleasesStay)
     EXPECT_FALSE(isFullScreen());
     EXPECT_EQ(control.events,
               (std::vector<std::string>{"keyboard 119 1", "keyboardUp 119 1", "special 100 1",
-                                        "specialUp 100 1", "mouse 21 7", "motion 3 4",
+                                        "specialUp 100 1", "mouse 20 7", "mouse 21 7", "motion 3 4",
                                         "passiveMotion 5 6", "keyboard 27 1", "special 5 1"}));
     EXPECT_EXIT(input->keyboardUp(27, 0, 0), testing::ExitedWithCode(0), "");
+}
+
+// A key held into the gallery and let go there, or one held out of it, must
+// not reach a receiver that never saw it pressed.
+TEST(SceneRoot, AReleaseReachesTheReceiverOnlyWhenItGotThePress)
+{
+    RecordingControl control;
+    Zandervale app;
+    app.setScene(new std::vector<SceneObject*>(), &control);
+    InputControl* input = app.inputControl();
+    input->keyboardUp('w', 0, 0);
+    input->specialUp(100, 0, 0);
+    input->mouse(2, 1, 0, 0);
+    input->keyboard('W', 0, 0);   // shift: a capital press, a small release
+    input->keyboardUp('w', 0, 0);
+    input->keyboardUp('w', 0, 0);
+    EXPECT_EQ(control.events, (std::vector<std::string>{"keyboard 87 0", "keyboardUp 119 0"}));
 }
 
 } // namespace

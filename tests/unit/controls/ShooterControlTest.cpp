@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "controls/HeadsUpDisplay.h"
@@ -239,6 +240,31 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
     world.opened = nullptr;
     press(control, "\r");
     EXPECT_EQ(world.opened, nullptr);
+}
+
+// The gallery takes every release from here on: whatever was held when it
+// opened must not keep the walker walking, rising or turning after it.
+TEST_F(ShooterControlTest, OpeningTheGalleryLetsGoOfEveryHeldKeyAndButton)
+{
+    MonthQuarter record(2005, 7, 1, new std::vector<TextureName>(1, 0), new std::vector<std::string>());
+    House house(0, 0, 0, &record, 10);
+    house.selectedPicture = 0;
+    control.selected = &house;
+    control.mouseLook = true;
+    press(control, "wdqQ ");
+    control.special(GLUT_KEY_LEFT, 0, 0);
+    control.special(GLUT_KEY_UP, 0, 0);
+    control.mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 0, 0);
+    ASSERT_FALSE(control.mouseLook);
+    press(control, "\r");
+    ASSERT_EQ(world.opened, &record);
+    const auto before = std::make_tuple(control.translation.x, control.translation.y, control.translation.z,
+                                        control.yaw, control.pitch);
+    run(1.0);
+    EXPECT_EQ(std::make_tuple(control.translation.x, control.translation.y, control.translation.z, control.yaw,
+                              control.pitch), before);
+    EXPECT_TRUE(control.mouseLook);
+    EXPECT_EQ(window.cursor, GLUT_CURSOR_NONE);
 }
 
 TEST(HeadsUpDisplay, LinesNameTheDateQuarterAndCount)

@@ -209,11 +209,5 @@ TEST(GalleryRules, PortraitPhotosFillTheHeightOthersTheWidth)
               std::vector<float>({4.5f, 6, 4, 3, 4, 4}));
 }
 
-TEST(GalleryRules, SizeGateAdmitsCameraPhotosAndRefusesWhatOverflowsDevil)
-{
-    const auto fine = [](ImageKind kind, uint32_t w, uint32_t h) { return photoSizeProblem({kind, true, w, h}).empty(); };
-    EXPECT_TRUE(fine(ImageKind::Jpeg, 16320, 12240) && fine(ImageKind::Png, 23170, 23170));   // 200 and 536 MP
-    EXPECT_FALSE(fine(ImageKind::Png, 23171, 23171) || fine(ImageKind::Jpeg, 0, 480) || fine(ImageKind::Other, 1, 1));
-}
 
 }  // namespace

@@ -19,7 +19,19 @@ struct ImageHeader {
     bool sizeKnown = false;   // false for a header that cannot be read
     uint32_t width = 0;
     uint32_t height = 0;
+    // What a JPEG's frame or a PNG's IHDR says of the pixels, where known:
+    // samples a pixel (JPEG components, PNG channels with a palette counted
+    // as RGBA), bits a sample, and whether the whole image must be held
+    // while it decodes (a progressive or other multi-scan JPEG, an
+    // interlaced PNG).
+    uint8_t samples = 0;
+    uint8_t bitsPerSample = 0;
+    bool wholeImageHeld = false;
 };
+
+// A JPEG's markers are searched for its frame header this far into the
+// file at most: a file of zeros behind SOI would otherwise be read to its end.
+constexpr uint64_t maxMarkerSearchBytes = uint64_t(16) << 20;
 
 // Copies up to size bytes from offset into out; returns how many it copied
 // (fewer at the end of the data).

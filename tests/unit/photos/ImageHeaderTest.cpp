@@ -6,7 +6,7 @@
 
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
-#include "textures/ImageHeader.h"
+#include "photos/ImageHeader.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "textures/ImageHeader.h"
+#include "photos/ImageHeader.h"
 
 #include <cctype>
 #include <cstdio>
@@ -29,12 +29,18 @@ ImageHeader readPngHeader(const ByteReader& read)
 {
     ImageHeader header;
     header.kind = ImageKind::Png;
-    unsigned char chunk[16];
+    unsigned char chunk[21];
     if (!readExactly(read, 8, chunk, sizeof chunk) || std::memcmp(chunk + 4, "IHDR", 4) != 0)
         return header;
     header.width = big32(chunk + 8);
     header.height = big32(chunk + 12);
     header.sizeKnown = true;
+    // Colour types 0 grey, 2 RGB, 3 palette (expanded to RGBA at worst), 4 grey
+    // and alpha, 6 RGBA; anything else is left to the decoder to refuse.
+    static const uint8_t samplesOfColourType[7] = {1, 0, 3, 4, 2, 0, 4};
+    header.bitsPerSample = chunk[16];
+    header.samples = chunk[17] < 7 ? samplesOfColourType[chunk[17]] : 0;
+    header.wholeImageHeld = chunk[20] != 0;
     return header;
 }
 
@@ -57,7 +63,7 @@ bool nextMarker(const ByteReader& read, uint64_t& pos, unsigned char& marker)
 {
     unsigned char buffer[4096];
     bool afterFf = false;
-    for (;;) {
+    while (pos < maxMarkerSearchBytes) {
         size_t got = read(pos, buffer, sizeof buffer);
         if (got == 0)
             return false;
@@ -72,6 +78,7 @@ bool nextMarker(const ByteReader& read, uint64_t& pos, unsigned char& marker)
         }
         pos += got;
     }
+    return false;
 }
 
 // Walks the segments after SOI up to the first frame header. Scan data
@@ -87,17 +94,23 @@ ImageHeader readJpegHeader(const ByteReader& read)
             continue;
         if (marker == 0xD9 || marker == 0xDA)
             return header;
-        unsigned char segment[7];
+        unsigned char segment[2];
         if (!readExactly(read, pos, segment, 2))
             return header;
         uint32_t length = big16(segment);
         if (length < 2)
             return header;
         if (isStartOfFrame(marker)) {
-            if (length < 8 || !readExactly(read, pos, segment, sizeof segment))
+            unsigned char frame[8];
+            if (length < 8 || !readExactly(read, pos, frame, sizeof frame))
                 return header;
-            header.height = big16(segment + 3);
-            header.width = big16(segment + 5);
+            header.bitsPerSample = frame[2];
+            header.height = big16(frame + 3);
+            header.width = big16(frame + 5);
+            header.samples = frame[7];
+            // Only the baseline and extended sequential Huffman frames decode
+            // strip by strip; every other frame keeps all coefficients.
+            header.wholeImageHeld = marker != 0xC0 && marker != 0xC1;
             header.sizeKnown = true;
             return header;
         }

@@ -1,0 +1,33 @@
+// Photo files an attacker or a bad download could hand either program: tiny
+// headers that claim huge pictures, kinds no decoder of ours takes, and a
+// sparse file of gigabytes. Each comes with the words the gate refuses it in.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace support {
+
+struct HostilePhoto {
+    const char* what;
+    std::string name;      // a photo's name, whatever the content
+    std::string bytes;
+    std::string refusal;   // part of the line that refuses it
+};
+
+// A JPEG's SOI, one frame header (baseline or progressive, three
+// components) and EOI.
+std::string jpegFrameBytes(unsigned width, unsigned height, bool progressive);
+// A PNG signature and IHDR of any depth, colour type and interlace.
+std::string pngIhdrBytes(unsigned width, unsigned height, int bitDepth, int colourType, bool interlaced);
+// A whole uncompressed 24-bit BMP and TGA of one colour.
+std::string bmpBytes(int width, int height);
+std::string tgaBytes(int width, int height);
+
+// The bombs and the kinds refused by content, all named like JPEGs or PNGs.
+std::vector<HostilePhoto> hostilePhotos();
+
+// FF D8 and then bytes zeros, without taking the disk space.
+void writeSparseJpeg(const std::string& path, long long bytes);
+
+}  // namespace support

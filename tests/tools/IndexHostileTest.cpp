@@ -1,0 +1,188 @@
+// zandervale-index on hostile photos and on runs that were killed or failed:
+// the run goes on past every bad file within the decode budget, and what
+// it leaves in OUTPUT_DIR is only what its index lists.
+#include <IL/il.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+
+#include "photos/PhotoGate.h"
+#include "support/HostilePhotos.h"
+#include "support/ImageFiles.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string indexer = ZV_TOOLS_DIR "/zandervale-index";
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool sanitized = true;   // the shadow memory makes resident sizes meaningless
+#else
+constexpr bool sanitized = false;
+#endif
+
+struct IndexerRun {
+    int status = -1;      // the exit status, or -1 when a signal ended it
+    int signal = 0;
+    long peakKilobytes = 0;
+    std::string output;   // standard error and output
+};
+
+// Runs the indexer on photos into library; prepare runs in the child first.
+IndexerRun runIndexer(const std::string& photos, const std::string& library,
+               const std::function<void()>& prepare = [] {})
+{
+    const std::string log = library + ".log";
+    const pid_t child = fork();
+    if (child == 0) {
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        setenv("TZ", "UTC", 1);
+        prepare();
+        execl(indexer.c_str(), indexer.c_str(), photos.c_str(), library.c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    std::ifstream in(log);
+    IndexerRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
+            usage.ru_maxrss, std::string(std::istreambuf_iterator<char>(in), {})};
+    fs::remove(log);
+    return run;
+}
+
+void writePhoto(const std::string& path, support::Colour colour)
+{
+    support::writeWithDevil(path, IL_JPG, 64, 48, [=](int, int) { return colour; });
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The files in the library folder that neither the library file nor the
+// index names (the index lists a thumbnail as the line's first field).
+std::set<std::string> unlisted(const std::string& library)
+{
+    const std::string xml = readFile(library + "/Zandervale.xml"), index = readFile(library + "/Zandervale.index");
+    std::set<std::string> files;
+    for (const auto& entry : fs::directory_iterator(library)) {
+        const std::string name = entry.path().filename();
+        if (name != "Zandervale.xml" && name != "Zandervale.index" && xml.find(">" + name + "<") == std::string::npos &&
+            index.find(name) == std::string::npos)
+            files.insert(name);
+    }
+    return files;
+}
+
+TEST(IndexHostile, EveryBadPhotoIsSkippedWithItsLineAndTheGoodOnesIndexed)
+{
+    support::TempDir photos, output;
+    for (const support::HostilePhoto& photo : support::hostilePhotos())
+        photos.write(photo.name, photo.bytes);
+    support::writeSparseJpeg(photos.file("sparse.jpg"), 4ll << 30);
+    writePhoto(photos.file("good-1.jpg"), support::red);
+    writePhoto(photos.file("good-2.jpg"), support::blue);
+    const IndexerRun run = runIndexer(photos.path(), output.file("lib"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const support::HostilePhoto& photo : support::hostilePhotos())
+        EXPECT_NE(run.output.find("skipped " + photos.file(photo.name) + ": " ), std::string::npos) << photo.what << "\n" << run.output;
+    for (const support::HostilePhoto& photo : support::hostilePhotos())
+        EXPECT_NE(run.output.find(photo.refusal), std::string::npos) << photo.what;
+    EXPECT_NE(run.output.find(photos.file("sparse.jpg") + ": its header cannot be read"), std::string::npos) << run.output;
+    const std::string xml = readFile(output.file("lib/Zandervale.xml"));
+    EXPECT_NE(xml.find("good-1.jpg"), std::string::npos);
+    EXPECT_NE(xml.find("good-2.jpg"), std::string::npos);
+    if (!sanitized) {
+        EXPECT_LT(run.peakKilobytes * 1024, static_cast<long>(photoDecodeBudgetBytes)) << run.output;
+    }
+}
+
+// Writes of more than limit bytes fail: with SIGXFSZ at its default the run
+// is killed at that write, ignored the write fails as on a full disk.
+std::function<void()> fileSizeLimit(rlim_t limit, bool killed)
+{
+    return [=] {
+        signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
+        const rlimit size{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &size);
+    };
+}
+
+TEST(IndexHostile, RunsKilledOrFailingLeaveNothingTheNextRunDoesNotClearAway)
+{
+    support::TempDir photos, output;
+    const std::string folder = photos.file(std::string(120, 'p'));   // long paths: the index outgrows a thumbnail
+    fs::create_directory(folder);
+    for (int i = 0; i < 40; ++i)
+        writePhoto(folder + "/photo-" + std::to_string(i) + ".jpg", i % 2 ? support::red : support::green);
+    const std::string lib = output.file("lib");
+    ASSERT_EQ(runIndexer(photos.path(), output.file("reference")).status, 0);
+    uintmax_t thumbnail = 0;
+    for (const auto& entry : fs::directory_iterator(output.file("reference")))
+        if (entry.path().extension() == ".jpg")
+            thumbnail = std::max(thumbnail, entry.file_size());
+    const uintmax_t index = fs::file_size(output.file("reference/Zandervale.index"));
+    ASSERT_LT(thumbnail, index);
+    fs::create_directory(lib);
+    const std::set<std::string> usersOwn = {"notes.txt", ".notes.tmp", "t0000.jpg", "t00000.png"};
+    for (const std::string& name : usersOwn)
+        std::ofstream(lib + "/" + name) << "mine";
+
+    const struct { const char* what; std::function<void()> prepare; } interruptions[] = {
+        {"killed at the first thumbnail's write", fileSizeLimit(thumbnail / 2, true)},
+        {"killed writing the index, every thumbnail written", fileSizeLimit((thumbnail + index) / 2, true)},
+        {"every write failing as on a full disk", fileSizeLimit(thumbnail / 2, false)},
+        {"the index's write failing", fileSizeLimit((thumbnail + index) / 2, false)},
+    };
+    for (const auto& interruption : interruptions) {
+        const IndexerRun stopped = runIndexer(photos.path(), lib, interruption.prepare);
+        EXPECT_NE(stopped.status, 0) << interruption.what;
+        if (stopped.signal == 0) {   // a failed run cleans up after itself
+            EXPECT_EQ(unlisted(lib), usersOwn) << interruption.what << "\n" << stopped.output;
+        }
+        const IndexerRun next = runIndexer(photos.path(), lib);
+        ASSERT_EQ(next.status, 0) << next.output;
+        EXPECT_EQ(unlisted(lib), usersOwn) << interruption.what;
+        EXPECT_EQ(readFile(lib + "/Zandervale.xml"), readFile(output.file("reference/Zandervale.xml"))) << interruption.what;
+        fs::remove(lib + "/Zandervale.xml");
+        fs::remove(lib + "/Zandervale.index");
+    }
+}
+
+// Not root: a folder without permissions. Root passes every permission
+// check, so the run is made as nobody.
+TEST(IndexHostile, AnOutputFolderThatCannotBeOpenedIsSaidSo)
+{
+    support::TempDir photos, output;
+    writePhoto(photos.file("a.jpg"), support::red);
+    fs::create_directory(output.file("lib"));
+    chmod(output.file("lib").c_str(), 0);
+    for (const std::string& folder : {photos.path(), output.path()})
+        chmod(folder.c_str(), 0755);
+    const passwd* nobody = getpwnam("nobody");
+    const IndexerRun run = runIndexer(photos.path(), output.file("lib"), [nobody] {
+        if (getuid() == 0 && nobody && setgid(nobody->pw_gid) == 0 && setuid(nobody->pw_uid) != 0)
+            _exit(126);
+    });
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(output.file("lib") + ": cannot be opened: Permission denied"), std::string::npos) << run.output;
+    chmod(output.file("lib").c_str(), 0755);
+}
+
+}  // namespace

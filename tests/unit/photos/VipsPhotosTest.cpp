@@ -1,0 +1,48 @@
+// libvips as both programs start it: no call can reach a loader of a kind
+// the gate does not admit, and the admitted kinds still load.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "photos/VipsPhotos.h"
+#include "support/HostilePhotos.h"
+#include "support/ImageFiles.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// In a child: a probe into the wrong loader has crashed the process before.
+// Its exit status: 0 refused, 1 loaded.
+int probedInChild(const std::string& path)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!startVipsForPhotos("test"))
+            _exit(3);
+        VipsImage* image = vips_image_new_from_file(path.c_str(), nullptr);
+        _exit(image != nullptr ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(VipsPhotos, OnlyTheLoadersOfAdmittedKindsCanBeReached)
+{
+    support::TempDir dir;
+    EXPECT_EQ(probedInChild(dir.write("scan.bmp", support::bmpBytes(80, 60))), 0) << "BMP";
+    EXPECT_EQ(probedInChild(dir.write("scan.tga", support::tgaBytes(80, 60))), 0) << "TGA";
+    EXPECT_EQ(probedInChild(dir.write("x.gif", std::string("GIF89a\1\0\1\0\0\0\0,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 26))), 0)
+        << "GIF";
+    ASSERT_TRUE(support::writeTwoBandPng(dir.file("ok.png"), 8, 8, support::PngFormat::Rgb, support::red, support::blue));
+    EXPECT_EQ(probedInChild(dir.file("ok.png")), 1) << "PNG";
+    ASSERT_TRUE(startVipsForPhotos("test"));
+    VipsImage* photo = openPhoto(dir.file("ok.png").c_str(), PhotoKind::Png, 1, true);
+    ASSERT_NE(photo, nullptr);
+    EXPECT_EQ(photo->Xsize, 8);
+    g_object_unref(photo);
+    EXPECT_EQ(openPhoto(dir.file("ok.png").c_str(), PhotoKind::Jpeg, 1, true), nullptr);
+}
+
+}  // namespace
