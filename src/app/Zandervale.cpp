@@ -19,6 +19,7 @@
 #include "app/FrameRateText.h"
 #include "app/Window.h"
 #include "city/CityBuilder.h"
+#include "controls/CityCalendar.h"
 #include "controls/MovementControl.h"
 #include "controls/ShooterControl.h"
 #include "gallery/Gallery.h"
@@ -167,6 +168,7 @@ void Zandervale::setScene(std::vector<SceneObject*>* objects, MovementControl* c
 {
     sceneObjects = objects;
     movementControl = control;
+    cityCalendar.reset();
 }
 
 void Zandervale::showLoadProgress(int done, int total)
@@ -329,6 +331,17 @@ Street* Zandervale::nearestStreet(float x, float y, float z)
     return result;
 }
 
+const CityCalendar& Zandervale::calendar()
+{
+    // The city is built once, before the first key can ask.
+    if (cityCalendar == nullptr) {
+        static const std::vector<SceneObject*> none;
+        cityCalendar = std::make_unique<CityCalendar>(
+            calendarOf(sceneObjects != nullptr ? *sceneObjects : none));
+    }
+    return *cityCalendar;
+}
+
 InputControl* Zandervale::routeTarget()
 {
     if (galleryActive)
@@ -352,6 +365,11 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
             // The gallery's frames leave the GL state as the city left it.
             glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
             switchReceiver(false);
+            return;
+        }
+        // The controller's date prompt takes Escape: it closes the prompt.
+        if (movementControl != nullptr && movementControl->holdsEscape()) {
+            movementControl->keyboardUp(key, x, y);
             return;
         }
         // One press closes what covers the city; quitting takes another.

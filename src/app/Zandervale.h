@@ -3,6 +3,7 @@
 // navigation controller or the gallery, and answers collision queries.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "controls/WalkerWorld.h"
 #include "scene/SceneObject.h"
 
+class CityCalendar;
 class Gallery;
 class MovementControl;
 
@@ -33,6 +35,7 @@ public:
     void openGallery(MonthQuarter* record, int picture) override;
     SceneObject* pick(int x, int y, int* outSubName) override;
     Street* nearestStreet(float x, float y, float z) override;
+    const CityCalendar& calendar() override;
 
     // For tests and tools that assemble a scene without run().
     void setScene(std::vector<SceneObject*>* objects, MovementControl* control);
@@ -76,4 +79,5 @@ private:
     int totalPictures = 0;
     double progressShownAt = 0.0;    // seconds, when the last progress frame ended
     double progressFrameSeconds = 0.0;   // what that frame cost
+    std::unique_ptr<CityCalendar> cityCalendar;   // made on first use
 };

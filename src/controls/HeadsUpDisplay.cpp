@@ -98,6 +98,26 @@ void drawSelectionPanel(const HudFrame& frame, int halfWidth, int halfHeight)
     drawText(textLeft, 159 - halfHeight, pictureCountText(record->getPictureCount()));
 }
 
+// The prompt, or a note, on a strip of the panel just above the location
+// line, as wide as its text.
+void drawPromptLine(const HudFrame& frame, int halfWidth, int halfHeight)
+{
+    constexpr int characterWidth = 9;   // GLUT_BITMAP_9_BY_15
+    const bool prompt = !frame.prompt.empty();
+    const std::string& text = prompt ? frame.prompt : frame.note;
+    const int width = 16 + characterWidth * static_cast<int>(text.size());
+    glColor4f(1.0f, 1.0f, 1.0f, 0.45f);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, frame.panelTexture);
+    drawQuad({-halfWidth, 62 - halfHeight, width, 26, true});
+    glDisable(GL_TEXTURE_2D);
+    if (prompt)
+        glColor4f(1.0f, 1.0f, 1.0f, 0.9f);
+    else
+        glColor4f(1.0f, 0.85f, 0.4f, 0.9f);
+    drawText(8 - halfWidth, 44 - halfHeight, text);
+}
+
 } // namespace
 
 void drawHud(const HudFrame& frame)
@@ -122,6 +142,8 @@ void drawHud(const HudFrame& frame)
         drawText(5 - halfWidth, 8 - halfHeight, dateText(frame.crossing->month, frame.crossing->year));
     if (frame.selected != nullptr)
         drawSelectionPanel(frame, halfWidth, halfHeight);
+    if (!frame.prompt.empty() || !frame.note.empty())
+        drawPromptLine(frame, halfWidth, halfHeight);
 }
 
 std::string monthName(int month)

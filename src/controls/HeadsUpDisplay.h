@@ -1,6 +1,6 @@
 // The heads-up display over the walker's view: crosshair, compass, help
-// panel, the status strip naming the nearest crossing, and the panel of the
-// selected house. The texts are plain functions so they can be read directly.
+// panel, the status strip naming the nearest crossing, the date prompt or a
+// short note above it, and the panel of the selected house. The texts are plain functions so they can be read directly.
 #pragma once
 
 #include <string>
@@ -23,6 +23,8 @@ struct HudFrame {
     TextureName compassTexture;
     TextureName helpTexture;
     TextureName panelTexture;
+    std::string prompt;            // the "Go to: " line; empty: none
+    std::string note;              // shown instead when there is no prompt
 };
 
 // Expects the overlay projection (one unit a pixel, origin at the window

@@ -19,6 +19,10 @@ public:
     virtual void beginFrame(double dt) = 0;
     // Draws the heads-up display in the overlay projection.
     virtual void drawOverlay(double dt) = 0;
+    // Whether Escape is the controller's own (a prompt it shows, and the
+    // release of the Escape that closed it) instead of ending the program.
+    // Controllers without a prompt keep this answer.
+    virtual bool holdsEscape() const { return false; }
     // Escape in the city: closes a panel drawn over the view and says so;
     // false when none was open, and Escape then ends the program.
     virtual bool closePanel() { return false; }

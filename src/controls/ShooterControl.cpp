@@ -12,11 +12,13 @@
 
 #include <algorithm>
 
+#include "controls/CityCalendar.h"
 #include "controls/HeadsUpDisplay.h"
 #include "controls/WalkerWindow.h"
 #include "controls/WalkerWorld.h"
 #include "scene/House.h"
 #include "scene/SceneObject.h"
+#include "scene/Street.h"
 #include "textures/Textures.h"
 
 float walkSpeed = 5.0f;
@@ -45,6 +47,8 @@ constexpr int leftButton = 0;
 constexpr int rightButton = 2;
 constexpr int buttonDown = 0;
 constexpr int buttonUp = 1;
+// How long a time key's "no later house" and the like stay on screen.
+constexpr double noteSeconds = 2.0;
 
 // Movement keys set an axis while held; any release of the axis' keys
 // clears it, so the last key pressed wins and either release stops.
@@ -129,6 +133,14 @@ ShooterControl::ShooterControl(WalkerWindow& window, TextureName compass, Textur
 
 void ShooterControl::keyboard(unsigned char key, int, int)
 {
+    // A key pressed in flight lands the walker first, then does its work.
+    finishFlight();
+    if (prompt.isOpen()) {
+        typeInPrompt(key);
+        return;
+    }
+    if (timeKey(key))
+        return;
     if (const AxisKey* axis = findAxis(characterAxes, key)) {
         this->*(axis->axis) = axis->value;
         return;
@@ -150,6 +162,8 @@ void ShooterControl::keyboard(unsigned char key, int, int)
 
 void ShooterControl::keyboardUp(unsigned char key, int, int)
 {
+    // Releases pass the prompt: keys held before it opened must not stick.
+    prompt.release(key);
     if (const AxisKey* axis = findAxis(characterAxes, key))
         this->*(axis->axis) = 0;
     else if (const HeldKey* held = findHeld(key))
@@ -158,6 +172,9 @@ void ShooterControl::keyboardUp(unsigned char key, int, int)
 
 void ShooterControl::special(int key, int, int)
 {
+    finishFlight();
+    if (prompt.isOpen() || timeSpecial(key))
+        return;
     if (const AxisKey* axis = findAxis(specialAxes, key)) {
         this->*(axis->axis) = axis->value;
         return;
@@ -196,7 +213,7 @@ void ShooterControl::motion(int, int)
 
 void ShooterControl::passiveMotion(int x, int y)
 {
-    if (overview || !mouseLook)
+    if (overview || !mouseLook || flight.active())
         return;
     // Full screen on or off moves the centre under a pointer that stayed
     // put; that offset must not turn the view.
@@ -237,6 +254,11 @@ void ShooterControl::applyView()
 
 void ShooterControl::moveWalker(double dt)
 {
+    // In flight, gravity, the jet, the walking keys and walls all wait.
+    if (flight.active()) {
+        fly(dt);
+        return;
+    }
     if (!(dt > 0.0))   // also NaN
         return;
     dt = std::min(dt, maxFrameSeconds);
@@ -301,6 +323,11 @@ void ShooterControl::accelerate(double dt)
 
 void ShooterControl::moveOverviewCamera(double dt)
 {
+    // A flight moves the walker under the camera, and the camera with it.
+    if (flight.active()) {
+        fly(dt);
+        return;
+    }
     // Only the walking keys steer the overview camera, in its own axes.
     const float step = static_cast<float>(overviewSpeed * dt);
     if (strafe > 0)
@@ -358,7 +385,7 @@ void ShooterControl::drawWalkerMarker()
     glEnable(GL_TEXTURE_2D);
 }
 
-void ShooterControl::drawOverlay(double)
+void ShooterControl::drawOverlay(double dt)
 {
     // The compass turns with the yaw, and this is what keeps it bounded.
     if (!overview)
@@ -377,6 +404,11 @@ void ShooterControl::drawOverlay(double)
     frame.compassTexture = compassTexture;
     frame.helpTexture = helpTexture;
     frame.panelTexture = panelTexture;
+    if (prompt.isOpen())
+        frame.prompt = prompt.line();
+    else if (noteSecondsLeft > 0.0)
+        frame.note = noteLine;
+    noteSecondsLeft -= dt;
     drawHud(frame);
 }
 
@@ -493,5 +525,126 @@ void ShooterControl::select(int x, int y)
     if (hit != nullptr) {
         selected = hit;
         selected->selectedPicture = subName;
+    }
+}
+
+bool ShooterControl::timeKey(unsigned char key)
+{
+    if (app == nullptr)
+        return false;
+    const CityCalendar& calendar = app->calendar();
+    switch (key) {
+    case 'G': case 'g': prompt.open(); return true;
+    case 'N': case 'n': jump(stepTarget(calendar, timeHere(), +1)); return true;
+    case 'B': case 'b': jump(stepTarget(calendar, timeHere(), -1)); return true;
+    case 'J': case 'j': {
+        // Down to the house picked from above, and on foot again.
+        const TimeTarget target = houseTarget(calendar, selected);
+        if (target.crossing == nullptr)
+            return true;
+        if (overview)
+            toggleOverview();
+        jump(target);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+bool ShooterControl::timeSpecial(int key)
+{
+    if (app == nullptr)
+        return false;
+    const CityCalendar& calendar = app->calendar();
+    switch (key) {
+    case GLUT_KEY_PAGE_UP: jump(yearTarget(calendar, timeHere(), -1)); return true;
+    case GLUT_KEY_PAGE_DOWN: jump(yearTarget(calendar, timeHere(), +1)); return true;
+    case GLUT_KEY_HOME: jump(endTarget(calendar, false)); return true;
+    case GLUT_KEY_END: jump(endTarget(calendar, true)); return true;
+    default: return false;
+    }
+}
+
+void ShooterControl::typeInPrompt(unsigned char key)
+{
+    if (prompt.type(key) != DatePrompt::Reply::go || app == nullptr)
+        return;
+    const TimeTarget target = dateTarget(app->calendar(), prompt.typed());
+    if (target.crossing == nullptr) {
+        prompt.refuse(target.note);   // nothing moves; the user may mend it
+        return;
+    }
+    prompt.close();
+    jump(target);
+}
+
+TimePoint ShooterControl::timeHere()
+{
+    TimePoint here;
+    const CityCalendar& calendar = app->calendar();
+    const int at = calendar.indexOf(selected);
+    if (at >= 0) {
+        const CalendarHouse& house = calendar.houses()[static_cast<std::size_t>(at)];
+        here = {house.year, house.month, house.quarter, house.house};
+    } else if (const Street* crossing =
+                   app->nearestStreet(-translation.x, -translation.y, -translation.z)) {
+        here.year = crossing->year;
+        here.month = crossing->month;
+    }
+    return here;
+}
+
+void ShooterControl::jump(const TimeTarget& target)
+{
+    if (target.crossing == nullptr) {
+        noteLine = target.note;
+        noteSecondsLeft = target.note.empty() ? 0.0 : noteSeconds;
+        return;
+    }
+    noteSecondsLeft = 0.0;
+    // The house flown to is the selection, ready for Enter.
+    SceneObject* house = target.house != nullptr ? target.house->house : nullptr;
+    if (selected != house) {
+        if (selected != nullptr)
+            selected->selectedPicture = -1;
+        selected = house;
+        if (house != nullptr)
+            house->selectedPicture = 0;
+    }
+    const Landing landing = landingOf(target, yaw);
+    const WalkerPose from{-translation.x, -translation.y, -translation.z, yaw, pitch};
+    const WalkerPose to{landing.x, -eyeLevel, landing.z, landing.yaw, house != nullptr ? 0.0f : pitch};
+    flight.start(from, to);
+    // From above, the camera glides along to look down on the landing, so
+    // the marker ends in the middle of the view however far it went.
+    float eyeX = 0.0f, eyeZ = 0.0f;
+    cameraOver(landing.x, landing.z, -overviewTranslation.y, overviewPitch, overviewYaw, &eyeX, &eyeZ);
+    cameraFrom[0] = overviewTranslation.x;
+    cameraFrom[1] = overviewTranslation.z;
+    cameraTo[0] = -eyeX;
+    cameraTo[1] = -eyeZ;
+}
+
+void ShooterControl::fly(double dt)
+{
+    placeWalker(flight.advance(dt));
+}
+
+void ShooterControl::finishFlight()
+{
+    if (flight.active())
+        placeWalker(flight.land());
+}
+
+void ShooterControl::placeWalker(const WalkerPose& pose)
+{
+    translation = {-pose.x, -pose.y, -pose.z};
+    yaw = pose.yaw;
+    pitch = pose.pitch;
+    verticalSpeed = 0.0f;
+    if (overview) {
+        const double s = flight.progress();
+        overviewTranslation.x = static_cast<float>(cameraFrom[0] + (cameraTo[0] - cameraFrom[0]) * s);
+        overviewTranslation.z = static_cast<float>(cameraFrom[1] + (cameraTo[1] - cameraFrom[1]) * s);
     }
 }

@@ -1,10 +1,14 @@
 // The first-person walker: held-key movement, mouse look, the jet rise on
 // the space bar, collision against the city, the overview camera high above
-// it, selection by clicking and the way into the gallery.
+// it, selection by clicking, the way into the gallery, and the flights to
+// a typed date, house by house and a year at a time.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "controls/DatePrompt.h"
+#include "controls/Flight.h"
 #include "controls/MovementControl.h"
 #include "controls/OverviewFraming.h"
 #include "textures/TextureName.h"
@@ -12,6 +16,8 @@
 class SceneObject;
 class WalkerWindow;
 class WalkerWorld;
+struct TimePoint;
+struct TimeTarget;
 
 // Walking speed in units per second, shared by all walkers: '+' and '-'
 // change it in steps of 5, without bounds.
@@ -48,13 +54,17 @@ public:
     void applyView() override;
     void beginFrame(double dt) override;
     void drawOverlay(double dt) override;
+    bool holdsEscape() const override { return prompt.holdsEscape(); }
     bool closePanel() override;
 
     // The GL-free halves of beginFrame: the walker's move over dt seconds
     // (turn, tilt, rise and fall, walking, collision through app) and one
-    // step of the overview camera, each from the held keys.
+    // step of the overview camera, each from the held keys; or, in either
+    // mode, dt further along a flight.
     void moveWalker(double dt);
     void moveOverviewCamera(double dt);
+    // Whether the walker is on its way to a place in time.
+    bool isFlying() const { return flight.active(); }
 
     // The ground the overview camera frames, and the lens it sees through
     // (vertical field of view in degrees; the far plane bounds its height).
@@ -87,6 +97,9 @@ public:
     bool helpShown;
     bool fast;
     bool aiming;            // the right button holds the pointer free
+    DatePrompt prompt;           // the "Go to: " line
+    std::string noteLine;        // why a time key went nowhere
+    double noteSecondsLeft = 0.0;
 
 private:
     // Lets go of every held key and button, as if all were released: the
@@ -103,6 +116,21 @@ private:
     void frameOverviewCamera();
     void setMouseLook(bool on);
     void warpToCentre();
+    // The time keys: the prompt's keys, a jump to a target, the flight.
+    bool timeKey(unsigned char key);
+    bool timeSpecial(int key);
+    void typeInPrompt(unsigned char key);
+    TimePoint timeHere();
+    void jump(const TimeTarget& target);
+    void fly(double dt);
+    void finishFlight();
+    void placeWalker(const WalkerPose& pose);
+
+    Flight flight;
+    // The overview camera's x and z translation where a flight began and
+    // where it ends, over the landing.
+    float cameraFrom[2] = {0.0f, 0.0f};
+    float cameraTo[2] = {0.0f, 0.0f};
 
     WalkerWindow& window;
     OverviewArea overviewArea;

@@ -1,8 +1,9 @@
 // What the walker asks of the world it walks in: whether a step is blocked,
-// what lies under a window point, the nearest street crossing, and the way
-// into the gallery. The application object answers for the real city.
+// what lies under a window point, the nearest street crossing, the city as
+// a calendar, and the way into the gallery. The application object answers for the real city.
 #pragma once
 
+class CityCalendar;
 class MonthQuarter;
 class SceneObject;
 class Street;
@@ -21,4 +22,7 @@ public:
     // The street crossing nearest to a point of the world, or null.
     virtual Street* nearestStreet(float x, float y, float z) = 0;
     virtual void openGallery(MonthQuarter* record, int picture) = 0;
+    // The crossings and houses by their dates; the city never changes, so
+    // the answer may be kept.
+    virtual const CityCalendar& calendar() = 0;
 };

@@ -249,6 +249,49 @@ TEST(Gallery, OpenThePickedPhotoStepStartTheSlideshowAndGoBackToTheCity)
     EXPECT_EQ(viewer.waitForExit(), 0);
 }
 
+// A library of 2001 to 2025, the first and last year with one magenta house each, July 2019 with a cyan
+// house in its first quarter and a yellow one in its third. The user types the Fourth of July 2019: the
+// walker flies to that month's crossing and faces the cyan house, which is selected (the panel shows its
+// picture); N selects the yellow one, the next in time.
+TEST(TimeTravel, GoToADateThenStepToTheNextHouse)
+{
+    support::TempDir dir;
+    const std::pair<const char*, support::Colour> colours[] = {
+        {"m.png", {255, 0, 255, 255}}, {"c.png", {0, 255, 255, 255}}, {"y.png", {255, 255, 0, 255}}};
+    for (const auto& [name, colour] : colours)
+        support::writeWithDevil(dir.file(name), IL_PNG, 32, 24, [c = colour](int, int) { return c; });
+    const auto house = [](int year, int month, int quarter, const std::string& texture) {
+        std::string pictures;
+        for (int i = 0; i < 6; ++i)
+            pictures += "<p><texture>" + texture + "</texture></p>";
+        return "<y val='" + std::to_string(year) + "'><m val='" + std::to_string(month) + "'><q val='" +
+               std::to_string(quarter) + "'>" + pictures + "</q></m></y>";
+    };
+    const std::string xml = "<Zandervale fromYear='2001' toYear='2025'>" + house(2001, 1, 1, "m.png") +
+                            house(2019, 7, 1, "c.png") + house(2019, 7, 3, "y.png") + house(2025, 12, 4, "m.png") +
+                            "</Zandervale>";
+    e2e::Viewer viewer({dir.write("Zandervale.xml", xml)});
+    auto shot = viewer.waitFor("the city", [](Shot s) { return s.share(0, s.height * 2 / 3, s.width, s.height, lit) > 0.9; });
+    // One key at a time, each seen in the prompt above the location line: GLUT takes a key's release
+    // that arrives while the same key is down again for auto-repeat, and drops the next press.
+    for (const std::string key : {"g", "2", "0", "1", "9", "minus", "0", "7", "minus", "0", "4"}) {
+        viewer.xdotool("key " + key);
+        shot = waitForChange(viewer, shot, "the prompt after " + key, 1.0, 0, shot.height - 64, 340, shot.height - 34);
+    }
+    viewer.xdotool("key Return");
+    // Facing it: cyan fills much of the middle of the view.
+    viewer.waitFor("the cyan house selected and ahead", [](Shot s) {
+        return s.preview(isHue(cyan)) > 0.8 && s.share(312, 234, 712, 534, isHue(cyan)) > 0.2;
+    });
+    viewer.xdotool("key n");
+    viewer.waitFor("the yellow house selected and ahead", [](Shot s) {
+        return s.preview(isHue(yellow)) > 0.8 && s.share(312, 234, 712, 534, isHue(yellow)) > 0.2;
+    });
+    viewer.xdotool("key Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
+    EXPECT_EQ(viewer.output(), "");
+}
+
 // What a user does after installing: index a folder of photos (no EXIF here, so each is dated by its file time,
 // in January and February 2019 as the City fixture's library) and start `zandervale` from elsewhere on the result.
 TEST(Installed, LauncherOpensWhatTheIndexerMadeFromAnotherDirectory)

@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "controls/CityCalendar.h"
 #include "controls/WalkerWindow.h"
 #include "controls/WalkerWorld.h"
 
@@ -20,7 +21,8 @@ struct FakeWindow : WalkerWindow {
 };
 
 // Blocks every step that ends between wallFrom and wallTo in x; answers a
-// pick with `under` and records what it was asked.
+// pick with `under`, the calendar with `city`, and records what it was
+// asked.
 struct FakeWorld : WalkerWorld {
     bool collides(float fromX, float fromY, float fromZ, float toX, float, float, float* outX,
                   float* outY, float* outZ) override
@@ -45,6 +47,7 @@ struct FakeWorld : WalkerWorld {
         opened = record;
         openedPicture = picture;
     }
+    const CityCalendar& calendar() override { return city; }
     float wallFrom = std::numeric_limits<float>::infinity();
     float wallTo = std::numeric_limits<float>::infinity();
     int steps = 0;
@@ -54,6 +57,7 @@ struct FakeWorld : WalkerWorld {
     Street* crossing = nullptr;
     MonthQuarter* opened = nullptr;
     int openedPicture = -2;
+    CityCalendar city;
 };
 
 }  // namespace support

@@ -51,6 +51,7 @@ const std::vector<HelpSection> helpSections = {
          {"[Left click]", "select a picture"},
          {"[Right button] hold", "free the pointer"},
          {"[Enter]", "open the gallery of the selected house"},
+         {"[G] date  [N] [B] house  [PgUp] [PgDn] year  [Home] [End]  [J] fly down", ""},
          {"[Tab] or [M]", "overview camera on / off"},
          {"[F]", "walker light on / off"},
          {"[H] or [F1]", "this help on / off"},

@@ -3,6 +3,7 @@
 // controller.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,29 @@ TEST(SceneRoot, AReleaseReachesTheReceiverOnlyWhenItGotThePress)
     input->keyboardUp('w', 0, 0);
     input->keyboardUp('w', 0, 0);
     EXPECT_EQ(control.events, (std::vector<std::string>{"keyboard 87 0", "keyboardUp 119 0"}));
+}
+
+// While the controller holds Escape (its date prompt is open, or the
+// Escape that closed it is still down), the release is the controller's.
+TEST(SceneRoot, EscapeReleaseGoesToAControllerThatHoldsIt)
+{
+    struct PromptControl : RecordingControl {
+        bool holdsEscape() const override { return holds; }
+        bool holds = true;
+    };
+    PromptControl control;
+    Zandervale app;
+    app.setScene(new std::vector<SceneObject*>(), &control);
+    // In a child: should the release end the program, it must not end the
+    // test run with it. Code 7: the release reached the controller.
+    EXPECT_EXIT(
+        {
+            app.inputControl()->keyboardUp(27, 1, 2);
+            std::exit(control.events == std::vector<std::string>{"keyboardUp 27 1"} ? 7 : 8);
+        },
+        testing::ExitedWithCode(7), "");
+    control.holds = false;
+    EXPECT_EXIT(app.inputControl()->keyboardUp(27, 0, 0), testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -1,0 +1,42 @@
+// The walker's flight to a place in time: about a second, eased, rising
+// over the city and coming down again at eye level, turning the shorter
+// way to face where it lands. Plain maths; the walker applies the poses.
+#pragma once
+
+// The walker's eye in world coordinates and its view angles (degrees).
+struct WalkerPose {
+    float x, y, z;
+    float yaw;
+    float pitch;
+};
+
+constexpr double flightSeconds = 1.0;
+
+// The pose at fraction t (0 to 1) of the flight: eased along the ground, an
+// arc above the straight line that rises higher the farther it goes, the
+// view dipping toward the city on the way.
+WalkerPose flightPose(const WalkerPose& from, const WalkerPose& to, double t);
+
+// Where a camera at height eyeY, turned by pitch and yaw as the walker
+// turns, must stand in x and z for the middle of its view to fall on the
+// ground point (x, z). Looking level or up, it stands right above it.
+void cameraOver(float x, float z, float eyeY, float pitch, float yaw, float* eyeX, float* eyeZ);
+
+class Flight {
+public:
+    void start(const WalkerPose& from, const WalkerPose& to);
+    bool active() const { return flying; }
+    // How much of the way along the ground is done, eased: 0 to 1.
+    double progress() const;
+    // The pose dt seconds further on; the target once the time is up, and
+    // the flight is over.
+    WalkerPose advance(double dt);
+    // Ends the flight at once, at its target.
+    WalkerPose land();
+
+private:
+    WalkerPose from{};
+    WalkerPose to{};
+    double elapsed = 0.0;
+    bool flying = false;
+};
