@@ -42,7 +42,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/index/index.cmake)
 set(ZV_ARTWORK_FILES
   street512x512_02.png cross512x512_01.png
   signs/signZandervale512x512_02.png
-  compass.png help512x512_01.png selOverlay256x256.png gallOverlay256x32.png)
+  compass.png help512x512_01.png selOverlay256x256.png gallOverlay256x32.png
+  icons/zandervale48.png icons/zandervale256.png icons/zandervale.svg)
 foreach(i RANGE 1 5)
   list(APPEND ZV_ARTWORK_FILES grass512x512_0${i}.png)
 endforeach()

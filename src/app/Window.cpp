@@ -17,7 +17,6 @@ namespace {
 
 constexpr int defaultWidth = 1024;
 constexpr int defaultHeight = 768;
-constexpr double fieldOfViewDegrees = 70.0;
 constexpr double nearPlane = 0.1;
 constexpr double standardFarPlane = 5000.0;
 
@@ -82,13 +81,14 @@ void applyPerspective(int width, int height)
     gluPerspective(fieldOfViewDegrees, aspect, nearPlane, farPlane);
 }
 
-void extendFarPlane(double distance)
+double extendFarPlane(double distance)
 {
     farPlane = distance > standardFarPlane ? distance : standardFarPlane;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     applyPerspective(getWindowWidth(), getWindowHeight());
     glMatrixMode(GL_MODELVIEW);
+    return farPlane;
 }
 
 void createWindow()

@@ -14,9 +14,12 @@ void toggleFullScreen();
 // Multiplies the current matrix by the perspective of the 3D view; display
 // and picking must agree on it, or clicks select what is not under them.
 void applyPerspective(int width, int height);
+// The vertical field of view of that perspective.
+constexpr double fieldOfViewDegrees = 70.0;
 // Moves the far plane out to distance where the standard 5000 does not
 // reach that far (a city of many years), and loads the projection again.
-void extendFarPlane(double distance);
+// Returns the far plane's distance now.
+double extendFarPlane(double distance);
 // The GLUT window as the navigation controller sees it.
 WalkerWindow& glutWalkerWindow();
 

@@ -8,6 +8,7 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,7 @@ constexpr int pickBufferSize = 1024;
 constexpr double pickRegionPixels = 4.0;
 // At most one crossing can be this near to any point: they are 120 apart.
 constexpr float certainCrossingDistance = 50.0f;
+constexpr double overviewReach = 0.9;
 
 // One number per key or button for matching releases to presses. Shift
 // turns a letter's press into a capital but not always its release.
@@ -102,6 +104,19 @@ void drawLoadProgress(int done, int total)
     glutBitmapString(GLUT_BITMAP_9_BY_15, bytes);
 }
 
+// One line of text centred on the window, over a dark band that keeps it
+// readable on any ground. Expects the overlay.
+void drawCentredLine(const char* text)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const int width = glutBitmapLength(GLUT_BITMAP_HELVETICA_18, bytes);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.7f);
+    glRecti(-width / 2 - 12, -12, width - width / 2 + 12, 24);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glRasterPos2i(std::max(-width / 2, 4 - getWindowWidth() / 2), 0);
+    glutBitmapString(GLUT_BITMAP_HELVETICA_18, bytes);
+}
+
 } // namespace
 
 Zandervale::Zandervale()
@@ -136,9 +151,16 @@ void Zandervale::run(const char* libraryPath)
         std::fflush(stdout);
         std::exit(1);
     }
-    extendFarPlane(builder->viewDistance());
-    movementControl = new ShooterControl(glutWalkerWindow());
-    movementControl->init(this);
+    libraryEmpty = builder->libraryEmpty();
+    const double farPlane = extendFarPlane(builder->viewDistance());
+    ShooterControl* walker = new ShooterControl(glutWalkerWindow());
+    walker->init(this);
+    const CityGround& ground = builder->ground();
+    // The highest overview still sees the house tops and the ground inside
+    // the far plane.
+    walker->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ},
+                            fieldOfViewDegrees, overviewReach * farPlane);
+    movementControl = walker;
     startMainLoop();
 }
 
@@ -191,6 +213,8 @@ void Zandervale::draw(double dt)
     beginOverlay();
     if (movementControl != nullptr)
         movementControl->drawOverlay(dt);
+    if (libraryEmpty)
+        drawCentredLine("This library holds no photos. Make one with: zandervale-index PHOTO_DIR");
     drawFrameRate();
     endOverlay();
 }
@@ -348,6 +372,9 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
             movementControl->keyboardUp(key, x, y);
             return;
         }
+        // One press closes what covers the city; quitting takes another.
+        if (movementControl != nullptr && movementControl->closePanel())
+            return;
         std::fflush(stdout);
         std::exit(0);
     }

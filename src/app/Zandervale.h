@@ -41,6 +41,8 @@ public:
     void setScene(std::vector<SceneObject*>* objects, MovementControl* control);
     InputControl* inputControl() { return this; }
     bool isGalleryActive() const { return galleryActive; }
+    // A library without photos: the city frames say how to make one.
+    void setLibraryEmpty(bool empty) { libraryEmpty = empty; }
 
 private:
     void keyboard(unsigned char key, int x, int y) override;
@@ -72,6 +74,7 @@ private:
     bool galleryActive;
     std::set<int> delivered;   // presses the current receiver got and has not seen released
     bool loading = false;
+    bool libraryEmpty = false;
     int loadedPictures = 0;
     int totalPictures = 0;
     double progressShownAt = 0.0;    // seconds, when the last progress frame ended

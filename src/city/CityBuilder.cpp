@@ -53,5 +53,7 @@ bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects, const LoadProgr
     for (const CityPiece& piece : plan)
         sceneObjects->push_back(makeObject(piece));
     sightDistance = cityViewDistance(plan);
+    cityArea = cityGround(plan);
+    noRecords = library->empty();
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "city/CityPlan.h"
 #include "library/PictureLibrary.h"
 
 class SceneObject;
@@ -15,8 +16,14 @@ public:
     bool build(std::vector<SceneObject*>* sceneObjects, const LoadProgress& progress = {});
     // After build: how far the far plane must reach to show the whole city.
     double viewDistance() const { return sightDistance; }
+    // After build: the ground the city covers.
+    const CityGround& ground() const { return cityArea; }
+    // After build: whether the library held no record at all.
+    bool libraryEmpty() const { return noRecords; }
 
 private:
     const char* libraryPath;   // not owned
     double sightDistance = 0.0;
+    CityGround cityArea{};
+    bool noRecords = false;
 };

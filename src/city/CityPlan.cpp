@@ -171,7 +171,7 @@ std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library, const
     return plan.pieces;
 }
 
-double cityViewDistance(const std::vector<CityPiece>& plan)
+CityGround cityGround(const std::vector<CityPiece>& plan)
 {
     double minX = 0.0, maxX = 0.0, minZ = 0.0, maxZ = 0.0;
     for (const CityPiece& piece : plan) {
@@ -180,7 +180,14 @@ double cityViewDistance(const std::vector<CityPiece>& plan)
         minZ = std::min(minZ, double(piece.z));
         maxZ = std::max(maxZ, double(piece.z));
     }
-    const double width = maxX - minX + 2.0 * largestHalfSize;
-    const double depth = maxZ - minZ + 2.0 * largestHalfSize;
+    return CityGround{float(minX - largestHalfSize), float(maxX + largestHalfSize),
+                      float(minZ - largestHalfSize), float(maxZ + largestHalfSize)};
+}
+
+double cityViewDistance(const std::vector<CityPiece>& plan)
+{
+    const CityGround ground = cityGround(plan);
+    const double width = double(ground.maxX) - ground.minX;
+    const double depth = double(ground.maxZ) - ground.minZ;
     return std::sqrt(width * width + depth * depth + viewHeight * viewHeight);
 }

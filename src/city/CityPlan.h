@@ -35,3 +35,9 @@ std::vector<CityPiece> planCity(const std::vector<MonthQuarter*>& library,
 // The longest sight line inside the city: from any point of its ground, or
 // from high above it, to any other. The far plane must reach this far.
 double cityViewDistance(const std::vector<CityPiece>& plan);
+
+// The ground the plan covers, in world units, each piece with its reach.
+struct CityGround {
+    float minX, maxX, minZ, maxZ;
+};
+CityGround cityGround(const std::vector<CityPiece>& plan);

@@ -23,4 +23,7 @@ public:
     // release of the Escape that closed it) instead of ending the program.
     // Controllers without a prompt keep this answer.
     virtual bool holdsEscape() const { return false; }
+    // Escape in the city: closes a panel drawn over the view and says so;
+    // false when none was open, and Escape then ends the program.
+    virtual bool closePanel() { return false; }
 };

@@ -127,7 +127,7 @@ ShooterControl::ShooterControl(WalkerWindow& window, TextureName compass, Textur
       helpTexture(help), overviewTranslation{-700.0f, -1000.0f, -500.0f},
       overviewPitch(90.0f), overviewYaw(0.0f), selected(nullptr), collisionOn(true),
       lightOn(true), mouseLook(false), overview(false), helpShown(false), fast(false),
-      aiming(false), window(window)
+      aiming(false), window(window), centredWidth(window.width()), centredHeight(window.height())
 {
 }
 
@@ -215,6 +215,12 @@ void ShooterControl::passiveMotion(int x, int y)
 {
     if (overview || !mouseLook || flight.active())
         return;
+    // Full screen on or off moves the centre under a pointer that stayed
+    // put; that offset must not turn the view.
+    if (window.width() != centredWidth || window.height() != centredHeight) {
+        warpToCentre();
+        return;
+    }
     // Each event carries the movement since the last warp to the centre.
     pitch += (y - window.height() / 2) * mouseDegreesPerPixel;
     yaw += (x - window.width() / 2) * mouseDegreesPerPixel;
@@ -406,13 +412,46 @@ void ShooterControl::drawOverlay(double dt)
     drawHud(frame);
 }
 
+void ShooterControl::setOverviewArea(const OverviewArea& area, double fieldOfViewDegrees,
+                                     double maxHeight)
+{
+    overviewArea = area;
+    overviewFieldOfView = fieldOfViewDegrees;
+    overviewMaxHeight = maxHeight;
+}
+
+void ShooterControl::frameOverviewCamera()
+{
+    if (overviewArea.empty())
+        return;
+    const int height = window.height();
+    const OverviewLens lens{overviewFieldOfView,
+                            height > 0 ? static_cast<double>(window.width()) / height : 1.0,
+                            overviewMaxHeight};
+    const OverviewEye eye = frameOverview(overviewArea, lens, -translation.x, -translation.z);
+    overviewTranslation = {-eye.x, -eye.y, -eye.z};
+    // Straight down, north up: the framing assumes this view.
+    overviewPitch = 90.0f;
+    overviewYaw = 0.0f;
+}
+
+bool ShooterControl::closePanel()
+{
+    if (!helpShown)
+        return false;
+    helpShown = false;
+    return true;
+}
+
 void ShooterControl::toggleOverview()
 {
     overview = !overview;
-    if (overview)
+    if (overview) {
+        frameOverviewCamera();
         window.setCursor(GLUT_CURSOR_INHERIT);   // the pointer aims from above
-    else
+    } else {
         setMouseLook(true);
+    }
 }
 
 void ShooterControl::toggleLight()
@@ -444,6 +483,8 @@ void ShooterControl::setMouseLook(bool on)
 
 void ShooterControl::warpToCentre()
 {
+    centredWidth = window.width();
+    centredHeight = window.height();
     window.warpPointer(window.width() / 2, window.height() / 2);
 }
 

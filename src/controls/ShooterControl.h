@@ -10,6 +10,7 @@
 #include "controls/DatePrompt.h"
 #include "controls/Flight.h"
 #include "controls/MovementControl.h"
+#include "controls/OverviewFraming.h"
 #include "textures/TextureName.h"
 
 class SceneObject;
@@ -54,6 +55,7 @@ public:
     void beginFrame(double dt) override;
     void drawOverlay(double dt) override;
     bool holdsEscape() const override { return prompt.holdsEscape(); }
+    bool closePanel() override;
 
     // The GL-free halves of beginFrame: the walker's move over dt seconds
     // (turn, tilt, rise and fall, walking, collision through app) and one
@@ -63,6 +65,11 @@ public:
     void moveOverviewCamera(double dt);
     // Whether the walker is on its way to a place in time.
     bool isFlying() const { return flight.active(); }
+
+    // The ground the overview camera frames, and the lens it sees through
+    // (vertical field of view in degrees; the far plane bounds its height).
+    // Every switch to the overview frames it anew for the window's aspect.
+    void setOverviewArea(const OverviewArea& area, double fieldOfViewDegrees, double maxHeight);
 
     // Angles in degrees, lengths in world units, speeds in units per second.
     Vector3f translation;   // the eye position negated
@@ -106,6 +113,7 @@ private:
     void openSelection();
     void select(int x, int y);
     void drawWalkerMarker();
+    void frameOverviewCamera();
     void setMouseLook(bool on);
     void warpToCentre();
     // The time keys: the prompt's keys, a jump to a target, the flight.
@@ -125,4 +133,11 @@ private:
     float cameraTo[2] = {0.0f, 0.0f};
 
     WalkerWindow& window;
+    OverviewArea overviewArea;
+    double overviewFieldOfView = 70.0;
+    double overviewMaxHeight = 0.0;
+    // The window size the pointer was last centred in: a motion seen at
+    // another size comes from a resize, not from the user's hand.
+    int centredWidth;
+    int centredHeight;
 };

@@ -5,6 +5,7 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,9 @@ constexpr float slideshowSeconds = 8.0f;
 // photo came after twice the time a decode takes alone.
 constexpr double decodeWaitSeconds = 0.010;
 constexpr unsigned char spaceKey = 32;
+// The indexer's thumbnails; the shape a refused photo's stand-in is drawn in.
+constexpr int thumbnailWidth = 128;
+constexpr int thumbnailHeight = 96;
 
 // For long runs that watch for leaks (make soak): the number of photo
 // textures the gallery holds goes to standard error whenever a change ends.
@@ -73,6 +77,7 @@ void Gallery::load(MonthQuarter* newRecord, int picture)
     fadeTime = 0.0f;
     clock = 0.0f;
     zoom = 1.0f;
+    pan = PicturePan{};
     for (PictureSlot* slot : {&current, &incoming, &previous, &next})
         setSlot(slot, PictureSlot{});
     fading = false;
@@ -110,6 +115,7 @@ void Gallery::advance(double dt)
     loadingNotice = false;
     clock += static_cast<float>(dt);
     zoom = nextZoom(zoom, zoomDirection, dt);
+    pan = clampPan(pan, pictureScale(current.width, current.height, zoom));   // zooming out pulls it in
     if (awaited != Awaited::None) {
         takeAwaited();
         return;
@@ -137,6 +143,7 @@ void Gallery::advance(double dt)
 void Gallery::showNext()
 {
     zoom = 1.0f;
+    pan = PicturePan{};
     if (fading || awaited != Awaited::None || photoCount() == 0)
         return;
     awaited = Awaited::Next;
@@ -146,6 +153,7 @@ void Gallery::showNext()
 void Gallery::showPrevious()
 {
     zoom = 1.0f;
+    pan = PicturePan{};
     if (fading || awaited != Awaited::None || index < 1)   // no wrap backwards
         return;
     awaited = Awaited::Previous;
@@ -259,6 +267,36 @@ void Gallery::keyboardUp(unsigned char key, int, int)
         paused = !paused;   // also while fading
 }
 
+void Gallery::keyboard(unsigned char key, int, int)
+{
+    if (key == '0') {
+        zoom = 1.0f;
+        pan = PicturePan{};
+    }
+}
+
+void Gallery::mouse(int button, int state, int x, int y)
+{
+    if (button != GLUT_LEFT_BUTTON)
+        return;
+    dragging = state == GLUT_DOWN;
+    dragX = x;
+    dragY = y;
+}
+
+// The view is 8 x 6 units over the whole window; GLUT's y grows downward.
+void Gallery::motion(int x, int y)
+{
+    if (!dragging)
+        return;
+    const int width = std::max(1, getWindowWidth()), height = std::max(1, getWindowHeight());
+    pan.x += 8.0f * static_cast<float>(x - dragX) / static_cast<float>(width);
+    pan.y -= 6.0f * static_cast<float>(y - dragY) / static_cast<float>(height);
+    pan = clampPan(pan, pictureScale(current.width, current.height, zoom));
+    dragX = x;
+    dragY = y;
+}
+
 void Gallery::special(int key, int, int)
 {
     if (fading)
@@ -298,6 +336,14 @@ std::string Gallery::caption() const
     return galleryCaption(index + 1, photoCount(), path != nullptr ? *path : std::string());
 }
 
+std::string Gallery::problemText() const
+{
+    if (fading || awaited != Awaited::None || !current.empty())
+        return "";
+    const auto refused = refusedPhotos.find(index);
+    return refused != refusedPhotos.end() ? refused->second : "";
+}
+
 // Paging runs over the record's photos, so the caption counts those too.
 int Gallery::photoCount() const
 {
@@ -325,7 +371,7 @@ bool Gallery::loadScaledTexture(int photo, PictureSlot* slot)
         return false;
     const DecodedPhoto decoded = loader->decode(*path);
     if (decoded.outcome != DecodedPhoto::Decoded) {
-        refusedPhotos.insert(photo);
+        refusedPhotos[photo] = photoProblemLine(decoded.outcome == DecodedPhoto::NotFound, decoded.reason, *path);
         if (decoded.outcome == DecodedPhoto::NotFound)
             std::printf("Error: image %s not found!\n", path->c_str());
         else
@@ -383,6 +429,7 @@ void Gallery::render()
         drawPhoto(current, 1.0f - weight, -5.0f);
     } else {
         drawPhoto(current, 1.0f, -5.0f);
+        drawRefusedPhoto();
     }
     // From here one unit is one pixel, (0, 0) the window centre.
     const int halfWidth = getWindowWidth() >> 1;
@@ -394,6 +441,7 @@ void Gallery::render()
     drawCaptionBar(halfWidth, halfHeight);
     drawCaption(halfWidth, halfHeight);
     drawNotices(halfWidth, halfHeight);
+    drawProblem(halfWidth, halfHeight);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
@@ -427,7 +475,7 @@ void Gallery::drawPhoto(const PictureSlot& slot, float alpha, float z) const
         return;
     glPushMatrix();
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
-    glTranslatef(0.0f, 0.0f, z);
+    glTranslatef(pan.x, pan.y, z);
     glBindTexture(GL_TEXTURE_2D, slot.texture);
     applyPictureScale(slot);
     glCallList(quadList);
@@ -483,4 +531,48 @@ void Gallery::drawNotices(int halfWidth, int halfHeight) const
     glColor4f(0.2f, 1.0f, 0.2f, 0.85f);
     glRasterPos2i(8 - halfWidth, halfHeight - 20);
     drawText(GLUT_BITMAP_TIMES_ROMAN_24, status);
+}
+
+// In place of a photo that cannot be shown, its thumbnail from the city,
+// enlarged as a photo of the thumbnails' 4 : 3 would be.
+void Gallery::drawRefusedPhoto() const
+{
+    if (problemText().empty())
+        return;
+    for (int picture = 0; picture < record->getPictureCount(); ++picture) {
+        const TextureName thumbnail = record->getTextures()[picture];
+        if (record->getPhotoIndex(picture) != index || thumbnail == 0)
+            continue;
+        glPushMatrix();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glTranslatef(0.0f, 0.0f, -5.0f);
+        const PictureScale scale = pictureScale(thumbnailWidth, thumbnailHeight, zoom);
+        glScalef(scale.x, scale.y, 1.0f);
+        bindPhoto(thumbnail);
+        glCallList(quadList);
+        unbindPhoto();
+        glPopMatrix();
+        return;
+    }
+}
+
+// One line, centred above the caption bar, white on a dark shadow; a line
+// wider than the window starts at its left edge, where a raster position
+// is still valid.
+void Gallery::drawProblem(int halfWidth, int halfHeight) const
+{
+    const std::string text = problemText();
+    if (text.empty())
+        return;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
+    const int left = std::max(8 - halfWidth, -glutBitmapLength(GLUT_BITMAP_HELVETICA_18, bytes) / 2);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.9f);
+    glRasterPos2i(left + 1, 51 - halfHeight);
+    drawText(GLUT_BITMAP_HELVETICA_18, text);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glRasterPos2i(left, 52 - halfHeight);
+    drawText(GLUT_BITMAP_HELVETICA_18, text);
 }

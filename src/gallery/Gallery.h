@@ -4,10 +4,11 @@
 // the stepping, fading and slideshow rules run without a window.
 #pragma once
 
-#include <set>
+#include <map>
 #include <string>
 
 #include "controls/InputControl.h"
+#include "gallery/GalleryRules.h"
 #include "gallery/PhotoLoader.h"
 #include "gallery/PictureSlot.h"
 
@@ -35,23 +36,28 @@ public:
     void showNext();
     void showPrevious();
 
-    void keyboard(unsigned char, int, int) override {}
+    // '0' fits the photo again: zoom 1, centred.
+    void keyboard(unsigned char key, int x, int y) override;
     void keyboardUp(unsigned char key, int x, int y) override;
     void special(int key, int x, int y) override;
     void specialUp(int key, int x, int y) override;
-    void mouse(int, int, int, int) override {}
-    void motion(int, int) override {}
+    // Dragging with the left button moves a zoomed photo.
+    void mouse(int button, int state, int x, int y) override;
+    void motion(int x, int y) override;
     void passiveMotion(int, int) override {}
 
     // What the frames show.
     const PictureSlot& shownPhoto() const { return current; }
     int getIndex() const { return index; }
     float getZoom() const { return zoom; }
+    PicturePan getPan() const { return pan; }
     bool isFading() const { return fading; }
     bool showsLoadingNotice() const { return loadingNotice; }
     bool awaitsPhoto() const { return awaited != Awaited::None; }
     std::string statusText() const;   // "PAUSED", the countdown digit, or ""
     std::string caption() const;
+    // Why the photo shown cannot be, or "" when it can (or is not known yet).
+    std::string problemText() const;
 
 private:
     // A change asked for whose photo is not decoded yet: it goes ahead in
@@ -81,6 +87,8 @@ private:
     void drawCaptionBar(int halfWidth, int halfHeight) const;
     void drawCaption(int halfWidth, int halfHeight) const;
     void drawNotices(int halfWidth, int halfHeight) const;
+    void drawRefusedPhoto() const;
+    void drawProblem(int halfWidth, int halfHeight) const;
 
     PhotoLoader* loader;
     float clock = 0.0f;
@@ -88,6 +96,9 @@ private:
     bool paused = true;
     float zoom = 1.0f;
     int zoomDirection = 0;
+    PicturePan pan;
+    bool dragging = false;
+    int dragX = 0, dragY = 0;         // window pixels where the drag was last seen
     MonthQuarter* record = nullptr;
     int index = -1;
     PictureSlot current;
@@ -99,6 +110,8 @@ private:
     bool fading = false;
     bool loadingNotice = false;       // in the frame that ended a change, or while one waits
     Awaited awaited = Awaited::None;
-    std::set<int> refusedPhotos;      // reported once, not tried again until the next load
+    // Reported once, not tried again until the next load; each with the
+    // line the screen gives for it.
+    std::map<int, std::string> refusedPhotos;
     int liveTextures = 0;             // uploaded and not yet released
 };

@@ -75,6 +75,13 @@ PictureScale pictureScale(int width, int height, float zoom)
     return PictureScale{4.0f * zoom, 4.0f * zoom / ratio};
 }
 
+PicturePan clampPan(PicturePan pan, PictureScale scale)
+{
+    const float reachX = std::max(0.0f, scale.x - 4.0f);
+    const float reachY = std::max(0.0f, scale.y - 3.0f);
+    return PicturePan{std::clamp(pan.x, -reachX, reachX), std::clamp(pan.y, -reachY, reachY)};
+}
+
 float nextZoom(float zoom, int direction, double dt)
 {
     const float factor = static_cast<float>(1.0 + 3.0 * dt);
@@ -90,3 +97,12 @@ int countdownDigit(float clock)
     return std::clamp(static_cast<int>(8.5f - clock), 0, 9);
 }
 
+std::string photoProblemLine(bool missing, const std::string& reason, const std::string& path)
+{
+    const std::string glyphs = fontGlyphs(path);
+    if (missing)
+        return "The photo is missing: " + glyphs;
+    if (reason.find("too large") != std::string::npos)
+        return glyphs + " is too large to show";
+    return glyphs + " cannot be decoded";
+}

@@ -21,6 +21,15 @@ struct PictureScale {
 };
 PictureScale pictureScale(int width, int height, float zoom);
 
+// How far a zoomed photo is moved from the view's centre, in view units.
+struct PicturePan {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+// The pan kept so that no edge of a photo of this scale comes inside the
+// 8 x 6 view: a photo that fits on an axis stays centred on it.
+PicturePan clampPan(PicturePan pan, PictureScale scale);
+
 constexpr float minZoom = 1.0f / 16.0f;
 constexpr float maxZoom = 64.0f;
 // One frame of a held arrow: direction +1 zooms in by (1 + 3 dt), -1 out by
@@ -31,3 +40,7 @@ float nextZoom(float zoom, int direction, double dt);
 // the last half second before the next one.
 int countdownDigit(float clock);
 
+// The line the gallery shows in place of a photo it cannot show, in font
+// glyphs: missing, refused for its size, or anything else that stops its
+// decode (reason as the loader gave it).
+std::string photoProblemLine(bool missing, const std::string& reason, const std::string& path);

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <utime.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
+#include <fstream>
 
 #include "e2e/Viewer.h"
 #include "support/ImageFiles.h"
@@ -48,8 +51,9 @@ int hueOf(int r, int g, int b)
 
 auto isHue(int hue) { return [hue](int r, int g, int b) { return hueOf(r, g, b) == hue; }; }
 bool lit(int r, int g, int b) { return r + g + b > 60; }
-// The overview shows the walker's marker near the top-left corner, where the walking view has only sky.
-double marker(Shot s) { return s.share(0, 40, 120, 170, [](int r, int g, int b) { return r > 200 && g < 40 && b < 60; }); }
+// The overview frames the city, the walker's marker near its left end; the walking view has no such red
+// in the window's left half below the compass.
+double marker(Shot s) { return s.share(0, 140, s.width / 2, s.height - 40, [](int r, int g, int b) { return r > 200 && g < 40 && b < 60; }); }
 
 // 100,000 pictures of one tiny thumbnail keep the progress screen up for seconds, long enough for
 // Escape to arrive while the library loads.
@@ -161,12 +165,13 @@ TEST_F(City, WalkClickOverviewMouseLookHelpAndJetUntilEscape)
     viewer.xdotool("mouseup 3 keydown q keydown w");   // run
     const auto walked = waitForChange(viewer, start, "a view changed by walking");
     viewer.xdotool("keyup w keyup q key Tab");
-    const auto above = viewer.waitFor("the marker", [](Shot s) { return marker(s) > 0.01; });
+    const auto above = viewer.waitFor("the marker", [](Shot s) { return marker(s) > 0.0005; });
     // Far from every house: the selected one pulses larger than any one screenshot shows.
     const auto ground = [](int r, int g, int b) { return lit(r, g, b) && hueOf(r, g, b) != magenta && r < g + 40; };
     ASSERT_TRUE(clickPatch(viewer, above, ground, 40)) << "no empty ground in the overview";
-    viewer.waitFor("the panel gone", [](Shot s) { return s.preview(isHue(magenta)) < 0.05; });
-    ASSERT_TRUE(clickPatch(viewer, above, isHue(magenta))) << "no house seen from above";
+    // Aimed at what shows now: the house that was selected has stopped pulsing.
+    const auto cleared = viewer.waitFor("the panel gone", [](Shot s) { return s.preview(isHue(magenta)) < 0.05; });
+    ASSERT_TRUE(clickPatch(viewer, cleared, isHue(magenta))) << "no house seen from above";
     viewer.waitFor("the preview from above", [](Shot s) { return s.preview(isHue(magenta)) > 0.8; });
     viewer.xdotool("key Tab");
     const auto back = viewer.waitFor("the walking view again", [&](Shot s) {
@@ -179,7 +184,19 @@ TEST_F(City, WalkClickOverviewMouseLookHelpAndJetUntilEscape)
     const auto help = waitForChange(viewer, turned, "the help panel", 20.0, 312, 184, 712, 584);
     viewer.xdotool("keydown space");
     waitForChange(viewer, help, "a view lifted by the jet");
-    viewer.xdotool("keyup space key Escape");
+    viewer.xdotool("keyup space key h key Escape");   // with the help panel open, Escape would close it
+    EXPECT_EQ(viewer.waitForExit(), 0);
+    EXPECT_EQ(viewer.output(), discarded);
+}
+
+// Escape first closes the help panel over the city; the viewer runs on, and the next Escape ends it.
+TEST_F(City, EscapeClosesTheHelpPanelAndTheNextOneQuits)
+{
+    viewer.xdotool("key h");
+    waitForChange(viewer, start, "the help panel", 20.0, 312, 184, 712, 584);
+    viewer.xdotool("key Escape");
+    viewer.waitFor("the help panel closed", [&](Shot s) { return s.difference(start, 312, 184, 712, 584) < 5.0; });
+    viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
     EXPECT_EQ(viewer.output(), discarded);
 }
@@ -298,6 +315,74 @@ TEST(Installed, LauncherOpensWhatTheIndexerMadeFromAnotherDirectory)
     viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
     EXPECT_EQ(viewer.output(), "");
+}
+
+// The launcher checks what it is given before the viewer starts and says what to do, with status 2; a folder
+// holding a library opens that library.
+TEST(Installed, LauncherSaysWhatToDoWithWhatIsNoLibraryAndOpensALibraryFolder)
+{
+    support::TempDir dir;
+    ASSERT_EQ(mkdir(dir.file("lib").c_str(), 0755) + mkdir(dir.file("photos").c_str(), 0755), 0);
+    support::writeTwoBandPng(dir.file("lib/m.png"), 64, 48, support::PngFormat::Rgb, {255, 0, 255, 255}, {200, 0, 200, 255});
+    std::string pictures;
+    for (int i = 0; i < 6; ++i)
+        pictures += "<p><texture>m.png</texture></p>";
+    dir.write("lib/Zandervale.xml", "<Zandervale><y val='2005'><m val='1'><q val='1'>" + pictures + "</q></m></y></Zandervale>");
+    const std::string photo = dir.file("photos/p.xml");   // a photo by its bytes, whatever its name
+    ASSERT_TRUE(support::writeWithDevil(dir.file("photos/p.jpg"), IL_JPG, 8, 8, [](int, int) { return support::red; }));
+    ASSERT_EQ(std::rename(dir.file("photos/p.jpg").c_str(), photo.c_str()), 0);
+    const std::string install = "cmake --install " ZV_BUILD_DIR " --prefix " + dir.file("usr") + " >/dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    const std::string launcher = dir.file("usr/bin/zandervale");
+    const struct { std::string argument, message; } cases[] = {
+        {"photos", "zandervale: photos holds no library (Zandervale.xml); make one of its photos with: zandervale-index photos"},
+        {photo, "zandervale: " + photo + " is a photo, not a library; make a library of its folder with: zandervale-index " + dir.file("photos")},
+        {"gone.xml", "zandervale: there is no file gone.xml"},
+        {"lib", "zandervale needs a graphical display (DISPLAY or WAYLAND_DISPLAY is not set)"},
+    };
+    for (const auto& c : cases) {
+        const std::string command = "cd " + dir.path() + " && env -u DISPLAY -u WAYLAND_DISPLAY " + launcher + " " + c.argument + " 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        std::string output;
+        for (char buffer[1024]; size_t size = fread(buffer, 1, sizeof buffer, pipe);)
+            output.append(buffer, size);
+        const int status = pclose(pipe);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << c.argument;
+        EXPECT_EQ(output, c.message + "\n");
+    }
+    e2e::Viewer viewer({"lib"}, launcher, dir.path());
+    viewer.waitFor("houses of the library in the folder", [](Shot s) { return s.share(0, 0, s.width, s.height, isHue(magenta)) > 0.01; }, 90.0);
+    viewer.xdotool("key Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
+}
+
+// The desktop entry: an icon in the theme at two sizes and scalable, a MIME type of its own for library files, and
+// started with no library (standard error no terminal, as from a menu), a window that says how to make one.
+TEST(Installed, DesktopEntryHasItsIconAndTypeAndWithoutALibraryAWindowSaysWhatToDo)
+{
+    support::TempDir dir;
+    const std::string install = "cmake --install " ZV_BUILD_DIR " --prefix " + dir.file("usr") + " >/dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    const auto read = [&](const std::string& path) {
+        std::ifstream in(dir.file("usr/share/" + path), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const char* icon : {"48x48/apps/zandervale.png", "256x256/apps/zandervale.png", "scalable/apps/zandervale.svg"})
+        EXPECT_GT(read(std::string("icons/hicolor/") + icon).size(), 100u) << icon;
+    EXPECT_NE(read("mime/packages/zandervale.xml").find("type=\"application/x-zandervale-library\""), std::string::npos);
+    EXPECT_NE(read("mime/packages/zandervale.xml").find("<glob pattern=\"Zandervale.xml\""), std::string::npos);
+    const std::string entry = read("applications/zandervale.desktop");
+    EXPECT_NE(entry.find("\nIcon=zandervale\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nMimeType=application/x-zandervale-library;\n"), std::string::npos) << entry;
+    setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);   // no library in the default place
+    // Standard error away from any terminal, whoever runs the test.
+    e2e::Viewer viewer({"-c", "exec " + dir.file("usr/bin/zandervale") + " 2>/dev/null"}, "/bin/sh", dir.path());
+    unsetenv("XDG_DATA_HOME");
+    viewer.waitFor("the line across the middle", [](Shot s) {
+        return s.share(0, s.height / 2 - 20, s.width, s.height / 2 + 10, [](int r, int g, int b) { return r > 240 && g > 240 && b > 240; }) > 0.01;
+    });
+    viewer.xdotool("key Escape");
+    EXPECT_EQ(viewer.waitForExit(), 0);
 }
 
 } // namespace

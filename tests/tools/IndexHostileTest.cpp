@@ -17,6 +17,7 @@
 #include <set>
 
 #include "photos/PhotoGate.h"
+#include "RunNotes.h"
 #include "support/HostilePhotos.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
@@ -76,14 +77,16 @@ std::string readFile(const std::string& path)
 }
 
 // The files in the library folder that neither the library file nor the
-// index names (the index lists a thumbnail as the line's first field).
+// index names (the index lists a thumbnail as the line's first field), nor
+// the indexer's own log.
 std::set<std::string> unlisted(const std::string& library)
 {
     const std::string xml = readFile(library + "/Zandervale.xml"), index = readFile(library + "/Zandervale.index");
     std::set<std::string> files;
     for (const auto& entry : fs::directory_iterator(library)) {
         const std::string name = entry.path().filename();
-        if (name != "Zandervale.xml" && name != "Zandervale.index" && xml.find(">" + name + "<") == std::string::npos &&
+        if (name != "Zandervale.xml" && name != "Zandervale.index" && name != photoindex::logFileName &&
+            xml.find(">" + name + "<") == std::string::npos &&
             index.find(name) == std::string::npos)
             files.insert(name);
     }

@@ -195,6 +195,54 @@ TEST(IndexRun, ReRunsMakeThumbnailsOnlyForNewOrChangedPhotosAndDropThoseOfGonePh
     EXPECT_EQ(third.size(), 3u);
 }
 
+// A photo folder found empty (a disk not mounted) must not cost the library its thumbnails.
+TEST(IndexRun, AFolderWithoutPhotosFailsAndLeavesTheLastLibraryAsItWas)
+{
+    PhotoFolder f;
+    const std::string photos = f.p + "photos";
+    fs::create_directory(photos);
+    for (const char* name : {"a", "b", "c"})
+        writePhoto(photos + "/" + name + ".jpg", plain(red));
+    ASSERT_EQ(runIndexer("'" + photos + "' '" + f.lib + "'").first, 0);
+    const std::string before = readFile(f.xml);
+    fs::remove_all(photos);
+    fs::create_directory(photos);
+    const auto [status, output] = runIndexer("'" + photos + "' '" + f.lib + "'");
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(output, "No photos found under " + photos + "\n");
+    EXPECT_EQ(readFile(f.xml), before);
+    EXPECT_EQ(readBack(f.xml).size(), 3u);
+    for (const auto& [original, picture] : readBack(f.xml))
+        EXPECT_TRUE(fs::exists(picture.texture)) << original;
+}
+
+// Photos without an EXIF date are named, the first 20 in the report and all of them in the log, which the
+// next run replaces.
+TEST(IndexRun, PhotosDatedByTheirFileTimeAreListed)
+{
+    PhotoFolder f;
+    for (int i = 0; i < 23; ++i)
+        writePhoto(f.p + "n" + std::to_string(100 + i) + ".jpg", plain(red));
+    writePhoto(f.p + "dated.jpg", plain(red), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2005:07:03 10:00:00"}});
+    const auto [status, output] = f.index();
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("Dated by the file time (no usable EXIF date): 23\n"), std::string::npos) << output;
+    const std::string log = readFile(f.lib + "/zandervale-index.log");
+    int named = 0, logged = 0;
+    for (int i = 0; i < 23; ++i) {
+        const std::string path = f.p + "n" + std::to_string(100 + i) + ".jpg\n";
+        named += output.find("  " + path) != std::string::npos;
+        logged += log.find(path) != std::string::npos;
+    }
+    EXPECT_EQ(named, 20);
+    EXPECT_EQ(logged, 23);
+    EXPECT_NE(output.find("and 3 more, all listed in " + f.lib + "/zandervale-index.log"), std::string::npos) << output;
+    EXPECT_EQ(log.find("dated.jpg"), std::string::npos);
+    fs::remove(f.p + "n100.jpg");
+    ASSERT_EQ(f.index().first, 0);
+    EXPECT_EQ(readFile(f.lib + "/zandervale-index.log").find("n100.jpg"), std::string::npos);
+}
+
 TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
 {
     PhotoFolder f;

@@ -56,4 +56,9 @@ void paintPanel(paint::Canvas& canvas);
 // Caption bar under the gallery's photo caption.
 void paintCaptionBar(paint::Canvas& canvas);
 
+// The application icon, size pixels square, on any Cairo surface; and the
+// same as a scalable SVG file.
+void paintIcon(cairo_t* cr, double size);
+bool saveIconSvg(const std::string& path, double size);
+
 }  // namespace artwork

@@ -58,12 +58,12 @@ const std::vector<HelpSection> helpSections = {
          {"[F2]", "collisions on / off"},
          {"[F4]", "mouse look on / off"},
          {"[F5]", "full screen"},
-         {"[Esc]", "leave the gallery / quit"},
+         {"[Esc]", "close this help / leave the gallery / quit"},
      }},
     {"In the gallery",
      {
          {"[\xE2\x86\x90] / [\xE2\x86\x92]", "previous / next photo"},
-         {"[\xE2\x86\x91] / [\xE2\x86\x93] hold", "zoom in / out"},
+         {"[\xE2\x86\x91] / [\xE2\x86\x93] hold", "zoom in / out; 0 fits, drag moves"},
          {"[Space]", "start / stop the slideshow"},
          {"[Esc]", "back to the city"},
      }},
@@ -95,6 +95,10 @@ std::vector<ArtworkFile> catalogue()
                      [](paint::Canvas& c) { artwork::paintHelp(c, helpSections); }});
     files.push_back({"selOverlay256x256.png", 256, 256, true, artwork::paintPanel});
     files.push_back({"gallOverlay256x32.png", 256, 32, true, artwork::paintCaptionBar});
+    // The desktop's icons, installed into the icon theme rather than read by the viewer.
+    for (const int size : {48, 256})
+        files.push_back({"icons/zandervale" + std::to_string(size) + ".png", size, size, true,
+                         [size](paint::Canvas& c) { artwork::paintIcon(c.context(), size); }});
     return files;
 }
 
@@ -108,10 +112,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string root = argv[1];
-    if (!paint::makeDirectories(root + "/signs")) {
-        std::printf("zv-artwork: cannot create %s/signs\n", root.c_str());
-        return 1;
-    }
+    for (const char* folder : {"/signs", "/icons"})
+        if (!paint::makeDirectories(root + folder)) {
+            std::printf("zv-artwork: cannot create %s%s\n", root.c_str(), folder);
+            return 1;
+        }
     int failures = 0;
     for (const ArtworkFile& file : catalogue()) {
         paint::Canvas canvas(file.width, file.height, file.alpha);
@@ -121,6 +126,10 @@ int main(int argc, char** argv)
             std::printf("zv-artwork: cannot write %s\n", path.c_str());
             ++failures;
         }
+    }
+    if (!artwork::saveIconSvg(root + "/icons/zandervale.svg", 256)) {
+        std::printf("zv-artwork: cannot write %s/icons/zandervale.svg\n", root.c_str());
+        ++failures;
     }
     return failures == 0 ? 0 : 1;
 }

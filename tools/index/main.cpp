@@ -28,6 +28,7 @@
 #include "PhotoReader.h"
 #include "PhotoWalk.h"
 #include "Progress.h"
+#include "RunNotes.h"
 
 using namespace photoindex;
 
@@ -51,7 +52,9 @@ const char help[] =
     "each side (it shrinks as it decodes).\n"
     "A photo is dated by its EXIF DateTimeOriginal, else DateTimeDigitized, else\n"
     "DateTime, else the file's modification time, all in local time; a date before\n"
-    "1900 or in the future is reported and the next one is used.\n"
+    "1900 or in the future is reported and the next one is used. The photos dated by\n"
+    "their file time are named in the report (the first 20) and all listed in\n"
+    "OUTPUT_DIR/zandervale-index.log.\n"
     "Each month has four quarters: days 1-7, 8-14, 15-21 and 22 to the month's end.\n"
     "The city shows at most 60 years: the latest 60 of the photos.\n"
     "A re-run makes thumbnails only for new or changed photos and removes those of\n"
@@ -61,7 +64,8 @@ const char help[] =
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n"
     "\n"
-    "Exit status: 0 library written, 1 failure, 2 usage error.\n";
+    "Exit status: 0 library written, 1 failure (also when PHOTO_DIR holds no photo:\n"
+    "the library is then left as it was), 2 usage error.\n";
 
 enum ExitStatus { success = 0, failure = 1, usageError = 2 };
 
@@ -339,20 +343,27 @@ bool Run::writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded)
 
 void Run::report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowded)
 {
-    size_t skipped = 0, fileDated = 0, indexed = 0;
+    size_t skipped = 0, indexed = 0;
     for (const auto& [reason, count] : skippedFor)
         skipped += count;
     for (const Job& job : jobs)
         indexed += job.reading.problem.empty();
+    std::vector<std::string> fileDated;
     for (const IndexEntry& entry : entries)
-        fileDated += entry.source == DateSource::fileTime;
+        if (entry.source == DateSource::fileTime)
+            fileDated.push_back(entry.path);
     std::fprintf(stderr, "Photos found: %zu\n  indexed: %zu\n  reused: %zu\n  skipped: %zu\n", found,
                  indexed, reused, skipped);
     for (const auto& [reason, count] : skippedFor)
         std::fprintf(stderr, "    %zu: %s\n", count, reason.c_str());
     if (foldersPassed > 0)
         std::fprintf(stderr, "Folders not read: %zu\n", foldersPassed);
-    std::fprintf(stderr, "Dated by the file time (no usable EXIF date): %zu\n", fileDated);
+    // The full list replaces the last run's, whole or not at all.
+    const std::string log = fileDatedLog(fileDated);
+    const std::string logProblem = replaceFile(outputPath(logFileName), log.data(), log.size(), false);
+    std::fputs(fileDatedReport(fileDated, outputPath(logFileName)).c_str(), stderr);
+    if (!logProblem.empty())
+        std::fprintf(stderr, "zandervale-index: cannot write %s\n", printable(logProblem).c_str());
     if (span.leftOut > 0)
         std::fprintf(stderr, "Left out of the city, which shows at most %d years: %zu photos from before %d\n",
                      maxShownYears, span.leftOut, span.fromYear);
@@ -401,6 +412,11 @@ int main(int argc, char** argv)
                 run.entries.push_back(entry);
                 break;
             }
+    if (walk.photos.empty() && run.entries.empty()) {
+        std::fputs(noPhotosMessage(run.photos).c_str(), stderr);
+        stopPhotoReading();
+        return failure;
+    }
     YearSpan span;
     std::vector<CrowdedQuarter> crowded;
     const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &crowded);

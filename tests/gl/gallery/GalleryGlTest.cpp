@@ -83,6 +83,28 @@ TEST(GalleryGl, EveryExifOrientationShowsThePhotoUprightAndBrokenFilesNothing)
                     DecodedPhoto::Refused) << path;   // and nothing blocks
 }
 
+// A photo gone from its folder: the gallery shows the picture's thumbnail enlarged in its place and one
+// line saying so above the caption bar, besides the message on standard output.
+TEST(GalleryGl, AMissingPhotoShowsItsThumbnailAndTheReason)
+{
+    WindowSize size(1024, 768);
+    TempDir dir;
+    VipsPhotoLoader vips;
+    Gallery gallery(&vips);
+    const std::string gone = dir.file("gone.jpg");
+    MonthQuarter missing(1, 1, 1, new std::vector<TextureName>{solidTexture({200, 0, 200})}, new std::vector<std::string>{gone});
+    gallery.load(&missing, 0);
+    gallery.advance(0.1), gallery.render();
+    EXPECT_EQ(gallery.problemText(), "The photo is missing: " + gone);
+    EXPECT_TRUE(nearColour(readPixel(512, 384), {200, 0, 200, 255}, 8) && nearColour(readPixel(100, 700), {200, 0, 200, 255}, 8));
+    std::vector<unsigned char> band(1024 * 16 * 4);   // the line's glyphs, white over the thumbnail
+    glReadPixels(0, 50, 1024, 16, GL_RGBA, GL_UNSIGNED_BYTE, band.data());
+    int white = 0;
+    for (size_t i = 0; i < band.size(); i += 4)
+        white += band[i] > 240 && band[i + 1] > 240 && band[i + 2] > 240;
+    EXPECT_GT(white, 200);
+}
+
 // A city that relies on the state its frame starts with: a half-transparent
 // quad, lit and opaque there.
 struct Probe : SceneObject {

@@ -123,6 +123,21 @@ TEST_F(ShooterControlTest, MouseLookTurnsPointSixDegreesPerPixelFromTheCentre)
     }
 }
 
+// Full screen on and off: the first motion at the new size only re-centres the pointer.
+TEST_F(ShooterControlTest, MotionFromAResizeDoesNotTurnTheView)
+{
+    control.init(&world);
+    for (const auto& [width, height] : {std::pair{1280, 1024}, {1024, 768}}) {
+        window.w = width, window.h = height;
+        control.passiveMotion(100, 700);
+        EXPECT_EQ(control.yaw, 90.0f);
+        EXPECT_EQ(control.pitch, 0.0f);
+        EXPECT_EQ(window.warpedTo, std::make_pair(width / 2, height / 2));
+    }
+    control.passiveMotion(522, 384);   // the user's own movement turns it again
+    EXPECT_NEAR(control.yaw, 96.0f, 1e-4);
+}
+
 TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
 {
     world.wallFrom = -1e9f;   // everything blocks

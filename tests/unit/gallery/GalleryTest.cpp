@@ -25,6 +25,7 @@ protected:
         DecodedPhoto photo;
         photo.outcome = (lastPath = path) == "missing" ? photo.NotFound : path == "bad" ? photo.Refused : photo.Decoded;
         photo.reason = "broken";
+        photo.width = 1600, photo.height = 1200;
         return photo;
     }
     TextureName upload(const DecodedPhoto&) override { live[++lastName] = lastPath; return lastName; }
@@ -90,6 +91,31 @@ TEST_F(GalleryFrames, HeldArrowsZoomByOnePlusThreeDtWithinBoundsAndAStepResets)
     EXPECT_EQ(gallery.getZoom(), maxZoom);
     frame(0.1, GLUT_KEY_RIGHT);   // the step resets, the held arrow zooms on from 1
     EXPECT_FLOAT_EQ(gallery.getZoom(), 1.3f);
+}
+
+// A zoomed photo follows a left-button drag, its edges never inside the view (8 x 6 units over 1024 x 768
+// pixels); zooming out pulls it back, and 0 fits it again.
+TEST_F(GalleryFrames, DragPansAZoomedPhotoWithinItsEdgesAndZeroFitsItAgain)
+{
+    open({"p0"});
+    frame(2.0);
+    gallery.mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 500, 400), gallery.motion(628, 400);
+    EXPECT_EQ(gallery.getPan().x, 0.0f);   // at zoom 1 the photo fills the view's width
+    gallery.special(GLUT_KEY_UP, 0, 0), gallery.advance(0.5), gallery.specialUp(GLUT_KEY_UP, 0, 0);   // zoom 2.5
+    gallery.motion(756, 336);   // 1 unit right, 0.5 up
+    EXPECT_FLOAT_EQ(gallery.getPan().x, 1.0f);
+    EXPECT_FLOAT_EQ(gallery.getPan().y, 0.5f);
+    gallery.motion(5000, 5000);   // far right and down: the left and top edges reach the view's
+    EXPECT_FLOAT_EQ(gallery.getPan().x, 6.0f);
+    EXPECT_FLOAT_EQ(gallery.getPan().y, -4.5f);
+    gallery.mouse(GLUT_LEFT_BUTTON, GLUT_UP, 5000, 5000), gallery.motion(0, 0);
+    EXPECT_FLOAT_EQ(gallery.getPan().x, 6.0f);   // no button, no pan
+    gallery.special(GLUT_KEY_DOWN, 0, 0), gallery.advance(0.1), gallery.specialUp(GLUT_KEY_DOWN, 0, 0);
+    EXPECT_FLOAT_EQ(gallery.getPan().x, 4.0f * gallery.getZoom() - 4.0f);
+    gallery.keyboard('0', 0, 0);
+    EXPECT_EQ(gallery.getZoom(), 1.0f);
+    EXPECT_EQ(gallery.getPan().x, 0.0f);
+    EXPECT_EQ(gallery.getPan().y, 0.0f);
 }
 
 TEST_F(GalleryFrames, NoTextureLeftBehindAndFailuresReportedOncePerOpening)

@@ -1,0 +1,34 @@
+// The refusal of an empty photo folder and the list of file-dated photos.
+#include "RunNotes.h"
+
+#include "PhotoPaths.h"
+
+namespace photoindex {
+
+const char logFileName[] = "zandervale-index.log";
+
+std::string noPhotosMessage(const std::string& photoDir)
+{
+    return "No photos found under " + printable(photoDir) + "\n";
+}
+
+std::string fileDatedReport(const std::vector<std::string>& paths, const std::string& logPath)
+{
+    std::string text = "Dated by the file time (no usable EXIF date): " + std::to_string(paths.size()) + "\n";
+    for (size_t i = 0; i < paths.size() && i < fileDatedShown; ++i)
+        text += "  " + printable(paths[i]) + "\n";
+    if (paths.size() > fileDatedShown)
+        text += "  and " + std::to_string(paths.size() - fileDatedShown) + " more, all listed in " +
+                printable(logPath) + "\n";
+    return text;
+}
+
+std::string fileDatedLog(const std::vector<std::string>& paths)
+{
+    std::string text = "Photos dated by the file time (no usable EXIF date): " + std::to_string(paths.size()) + "\n";
+    for (const std::string& path : paths)
+        text += printable(path) + "\n";
+    return text;
+}
+
+}  // namespace photoindex

@@ -1,0 +1,29 @@
+// What a run tells its user beyond the counts: why it refuses a folder
+// without photos, and which photos it dated by their file time, since those
+// are the ones that may stand in the wrong year.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace photoindex {
+
+// The name of the full list, in OUTPUT_DIR beside the library.
+extern const char logFileName[];
+// How many of the file-dated photos the report names itself.
+constexpr size_t fileDatedShown = 20;
+
+// A folder with no photo at all (a disk not mounted, a mistyped path that
+// exists) would give an empty library and delete every thumbnail: the run
+// stops before it writes anything.
+std::string noPhotosMessage(const std::string& photoDir);
+
+// The report's lines for the photos dated by their file time: the count,
+// the first fileDatedShown paths, and where the rest are.
+std::string fileDatedReport(const std::vector<std::string>& paths, const std::string& logPath);
+
+// The log's text: every one of those paths, one a line.
+std::string fileDatedLog(const std::vector<std::string>& paths);
+
+}  // namespace photoindex
