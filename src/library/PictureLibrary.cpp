@@ -396,7 +396,7 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
     const TextureSource source{
         [&queue](std::vector<PlannedFile> plan) {
             queue.reset(new ThumbnailQueue(std::move(plan), ThumbnailQueue::workersForThisMachine(),
-                                           thumbnailsAhead));
+                                           thumbnailsAhead, compressesThumbnails()));
         },
         [&queue](const char* file) { return queue->check(file); },
         [&queue](const char* file) { return queue->load(file); }};

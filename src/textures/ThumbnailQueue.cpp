@@ -7,8 +7,9 @@
 
 #include "textures/Textures.h"
 
-ThumbnailQueue::ThumbnailQueue(std::vector<PlannedFile> plan_, int workerCount, int ahead_)
-    : plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), results(plan.size()),
+ThumbnailQueue::ThumbnailQueue(std::vector<PlannedFile> plan_, int workerCount, int ahead_, bool compress_)
+    : plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), compress(compress_),
+      results(plan.size()),
       finished(new bool[plan.size()]())
 {
     for (int i = 0; i < workerCount && !plan.empty(); ++i)
@@ -37,7 +38,7 @@ void ThumbnailQueue::work()
                 return;
             index = claimed++;
         }
-        DecodedThumbnail thumbnail = decodeThumbnail(plan[index].path.c_str(), plan[index].wanted);
+        DecodedThumbnail thumbnail = decodeThumbnail(plan[index].path.c_str(), plan[index].wanted, compress);
         {
             std::lock_guard<std::mutex> guard(lock);
             results[index] = std::move(thumbnail);
@@ -79,9 +80,10 @@ TextureName ThumbnailQueue::load(const char* path)
     if (!offPlan && current > 0 && plan[current - 1].wanted && plan[current - 1].path == path)
         thumbnail = &results[current - 1];
     else
-        here = decodeThumbnail(path, true);
+        here = decodeThumbnail(path, true, compress);
     const TextureName name = thumbnail->decoded ? uploadThumbnail(*thumbnail) : loadTexture(path);
     thumbnail->framed = std::vector<unsigned char>();
+    thumbnail->blocks = std::vector<unsigned char>();
     return name;
 }
 

@@ -22,8 +22,9 @@ struct PlannedFile {
 
 class ThumbnailQueue {
 public:
-    // At most ahead decoded pictures wait to be taken at any time.
-    ThumbnailQueue(std::vector<PlannedFile> plan, int workers, int ahead);
+    // At most ahead decoded pictures wait to be taken at any time; with
+    // compress the workers make them DXT1 blocks.
+    ThumbnailQueue(std::vector<PlannedFile> plan, int workers, int ahead, bool compress = false);
     ~ThumbnailQueue();
     ThumbnailQueue(const ThumbnailQueue&) = delete;
     ThumbnailQueue& operator=(const ThumbnailQueue&) = delete;
@@ -44,6 +45,7 @@ private:
 
     const std::vector<PlannedFile> plan;
     const size_t ahead;
+    const bool compress;
     std::vector<DecodedThumbnail> results;
     std::unique_ptr<bool[]> finished;   // per planned file, under lock
     std::mutex lock;
