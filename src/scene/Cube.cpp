@@ -27,6 +27,7 @@ constexpr float w = 25.0f;     // half width and depth
 constexpr float h = 18.75f;    // half height: the side faces are 4:3 like a photo
 
 // Side faces carry t = 1 on their bottom edge so the photo stands upright.
+// Top and bottom are faces 4 and 5, as unseenFaces numbers them.
 const Face faces[6] = {
     { { 0, 0, -1 }, { { -w, -h, -w, 1, 1 }, { -w, h, -w, 1, 0 }, { w, h, -w, 0, 0 }, { w, -h, -w, 0, 1 } } },
     { { 0, 0, 1 },  { { -w, -h, w, 0, 1 }, { w, -h, w, 1, 1 }, { w, h, w, 1, 0 }, { -w, h, w, 0, 0 } } },
@@ -119,10 +120,13 @@ void Cube::applyTransform() const
 
 // The same transform as applyTransform: the corner is scaled, moved to the
 // position and then turned with it.
-void Cube::emitInParentFrame(float s0, float t0, float s1, float t1) const
+void Cube::emitInParentFrame(float s0, float t0, float s1, float t1, unsigned leftOut) const
 {
     const Turn turn(rotationX, rotationY, rotationZ);
-    for (const Face& face : faces) {
+    for (int f = 0; f < 6; ++f) {
+        if (leftOut & 1u << f)
+            continue;
+        const Face& face = faces[f];
         // A scaled box's normals come out 1/scale long from the modelview;
         // so do these, for a GL without GL_NORMALIZE to light both alike.
         const double n[3] = { face.normal[0] / scale, face.normal[1] / scale, face.normal[2] / scale };

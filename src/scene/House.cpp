@@ -82,6 +82,7 @@ void House::buildCubes()
     const int n = static_cast<int>(textures->size());
     const int variant = layoutUsesVariant(n) ? std::rand() % 3 : 0;
     const std::vector<BoxPlacement> boxes = layoutBoxes(n, variant);
+    unseen = unseenFaces(boxes);
     cubes.reserve(boxes.size());
     for (size_t i = 0; i < boxes.size(); ++i) {
         const BoxPlacement& b = boxes[i];
@@ -156,7 +157,9 @@ void House::drawGrown()
                 glBindTexture(GL_TEXTURE_2D, cell.texture);
                 glBegin(GL_QUADS);
             }
-            cubes[i]->emitInParentFrame(cell.s0, cell.t0, cell.s1, cell.t1);
+            // Faces no eye can reach are left out of the list: they only
+            // cost vertices, whatever the depth test would make of them.
+            cubes[i]->emitInParentFrame(cell.s0, cell.t0, cell.s1, cell.t1, unseen[i]);
         }
         if (!cubes.empty())
             glEnd();

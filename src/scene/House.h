@@ -36,6 +36,7 @@ private:
     MonthQuarter* record;                       // not owned
     const std::vector<TextureName>* textures;   // the record's, not owned
     std::vector<Cube*> cubes;                   // owned
+    std::vector<unsigned> unseen;               // per box, see unseenFaces
     float growth;
     float growthRate;                           // per second
     float age;                                  // seconds
