@@ -14,6 +14,7 @@
 #include <string>
 
 #include "textures/ReadableFile.h"
+#include "textures/ThumbnailCache.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -366,7 +367,8 @@ std::string libraryErrorLine(LibraryError error, const char* path)
 
 namespace {
 
-// Decoded thumbnails waiting to be uploaded: some 50 KB each.
+// Decoded thumbnails waiting to be uploaded: some 7 KB each as DXT1 blocks,
+// 50 KB as texels.
 constexpr int thumbnailsAhead = 256;
 
 bool readOrExit(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
@@ -393,12 +395,18 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
                         const LoadProgress& progress)
 {
     std::unique_ptr<ThumbnailQueue> queue;
+    // Lives until the process ends: it may still be writing in the background.
+    ThumbnailCache* cache = compressesThumbnails() ? new ThumbnailCache(thumbnailCacheFolder(), path) : nullptr;
     const TextureSource source{
-        [&queue](std::vector<PlannedFile> plan) {
+        [&queue, cache](std::vector<PlannedFile> plan) {
             queue.reset(new ThumbnailQueue(std::move(plan), ThumbnailQueue::workersForThisMachine(),
-                                           thumbnailsAhead, compressesThumbnails()));
+                                           thumbnailsAhead, cache != nullptr, cache));
         },
         [&queue](const char* file) { return queue->check(file); },
         [&queue](const char* file) { return queue->load(file); }};
-    return readOrExit(path, library, span, source, progress);
+    readOrExit(path, library, span, source, progress);
+    queue.reset();
+    if (cache != nullptr)
+        cache->finish();
+    return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "textures/ReadableFile.h"
+#include "textures/ThumbnailCache.h"
 
 // Largest side a thumbnail may have to be decoded here and share an atlas
 // page; larger pictures become textures of their own.
@@ -22,6 +23,8 @@ struct DecodedThumbnail {
     std::vector<unsigned char> framed;   // see frameTexels; emptied once compressed
     // When asked for: the framed texels as DXT1 blocks, see compressFramed.
     std::vector<unsigned char> blocks;
+    FileStamp stamp;       // the file's when a cache takes part
+    bool cached = false;   // the blocks came from the cache
 };
 
 // The file check, and the picture decoded when wanted and possible, as
