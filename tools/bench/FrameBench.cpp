@@ -1,5 +1,9 @@
-// zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...]]: frame times of the
-// viewer on generated libraries of 1,000, 5,000 and 20,000 pictures, or of
+// zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES... | targets]]: first the
+// DXT1 thumbnails' fidelity, then the viewer's targets: libraries of 5,000,
+// 20,000 (13 years) and 100,000 (25 years) JPEG thumbnails opened without
+// and with the thumbnail cache (first city frame, peak memory, the three
+// poses' frames), each beside its target; "targets" stops there. Then frame
+// times of the viewer on generated libraries of 1,000, 5,000 and 20,000 pictures, or of
 // the numbers of PICTURES given (thumbnails taken
 // in turn from POOL_DIR/t0001.png, ...), at the walker's start, inside the
 // city and from the overview camera, each beside the same frame drawn by a
@@ -34,6 +38,7 @@
 #include "scene/Cube.h"
 #include "scene/House.h"
 #include "textures/Dxt1.h"
+#include "textures/ThumbnailCache.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailDecoder.h"
 
@@ -67,23 +72,54 @@ int countPool(const std::string& pool)
 }
 
 // Spreads pictures over every quarter of firstYear..lastYear, about six to a
-// house while there are quarters enough, more when there are not.
+// house while there are quarters enough, more when there are not; or, for
+// uneven, over every quarter as real albums fill them: a few full, many
+// with a handful, none over a house's 250. A span other than 1998 to 2010
+// is named on the root.
 bool writeLibrary(const std::string& path, const std::string& poolName, int poolSize, int pictures,
-                  const char* extension = "png")
+                  const char* extension = "png", int first = firstYear, int last = lastYear, bool uneven = false)
 {
     FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr)
         return false;
-    const int slots = (lastYear - firstYear + 1) * 48;
-    const int houses = std::min(slots, std::max(1, pictures / 6));
-    std::fprintf(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Zandervale>\n");
+    const int slots = (last - first + 1) * 48;
+    std::vector<int> counts;
+    if (uneven) {
+        std::vector<double> weights(static_cast<size_t>(slots));
+        unsigned seed = 2024;
+        double total = 0;
+        for (double& weight : weights) {
+            seed = seed * 1103515245u + 12345u;
+            const double u = (seed >> 8 & 0xFFFF) / 65535.0;
+            total += weight = 0.05 + u * u * u;
+        }
+        int placed = 0;
+        for (double weight : weights) {
+            counts.push_back(std::min(250, static_cast<int>(pictures * weight / total)));
+            placed += counts.back();
+        }
+        for (size_t i = 0; placed < pictures; i = (i + 7) % counts.size()) {
+            if (counts[i] < 250)
+                ++counts[i], ++placed;
+        }
+    } else {
+        const int houses = std::min(slots, std::max(1, pictures / 6));
+        counts.assign(static_cast<size_t>(slots), 0);
+        for (int h = 0; h < houses; ++h)
+            counts[static_cast<size_t>(static_cast<long>(h) * slots / houses)] = pictures / houses + (h < pictures % houses ? 1 : 0);
+    }
+    std::fprintf(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    if (first == firstYear && last == lastYear)
+        std::fprintf(file, "<Zandervale>\n");
+    else
+        std::fprintf(file, "<Zandervale fromYear=\"%d\" toYear=\"%d\">\n", first, last);
     int picture = 0;
-    for (int h = 0; h < houses; ++h) {
-        const int slot = static_cast<int>(static_cast<long>(h) * slots / houses);
-        const int count = pictures / houses + (h < pictures % houses ? 1 : 0);
+    for (int slot = 0; slot < slots; ++slot) {
+        if (counts[static_cast<size_t>(slot)] == 0)
+            continue;
         std::fprintf(file, "<year val=\"%d\"><month val=\"%d\"><quarter val=\"%d\">\n",
-                     firstYear + slot / 48, slot / 4 % 12 + 1, slot % 4 + 1);
-        for (int i = 0; i < count; ++i, ++picture)
+                     first + slot / 48, slot / 4 % 12 + 1, slot % 4 + 1);
+        for (int i = 0; i < counts[static_cast<size_t>(slot)]; ++i, ++picture)
             std::fprintf(file, "<picture><texture>../%s/%s</texture><originalPicture>none</originalPicture></picture>\n",
                          poolName.c_str(), numbered(picture % poolSize + 1, extension).c_str());
         std::fprintf(file, "</quarter></month></year>\n");
@@ -409,6 +445,7 @@ bool measureStartups(const std::string& parent, const std::string& poolName, int
             Startup threaded, serial;
             if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
                 !writeLibrary(library, std::string(format) == "png" ? poolName : jpegName, poolSize, pictures, format) ||
+                unlink(ThumbnailCache(thumbnailCacheFolder(), library).filePath().c_str()) < -1 ||
                 !runStartupChild(library, false, &threaded) || !runStartupChild(library, true, &serial)) {
                 std::printf("zv-bench: measuring the start-up of %s failed\n", library.c_str());
                 return false;
@@ -422,6 +459,119 @@ bool measureStartups(const std::string& parent, const std::string& poolName, int
     std::printf("(threaded: the viewer's start, window to first city frame; serial: the same thumbnails\n"
                 " decoded and uploaded one after another by DevIL on one core; peak+: the viewer's peak\n"
                 " resident memory above the empty library's, against 128 x 96 x 4 bytes a thumbnail)\n");
+    return true;
+}
+
+// In a fresh process, as the viewer opens a library: seconds from the
+// window to the first city frame, the peak resident megabytes, and then,
+// when frames > 0, the median frame of each pose once every house has
+// grown. Written to out as one line; waits for the thumbnail cache to be
+// written before it ends, as a viewer left open would.
+int measureOpening(const std::string& library, int frames, FILE* out)
+{
+    openViewerWindow();
+    glFinish();
+    const Clock::time_point start = Clock::now();
+    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
+    CityBuilder builder(library.c_str());
+    if (!builder.build(objects))
+        return 1;
+    ShooterControl* control = new ShooterControl(glutWalkerWindow());
+    Zandervale app;
+    app.setScene(objects, control);
+    control->init(&app);
+    control->mouseLook = false;
+    control->collisionOn = false;
+    app.draw(0.0);
+    glutSwapBuffers();
+    glFinish();
+    const double seconds = secondsSince(start);
+    std::fprintf(out, "%.3f %.1f", seconds, statusMegabytes("VmHWM:"));
+    app.draw(100.0);
+    app.draw(100.0);
+    for (int p = 0; p < 3 && frames > 0; ++p) {
+        control->overview = poses[p].overview;
+        control->translation = poses[p].translation;
+        control->yaw = poses[p].yaw;
+        app.draw(0.0);   // the houses that come into view build their lists
+        Times times;
+        timeFrames(app, frames, &times);
+        std::fprintf(out, " %.2f", times.median());
+    }
+    std::fprintf(out, "\n");
+    app.setScene(nullptr, nullptr);
+    ThumbnailCache::waitForWriters();
+    return 0;
+}
+
+struct Opening {
+    double seconds = 0, peak = 0, poseMs[3] = {0, 0, 0};
+};
+
+bool runOpeningChild(const std::string& library, int frames, Opening* result)
+{
+    return runInChild([&](FILE* out) { return measureOpening(library, frames, out); },
+                      [&](FILE* in) {
+                          return std::fscanf(in, "%lf %lf %lf %lf %lf", &result->seconds, &result->peak,
+                                             &result->poseMs[0], &result->poseMs[1], &result->poseMs[2]) >= 2;
+                      });
+}
+
+// A figure beside its target: "3.10 (<= 3) holds".
+std::string against(double value, double target, const char* format = "%.2f")
+{
+    char text[64], number[32];
+    std::snprintf(number, sizeof number, format, value);
+    std::snprintf(text, sizeof text, "%s (<= %g) %s", number, target, value <= target ? "holds" : "MISSES");
+    return text;
+}
+
+// The targets: libraries of 5,000 and 20,000 JPEG thumbnails over 13 years
+// and of 100,000 over 25 years, quarters filled unevenly, each opened
+// without its cache file and again with it.
+bool measureTargets(const std::string& parent, const std::string& jpegName, int poolSize, int frames,
+                    const std::vector<int>& sizes)
+{
+    std::printf("\nopening a library (JPEG thumbnails, quarters filled unevenly), first without the "
+                "thumbnail cache, then with it\n");
+    for (int pictures : sizes) {
+        const bool long_ = pictures > 20000;
+        const std::string directory = parent + "/" + std::to_string(pictures) + "-uneven";
+        const std::string library = directory + "/Zandervale.xml";
+        if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
+            !writeLibrary(library, jpegName, poolSize, pictures, "jpg", long_ ? 2001 : firstYear,
+                          long_ ? 2025 : lastYear, true)) {
+            std::printf("zv-bench: cannot write %s\n", library.c_str());
+            return false;
+        }
+        unlink(ThumbnailCache(thumbnailCacheFolder(), library).filePath().c_str());
+        Opening first, second;
+        if (!runOpeningChild(library, 0, &first) || !runOpeningChild(library, frames, &second)) {
+            std::printf("zv-bench: opening %s failed\n", library.c_str());
+            return false;
+        }
+        const bool largest = pictures >= 100000, middle = pictures >= 20000 && !largest;
+        const double firstTarget = largest ? 13.5 : 1e9, secondTarget = largest ? 3.0 : middle ? 1.5 : 1e9;
+        const double frameTarget = largest ? 33.3 : 1e9, overviewTarget = pictures >= 20000 ? 33.3 : 1e9;
+        const double nearTarget = pictures <= 5000 ? 16.7 : frameTarget;
+        const auto shown = [](double value, double target, const char* format = "%.2f") {
+            if (target < 1e9)
+                return against(value, target, format);
+            char text[32];
+            std::snprintf(text, sizeof text, format, value);
+            return std::string(text);
+        };
+        std::printf("%d photos over %d years:\n", pictures, long_ ? 25 : lastYear - firstYear + 1);
+        std::printf("  first opening:  first city frame %s s, peak memory %s MB\n",
+                    shown(first.seconds, firstTarget).c_str(), shown(first.peak, largest ? 1500 : 1e9, "%.0f").c_str());
+        std::printf("  second opening: first city frame %s s, peak memory %s MB\n",
+                    shown(second.seconds, secondTarget).c_str(), shown(second.peak, largest ? 1500 : 1e9, "%.0f").c_str());
+        std::printf("  frames: start %s ms, in the city %s ms, overview %s ms\n",
+                    shown(second.poseMs[0], nearTarget).c_str(), shown(second.poseMs[1], nearTarget).c_str(),
+                    shown(second.poseMs[2], overviewTarget).c_str());
+    }
+    std::printf("(first city frame: from the window to the first frame swapped; peak: VmHWM; frames: median\n"
+                " wall time to glFinish at each pose; the cache lies in %s)\n", thumbnailCacheFolder().c_str());
     return true;
 }
 
@@ -496,15 +646,21 @@ int main(int argc, char** argv)
 {
     restartWithHugePages(argv);   // as the viewer does
     if (argc < 3) {
-        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...]]\n");
+        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES... | targets]]\n");
         return 2;
     }
     const int frames = argc >= 4 ? std::atoi(argv[3]) : 30;
+    // PICTURES given: those sizes for every table; "targets" alone: only
+    // the table of targets, at 5,000, 20,000 and 100,000.
+    const bool targetsOnly = argc == 5 && std::strcmp(argv[4], "targets") == 0;
+    std::vector<int> targetSizes = {5000, 20000, 100000};
     std::vector<int> sizes(std::begin(librarySizes), std::end(librarySizes));
-    if (argc > 4)
+    if (argc > 4 && !targetsOnly) {
         sizes.clear();
-    for (int i = 4; i < argc; ++i)
-        sizes.push_back(std::max(1, std::atoi(argv[i])));
+        for (int i = 4; i < argc; ++i)
+            sizes.push_back(std::max(1, std::atoi(argv[i])));
+        targetSizes = sizes;
+    }
     std::string pool = argv[1];
     while (pool.size() > 1 && pool.back() == '/')
         pool.pop_back();
@@ -516,7 +672,19 @@ int main(int argc, char** argv)
     const std::string::size_type slash = pool.find_last_of('/');
     const std::string parent = slash == std::string::npos ? "." : pool.substr(0, slash);
     const std::string poolName = slash == std::string::npos ? pool : pool.substr(slash + 1);
+    // The bench's thumbnail cache stays beside its libraries.
+    char* absolute = realpath(parent.c_str(), nullptr);
+    setenv("XDG_CACHE_HOME", (std::string(absolute != nullptr ? absolute : ".") + "/cache").c_str(), 1);
+    std::free(absolute);
     reportThumbnailFidelity(pool, poolSize);
+    if (!convertPool(pool, parent + "/" + poolName + "-jpeg", poolSize)) {
+        std::printf("zv-bench: cannot write the JPEG pool %s-jpeg\n", pool.c_str());
+        return 1;
+    }
+    if (!measureTargets(parent, poolName + "-jpeg", poolSize, frames, targetSizes))
+        return 1;
+    if (targetsOnly)
+        return 0;
     std::vector<Row> rows;
     for (int pictures : sizes) {
         const std::string directory = parent + "/" + std::to_string(pictures);
