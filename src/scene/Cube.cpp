@@ -144,6 +144,33 @@ void Cube::emitInParentFrame(float s0, float t0, float s1, float t1, unsigned le
     }
 }
 
+bool Cube::facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) const
+{
+    const Turn turn(rotationX, rotationY, rotationZ);
+    const Face& face = faces[f];
+    const double n[3] = { face.normal[0], face.normal[1], face.normal[2] };
+    const FaceVertex& v = face.corners[0];
+    const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
+                          z + static_cast<double>(scale) * v.z };
+    float normal[3], corner[3];
+    turn.apply(n, normal);
+    turn.apply(p, corner);
+    // The eye sees the front only where (eye - corner) . normal > 0: find
+    // the most that can reach over the region, axis by axis.
+    constexpr float level = 1e-4f;   // a turned axis normal keeps tiny parts
+    double most = 0.0, plane = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        plane += static_cast<double>(normal[i]) * corner[i];
+        if (normal[i] > level)
+            most += static_cast<double>(normal[i]) * eyeHigh[i];
+        else if (normal[i] < -level)
+            most += static_cast<double>(normal[i]) * eyeLow[i];
+        else if (normal[i] != 0.0f)
+            most += std::fabs(normal[i]) * std::max(std::fabs(eyeLow[i]), std::fabs(eyeHigh[i]));
+    }
+    return most < plane - 1e-3;
+}
+
 void Cube::extendBounds(float* min, float* max) const
 {
     const Turn turn(rotationX, rotationY, rotationZ);

@@ -3,6 +3,7 @@
 // number for picking and blocks the walker.
 #pragma once
 
+#include <limits>
 #include <vector>
 
 #include "library/MonthQuarter.h"
@@ -29,7 +30,8 @@ private:
     void buildCubes();
     bool isSelected() const;
     void drawGrowing(double seconds);
-    void drawGrown();
+    void drawGrown(const float modelview[16]);
+    int eyeRegion(const float eye[3]) const;
     void drawSolidSelected(double seconds, float pulse);
     void drawGlow(double seconds, float pulse, float distance);
 
@@ -44,5 +46,7 @@ private:
     // the house grows its boxes stay inside.
     float boundsMin[3];
     float boundsMax[3];
+    float lowestTop = std::numeric_limits<float>::infinity();   // of any box
     unsigned int grownList;                     // 0 until first drawn grown
+    int grownRegion;                            // the eye region it was built for
 };
