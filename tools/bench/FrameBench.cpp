@@ -517,12 +517,15 @@ bool runOpeningChild(const std::string& library, int frames, Opening* result)
                       });
 }
 
-// A figure beside its target: "3.10 (<= 3) holds".
-std::string against(double value, double target, const char* format = "%.2f")
+// A figure and its unit beside its target: "3.10 s (target 3: holds)".
+std::string against(double value, const char* unit, double target = 0, const char* format = "%.2f")
 {
-    char text[64], number[32];
+    char number[32], text[96];
     std::snprintf(number, sizeof number, format, value);
-    std::snprintf(text, sizeof text, "%s (<= %g) %s", number, target, value <= target ? "holds" : "MISSES");
+    if (target > 0)
+        std::snprintf(text, sizeof text, "%s %s (target %g: %s)", number, unit, target, value <= target ? "holds" : "MISSES");
+    else
+        std::snprintf(text, sizeof text, "%s %s", number, unit);
     return text;
 }
 
@@ -551,24 +554,16 @@ bool measureTargets(const std::string& parent, const std::string& jpegName, int 
             return false;
         }
         const bool largest = pictures >= 100000, middle = pictures >= 20000 && !largest;
-        const double firstTarget = largest ? 13.5 : 1e9, secondTarget = largest ? 3.0 : middle ? 1.5 : 1e9;
-        const double frameTarget = largest ? 33.3 : 1e9, overviewTarget = pictures >= 20000 ? 33.3 : 1e9;
-        const double nearTarget = pictures <= 5000 ? 16.7 : frameTarget;
-        const auto shown = [](double value, double target, const char* format = "%.2f") {
-            if (target < 1e9)
-                return against(value, target, format);
-            char text[32];
-            std::snprintf(text, sizeof text, format, value);
-            return std::string(text);
-        };
+        const double frameTarget = largest ? 33.3 : 0, nearTarget = pictures <= 5000 ? 16.7 : frameTarget;
+        const double overviewTarget = pictures >= 20000 ? 33.3 : 0, peakTarget = largest ? 1500 : 0;
         std::printf("%d photos over %d years:\n", pictures, long_ ? 25 : lastYear - firstYear + 1);
-        std::printf("  first opening:  first city frame %s s, peak memory %s MB\n",
-                    shown(first.seconds, firstTarget).c_str(), shown(first.peak, largest ? 1500 : 1e9, "%.0f").c_str());
-        std::printf("  second opening: first city frame %s s, peak memory %s MB\n",
-                    shown(second.seconds, secondTarget).c_str(), shown(second.peak, largest ? 1500 : 1e9, "%.0f").c_str());
-        std::printf("  frames: start %s ms, in the city %s ms, overview %s ms\n",
-                    shown(second.poseMs[0], nearTarget).c_str(), shown(second.poseMs[1], nearTarget).c_str(),
-                    shown(second.poseMs[2], overviewTarget).c_str());
+        std::printf("  first opening:  first city frame %s, peak memory %s\n",
+                    against(first.seconds, "s", largest ? 13.5 : 0).c_str(), against(first.peak, "MB", peakTarget, "%.0f").c_str());
+        std::printf("  second opening: first city frame %s, peak memory %s\n",
+                    against(second.seconds, "s", largest ? 3.0 : middle ? 1.5 : 0).c_str(),
+                    against(second.peak, "MB", peakTarget, "%.0f").c_str());
+        std::printf("  frames: start %s, in the city %s, overview %s\n", against(second.poseMs[0], "ms", nearTarget).c_str(),
+                    against(second.poseMs[1], "ms", nearTarget).c_str(), against(second.poseMs[2], "ms", overviewTarget).c_str());
     }
     std::printf("(first city frame: from the window to the first frame swapped; peak: VmHWM; frames: median\n"
                 " wall time to glFinish at each pose; the cache lies in %s)\n", thumbnailCacheFolder().c_str());
