@@ -1,8 +1,9 @@
-// zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES... | targets]]: first the
+// zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...] [targets]]: first the
 // DXT1 thumbnails' fidelity, then the viewer's targets: libraries of 5,000,
 // 20,000 (13 years) and 100,000 (25 years) JPEG thumbnails opened without
 // and with the thumbnail cache (first city frame, peak memory, the three
-// poses' frames), each beside its target; "targets" stops there. Then frame
+// poses' frames), each beside its target (of PICTURES when given);
+// "targets" stops there. Then frame
 // times of the viewer on generated libraries of 1,000, 5,000 and 20,000 pictures, or of
 // the numbers of PICTURES given (thumbnails taken
 // in turn from POOL_DIR/t0001.png, ...), at the walker's start, inside the
@@ -641,18 +642,18 @@ int main(int argc, char** argv)
 {
     restartWithHugePages(argv);   // as the viewer does
     if (argc < 3) {
-        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES... | targets]]\n");
+        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...] [targets]]\n");
         return 2;
     }
     const int frames = argc >= 4 ? std::atoi(argv[3]) : 30;
     // PICTURES given: those sizes for every table; "targets" alone: only
     // the table of targets, at 5,000, 20,000 and 100,000.
-    const bool targetsOnly = argc == 5 && std::strcmp(argv[4], "targets") == 0;
+    const bool targetsOnly = argc >= 5 && std::strcmp(argv[argc - 1], "targets") == 0;
     std::vector<int> targetSizes = {5000, 20000, 100000};
     std::vector<int> sizes(std::begin(librarySizes), std::end(librarySizes));
-    if (argc > 4 && !targetsOnly) {
+    if (argc > (targetsOnly ? 5 : 4)) {
         sizes.clear();
-        for (int i = 4; i < argc; ++i)
+        for (int i = 4; i < argc - (targetsOnly ? 1 : 0); ++i)
             sizes.push_back(std::max(1, std::atoi(argv[i])));
         targetSizes = sizes;
     }
