@@ -5,16 +5,19 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <algorithm>
 
 #include "scene/Cube.h"
 #include "scene/HouseLayout.h"
 #include "textures/Textures.h"
 
 namespace {
+
+// An eye this far under a house's lowest box top sees no top at all.
+constexpr float topMargin = 0.01f;
 
 // Distance from the eye to the origin of the modelview m.
 float eyeDistance(const GLfloat m[16])
@@ -135,9 +138,6 @@ void House::drawGrowing(double seconds)
         cube->draw(seconds);
     }
 }
-
-// An eye this far under the lowest top sees no top at all.
-constexpr float topMargin = 0.01f;
 
 // Where the eye stands against the house's bounds: left of, over or right
 // of them in x and in z, and below or above its lowest box top.

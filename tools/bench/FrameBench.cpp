@@ -358,6 +358,14 @@ double statusMegabytes(const char* field)
     return kilobytes / 1024.0;
 }
 
+// Removes the library's thumbnail cache file, so that the next opening is
+// a first one; always true.
+bool forgetCache(const std::string& library)
+{
+    unlink(ThumbnailCache(thumbnailCacheFolder(), library).filePath().c_str());
+    return true;
+}
+
 // In a fresh process: seconds from the window to the first city frame, or
 // (serial) to the library's textures loaded one after another by DevIL as
 // the viewer did before its worker threads; and the peak resident
@@ -446,8 +454,7 @@ bool measureStartups(const std::string& parent, const std::string& poolName, int
             Startup threaded, serial;
             if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
                 !writeLibrary(library, std::string(format) == "png" ? poolName : jpegName, poolSize, pictures, format) ||
-                unlink(ThumbnailCache(thumbnailCacheFolder(), library).filePath().c_str()) < -1 ||
-                !runStartupChild(library, false, &threaded) || !runStartupChild(library, true, &serial)) {
+                !forgetCache(library) || !runStartupChild(library, false, &threaded) || !runStartupChild(library, true, &serial)) {
                 std::printf("zv-bench: measuring the start-up of %s failed\n", library.c_str());
                 return false;
             }
@@ -548,7 +555,7 @@ bool measureTargets(const std::string& parent, const std::string& jpegName, int 
             std::printf("zv-bench: cannot write %s\n", library.c_str());
             return false;
         }
-        unlink(ThumbnailCache(thumbnailCacheFolder(), library).filePath().c_str());
+        forgetCache(library);
         Opening first, second;
         if (!runOpeningChild(library, 0, &first) || !runOpeningChild(library, frames, &second)) {
             std::printf("zv-bench: opening %s failed\n", library.c_str());

@@ -122,7 +122,7 @@ TEST_F(ThumbnailCacheFile, IsWrittenOnceAndReadAtTheNextOpening)
 TEST_F(ThumbnailCacheFile, MakesAChangedThumbnailAgain)
 {
     ASSERT_TRUE(writePicture(dir.file("p2.png"), support::red));
-    const struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};   // the same size, another time
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};   // another time, whatever the size
     ASSERT_EQ(utimensat(AT_FDCWD, dir.file("p2.png").c_str(), later, 0), 0);
     slow.colours[2] = support::red;
     const Opening changed = open(library);
