@@ -116,6 +116,7 @@ void House::draw(double seconds)
         // Growing shrinks each box toward the base point, so the full-size
         // bounds hold it; only the frame that overshoots 1 could leave them.
         const bool hidden = growth <= 1.0f && outsideView(boundsMin, boundsMax, modelview);
+        lastVertices = hidden ? 0 : 24 * static_cast<int>(cubes.size());
         if (!hidden && growth == 1.0f)
             drawGrown(modelview);
         else if (!hidden)
@@ -124,6 +125,7 @@ void House::draw(double seconds)
         return;
     }
     const float pulse = pulseFactor(distance, age);
+    lastVertices = 24 * static_cast<int>(cubes.size());
     drawSolidSelected(seconds, pulse);
     glPopMatrix();
     drawGlow(seconds, pulse, distance);
@@ -166,6 +168,7 @@ void House::drawGrown(const float modelview[16])
     }
     if (grownList == 0) {
         grownRegion = region;
+        grownVertices = 0;
         constexpr float far = std::numeric_limits<float>::infinity();
         const int sides[3] = { region % 3, region / 3 % 3, region / 9 };
         const float low[3] = { sides[0] == 0 ? -far : sides[0] == 1 ? boundsMin[0] : boundsMax[0],
@@ -200,12 +203,15 @@ void House::drawGrown(const float modelview[16])
             for (int f = 0; f < 6; ++f)
                 leftOut |= cubes[i]->facesAwayFrom(f, low, high) ? 1u << f : 0u;
             cubes[i]->emitInParentFrame(cell.s0, cell.t0, cell.s1, cell.t1, leftOut);
+            for (int f = 0; f < 6; ++f)
+                grownVertices += leftOut & 1u << f ? 0 : 4;
         }
         if (!cubes.empty())
             glEnd();
         glEndList();
     }
     glCallList(grownList);
+    lastVertices = grownVertices;
 }
 
 void House::drawSolidSelected(double seconds, float pulse)

@@ -25,6 +25,10 @@ public:
 
     MonthQuarter* getRecord() const { return record; }
     const std::vector<Cube*>& getCubes() const { return cubes; }
+    // The vertices of the boxes the last draw gave the GL (0 when it left
+    // the house out of view), and how many all six faces would have been.
+    int verticesLastDrawn() const { return lastVertices; }
+    int allFaceVerticesLastDrawn() const { return lastVertices > 0 ? 24 * static_cast<int>(cubes.size()) : 0; }
 
 private:
     void buildCubes();
@@ -49,4 +53,6 @@ private:
     float lowestTop = std::numeric_limits<float>::infinity();   // of any box
     unsigned int grownList;                     // 0 until first drawn grown
     int grownRegion;                            // the eye region it was built for
+    int grownVertices = 0;                      // in grownList
+    int lastVertices = 0;
 };

@@ -504,7 +504,14 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         app.draw(0.0);   // the houses that come into view build their lists
         Times times;
         timeFrames(app, frames, &times);
-        std::fprintf(out, " %.2f", times.median());
+        long vertices = 0, allFaces = 0;
+        for (SceneObject* object : *objects) {
+            if (const House* house = dynamic_cast<const House*>(object)) {
+                vertices += house->verticesLastDrawn();
+                allFaces += house->allFaceVerticesLastDrawn();
+            }
+        }
+        std::fprintf(out, " %.2f %ld %ld", times.median(), vertices, allFaces);
     }
     std::fprintf(out, "\n");
     app.setScene(nullptr, nullptr);
@@ -514,14 +521,18 @@ int measureOpening(const std::string& library, int frames, FILE* out)
 
 struct Opening {
     double seconds = 0, peak = 0, poseMs[3] = {0, 0, 0};
+    long vertices[3] = {0, 0, 0}, allFaces[3] = {0, 0, 0};   // of the houses drawn
 };
 
 bool runOpeningChild(const std::string& library, int frames, Opening* result)
 {
     return runInChild([&](FILE* out) { return measureOpening(library, frames, out); },
                       [&](FILE* in) {
-                          return std::fscanf(in, "%lf %lf %lf %lf %lf", &result->seconds, &result->peak,
-                                             &result->poseMs[0], &result->poseMs[1], &result->poseMs[2]) >= 2;
+                          if (std::fscanf(in, "%lf %lf", &result->seconds, &result->peak) != 2)
+                              return false;
+                          for (int p = 0; p < 3; ++p)
+                              std::fscanf(in, "%lf %ld %ld", &result->poseMs[p], &result->vertices[p], &result->allFaces[p]);
+                          return true;
                       });
 }
 
@@ -572,6 +583,9 @@ bool measureTargets(const std::string& parent, const std::string& jpegName, int 
                     against(second.peak, "MB", peakTarget, "%.0f").c_str());
         std::printf("  frames: start %s, in the city %s, overview %s\n", against(second.poseMs[0], "ms", nearTarget).c_str(),
                     against(second.poseMs[1], "ms", nearTarget).c_str(), against(second.poseMs[2], "ms", overviewTarget).c_str());
+        std::printf("  box vertices a frame: start %ld, in the city %ld, overview %ld (all six faces: %ld, %ld, %ld)\n",
+                    second.vertices[0], second.vertices[1], second.vertices[2], second.allFaces[0], second.allFaces[1],
+                    second.allFaces[2]);
     }
     std::printf("(first city frame: from the window to the first frame swapped; peak: VmHWM; frames: median\n"
                 " wall time to glFinish at each pose; the cache lies in %s)\n", thumbnailCacheFolder().c_str());
