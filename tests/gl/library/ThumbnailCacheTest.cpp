@@ -75,6 +75,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(compressesThumbnails());
+        const char* before = std::getenv("XDG_CACHE_HOME");
+        previousCacheHome = before != nullptr ? before : "";
         setenv("XDG_CACHE_HOME", cacheHome.path().c_str(), 1);
         std::string pictures;
         for (int i = 0; i < 6; ++i) {
@@ -91,7 +93,13 @@ protected:
         ASSERT_EQ(slow.colours.size(), 7u);
         cacheFile = ThumbnailCache(thumbnailCacheFolder(), library).filePath();
     }
-    void TearDown() override { unsetenv("XDG_CACHE_HOME"); }
+    void TearDown() override
+    {
+        if (previousCacheHome.empty())
+            unsetenv("XDG_CACHE_HOME");
+        else
+            setenv("XDG_CACHE_HOME", previousCacheHome.c_str(), 1);
+    }
 
     void expectSlowPathPicture(const Opening& opening, const char* what)
     {
@@ -102,7 +110,7 @@ protected:
     }
 
     support::TempDir dir, cacheHome;
-    std::string library, cacheFile;
+    std::string library, cacheFile, previousCacheHome;
     Opening slow;
 };
 
