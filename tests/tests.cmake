@@ -14,6 +14,9 @@ function(zv_library_of subsystem out)
   endif()
 endfunction()
 
+# The viewer's thumbnail cache stays inside the build while tests run.
+set(ZV_TEST_CACHE "XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
+
 # Shared helpers of the tests (temporary folders, image writers, ...).
 file(GLOB ZV_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(zv_test_support STATIC ${ZV_TEST_SUPPORT})
@@ -32,7 +35,7 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
     add_executable(unit_${subsystem} ${unit_sources})
     target_link_libraries(unit_${subsystem} PRIVATE ${lib} zv_test_support GTest::gtest_main)
     gtest_discover_tests(unit_${subsystem} DISCOVERY_MODE PRE_TEST
-      WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS unit)
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS unit ENVIRONMENT ${ZV_TEST_CACHE})
   endif()
   # GL tests bring their own main (tests/gl/GlTestMain.cpp): one hidden GLUT
   # window for the whole executable, working directory the run directory.
@@ -42,7 +45,7 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
     target_link_libraries(gl_${subsystem} PRIVATE ${lib} zv_test_support GLUT::GLUT)
     add_dependencies(gl_${subsystem} zv_artwork)
     gtest_discover_tests(gl_${subsystem} DISCOVERY_MODE PRE_TEST
-      WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl)
+      WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl ENVIRONMENT ${ZV_TEST_CACHE})
   endif()
 endforeach()
 
@@ -54,7 +57,7 @@ if(e2e_sources)
   target_link_libraries(e2e_tests PRIVATE zv_test_support X11::X11 GTest::gtest_main)
   add_dependencies(e2e_tests zandervale zv_artwork zandervale-index)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e)
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e ENVIRONMENT ${ZV_TEST_CACHE})
 endif()
 
 # Tests of the programs in tools/ and of what they make.
@@ -65,5 +68,5 @@ if(tool_test_sources)
   add_dependencies(tool_tests zv_artwork zv_sample_library)
   target_link_libraries(tool_tests PRIVATE zv_index_testing)   # the indexer's rules, its program and the loader
   gtest_discover_tests(tool_tests DISCOVERY_MODE PRE_TEST
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS tools)
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS tools ENVIRONMENT ${ZV_TEST_CACHE})
 endif()

@@ -71,6 +71,8 @@ std::string libraryErrorLine(LibraryError error, const char* path);
 // its line and ends the process with status 1. Thumbnails are decoded on
 // worker threads and uploaded into the atlas (uploadThumbnail); what they
 // cannot decode, loadTexture loads, with its messages in document order.
+// Where the GL samples DXT1 they are compressed, and kept in the thumbnail
+// cache for the next opening (ThumbnailCache, in thumbnailCacheFolder).
 bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                         const LoadProgress& progress = {});
 

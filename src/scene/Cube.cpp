@@ -27,6 +27,7 @@ constexpr float w = 25.0f;     // half width and depth
 constexpr float h = 18.75f;    // half height: the side faces are 4:3 like a photo
 
 // Side faces carry t = 1 on their bottom edge so the photo stands upright.
+// Top and bottom are faces 4 and 5, as unseenFaces numbers them.
 const Face faces[6] = {
     { { 0, 0, -1 }, { { -w, -h, -w, 1, 1 }, { -w, h, -w, 1, 0 }, { w, h, -w, 0, 0 }, { w, -h, -w, 0, 1 } } },
     { { 0, 0, 1 },  { { -w, -h, w, 0, 1 }, { w, -h, w, 1, 1 }, { w, h, w, 1, 0 }, { -w, h, w, 0, 0 } } },
@@ -119,10 +120,13 @@ void Cube::applyTransform() const
 
 // The same transform as applyTransform: the corner is scaled, moved to the
 // position and then turned with it.
-void Cube::emitInParentFrame(float s0, float t0, float s1, float t1) const
+void Cube::emitInParentFrame(float s0, float t0, float s1, float t1, unsigned leftOut) const
 {
     const Turn turn(rotationX, rotationY, rotationZ);
-    for (const Face& face : faces) {
+    for (int f = 0; f < 6; ++f) {
+        if (leftOut & 1u << f)
+            continue;
+        const Face& face = faces[f];
         // A scaled box's normals come out 1/scale long from the modelview;
         // so do these, for a GL without GL_NORMALIZE to light both alike.
         const double n[3] = { face.normal[0] / scale, face.normal[1] / scale, face.normal[2] / scale };
@@ -138,6 +142,33 @@ void Cube::emitInParentFrame(float s0, float t0, float s1, float t1) const
             glVertex3fv(corner);
         }
     }
+}
+
+bool Cube::facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) const
+{
+    const Turn turn(rotationX, rotationY, rotationZ);
+    const Face& face = faces[f];
+    const double n[3] = { face.normal[0], face.normal[1], face.normal[2] };
+    const FaceVertex& v = face.corners[0];
+    const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
+                          z + static_cast<double>(scale) * v.z };
+    float normal[3], corner[3];
+    turn.apply(n, normal);
+    turn.apply(p, corner);
+    // The eye sees the front only where (eye - corner) . normal > 0: find
+    // the most that can reach over the region, axis by axis.
+    constexpr float level = 1e-4f;   // a turned axis normal keeps tiny parts
+    double most = 0.0, plane = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        plane += static_cast<double>(normal[i]) * corner[i];
+        if (normal[i] > level)
+            most += static_cast<double>(normal[i]) * eyeHigh[i];
+        else if (normal[i] < -level)
+            most += static_cast<double>(normal[i]) * eyeLow[i];
+        else if (normal[i] != 0.0f)
+            most += std::fabs(normal[i]) * std::max(std::fabs(eyeLow[i]), std::fabs(eyeHigh[i]));
+    }
+    return most < plane - 1e-3;
 }
 
 void Cube::extendBounds(float* min, float* max) const

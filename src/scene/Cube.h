@@ -24,9 +24,14 @@ public:
 
     // The six faces as quads already turned, placed and scaled into the
     // parent frame, for a list that draws many boxes in one go; the texture
-    // coordinates are mapped into the rectangle (s0, t0)-(s1, t1). Call
-    // between glBegin(GL_QUADS) and glEnd.
-    void emitInParentFrame(float s0, float t0, float s1, float t1) const;
+    // coordinates are mapped into the rectangle (s0, t0)-(s1, t1). Faces
+    // whose bit (1 << face, see unseenFaces) is set in leftOut are not
+    // emitted. Call between glBegin(GL_QUADS) and glEnd.
+    void emitInParentFrame(float s0, float t0, float s1, float t1, unsigned leftOut = 0) const;
+    // Whether face f (0 to 5) turns its back, in the parent frame, to every
+    // eye whose x, y and z lie between eyeLow and eyeHigh (which may be
+    // infinite): such a face is culled wherever the eye is in that region.
+    bool facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) const;
     // Widens the box min/max (x, y, z each, parent frame) to hold this box.
     void extendBounds(float* min, float* max) const;
 

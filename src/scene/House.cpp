@@ -5,14 +5,19 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "scene/Cube.h"
 #include "scene/HouseLayout.h"
 #include "textures/Textures.h"
 
 namespace {
+
+// An eye this far under a house's lowest box top sees no top at all.
+constexpr float topMargin = 0.01f;
 
 // Distance from the eye to the origin of the modelview m.
 float eyeDistance(const GLfloat m[16])
@@ -60,7 +65,7 @@ void setLineWidth(float width)
 
 House::House(float x_, float y_, float z_, MonthQuarter* record_, int pickName_)
     : record(record_), textures(&record_->getTextures()), growth(0.0f), growthRate(0.0f), age(0.0f),
-      boundsMin{ 0.0f, 0.0f, 0.0f }, boundsMax{ 0.0f, 0.0f, 0.0f }, grownList(0)
+      boundsMin{ 0.0f, 0.0f, 0.0f }, boundsMax{ 0.0f, 0.0f, 0.0f }, grownList(0), grownRegion(-1)
 {
     x = x_;
     y = y_;
@@ -82,11 +87,13 @@ void House::buildCubes()
     const int n = static_cast<int>(textures->size());
     const int variant = layoutUsesVariant(n) ? std::rand() % 3 : 0;
     const std::vector<BoxPlacement> boxes = layoutBoxes(n, variant);
+    unseen = unseenFaces(boxes);
     cubes.reserve(boxes.size());
     for (size_t i = 0; i < boxes.size(); ++i) {
         const BoxPlacement& b = boxes[i];
         cubes.push_back(new Cube(b.x, b.y, b.z, 0.0f, b.rotationY, 0.0f, b.scale, (*textures)[i]));
         cubes.back()->extendBounds(boundsMin, boundsMax);
+        lowestTop = std::min(lowestTop, b.y + b.scale * 18.75f);   // half the unit box's height
     }
 }
 
@@ -109,14 +116,16 @@ void House::draw(double seconds)
         // Growing shrinks each box toward the base point, so the full-size
         // bounds hold it; only the frame that overshoots 1 could leave them.
         const bool hidden = growth <= 1.0f && outsideView(boundsMin, boundsMax, modelview);
+        lastVertices = hidden ? 0 : 24 * static_cast<int>(cubes.size());
         if (!hidden && growth == 1.0f)
-            drawGrown();
+            drawGrown(modelview);
         else if (!hidden)
             drawGrowing(seconds);
         glPopMatrix();
         return;
     }
     const float pulse = pulseFactor(distance, age);
+    lastVertices = 24 * static_cast<int>(cubes.size());
     drawSolidSelected(seconds, pulse);
     glPopMatrix();
     drawGlow(seconds, pulse, distance);
@@ -132,10 +141,42 @@ void House::drawGrowing(double seconds)
     }
 }
 
-// The grown house as it stands, every box in one list built on first use.
-void House::drawGrown()
+// Where the eye stands against the house's bounds: left of, over or right
+// of them in x and in z, and below or above its lowest box top.
+int House::eyeRegion(const float eye[3]) const
 {
+    const auto side = [](float at, float low, float high) { return at < low ? 0 : at > high ? 2 : 1; };
+    return side(eye[0], boundsMin[0], boundsMax[0]) + 3 * side(eye[2], boundsMin[2], boundsMax[2]) +
+           9 * (eye[1] < lowestTop - topMargin ? 0 : 1);
+}
+
+// The grown house as it stands, every box in one list, built for the eye's
+// region (eyeRegion) and again when the eye moves into another: faces that
+// turn their back to every eye in it, which the GL would cull anyway, are
+// left out, so the list costs only the vertices that can show.
+void House::drawGrown(const float modelview[16])
+{
+    // The eye in the house's frame: the view is a turn and a shift only.
+    const float* m = modelview;
+    const float eye[3] = { -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]),
+                           -(m[4] * m[12] + m[5] * m[13] + m[6] * m[14]),
+                           -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]) };
+    const int region = eyeRegion(eye);
+    if (grownList != 0 && region != grownRegion) {
+        glDeleteLists(grownList, 1);
+        grownList = 0;
+    }
     if (grownList == 0) {
+        grownRegion = region;
+        grownVertices = 0;
+        constexpr float far = std::numeric_limits<float>::infinity();
+        const int sides[3] = { region % 3, region / 3 % 3, region / 9 };
+        const float low[3] = { sides[0] == 0 ? -far : sides[0] == 1 ? boundsMin[0] : boundsMax[0],
+                               sides[2] == 0 ? -far : lowestTop - topMargin,
+                               sides[1] == 0 ? -far : sides[1] == 1 ? boundsMin[2] : boundsMax[2] };
+        const float high[3] = { sides[0] == 0 ? boundsMin[0] : sides[0] == 1 ? boundsMax[0] : far,
+                                sides[2] == 0 ? lowestTop - topMargin : far,
+                                sides[1] == 0 ? boundsMin[2] : sides[1] == 1 ? boundsMax[2] : far };
         // Filling the atlas uploads texels: done before compiling, or the
         // list would record the uploads instead.
         std::vector<AtlasCell> cells;
@@ -156,13 +197,21 @@ void House::drawGrown()
                 glBindTexture(GL_TEXTURE_2D, cell.texture);
                 glBegin(GL_QUADS);
             }
-            cubes[i]->emitInParentFrame(cell.s0, cell.t0, cell.s1, cell.t1);
+            // Faces no eye can reach are left out of the list: they only
+            // cost vertices, whatever the depth test would make of them.
+            unsigned leftOut = unseen[i];
+            for (int f = 0; f < 6; ++f)
+                leftOut |= cubes[i]->facesAwayFrom(f, low, high) ? 1u << f : 0u;
+            cubes[i]->emitInParentFrame(cell.s0, cell.t0, cell.s1, cell.t1, leftOut);
+            for (int f = 0; f < 6; ++f)
+                grownVertices += leftOut & 1u << f ? 0 : 4;
         }
         if (!cubes.empty())
             glEnd();
         glEndList();
     }
     glCallList(grownList);
+    lastVertices = grownVertices;
 }
 
 void House::drawSolidSelected(double seconds, float pulse)

@@ -3,6 +3,7 @@
 // number for picking and blocks the walker.
 #pragma once
 
+#include <limits>
 #include <vector>
 
 #include "library/MonthQuarter.h"
@@ -24,18 +25,24 @@ public:
 
     MonthQuarter* getRecord() const { return record; }
     const std::vector<Cube*>& getCubes() const { return cubes; }
+    // The vertices of the boxes the last draw gave the GL (0 when it left
+    // the house out of view), and how many all six faces would have been.
+    int verticesLastDrawn() const { return lastVertices; }
+    int allFaceVerticesLastDrawn() const { return lastVertices > 0 ? 24 * static_cast<int>(cubes.size()) : 0; }
 
 private:
     void buildCubes();
     bool isSelected() const;
     void drawGrowing(double seconds);
-    void drawGrown();
+    void drawGrown(const float modelview[16]);
+    int eyeRegion(const float eye[3]) const;
     void drawSolidSelected(double seconds, float pulse);
     void drawGlow(double seconds, float pulse, float distance);
 
     MonthQuarter* record;                       // not owned
     const std::vector<TextureName>* textures;   // the record's, not owned
     std::vector<Cube*> cubes;                   // owned
+    std::vector<unsigned> unseen;               // per box, see unseenFaces
     float growth;
     float growthRate;                           // per second
     float age;                                  // seconds
@@ -43,5 +50,9 @@ private:
     // the house grows its boxes stay inside.
     float boundsMin[3];
     float boundsMax[3];
+    float lowestTop = std::numeric_limits<float>::infinity();   // of any box
     unsigned int grownList;                     // 0 until first drawn grown
+    int grownRegion;                            // the eye region it was built for
+    int grownVertices = 0;                      // in grownList
+    int lastVertices = 0;
 };

@@ -82,7 +82,81 @@ void addTriangles(std::vector<BoxPlacement>& boxes, int n, bool twisted)
     }
 }
 
+// A box's top or bottom square in the house's frame: corners (x, z) in turn
+// order, and its height.
+struct Square {
+    double corner[4][2];
+    double height;
+};
+
+Square faceSquare(const BoxPlacement& box, bool top)
+{
+    const double turn = box.rotationY * 3.14159265358979323846 / 180.0;
+    const double c = std::cos(turn), s = std::sin(turn), w = halfWidth * box.scale;
+    Square square;
+    for (int k = 0; k < 4; ++k) {
+        // Placed after the turn, as Cube draws it: rotate (position + corner).
+        const double x = box.x + cornerSigns[k][0] * w, z = box.z + cornerSigns[k][1] * w;
+        square.corner[k][0] = c * x + s * z;
+        square.corner[k][1] = -s * x + c * z;
+    }
+    square.height = box.y + (top ? halfHeight : -halfHeight) * box.scale;
+    return square;
+}
+
+// Whether every corner of inner lies in outer (a convex quad), with a
+// little room for the rounding of float layouts.
+bool covers(const Square& outer, const Square& inner)
+{
+    constexpr double room = 1e-3;
+    for (const auto& p : inner.corner) {
+        double sign = 0;
+        for (int k = 0; k < 4; ++k) {
+            const double* a = outer.corner[k];
+            const double* b = outer.corner[(k + 1) % 4];
+            const double cross = (b[0] - a[0]) * (p[1] - a[1]) - (b[1] - a[1]) * (p[0] - a[0]);
+            const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
+            if (std::fabs(cross) <= room * length)
+                continue;   // on the edge
+            if (sign == 0)
+                sign = cross;
+            else if ((cross > 0) != (sign > 0))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
+
+std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes)
+{
+    constexpr double room = 1e-3;
+    std::vector<unsigned> unseen(boxes.size(), 0u);
+    std::vector<Square> tops, bottoms;
+    for (const BoxPlacement& box : boxes) {
+        tops.push_back(faceSquare(box, true));
+        bottoms.push_back(faceSquare(box, false));
+    }
+    // A face that lies wholly in another box, on its surface or inside it,
+    // can only be reached through that box's own faces.
+    const auto inAnother = [&](size_t i, const Square& face) {
+        for (size_t j = 0; j < boxes.size(); ++j) {
+            if (j != i && face.height >= bottoms[j].height - room && face.height <= tops[j].height + room &&
+                covers(tops[j], face))
+                return true;
+        }
+        return false;
+    };
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        // The eye never goes below the ground.
+        if (bottoms[i].height <= room || inAnother(i, bottoms[i]))
+            unseen[i] |= unseenBottom;
+        if (inAnother(i, tops[i]))
+            unseen[i] |= unseenTop;
+    }
+    return unseen;
+}
 
 bool layoutUsesVariant(int pictureCount)
 {

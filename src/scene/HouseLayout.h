@@ -23,6 +23,14 @@ bool layoutUsesVariant(int pictureCount);
 // otherwise.
 std::vector<BoxPlacement> layoutBoxes(int pictureCount, int variant);
 
+// Faces of a grown house's boxes that no eye at or above the ground can
+// see, one bit per face as Cube numbers them (unseenTop, unseenBottom): a
+// bottom on the ground, and a top or bottom that lies wholly in another
+// box, on the face of one resting on it or carrying it, or sunk into it.
+constexpr unsigned unseenTop = 1u << 4;
+constexpr unsigned unseenBottom = 1u << 5;
+std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes);
+
 // One frame of growth: grows while below 1 and snaps back to exactly 1 on
 // the frame after it passed 1.
 float growthStep(float growth, float growthRate, double seconds);

@@ -12,6 +12,7 @@
 #include <IL/ilut.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +26,7 @@
 namespace {
 
 const char anisotropicExtension[] = "GL_EXT_texture_filter_anisotropic";
+const char s3tcExtension[] = "GL_EXT_texture_compression_s3tc";
 
 // Turns DevIL's bound image into a new GL texture, left bound.
 using Upload = std::function<TextureName()>;
@@ -157,7 +159,16 @@ struct AtlasPage {
     int used = 0;   // rows filled from the top
 };
 
-std::unordered_map<int, AtlasPage> atlasPages;   // by framed width
+// Pages by framed width, RGBA and DXT1 apart.
+struct PageKey {
+    int width;
+    bool compressed;
+    bool operator==(const PageKey& other) const { return width == other.width && compressed == other.compressed; }
+};
+struct PageKeyHash {
+    size_t operator()(const PageKey& key) const { return std::hash<int>()(key.width * 2 + key.compressed); }
+};
+std::unordered_map<PageKey, AtlasPage, PageKeyHash> atlasPages;
 std::unordered_map<TextureName, AtlasCell> atlasCells;
 
 // Only what the photo loader makes is shared: one level, sampled linearly,
@@ -173,7 +184,7 @@ bool fitsAtlas(int width, int height)
            width > 0 && height > 0 && width <= largestAtlasPhoto && height <= largestAtlasPhoto;
 }
 
-void startAtlasPage(AtlasPage* page, int width)
+void startAtlasPage(AtlasPage* page, int width, bool compressed)
 {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
@@ -183,7 +194,8 @@ void startAtlasPage(AtlasPage* page, int width)
     glBindTexture(GL_TEXTURE_2D, page->texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, page->height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    const GLenum format = compressed ? GL_COMPRESSED_RGB_S3TC_DXT1_EXT : GL_RGBA8;
+    glTexImage2D(GL_TEXTURE_2D, 0, format, width, page->height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
 }
 
 // The texels of the bound photo texture, framed for its atlas cell.
@@ -194,14 +206,21 @@ std::vector<GLubyte> framedTexels(int width, int height)
     return frameTexels(texels.data(), width, height);
 }
 
-AtlasCell placeInAtlas(int width, int height, const GLubyte* framed)
+// A cell of width x height photo texels with its frame, as RGBA texels or
+// as DXT1 blocks of the frame widened to whole blocks (compressFramed).
+AtlasCell placeInAtlas(int width, int height, const GLubyte* framed, bool compressed)
 {
-    const int w = width + 2, h = height + 2;
-    AtlasPage& page = atlasPages[w];
+    const int w = compressed ? wholeBlocks(width + 2) : width + 2;
+    const int h = compressed ? wholeBlocks(height + 2) : height + 2;
+    AtlasPage& page = atlasPages[PageKey{w, compressed}];
     if (page.texture == 0 || page.used + h > page.height)
-        startAtlasPage(&page, w);
+        startAtlasPage(&page, w, compressed);
     glBindTexture(GL_TEXTURE_2D, page.texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed);
+    if (compressed)
+        glCompressedTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_COMPRESSED_RGB_S3TC_DXT1_EXT,
+                                  w * h / 2, framed);
+    else
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed);
     const float across = static_cast<float>(w), down = static_cast<float>(page.height);
     const AtlasCell cell = { page.texture, 1 / across, (page.used + 1) / down, (1 + width) / across,
                              (page.used + 1 + height) / down };
@@ -290,7 +309,7 @@ AtlasCell atlasCell(TextureName photo)
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
         if (fitsAtlas(width, height))
-            cell = placeInAtlas(width, height, framedTexels(width, height).data());
+            cell = placeInAtlas(width, height, framedTexels(width, height).data(), false);
     }
     atlasCells[photo] = cell;
     return cell;
@@ -301,8 +320,22 @@ TextureName uploadThumbnail(const DecodedThumbnail& thumbnail)
     // The name is only reserved, never bound: no texels are stored twice.
     GLuint name = 0;
     glGenTextures(1, &name);
-    atlasCells[name] = placeInAtlas(thumbnail.width, thumbnail.height, thumbnail.framed.data());
+    const bool compressed = !thumbnail.blocks.empty();
+    assert(compressed || !thumbnail.framed.empty());
+    atlasCells[name] = placeInAtlas(thumbnail.width, thumbnail.height,
+                                    compressed ? thumbnail.blocks.data() : thumbnail.framed.data(), compressed);
     return name;
+}
+
+bool samplesDxt1(const char* extensions)
+{
+    return extensions != nullptr && std::strstr(extensions, s3tcExtension) != nullptr;
+}
+
+bool compressesThumbnails()
+{
+    static const bool compresses = samplesDxt1(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
+    return compresses;
 }
 
 void bindPhoto(TextureName photo)

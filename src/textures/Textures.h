@@ -45,6 +45,11 @@ struct DecodedThumbnail;
 // Places a decoded thumbnail in the atlas and returns a name that stands for
 // it there for atlasCell and bindPhoto; the name has no texture of its own.
 TextureName uploadThumbnail(const DecodedThumbnail& thumbnail);
+// Whether a GL with these extensions samples DXT1 blocks as they stand.
+bool samplesDxt1(const char* extensions);
+// Whether thumbnails are prepared as DXT1 blocks for the current GL context:
+// an eighth of the memory of RGBA texels. Without S3TC they stay RGBA.
+bool compressesThumbnails();
 
 // Binds a photo for texture coordinates 0 to 1, wherever its texels lie:
 // its own texture, or its atlas cell through the texture matrix, which

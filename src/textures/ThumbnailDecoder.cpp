@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <png.h>
 
 #include "photos/ImageHeader.h"
+#include "textures/Dxt1.h"
 
 namespace {
 
@@ -150,7 +152,7 @@ bool decodeJpeg(const std::vector<unsigned char>& bytes, const ImageHeader& head
 
 }  // namespace
 
-DecodedThumbnail decodeThumbnail(const char* path, bool wanted)
+DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress)
 {
     DecodedThumbnail thumbnail;
     thumbnail.file = checkReadableFile(path);
@@ -174,7 +176,25 @@ DecodedThumbnail decodeThumbnail(const char* path, bool wanted)
     thumbnail.width = static_cast<int>(header.width);
     thumbnail.height = static_cast<int>(header.height);
     thumbnail.framed = frameTexels(rgba.data(), thumbnail.width, thumbnail.height);
+    if (compress) {
+        thumbnail.blocks = compressFramed(thumbnail.framed.data(), thumbnail.width + 2, thumbnail.height + 2);
+        thumbnail.framed = std::vector<unsigned char>();
+    }
     return thumbnail;
+}
+
+std::vector<unsigned char> compressFramed(const unsigned char* framed, int framedWidth, int framedHeight)
+{
+    const int width = wholeBlocks(framedWidth), height = wholeBlocks(framedHeight);
+    std::vector<unsigned char> padded(static_cast<size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = framed + static_cast<size_t>(std::min(y, framedHeight - 1)) * framedWidth * 4;
+        unsigned char* out = &padded[static_cast<size_t>(y) * width * 4];
+        std::memcpy(out, row, static_cast<size_t>(framedWidth) * 4);
+        for (int x = framedWidth; x < width; ++x)
+            std::memcpy(out + static_cast<size_t>(x) * 4, row + static_cast<size_t>(framedWidth - 1) * 4, 4);
+    }
+    return encodeDxt1(padded.data(), width, height);
 }
 
 std::vector<unsigned char> frameTexels(const unsigned char* rgba, int width, int height)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "textures/ReadableFile.h"
+#include "textures/ThumbnailCache.h"
 
 // Largest side a thumbnail may have to be decoded here and share an atlas
 // page; larger pictures become textures of their own.
@@ -19,11 +20,23 @@ struct DecodedThumbnail {
     bool decoded = false;
     int width = 0;
     int height = 0;
-    std::vector<unsigned char> framed;   // see frameTexels
+    std::vector<unsigned char> framed;   // see frameTexels; emptied once compressed
+    // When asked for: the framed texels as DXT1 blocks, see compressFramed.
+    std::vector<unsigned char> blocks;
+    FileStamp stamp;       // the file's when a cache takes part
+    bool cached = false;   // the blocks came from the cache
 };
 
-// The file check, and the picture decoded when wanted and possible.
-DecodedThumbnail decodeThumbnail(const char* path, bool wanted);
+// The file check, and the picture decoded when wanted and possible, as
+// DXT1 blocks when compress is set.
+DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress = false);
+
+// A side rounded up to whole DXT1 blocks.
+constexpr int wholeBlocks(int side) { return (side + 3) / 4 * 4; }
+// Framed texels (see frameTexels) of framedWidth x framedHeight widened to
+// whole blocks by repeating their last column and row, which no sampling
+// inside the cell reaches, as DXT1 blocks.
+std::vector<unsigned char> compressFramed(const unsigned char* framed, int framedWidth, int framedHeight);
 
 // RGBA texels of width x height framed by their own opposite edges, top
 // row first: row and column -1 are the last ones, row and column width

@@ -7,8 +7,11 @@
 
 #include "textures/Textures.h"
 
-ThumbnailQueue::ThumbnailQueue(std::vector<PlannedFile> plan_, int workerCount, int ahead_)
-    : plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), results(plan.size()),
+ThumbnailQueue::ThumbnailQueue(std::vector<PlannedFile> plan_, int workerCount, int ahead_, bool compress_,
+                               ThumbnailCache* cache_)
+    : plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), compress(compress_),
+      cache(compress_ ? cache_ : nullptr),
+      results(plan.size()),
       finished(new bool[plan.size()]())
 {
     for (int i = 0; i < workerCount && !plan.empty(); ++i)
@@ -37,7 +40,7 @@ void ThumbnailQueue::work()
                 return;
             index = claimed++;
         }
-        DecodedThumbnail thumbnail = decodeThumbnail(plan[index].path.c_str(), plan[index].wanted);
+        DecodedThumbnail thumbnail = prepare(plan[index]);
         {
             std::lock_guard<std::mutex> guard(lock);
             results[index] = std::move(thumbnail);
@@ -45,6 +48,24 @@ void ThumbnailQueue::work()
         }
         resultReady.notify_all();
     }
+}
+
+DecodedThumbnail ThumbnailQueue::prepare(const PlannedFile& file) const
+{
+    if (cache == nullptr || !file.wanted)
+        return decodeThumbnail(file.path.c_str(), file.wanted, compress);
+    // Stamped before reading: a file changed meanwhile is made again next time.
+    const FileStamp stamp = stampOf(file.path.c_str());
+    DecodedThumbnail thumbnail;
+    thumbnail.file = checkReadableFile(file.path.c_str());
+    if (thumbnail.file == FileCheck::Readable &&
+        cache->find(file.path, stamp, &thumbnail.width, &thumbnail.height, &thumbnail.blocks)) {
+        thumbnail.decoded = thumbnail.cached = true;
+    } else {
+        thumbnail = decodeThumbnail(file.path.c_str(), true, compress);
+    }
+    thumbnail.stamp = stamp;
+    return thumbnail;
 }
 
 FileCheck ThumbnailQueue::check(const char* path)
@@ -79,9 +100,13 @@ TextureName ThumbnailQueue::load(const char* path)
     if (!offPlan && current > 0 && plan[current - 1].wanted && plan[current - 1].path == path)
         thumbnail = &results[current - 1];
     else
-        here = decodeThumbnail(path, true);
+        here = decodeThumbnail(path, true, compress);
     const TextureName name = thumbnail->decoded ? uploadThumbnail(*thumbnail) : loadTexture(path);
+    if (cache != nullptr && thumbnail != &here && thumbnail->decoded && !thumbnail->blocks.empty())
+        cache->keep(path, thumbnail->stamp, thumbnail->width, thumbnail->height,
+                    thumbnail->cached ? nullptr : thumbnail->blocks.data());
     thumbnail->framed = std::vector<unsigned char>();
+    thumbnail->blocks = std::vector<unsigned char>();
     return name;
 }
 

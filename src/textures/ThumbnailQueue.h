@@ -22,8 +22,11 @@ struct PlannedFile {
 
 class ThumbnailQueue {
 public:
-    // At most ahead decoded pictures wait to be taken at any time.
-    ThumbnailQueue(std::vector<PlannedFile> plan, int workers, int ahead);
+    // At most ahead decoded pictures wait to be taken at any time; with
+    // compress the workers make them DXT1 blocks, or take them from cache
+    // (may be null) where it holds them, and hand them to it once loaded.
+    ThumbnailQueue(std::vector<PlannedFile> plan, int workers, int ahead, bool compress = false,
+                   ThumbnailCache* cache = nullptr);
     ~ThumbnailQueue();
     ThumbnailQueue(const ThumbnailQueue&) = delete;
     ThumbnailQueue& operator=(const ThumbnailQueue&) = delete;
@@ -41,9 +44,12 @@ public:
 
 private:
     void work();
+    DecodedThumbnail prepare(const PlannedFile& file) const;
 
     const std::vector<PlannedFile> plan;
     const size_t ahead;
+    const bool compress;
+    ThumbnailCache* const cache;
     std::vector<DecodedThumbnail> results;
     std::unique_ptr<bool[]> finished;   // per planned file, under lock
     std::mutex lock;

@@ -1,5 +1,10 @@
-// zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...]]: frame times of the
-// viewer on generated libraries of 1,000, 5,000 and 20,000 pictures, or of
+// zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...] [targets]]: first the
+// DXT1 thumbnails' fidelity, then the viewer's targets: libraries of 5,000,
+// 20,000 (13 years) and 100,000 (25 years) JPEG thumbnails opened without
+// and with the thumbnail cache (first city frame, peak memory, the three
+// poses' frames), each beside its target (of PICTURES when given);
+// "targets" stops there. Then frame
+// times of the viewer on generated libraries of 1,000, 5,000 and 20,000 pictures, or of
 // the numbers of PICTURES given (thumbnails taken
 // in turn from POOL_DIR/t0001.png, ...), at the walker's start, inside the
 // city and from the overview camera, each beside the same frame drawn by a
@@ -17,6 +22,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +38,10 @@
 #include "controls/ShooterControl.h"
 #include "scene/Cube.h"
 #include "scene/House.h"
+#include "textures/Dxt1.h"
+#include "textures/ThumbnailCache.h"
 #include "textures/Textures.h"
+#include "textures/ThumbnailDecoder.h"
 
 namespace {
 
@@ -64,23 +73,54 @@ int countPool(const std::string& pool)
 }
 
 // Spreads pictures over every quarter of firstYear..lastYear, about six to a
-// house while there are quarters enough, more when there are not.
+// house while there are quarters enough, more when there are not; or, for
+// uneven, over every quarter as real albums fill them: a few full, many
+// with a handful, none over a house's 250. A span other than 1998 to 2010
+// is named on the root.
 bool writeLibrary(const std::string& path, const std::string& poolName, int poolSize, int pictures,
-                  const char* extension = "png")
+                  const char* extension = "png", int first = firstYear, int last = lastYear, bool uneven = false)
 {
     FILE* file = std::fopen(path.c_str(), "w");
     if (file == nullptr)
         return false;
-    const int slots = (lastYear - firstYear + 1) * 48;
-    const int houses = std::min(slots, std::max(1, pictures / 6));
-    std::fprintf(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Zandervale>\n");
+    const int slots = (last - first + 1) * 48;
+    std::vector<int> counts;
+    if (uneven) {
+        std::vector<double> weights(static_cast<size_t>(slots));
+        unsigned seed = 2024;
+        double total = 0;
+        for (double& weight : weights) {
+            seed = seed * 1103515245u + 12345u;
+            const double u = (seed >> 8 & 0xFFFF) / 65535.0;
+            total += weight = 0.05 + u * u * u;
+        }
+        int placed = 0;
+        for (double weight : weights) {
+            counts.push_back(std::min(250, static_cast<int>(pictures * weight / total)));
+            placed += counts.back();
+        }
+        for (size_t i = 0; placed < pictures; i = (i + 7) % counts.size()) {
+            if (counts[i] < 250)
+                ++counts[i], ++placed;
+        }
+    } else {
+        const int houses = std::min(slots, std::max(1, pictures / 6));
+        counts.assign(static_cast<size_t>(slots), 0);
+        for (int h = 0; h < houses; ++h)
+            counts[static_cast<size_t>(static_cast<long>(h) * slots / houses)] = pictures / houses + (h < pictures % houses ? 1 : 0);
+    }
+    std::fprintf(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    if (first == firstYear && last == lastYear)
+        std::fprintf(file, "<Zandervale>\n");
+    else
+        std::fprintf(file, "<Zandervale fromYear=\"%d\" toYear=\"%d\">\n", first, last);
     int picture = 0;
-    for (int h = 0; h < houses; ++h) {
-        const int slot = static_cast<int>(static_cast<long>(h) * slots / houses);
-        const int count = pictures / houses + (h < pictures % houses ? 1 : 0);
+    for (int slot = 0; slot < slots; ++slot) {
+        if (counts[static_cast<size_t>(slot)] == 0)
+            continue;
         std::fprintf(file, "<year val=\"%d\"><month val=\"%d\"><quarter val=\"%d\">\n",
-                     firstYear + slot / 48, slot / 4 % 12 + 1, slot % 4 + 1);
-        for (int i = 0; i < count; ++i, ++picture)
+                     first + slot / 48, slot / 4 % 12 + 1, slot % 4 + 1);
+        for (int i = 0; i < counts[static_cast<size_t>(slot)]; ++i, ++picture)
             std::fprintf(file, "<picture><texture>../%s/%s</texture><originalPicture>none</originalPicture></picture>\n",
                          poolName.c_str(), numbered(picture % poolSize + 1, extension).c_str());
         std::fprintf(file, "</quarter></month></year>\n");
@@ -318,6 +358,14 @@ double statusMegabytes(const char* field)
     return kilobytes / 1024.0;
 }
 
+// Removes the library's thumbnail cache file, so that the next opening is
+// a first one; always true.
+bool forgetCache(const std::string& library)
+{
+    unlink(ThumbnailCache(thumbnailCacheFolder(), library).filePath().c_str());
+    return true;
+}
+
 // In a fresh process: seconds from the window to the first city frame, or
 // (serial) to the library's textures loaded one after another by DevIL as
 // the viewer did before its worker threads; and the peak resident
@@ -406,7 +454,7 @@ bool measureStartups(const std::string& parent, const std::string& poolName, int
             Startup threaded, serial;
             if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
                 !writeLibrary(library, std::string(format) == "png" ? poolName : jpegName, poolSize, pictures, format) ||
-                !runStartupChild(library, false, &threaded) || !runStartupChild(library, true, &serial)) {
+                !forgetCache(library) || !runStartupChild(library, false, &threaded) || !runStartupChild(library, true, &serial)) {
                 std::printf("zv-bench: measuring the start-up of %s failed\n", library.c_str());
                 return false;
             }
@@ -422,21 +470,214 @@ bool measureStartups(const std::string& parent, const std::string& poolName, int
     return true;
 }
 
+// In a fresh process, as the viewer opens a library: seconds from the
+// window to the first city frame, the peak resident megabytes, and then,
+// when frames > 0, the median frame of each pose once every house has
+// grown. Written to out as one line; waits for the thumbnail cache to be
+// written before it ends, as a viewer left open would.
+int measureOpening(const std::string& library, int frames, FILE* out)
+{
+    openViewerWindow();
+    glFinish();
+    const Clock::time_point start = Clock::now();
+    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
+    CityBuilder builder(library.c_str());
+    if (!builder.build(objects))
+        return 1;
+    ShooterControl* control = new ShooterControl(glutWalkerWindow());
+    Zandervale app;
+    app.setScene(objects, control);
+    control->init(&app);
+    control->mouseLook = false;
+    control->collisionOn = false;
+    app.draw(0.0);
+    glutSwapBuffers();
+    glFinish();
+    const double seconds = secondsSince(start);
+    std::fprintf(out, "%.3f %.1f", seconds, statusMegabytes("VmHWM:"));
+    app.draw(100.0);
+    app.draw(100.0);
+    for (int p = 0; p < 3 && frames > 0; ++p) {
+        control->overview = poses[p].overview;
+        control->translation = poses[p].translation;
+        control->yaw = poses[p].yaw;
+        app.draw(0.0);   // the houses that come into view build their lists
+        Times times;
+        timeFrames(app, frames, &times);
+        long vertices = 0, allFaces = 0;
+        for (SceneObject* object : *objects) {
+            if (const House* house = dynamic_cast<const House*>(object)) {
+                vertices += house->verticesLastDrawn();
+                allFaces += house->allFaceVerticesLastDrawn();
+            }
+        }
+        std::fprintf(out, " %.2f %ld %ld", times.median(), vertices, allFaces);
+    }
+    std::fprintf(out, "\n");
+    app.setScene(nullptr, nullptr);
+    ThumbnailCache::waitForWriters();
+    return 0;
+}
+
+struct Opening {
+    double seconds = 0, peak = 0, poseMs[3] = {0, 0, 0};
+    long vertices[3] = {0, 0, 0}, allFaces[3] = {0, 0, 0};   // of the houses drawn
+};
+
+bool runOpeningChild(const std::string& library, int frames, Opening* result)
+{
+    return runInChild([&](FILE* out) { return measureOpening(library, frames, out); },
+                      [&](FILE* in) {
+                          if (std::fscanf(in, "%lf %lf", &result->seconds, &result->peak) != 2)
+                              return false;
+                          for (int p = 0; p < 3; ++p)
+                              std::fscanf(in, "%lf %ld %ld", &result->poseMs[p], &result->vertices[p], &result->allFaces[p]);
+                          return true;
+                      });
+}
+
+// A figure and its unit beside its target: "3.10 s (target 3: holds)".
+std::string against(double value, const char* unit, double target = 0, const char* format = "%.2f")
+{
+    char number[32], text[96];
+    std::snprintf(number, sizeof number, format, value);
+    if (target > 0)
+        std::snprintf(text, sizeof text, "%s %s (target %g: %s)", number, unit, target, value <= target ? "holds" : "MISSES");
+    else
+        std::snprintf(text, sizeof text, "%s %s", number, unit);
+    return text;
+}
+
+// The targets: libraries of 5,000 and 20,000 JPEG thumbnails over 13 years
+// and of 100,000 over 25 years, quarters filled unevenly, each opened
+// without its cache file and again with it.
+bool measureTargets(const std::string& parent, const std::string& jpegName, int poolSize, int frames,
+                    const std::vector<int>& sizes)
+{
+    std::printf("\nopening a library (JPEG thumbnails, quarters filled unevenly), first without the "
+                "thumbnail cache, then with it\n");
+    for (int pictures : sizes) {
+        const bool long_ = pictures > 20000;
+        const std::string directory = parent + "/" + std::to_string(pictures) + "-uneven";
+        const std::string library = directory + "/Zandervale.xml";
+        if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
+            !writeLibrary(library, jpegName, poolSize, pictures, "jpg", long_ ? 2001 : firstYear,
+                          long_ ? 2025 : lastYear, true)) {
+            std::printf("zv-bench: cannot write %s\n", library.c_str());
+            return false;
+        }
+        forgetCache(library);
+        Opening first, second;
+        if (!runOpeningChild(library, 0, &first) || !runOpeningChild(library, frames, &second)) {
+            std::printf("zv-bench: opening %s failed\n", library.c_str());
+            return false;
+        }
+        const bool largest = pictures >= 100000, middle = pictures >= 20000 && !largest;
+        const double frameTarget = largest ? 33.3 : 0, nearTarget = pictures <= 5000 ? 16.7 : frameTarget;
+        const double overviewTarget = pictures >= 20000 ? 33.3 : 0, peakTarget = largest ? 1500 : 0;
+        std::printf("%d photos over %d years:\n", pictures, long_ ? 25 : lastYear - firstYear + 1);
+        std::printf("  first opening:  first city frame %s, peak memory %s\n",
+                    against(first.seconds, "s", largest ? 13.5 : 0).c_str(), against(first.peak, "MB", peakTarget, "%.0f").c_str());
+        std::printf("  second opening: first city frame %s, peak memory %s\n",
+                    against(second.seconds, "s", largest ? 3.0 : middle ? 1.5 : 0).c_str(),
+                    against(second.peak, "MB", peakTarget, "%.0f").c_str());
+        std::printf("  frames: start %s, in the city %s, overview %s\n", against(second.poseMs[0], "ms", nearTarget).c_str(),
+                    against(second.poseMs[1], "ms", nearTarget).c_str(), against(second.poseMs[2], "ms", overviewTarget).c_str());
+        std::printf("  box vertices a frame: start %ld, in the city %ld, overview %ld (all six faces: %ld, %ld, %ld)\n",
+                    second.vertices[0], second.vertices[1], second.vertices[2], second.allFaces[0], second.allFaces[1],
+                    second.allFaces[2]);
+    }
+    std::printf("(first city frame: from the window to the first frame swapped; peak: VmHWM; frames: median\n"
+                " wall time to glFinish at each pose; the cache lies in %s)\n", thumbnailCacheFolder().c_str());
+    return true;
+}
+
+// Squared errors of DXT1 blocks against the framed texels they were made
+// from, summed over red, green and blue, and the texels counted.
+struct Fidelity {
+    double squares = 0, texels = 0, seconds = 0;
+    int thumbnails = 0;
+    void add(const unsigned char* framed, int framedWidth, int framedHeight)
+    {
+        const Clock::time_point start = Clock::now();
+        const std::vector<unsigned char> blocks = compressFramed(framed, framedWidth, framedHeight);
+        seconds += secondsSince(start);
+        const int width = wholeBlocks(framedWidth);
+        const std::vector<unsigned char> back = decodeDxt1(blocks.data(), width, wholeBlocks(framedHeight));
+        for (int y = 0; y < framedHeight; ++y)
+            for (int x = 0; x < framedWidth * 4; ++x) {
+                const double d = double(framed[y * framedWidth * 4 + x]) - back[y * width * 4 + x];
+                squares += x % 4 == 3 ? 0 : d * d;
+            }
+        texels += framedWidth * framedHeight;
+        ++thumbnails;
+    }
+    double decibels() const { return 10.0 * std::log10(255.0 * 255.0 * 3.0 * texels / squares); }
+    double millisecondsEach() const { return 1000.0 * seconds / thumbnails; }
+};
+
+// A pool of what DXT1 keeps worst: noise, one-texel stripes, hard edges.
+void addHighDetail(Fidelity* fidelity)
+{
+    std::vector<unsigned char> rgba(128 * 96 * 4);
+    unsigned seed = 12345;
+    for (int kind = 0; kind < 30; ++kind) {
+        for (int y = 0; y < 96; ++y)
+            for (int x = 0; x < 128; ++x) {
+                unsigned char* t = &rgba[(y * 128 + x) * 4];
+                seed = seed * 1103515245u + 12345u;
+                const unsigned noise = seed >> 8;
+                const bool stripe = ((x + kind) / (1 + kind % 2)) % 2 == 0, edge = (x / 16 + y / 12 + kind) % 2 == 0;
+                switch (kind % 3) {
+                case 0: t[0] = noise & 255, t[1] = noise >> 8 & 255, t[2] = noise >> 16 & 255; break;
+                case 1: t[0] = stripe ? 250 : 20, t[1] = stripe ? 40 : 210, t[2] = 128; break;
+                default: t[0] = edge ? 255 : 0, t[1] = edge ? 200 : 30, t[2] = edge ? 0 : 255; break;
+                }
+                t[3] = 255;
+            }
+        fidelity->add(frameTexels(rgba.data(), 128, 96).data(), 130, 98);
+    }
+}
+
+// The DXT1 texels against the decoded thumbnails of the pool (made from
+// photographs) and against a high-detail pool.
+void reportThumbnailFidelity(const std::string& pool, int poolSize)
+{
+    Fidelity photos, detailed;
+    for (int i = 1; i <= poolSize; ++i) {
+        DecodedThumbnail thumbnail = decodeThumbnail((pool + "/" + numbered(i)).c_str(), true, false);
+        if (thumbnail.decoded)
+            photos.add(thumbnail.framed.data(), thumbnail.width + 2, thumbnail.height + 2);
+    }
+    addHighDetail(&detailed);
+    std::printf("\nDXT1 thumbnails: PSNR %.1f dB over %d thumbnails of photographs (target >= 33 dB), "
+                "%.1f dB over %d high-detail ones (noise, stripes, hard edges; reported only); "
+                "%.3f ms to encode one on one core\n",
+                photos.decibels(), photos.thumbnails, detailed.decibels(), detailed.thumbnails,
+                photos.millisecondsEach());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     restartWithHugePages(argv);   // as the viewer does
     if (argc < 3) {
-        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...]]\n");
+        std::printf("Usage: zv-bench POOL_DIR OUTPUT_JSON [FRAMES [PICTURES...] [targets]]\n");
         return 2;
     }
     const int frames = argc >= 4 ? std::atoi(argv[3]) : 30;
+    // PICTURES given: those sizes for every table; "targets" alone: only
+    // the table of targets, at 5,000, 20,000 and 100,000.
+    const bool targetsOnly = argc >= 5 && std::strcmp(argv[argc - 1], "targets") == 0;
+    std::vector<int> targetSizes = {5000, 20000, 100000};
     std::vector<int> sizes(std::begin(librarySizes), std::end(librarySizes));
-    if (argc > 4)
+    if (argc > (targetsOnly ? 5 : 4)) {
         sizes.clear();
-    for (int i = 4; i < argc; ++i)
-        sizes.push_back(std::max(1, std::atoi(argv[i])));
+        for (int i = 4; i < argc - (targetsOnly ? 1 : 0); ++i)
+            sizes.push_back(std::max(1, std::atoi(argv[i])));
+        targetSizes = sizes;
+    }
     std::string pool = argv[1];
     while (pool.size() > 1 && pool.back() == '/')
         pool.pop_back();
@@ -448,6 +689,19 @@ int main(int argc, char** argv)
     const std::string::size_type slash = pool.find_last_of('/');
     const std::string parent = slash == std::string::npos ? "." : pool.substr(0, slash);
     const std::string poolName = slash == std::string::npos ? pool : pool.substr(slash + 1);
+    // The bench's thumbnail cache stays beside its libraries.
+    char* absolute = realpath(parent.c_str(), nullptr);
+    setenv("XDG_CACHE_HOME", (std::string(absolute != nullptr ? absolute : ".") + "/cache").c_str(), 1);
+    std::free(absolute);
+    reportThumbnailFidelity(pool, poolSize);
+    if (!convertPool(pool, parent + "/" + poolName + "-jpeg", poolSize)) {
+        std::printf("zv-bench: cannot write the JPEG pool %s-jpeg\n", pool.c_str());
+        return 1;
+    }
+    if (!measureTargets(parent, poolName + "-jpeg", poolSize, frames, targetSizes))
+        return 1;
+    if (targetsOnly)
+        return 0;
     std::vector<Row> rows;
     for (int pictures : sizes) {
         const std::string directory = parent + "/" + std::to_string(pictures);

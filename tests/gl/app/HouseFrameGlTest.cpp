@@ -76,15 +76,21 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
         glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
     };
-    const std::vector<GLubyte> expected = frame(&plain), seen = frame(city);   // the app deletes the city
-    int differing = 0, drawn = 0;
-    for (size_t p = 0; p < seen.size(); p += 3) {
-        const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > 2; };
-        differing += apart(0) || apart(1) || apart(2);
-        drawn += expected[p] + expected[p + 1] + expected[p + 2] > 0;
+    // From the street, then from straight above, where the tops show.
+    for (bool overview : { false, true }) {
+        walker.overview = overview;
+        walker.overviewTranslation = { -60, -700, -150 };
+        const std::vector<GLubyte> expected = frame(&plain), seen = frame(city);
+        int differing = 0, drawn = 0;
+        for (size_t p = 0; p < seen.size(); p += 3) {
+            const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > 2; };
+            differing += apart(0) || apart(1) || apart(2);
+            drawn += expected[p] + expected[p + 1] + expected[p + 2] > 0;
+        }
+        EXPECT_GT(drawn, 1024 * 768 / (overview ? 100 : 10)) << "overview " << overview;   // the houses ahead
+        EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart, overview " << overview;
     }
-    EXPECT_GT(drawn, 1024 * 768 / 10);   // the houses ahead
-    EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart";
+    app.setScene(city, &walker);   // the app deletes the city
 }
 
 }  // namespace

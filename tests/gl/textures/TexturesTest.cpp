@@ -5,13 +5,16 @@
 #include <IL/ilu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "support/CaptureStdout.h"
 #include "support/GlPixels.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
+#include "textures/Dxt1.h"
 #include "textures/Textures.h"
+#include "textures/ThumbnailDecoder.h"
 #include "textures/ThumbnailQueue.h"
 
 namespace {
@@ -20,18 +23,21 @@ using support::Colour;
 using support::PngFormat;
 
 // The library's path: decoded on a worker, drawn from its atlas cell.
-TextureName loadThumbnail(const char* path)
+TextureName loadThumbnail(const char* path, bool compress)
 {
-    ThumbnailQueue queue({{path, true}}, 1, 1);
+    ThumbnailQueue queue({{path, true}}, 1, 1, compress);
     queue.check(path);
     const TextureName name = queue.load(path);
     bindPhoto(name);
     return name;
 }
+TextureName loadTexelThumbnail(const char* path) { return loadThumbnail(path, false); }
+TextureName loadDxt1Thumbnail(const char* path) { return loadThumbnail(path, true); }
 
 struct Loader { const char* name; TextureName (*load)(const char*); bool mipmapped, anisotropic, atlased; };
 const Loader loaders[] = {{"Plain", loadTexture, false, false, false}, {"Mipmapped", loadTextureMipmapped, true, false, false},
-                          {"Anisotropic", loadTextureAnisotropic, true, true, false}, {"Thumbnail", loadThumbnail, false, false, true}};
+                          {"Anisotropic", loadTextureAnisotropic, true, true, false}, {"Thumbnail", loadTexelThumbnail, false, false, true},
+                          {"Dxt1Thumbnail", loadDxt1Thumbnail, false, false, true}};
 
 GLint boundTexture() { GLint name = 0; glGetIntegerv(GL_TEXTURE_BINDING_2D, &name); return name; }
 
@@ -115,6 +121,68 @@ TEST(WithoutAnisotropy, ApologisesOnEveryCallAndMipmapsInstead)
     GLint lastLevelWidth = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 5, GL_TEXTURE_WIDTH, &lastLevelWidth);
     EXPECT_EQ(lastLevelWidth, 1);
+}
+
+// What the workers encode is what Mesa samples, in the cell the atlas names.
+TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
+{
+    ASSERT_TRUE(compressesThumbnails());
+    support::TempDir dir;
+    const std::string path = dir.file("photo.png");
+    auto texel = [](int x, int y) {
+        return Colour{GLubyte(100 + x), GLubyte(40 + 2 * y), GLubyte(x * y % 97 + 30), 255};
+    };
+    ASSERT_TRUE(support::writeWithDevil(path, IL_PNG, 128, 96, texel));
+    DecodedThumbnail thumbnail = decodeThumbnail(path.c_str(), true, true);
+    ASSERT_TRUE(thumbnail.decoded && thumbnail.framed.empty());
+    const std::vector<unsigned char> expected = decodeDxt1(thumbnail.blocks.data(), 132, 100);
+    const AtlasCell cell = atlasCell(uploadThumbnail(thumbnail));
+    glBindTexture(GL_TEXTURE_2D, cell.texture);
+    GLint compressed = 0, width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    ASSERT_TRUE(compressed && width == 132);
+    EXPECT_FLOAT_EQ(cell.s0 * width, 1.0f);
+    EXPECT_FLOAT_EQ(cell.s1 * width, 129.0f);
+    EXPECT_FLOAT_EQ((cell.t1 - cell.t0) * height, 96.0f);
+    std::vector<unsigned char> page(static_cast<size_t>(width) * height * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, page.data());
+    const int top = static_cast<int>(cell.t0 * height + 0.5f) - 1;   // the frame's row
+    int apart = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 132 * 4; ++x)
+            apart += std::abs(page[(static_cast<size_t>(top + y) * width) * 4 + x] - expected[static_cast<size_t>(y) * 132 * 4 + x]) > 2;
+    EXPECT_EQ(apart, 0);
+    std::vector<unsigned char> photo(128 * 96 * 4), cellTexels(128 * 96 * 4);
+    for (int y = 0; y < 96; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const Colour c = texel(x, y);
+            std::copy(&c.r, &c.r + 4, &photo[(y * 128 + x) * 4]);
+            std::copy(&page[((top + 1 + y) * width + 1 + x) * 4], &page[((top + 1 + y) * width + 2 + x) * 4], &cellTexels[(y * 128 + x) * 4]);
+        }
+    EXPECT_GE(peakSignalToNoise(photo.data(), cellTexels.data(), 128 * 96), 28.0);   // fine detail in blue
+}
+
+// Without S3TC the thumbnails keep their RGBA texels.
+TEST(WithoutS3tc, KeepsThumbnailsAsTexels)
+{
+    if (std::getenv("MESA_EXTENSION_OVERRIDE") == nullptr) {
+        EXPECT_EQ(std::system("MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_compression_s3tc /proc/$PPID/exe --gtest_filter=WithoutS3tc.*"), 0);
+        return;
+    }
+    EXPECT_FALSE(compressesThumbnails());
+    support::TempDir dir;
+    const std::string path = dir.file("photo.png");
+    ASSERT_TRUE(support::writeTwoBandPng(path, 128, 96, PngFormat::Rgb, support::red, support::blue));
+    const AtlasCell cell = atlasCell(loadThumbnail(path.c_str(), compressesThumbnails()));
+    glBindTexture(GL_TEXTURE_2D, cell.texture);
+    GLint compressed = 1, width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_TRUE(compressed == 0 && width == 130);
+    EXPECT_TRUE(samplesDxt1("GL_ARB_multitexture GL_EXT_texture_compression_s3tc GL_EXT_bgra"));
+    EXPECT_FALSE(samplesDxt1("GL_ARB_multitexture GL_EXT_bgra"));
 }
 
 }  // namespace

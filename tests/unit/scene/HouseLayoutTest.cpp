@@ -39,3 +39,26 @@ TEST(HouseLayout, BoxesStandWhereTheirBandAndVariantPutThem)
             EXPECT_NEAR(got[k], want[k], 1e-4) << "n=" << c.n << " variant " << c.variant << " box " << c.index << " value " << k;
     }
 }
+
+// What stands on a box hides its top, what a box stands on hides its bottom,
+// but only where the one face lies wholly on or in the other box.
+TEST(HouseLayout, LeavesOutOnlyFacesCoveredByTheGroundOrAnotherBox)
+{
+    constexpr unsigned both = unseenTop | unseenBottom;
+    const struct { const char* what; int n; int variant; std::vector<unsigned> want; } cases[] = {
+        { "tower: the top box shows its top", 3, 0, { both, both, unseenBottom } },
+        { "twisted tower: the turned corners stick out", 3, 1, { unseenBottom, 0, 0 } },
+        { "tapering tower: each top shows around the smaller, sunk box", 3, 2, { unseenBottom, unseenBottom, unseenBottom } },
+        { "pairs: two stacks", 10, 0, { both, both, both, both, both, both, both, both, unseenBottom, unseenBottom } },
+        { "four a level", 14, 0, { both, both, both, both, both, both, both, both,
+                                   both, both, unseenBottom, unseenBottom, unseenBottom, unseenBottom } },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(unseenFaces(layoutBoxes(c.n, c.variant)), c.want) << c.what;
+    // Triangles: straight ones stack, twisted ones turn each level away.
+    const std::vector<unsigned> straight = unseenFaces(layoutBoxes(31, 2)), twisted = unseenFaces(layoutBoxes(31, 1));
+    EXPECT_EQ(straight[0], both);
+    EXPECT_EQ(straight[30], unseenBottom);
+    EXPECT_EQ(twisted[0], unseenBottom);
+    EXPECT_EQ(twisted[3], 0u);
+}
