@@ -27,12 +27,6 @@ namespace {
 namespace fs = std::filesystem;
 const std::string indexer = ZV_TOOLS_DIR "/zandervale-index";
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool sanitized = true;   // the shadow memory makes resident sizes meaningless
-#else
-constexpr bool sanitized = false;
-#endif
-
 struct IndexerRun {
     int status = -1;      // the exit status, or -1 when a signal ended it
     int signal = 0;
@@ -111,7 +105,7 @@ TEST(IndexHostile, EveryBadPhotoIsSkippedWithItsLineAndTheGoodOnesIndexed)
     const std::string xml = readFile(output.file("lib/Zandervale.xml"));
     EXPECT_NE(xml.find("good-1.jpg"), std::string::npos);
     EXPECT_NE(xml.find("good-2.jpg"), std::string::npos);
-    if (!sanitized) {
+    if (!support::sanitizedBuild) {
         EXPECT_LT(run.peakKilobytes * 1024, static_cast<long>(photoDecodeBudgetBytes)) << run.output;
     }
 }

@@ -15,12 +15,6 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool sanitized = true;   // the shadow memory makes resident sizes meaningless
-#else
-constexpr bool sanitized = false;
-#endif
-
 struct ChildDecode {
     bool exited = false;    // false: the child died of a signal
     int outcome = -1;       // DecodedPhoto::Outcome
@@ -55,7 +49,7 @@ TEST(VipsPhotoLoader, RefusesHostilePhotosWithoutCrashingOrPassingTheBudget)
         const ChildDecode decode = decodeInChild(path);
         EXPECT_TRUE(decode.exited) << what << " crashed the loader";
         EXPECT_EQ(decode.outcome, DecodedPhoto::Refused) << what;
-        if (!sanitized) {
+        if (!support::sanitizedBuild) {
             EXPECT_LT(decode.peakKilobytes * 1024, static_cast<long>(photoDecodeBudgetBytes)) << what;
         }
     }
