@@ -17,6 +17,7 @@
 
 #include "library/PictureLibrary.h"
 #include "support/ImageFiles.h"
+#include "support/KindFiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -214,6 +215,59 @@ TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
     ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be stopped";
     EXPECT_EQ(readFile(f.xml), before);
     EXPECT_EQ(f.index().first, 0);   // and the next run finishes the job
+}
+
+// A phone's and a camera's folder: every kind upright (red above blue), a
+// turned HEIC turned once, messenger files dated by their names, a RAW
+// beside its JPEG counted as that one photo, videos and notes counted apart.
+TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
+{
+    PhotoFolder f;
+    // Stored width x height with orientation 6: the upright top is the stored left.
+    const auto turned6 = [](int width, int) { return [=](int x, int) { return x < width / 2 ? red : blue; }; };
+    const auto turned = turned6(48, 64);
+    const auto upright = [](int, int y) { return y < 24 ? red : blue; };
+    ASSERT_TRUE(support::writeKind(f.p + "a.webp", "webp", 48, 64, turned, 6));
+    ASSERT_TRUE(support::writeKind(f.p + "a.TIF", "tiff", 48, 64, turned, 6));
+    ASSERT_TRUE(support::writeTurnedHeic(f.p + "turned.HEIC", 48, 64, turned));
+    ASSERT_TRUE(support::writeKind(f.p + "a.heic", "heic", 64, 48, upright));
+    ASSERT_TRUE(support::writeKind(f.p + "a.avif", "avif", 64, 48, upright));
+    ASSERT_TRUE(support::writeKind(f.p + "a.gif", "gif", 64, 48, upright));
+    writePhoto(f.p + "IMG-20190704-WA0001.jpg", upright);
+    writePhoto(f.p + "PXL_20210315_101010123.jpg", upright);
+    writePhoto(f.p + "DSC_0001.JPG", upright);
+    std::ofstream(f.p + "DSC_0001.NEF") << "a camera's RAW, shown by its JPEG";
+    ASSERT_TRUE(support::writeDng(f.p + "alone.DNG", 640, 480, turned6(640, 480), 6, "2018:05:06 07:08:09"));
+    ASSERT_TRUE(support::writeDng(f.p + "small.dng", 320, 240, upright, 1, "2018:05:06 07:08:09"));
+    std::ofstream(f.p + "clip.MP4") << "video";
+    std::ofstream(f.p + "VID_20200101_000000.mov") << "video";
+    std::ofstream(f.p + "notes.txt") << "text";
+    const auto [status, output] = f.index();
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("Photos found: 11\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("skipped " + f.p + "small.dng: its preview of 320 x 240 is smaller than 640 px"),
+              std::string::npos) << output;
+    EXPECT_NE(output.find("Not photos: 2 videos, 1 other files\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("Dated by the file name (no usable EXIF date): 2\n"), std::string::npos) << output;
+    const auto pictures = readBack(f.xml);
+    ASSERT_EQ(pictures.size(), 10u) << output;
+    const Picture& raw = pictures.at(f.p + "alone.DNG");
+    EXPECT_EQ(std::make_tuple(raw.year, raw.month, raw.quarter), std::make_tuple(2018, 5, 1));
+    EXPECT_FALSE(pictures.count(f.p + "DSC_0001.NEF"));
+    const Picture& whatsApp = pictures.at(f.p + "IMG-20190704-WA0001.jpg");
+    const Picture& pixel = pictures.at(f.p + "PXL_20210315_101010123.jpg");
+    EXPECT_EQ(std::make_tuple(whatsApp.year, whatsApp.month, whatsApp.quarter), std::make_tuple(2019, 7, 1));
+    EXPECT_EQ(std::make_tuple(pixel.year, pixel.month, pixel.quarter), std::make_tuple(2021, 3, 3));
+    for (const auto& [original, picture] : pictures) {
+        ilBindImage(ilGenImage());
+        ASSERT_TRUE(ilLoadImage(picture.texture.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) << original;
+        std::string seen;
+        for (const auto& [x, y] : {std::pair{8, 8}, {120, 8}, {8, 88}, {120, 88}}) {
+            const unsigned char* rgb = ilGetData() + (y * 128 + x) * 3;
+            seen += rgb[0] > 128 && rgb[2] < 128 ? 'r' : rgb[2] > 128 && rgb[0] < 128 ? 'b' : '?';
+        }
+        EXPECT_EQ(seen, "rrbb") << original;
+    }
 }
 
 }  // namespace

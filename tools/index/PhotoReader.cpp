@@ -16,7 +16,9 @@
 #include <deque>
 #include <mutex>
 
+#include "NameDate.h"
 #include "OutputFiles.h"
+#include "photos/RawPreview.h"
 #include "photos/VipsPhotos.h"
 
 namespace photoindex {
@@ -69,11 +71,14 @@ void readExifDates(VipsImage* image, std::string dates[3])
 
 // The viewer's image library reads 8-bit RGB JPEGs best: no alpha, no CMYK,
 // no 16-bit or greyscale surprises. Exactly 128 x 96, whatever rounding did.
-VipsImage* thumbnailOf(const std::string& path, Images* images)
+// preview: a RAW's preview, already open; else the photo is read from path.
+VipsImage* thumbnailOf(const std::string& path, VipsImage* preview, Images* images)
 {
     VipsImage** scaled = images->next();
-    if (vips_thumbnail(path.c_str(), scaled, thumbnailWidth, "height", thumbnailHeight,
-                       "crop", VIPS_INTERESTING_CENTRE, NULL) != 0)
+    if ((preview ? vips_thumbnail_image(preview, scaled, thumbnailWidth, "height", thumbnailHeight,
+                                        "crop", VIPS_INTERESTING_CENTRE, NULL)
+                 : vips_thumbnail(path.c_str(), scaled, thumbnailWidth, "height", thumbnailHeight,
+                                  "crop", VIPS_INTERESTING_CENTRE, NULL)) != 0)
         return nullptr;
     VipsImage* image = *scaled;
     if (vips_image_hasalpha(image)) {
@@ -94,6 +99,16 @@ VipsImage* thumbnailOf(const std::string& path, Images* images)
                      "extend", VIPS_EXTEND_COPY, NULL) != 0)
         return nullptr;
     return *exact;
+}
+
+// LibRaw's time of taking, which it read as local time, as an EXIF text.
+std::string exifText(std::time_t taken)
+{
+    std::tm parts{};
+    localtime_r(&taken, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &parts);
+    return text;
 }
 
 void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
@@ -166,35 +181,52 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
         reading.unreadable = true;
         return reading;
     }
-    const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
-        const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
-        return got > 0 ? static_cast<size_t>(got) : size_t{0};
-    });
-    close(fd);
-    reading.problem = photoProblem(photo);
-    if (!reading.problem.empty())
-        return reading;
-    const BudgetShare share(photoDecodeBytes(photo));
     Images images;
     VipsImage** header = images.next();
-    *header = openPhoto(path.c_str(), photo.kind, 1, false);
-    if (!*header) {
-        reading.problem = std::string("not a readable ") + photoKindName(photo.kind) + " image";
-        return reading;
-    }
     std::string exif[3];
-    readExifDates(*header, exif);
-    reading.date = chooseDate(exif, fileDate, now);
+    std::string kindName = "RAW";
+    uint64_t decodeBytes = 0;
+    if (isRawName(path)) {
+        close(fd);
+        const RawPreview preview = openRawPreview(path.c_str());
+        *header = preview.image;
+        reading.problem = preview.problem;
+        if (preview.taken != 0)
+            exif[0] = exifText(preview.taken);
+    } else {
+        const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
+            const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
+            return got > 0 ? static_cast<size_t>(got) : size_t{0};
+        });
+        close(fd);
+        reading.problem = photoProblem(photo);
+        kindName = photoKindName(photo.kind);
+        decodeBytes = photoDecodeBytes(photo);
+        if (reading.problem.empty()) {
+            *header = openPhoto(path.c_str(), photo.kind, 1, false);
+            if (!*header)
+                reading.problem = "not a readable " + kindName + " image";
+            else
+                readExifDates(*header, exif);
+        }
+    }
+    if (!reading.problem.empty())
+        return reading;
+    // A RAW's preview is already decoded; the share covers the rest.
+    const BudgetShare share(decodeBytes);
+    LocalDate named;
+    const bool hasNamedDate = dateFromName(path.substr(path.rfind('/') + 1), now, &named);
+    reading.date = chooseDate(exif, hasNamedDate ? &named : nullptr, fileDate, now);
     if (reading.date.source == DateSource::none) {
         reading.problem = "no date between 1900 and today";
         return reading;
     }
-    VipsImage* thumbnail = thumbnailOf(path, &images);
+    VipsImage* thumbnail = thumbnailOf(path, isRawName(path) ? *header : nullptr, &images);
     void* jpeg = nullptr;
     size_t size = 0;
     if (!thumbnail || vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) != 0) {
         vips_error_clear();
-        reading.problem = std::string("not a readable ") + photoKindName(photo.kind) + " image";
+        reading.problem = "not a readable " + kindName + " image";
         return reading;
     }
     reading.outputProblem = replaceFile(thumbnailPath, jpeg, size, false);

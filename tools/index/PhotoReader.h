@@ -1,4 +1,4 @@
-// Reads one photo: its date from EXIF (else the file time) and its 128 x 96
+// Reads one photo: its date from EXIF (else its name, else the file time) and its 128 x 96
 // upright, centre-cropped JPEG thumbnail, made by libvips.
 #pragma once
 

@@ -43,15 +43,22 @@ const char help[] =
     "OUTPUT_DIR defaults to $XDG_DATA_HOME/zandervale/library\n"
     "(~/.local/share/zandervale/library).\n"
     "\n"
-    "Photos are JPEG and PNG files (.jpg, .jpeg, .jpe, .png in any case). Hidden\n"
-    "files and folders, OUTPUT_DIR and links to folders are passed over. A file is\n"
-    "read as what its content is, whatever its name says, and skipped with a line\n"
-    "saying why when decoding it would take more than 512 MB: a progressive JPEG\n"
-    "or an interlaced or 16-bit PNG counts whole, a baseline JPEG at an eighth of\n"
-    "each side (it shrinks as it decodes).\n"
+    "Photos are JPEG, PNG, HEIF (HEIC, AVIF), WebP, TIFF and GIF files (.jpg, .jpeg,\n"
+    ".jpe, .png, .heic, .heif, .hif, .avif, .webp, .tif, .tiff, .gif in any case),\n"
+    "turned upright, and camera RAWs (.dng, .cr2, .cr3, .nef, .arw, .raf, .orf,\n"
+    ".rw2, .pef) by their embedded preview of 640 px or more; a RAW beside a JPEG\n"
+    "or HEIF of its name is that one photo. Videos and other files are counted.\n"
+    "Hidden files and folders, OUTPUT_DIR and links to folders are passed over. A\n"
+    "file is read as what its content is, whatever its name says, and skipped with\n"
+    "a line saying why when decoding it would take more than 512 MB: a baseline\n"
+    "JPEG counts an eighth of each side (it shrinks as it decodes), every other\n"
+    "photo its whole size.\n"
     "A photo is dated by its EXIF DateTimeOriginal, else DateTimeDigitized, else\n"
-    "DateTime, else the file's modification time, all in local time; a date before\n"
-    "1900 or in the future is reported and the next one is used.\n"
+    "DateTime, else a date in its name (IMG_20190704_101112, IMG-20190704-WA0001,\n"
+    "PXL_20190704_101112345 in UTC, Screenshot_2019-07-04-10-11-12, ...), else the\n"
+    "file's modification time, all in local time; an EXIF date or file time before\n"
+    "1900 or in the future is reported and the next one is used. See\n"
+    "zandervale-index(1).\n"
     "Each month has four quarters: days 1-7, 8-14, 15-21 and 22 to the month's end.\n"
     "The city shows at most 60 years: the latest 60 of the photos.\n"
     "A re-run makes thumbnails only for new or changed photos and removes those of\n"
@@ -168,6 +175,7 @@ struct Run {
     std::vector<Job> jobs;
     std::map<std::string, size_t> skippedFor;  // reason -> photos
     size_t found = 0, reused = 0, foldersPassed = 0;
+    size_t videos = 0, otherFiles = 0;   // found beside the photos, counted so nobody looks for them
 
     std::string outputPath(const std::string& name) const { return output + "/" + name; }
 
@@ -177,6 +185,7 @@ struct Run {
     bool readPhotos();
     bool writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded);
     void report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowded);
+    void reportOthers() const;
 };
 
 bool Run::open()
@@ -308,6 +317,17 @@ bool Run::readPhotos()
     return true;
 }
 
+// Files that are not photos, and photos dated by their names.
+void Run::reportOthers() const
+{
+    if (videos > 0 || otherFiles > 0)
+        std::fprintf(stderr, "Not photos: %zu videos, %zu other files\n", videos, otherFiles);
+    size_t nameDated = 0;
+    for (const IndexEntry& entry : entries)
+        nameDated += entry.source == DateSource::fileName;
+    std::fprintf(stderr, "Dated by the file name (no usable EXIF date): %zu\n", nameDated);
+}
+
 bool Run::writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded)
 {
     std::vector<int> years;
@@ -352,6 +372,7 @@ void Run::report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowde
         std::fprintf(stderr, "    %zu: %s\n", count, reason.c_str());
     if (foldersPassed > 0)
         std::fprintf(stderr, "Folders not read: %zu\n", foldersPassed);
+    reportOthers();
     std::fprintf(stderr, "Dated by the file time (no usable EXIF date): %zu\n", fileDated);
     if (span.leftOut > 0)
         std::fprintf(stderr, "Left out of the city, which shows at most %d years: %zu photos from before %d\n",
@@ -392,6 +413,8 @@ int main(int argc, char** argv)
     for (const SkippedEntry& entry : walk.skipped)
         ++run.skippedFor[entry.reason];
     run.foldersPassed = walk.folders.size();
+    run.videos = walk.videos;
+    run.otherFiles = walk.others;
     run.found = walk.photos.size() + walk.skipped.size();
     // What lies in a folder or file that cannot be read now is kept as the
     // last run knew it, not taken for gone.
