@@ -10,6 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <vips/vips.h>
+
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -65,8 +68,9 @@ std::map<std::string, Picture> readBack(const std::string& library)
 }
 
 // A JPEG with EXIF dates and an orientation (0: none) in an APP1 segment right after SOI.
+// preview: the JPEG bytes of an embedded EXIF preview ("": none).
 void writePhoto(const std::string& path, const support::PixelFunction& pixel, const Dates& dates = {},
-                int orientation = 0, int width = 64, int height = 48)
+                int orientation = 0, int width = 64, int height = 48, const std::string& preview = "")
 {
     support::writeWithDevil(path, IL_JPG, width, height, pixel);
     ExifData* exif = exif_data_new();
@@ -81,6 +85,11 @@ void writePhoto(const std::string& path, const support::PixelFunction& pixel, co
         std::memcpy(add(tag == EXIF_TAG_DATE_TIME ? EXIF_IFD_0 : EXIF_IFD_EXIF, tag), text.c_str(), 20);
     if (orientation)
         exif_set_short(add(EXIF_IFD_0, EXIF_TAG_ORIENTATION), exif_data_get_byte_order(exif), ExifShort(orientation));
+    if (!preview.empty()) {
+        exif->data = static_cast<unsigned char*>(malloc(preview.size()));   // freed by libexif
+        std::memcpy(exif->data, preview.data(), preview.size());
+        exif->size = preview.size();
+    }
     unsigned char* segment = nullptr;
     unsigned size = 0;
     exif_data_save_data(exif, &segment, &size);
@@ -268,6 +277,71 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
         }
         EXPECT_EQ(seen, "rrbb") << original;
     }
+}
+
+// A scene with both gradients and edges, fw x fh, seen at (x, y) of w x h.
+support::Colour scene(int x, int y, int w, int h)
+{
+    const double u = (x + 0.5) / w, v = (y + 0.5) / h;
+    const bool disc = (u - 0.6) * (u - 0.6) + (v - 0.4) * (v - 0.4) < 0.04;
+    return {static_cast<unsigned char>(disc ? 240 : 40 + 180 * u), static_cast<unsigned char>(60 + 150 * v),
+            static_cast<unsigned char>(disc ? 30 : 200 - 120 * u * v), 255};
+}
+
+// The JPEG bytes of a w x h preview whose rows top .. top + contentHeight - 1 show the
+// scene (inverted when stale) and the rest is black.
+std::string previewBytes(const std::string& scratch, int w, int h, int top, int contentHeight, bool stale = false)
+{
+    support::writeWithDevil(scratch, IL_JPG, w, h, [=](int x, int y) {
+        if (y < top || y >= top + contentHeight)
+            return support::black;
+        support::Colour c = scene(x, y - top, w, contentHeight);
+        return stale ? support::Colour{static_cast<unsigned char>(255 - c.r), static_cast<unsigned char>(255 - c.g),
+                                       static_cast<unsigned char>(255 - c.b), 255} : c;
+    });
+    const std::string bytes = readFile(scratch);
+    fs::remove(scratch);
+    return bytes;
+}
+
+// PSNR of the thumbnail at thumbnail against one libvips makes from the whole photo.
+double psnrAgainstWholePhoto(const std::string& photo, const std::string& thumbnail)
+{
+    VipsImage *whole = nullptr, *rgb = nullptr;
+    EXPECT_EQ(vips_thumbnail(photo.c_str(), &whole, 128, "height", 96, "crop", VIPS_INTERESTING_CENTRE, nullptr), 0);
+    EXPECT_EQ(vips_colourspace(whole, &rgb, VIPS_INTERPRETATION_sRGB, nullptr), 0);
+    size_t length = 0;
+    unsigned char* reference = static_cast<unsigned char*>(vips_image_write_to_memory(rgb, &length));
+    ilBindImage(ilGenImage());
+    EXPECT_TRUE(ilLoadImage(thumbnail.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE));
+    double squares = 0;
+    for (size_t i = 0; i < 128 * 96 * 3 && length == 128 * 96 * 3; ++i)
+        squares += (double(reference[i]) - ilGetData()[i]) * (double(reference[i]) - ilGetData()[i]);
+    g_free(reference);
+    g_object_unref(rgb);
+    g_object_unref(whole);
+    return length == 128 * 96 * 3 ? 10 * std::log10(255.0 * 255.0 / std::max(squares / length, 1e-9)) : 0;
+}
+
+// A 3:2 photo with a letterboxed 4:3 preview and a turned one with a 320 x 240
+// preview take the preview path; a preview older than the photo's last change
+// does not. Each thumbnail is within 25 dB of the whole photo's.
+TEST(IndexRun, FaithfulExifPreviewsMakeTheThumbnailAndStaleOnesDoNot)
+{
+    PhotoFolder f;
+    const auto sceneOf = [](int w, int h) { return [=](int x, int y) { return scene(x, y, w, h); }; };
+    const Dates taken = {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:04 10:00:00"}},
+                changed = {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:04 10:00:00"}, {EXIF_TAG_DATE_TIME, "2020:01:01 10:00:00"}};
+    writePhoto(f.p + "letterboxed.jpg", sceneOf(480, 320), taken, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 120, 7, 107));
+    writePhoto(f.p + "turned.jpg", sceneOf(640, 480), taken, 6, 640, 480, previewBytes(f.p + "p.jpg", 320, 240, 0, 240));
+    writePhoto(f.p + "stale.jpg", sceneOf(480, 320), changed, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 107, 0, 107, true));
+    const auto [status, output] = f.index();
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("Thumbnails made from EXIF previews: 2 of 3\n"), std::string::npos) << output;
+    const auto pictures = readBack(f.xml);
+    ASSERT_EQ(pictures.size(), 3u);
+    for (const auto& [original, picture] : pictures)
+        EXPECT_GE(psnrAgainstWholePhoto(original, picture.texture), 25.0) << original;
 }
 
 }  // namespace

@@ -15,7 +15,9 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <vector>
 
+#include "ExifPreview.h"
 #include "NameDate.h"
 #include "OutputFiles.h"
 #include "photos/RawPreview.h"
@@ -49,9 +51,10 @@ std::string asciiEntry(ExifData* data, ExifIfd ifd, ExifTag tag)
     return std::string(text, strnlen(text, entry->size));
 }
 
-// DateTimeOriginal, DateTimeDigitized and DateTime, "" where absent. Read
-// raw: libexif's standard-conformance fixes would add missing tags.
-void readExifDates(VipsImage* image, std::string dates[3])
+// DateTimeOriginal, DateTimeDigitized and DateTime, "" where absent, and
+// the embedded preview's bytes. Read raw: libexif's standard-conformance
+// fixes would add missing tags.
+void readExif(VipsImage* image, std::string dates[3], std::vector<unsigned char>* preview)
 {
     const void* blob = nullptr;
     size_t size = 0;
@@ -66,6 +69,8 @@ void readExifDates(VipsImage* image, std::string dates[3])
     dates[0] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL);
     dates[1] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_DIGITIZED);
     dates[2] = asciiEntry(data, EXIF_IFD_0, EXIF_TAG_DATE_TIME);
+    if (data->data && data->size > 0)
+        preview->assign(data->data, data->data + data->size);
     exif_data_unref(data);
 }
 
@@ -184,15 +189,18 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
     Images images;
     VipsImage** header = images.next();
     std::string exif[3];
+    std::vector<unsigned char> exifPreview;
+    VipsImage* preview = nullptr;   // what the thumbnail is made from, when not the file
     std::string kindName = "RAW";
     uint64_t decodeBytes = 0;
     if (isRawName(path)) {
         close(fd);
-        const RawPreview preview = openRawPreview(path.c_str());
-        *header = preview.image;
-        reading.problem = preview.problem;
-        if (preview.taken != 0)
-            exif[0] = exifText(preview.taken);
+        const RawPreview raw = openRawPreview(path.c_str());
+        *header = raw.image;
+        preview = raw.image;
+        reading.problem = raw.problem;
+        if (raw.taken != 0)
+            exif[0] = exifText(raw.taken);
     } else {
         const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
             const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
@@ -207,13 +215,20 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
             if (!*header)
                 reading.problem = "not a readable " + kindName + " image";
             else
-                readExifDates(*header, exif);
+                readExif(*header, exif, &exifPreview);
+        }
+        if (reading.problem.empty() && photo.kind == PhotoKind::Jpeg && !previewMayBeStale(exif[0], exif[2])) {
+            VipsImage** faithful = images.next();
+            *faithful = faithfulPreview(exifPreview.data(), exifPreview.size(), photo.width, photo.height,
+                                        vips_image_get_orientation(*header));
+            preview = *faithful;
+            reading.fromPreview = preview != nullptr;
         }
     }
     if (!reading.problem.empty())
         return reading;
-    // A RAW's preview is already decoded; the share covers the rest.
-    const BudgetShare share(decodeBytes);
+    // A preview is already decoded; the share covers the photo's decode.
+    const BudgetShare share(preview ? 0 : decodeBytes);
     LocalDate named;
     const bool hasNamedDate = dateFromName(path.substr(path.rfind('/') + 1), now, &named);
     reading.date = chooseDate(exif, hasNamedDate ? &named : nullptr, fileDate, now);
@@ -221,7 +236,7 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
         reading.problem = "no date between 1900 and today";
         return reading;
     }
-    VipsImage* thumbnail = thumbnailOf(path, isRawName(path) ? *header : nullptr, &images);
+    VipsImage* thumbnail = thumbnailOf(path, preview, &images);
     void* jpeg = nullptr;
     size_t size = 0;
     if (!thumbnail || vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) != 0) {

@@ -317,7 +317,8 @@ bool Run::readPhotos()
     return true;
 }
 
-// Files that are not photos, and photos dated by their names.
+// Files that are not photos, photos dated by their names, and thumbnails
+// made from previews instead of decoded photos.
 void Run::reportOthers() const
 {
     if (videos > 0 || otherFiles > 0)
@@ -326,6 +327,13 @@ void Run::reportOthers() const
     for (const IndexEntry& entry : entries)
         nameDated += entry.source == DateSource::fileName;
     std::fprintf(stderr, "Dated by the file name (no usable EXIF date): %zu\n", nameDated);
+    size_t made = 0, fromPreviews = 0;
+    for (const Job& job : jobs) {
+        made += job.reading.problem.empty();
+        fromPreviews += job.reading.problem.empty() && job.reading.fromPreview;
+    }
+    if (made > 0)
+        std::fprintf(stderr, "Thumbnails made from EXIF previews: %zu of %zu\n", fromPreviews, made);
 }
 
 bool Run::writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded)
