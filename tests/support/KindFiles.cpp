@@ -47,7 +47,7 @@ std::vector<unsigned char> orientationExif(int orientation)
 }  // namespace
 
 bool writeKind(const std::string& path, const std::string& kind, int width, int height, const PixelFunction& pixelAt,
-               int orientation)
+               int orientation, const char* dateTaken)
 {
     EXPECT_TRUE(startVipsForPhotos("test"));
     const std::vector<unsigned char> rgb = rgbOf(width, height, pixelAt);
@@ -55,6 +55,8 @@ bool writeKind(const std::string& path, const std::string& kind, int width, int 
     if (image == nullptr)
         return ADD_FAILURE() << path, false;
     vips_image_set_int(image, VIPS_META_ORIENTATION, orientation);
+    if (dateTaken)
+        vips_image_set_string(image, "exif-ifd2-DateTimeOriginal", dateTaken);
     int failed = -1;
     if (kind == "heic")
         failed = vips_heifsave(image, path.c_str(), "compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC, "Q", 95,

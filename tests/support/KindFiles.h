@@ -11,9 +11,11 @@ namespace support {
 
 // kind: "heic", "avif", "webp", "tiff" or "gif". orientation 1 to 8 goes
 // into the EXIF of a WebP and the tag of a TIFF; a HEIF and a GIF keep
-// none. Records a test failure and returns false when it cannot write.
+// none. dateTaken ("YYYY:MM:DD HH:MM:SS") goes into the EXIF
+// DateTimeOriginal of a HEIF or WebP. Records a test failure and returns
+// false when it cannot write.
 bool writeKind(const std::string& path, const std::string& kind, int width, int height, const PixelFunction& pixelAt,
-               int orientation = 1);
+               int orientation = 1, const char* dateTaken = nullptr);
 
 // A HEIC whose stored pixels libheif turns a quarter clockwise (an irot
 // box) on decoding, as phones write portrait photos; EXIF orientation 6

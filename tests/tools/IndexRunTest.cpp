@@ -227,8 +227,9 @@ TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
 }
 
 // A phone's and a camera's folder: every kind upright (red above blue), a
-// turned HEIC turned once, messenger files dated by their names, a RAW
-// beside its JPEG counted as that one photo, videos and notes counted apart.
+// turned HEIC turned once, HEIC, WebP and DNG dated by their own EXIF,
+// messenger files by their names, a RAW beside its JPEG counted as that one
+// photo, a RAW with too small a preview skipped, videos and notes counted apart.
 TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
 {
     PhotoFolder f;
@@ -236,10 +237,10 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
     const auto turned6 = [](int width, int) { return [=](int x, int) { return x < width / 2 ? red : blue; }; };
     const auto turned = turned6(48, 64);
     const auto upright = [](int, int y) { return y < 24 ? red : blue; };
-    ASSERT_TRUE(support::writeKind(f.p + "a.webp", "webp", 48, 64, turned, 6));
+    ASSERT_TRUE(support::writeKind(f.p + "a.webp", "webp", 48, 64, turned, 6, "2016:02:03 04:05:06"));
     ASSERT_TRUE(support::writeKind(f.p + "a.TIF", "tiff", 48, 64, turned, 6));
     ASSERT_TRUE(support::writeTurnedHeic(f.p + "turned.HEIC", 48, 64, turned));
-    ASSERT_TRUE(support::writeKind(f.p + "a.heic", "heic", 64, 48, upright));
+    ASSERT_TRUE(support::writeKind(f.p + "a.heic", "heic", 64, 48, upright, 1, "2017:03:04 05:06:07"));
     ASSERT_TRUE(support::writeKind(f.p + "a.avif", "avif", 64, 48, upright));
     ASSERT_TRUE(support::writeKind(f.p + "a.gif", "gif", 64, 48, upright));
     writePhoto(f.p + "IMG-20190704-WA0001.jpg", upright);
@@ -262,6 +263,9 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
     ASSERT_EQ(pictures.size(), 10u) << output;
     const Picture& raw = pictures.at(f.p + "alone.DNG");
     EXPECT_EQ(std::make_tuple(raw.year, raw.month, raw.quarter), std::make_tuple(2018, 5, 1));
+    const Picture& heic = pictures.at(f.p + "a.heic");
+    const Picture& webp = pictures.at(f.p + "a.webp");
+    EXPECT_EQ(std::make_tuple(heic.year, heic.month, webp.year, webp.month), std::make_tuple(2017, 3, 2016, 2));
     EXPECT_FALSE(pictures.count(f.p + "DSC_0001.NEF"));
     const Picture& whatsApp = pictures.at(f.p + "IMG-20190704-WA0001.jpg");
     const Picture& pixel = pictures.at(f.p + "PXL_20210315_101010123.jpg");
