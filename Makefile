@@ -32,12 +32,15 @@ test: build
 # libraries of 1,000, 5,000 and 20,000 thumbnails, beside
 # the same frames drawn box by box (figures only, no verdict): a table, and
 # $(BUILD)/bench.json. The thumbnails are made once into $(BUILD)/bench-libraries.
+# Then the gallery's decodes, and a first run of zandervale-index over camera
+# JPEGs beside vipsthumbnail on the same files (photos in $(BUILD)/bench-index).
 BENCH_POOL := $(BUILD)/bench-libraries/pool
 bench: build
 	@test -f $(BENCH_POOL)/Zandervale.xml || \
 	  $(BUILD)/tools/zv-sample-library $(BENCH_POOL) 1000 1998 2010 >/dev/null
 	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-bench ../bench-libraries/pool ../bench.json
 	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-gallery-bench
+	@$(BUILD)/tools/zv-index-bench $(BUILD)/tools/zandervale-index $(BUILD)/bench-index
 
 # The viewer for SOAK_SECONDS stepping through a house of 12-megapixel
 # photos in the gallery and back to the city, sampling its memory, open

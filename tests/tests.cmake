@@ -21,7 +21,10 @@ set(ZV_TEST_CACHE "XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
 file(GLOB ZV_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(zv_test_support STATIC ${ZV_TEST_SUPPORT})
 target_include_directories(zv_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures)
+# libheif writes the turned HEICs libvips cannot, libtiff the DNGs.
+pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
+pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
+target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures PkgConfig::HEIF PkgConfig::TIFF PkgConfig::EXIF)
 target_compile_definitions(zv_test_support PUBLIC
   ZV_RUN_DIR="${ZV_RUN_DIR}"
   ZV_BINARY="${ZV_RUN_DIR}/zandervale"

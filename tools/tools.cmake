@@ -95,6 +95,10 @@ target_link_libraries(zv-bench PRIVATE zv_shell)
 set_target_properties(zv-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
 
 # --- the gallery benchmark ----------------------------------------------------
+add_executable(zv-index-bench ${CMAKE_CURRENT_LIST_DIR}/bench/IndexBench.cpp)
+target_link_libraries(zv-index-bench PRIVATE PkgConfig::VIPS PkgConfig::EXIF)
+set_target_properties(zv-index-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
+
 add_executable(zv-gallery-bench ${CMAKE_CURRENT_LIST_DIR}/bench/GalleryBench.cpp)
 target_link_libraries(zv-gallery-bench PRIVATE zv_shell)
 set_target_properties(zv-gallery-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})

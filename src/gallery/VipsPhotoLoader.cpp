@@ -11,7 +11,9 @@
 
 #include "gallery/JpegSquare.h"
 #include "gallery/PhotoOrientation.h"
+#include "photos/RawPreview.h"
 #include "photos/VipsPhotos.h"
+#include "textures/ReadableFile.h"
 
 namespace {
 
@@ -75,17 +77,63 @@ bool square(int side, Image* photo)
            photo->image->Xsize == side && photo->image->Ysize == side && photo->image->Bands == 3;
 }
 
-bool decodeWithVips(const std::string& path, const PhotoHeader& header, std::vector<unsigned char>* pixels)
+// orientation: the photo's orientation tag as libvips reads it from any
+// kind (a HEIF's own turn is already applied and its tag dropped); width
+// and height as decoded, before that tag turns them (libheif's own HEICs
+// give their turned size in the header).
+bool decodeWithVips(const std::string& path, const PhotoHeader& header, std::vector<unsigned char>* pixels,
+                    int* orientation, int* width, int* height)
 {
     const int side = SquarePhotoLoader::textureSide;
     Image image, target;
     target.image = vips_image_new_from_memory(pixels->data(), pixels->size(), side, side, 3, VIPS_FORMAT_UCHAR);
-    if (!open(path, header, side, &image) || !square(side, &image) || target.image == nullptr ||
+    if (open(path, header, side, &image)) {
+        *orientation = vips_image_get_orientation(image.image);
+        *width = image.image->Xsize;
+        *height = image.image->Ysize;
+    }
+    if (image.image == nullptr || !square(side, &image) || target.image == nullptr ||
         vips_image_write(image.image, target.image) != 0) {
         vips_error_clear();   // the buffer is shared by all threads
         return false;
     }
     return true;
+}
+
+// A camera RAW by its preview, which comes decoded and carries the RAW's
+// orientation. problem says why it cannot be shown.
+bool decodeRawPreview(const std::string& path, std::vector<unsigned char>* pixels, int* orientation, int* width,
+                      int* height, std::string* problem)
+{
+    const int side = SquarePhotoLoader::textureSide;
+    RawPreview preview = openRawPreview(path.c_str());
+    *problem = preview.problem;
+    Image image, target;
+    image.image = preview.image;
+    if (image.image == nullptr)
+        return false;
+    *orientation = vips_image_get_orientation(image.image);
+    *width = image.image->Xsize;
+    *height = image.image->Ysize;
+    target.image = vips_image_new_from_memory(pixels->data(), pixels->size(), side, side, 3, VIPS_FORMAT_UCHAR);
+    if (!square(side, &image) || target.image == nullptr || vips_image_write(image.image, target.image) != 0) {
+        vips_error_clear();
+        *problem = "its preview cannot be decoded";
+        return false;
+    }
+    return true;
+}
+
+DecodedPhoto decodedSquare(std::vector<unsigned char> pixels, int side, int orientation, int width, int height)
+{
+    DecodedPhoto photo;
+    orientSquareInPlace(pixels.data(), side, orientation);
+    photo.pixels = std::move(pixels);
+    photo.side = side;
+    photo.width = swapsSides(orientation) ? height : width;
+    photo.height = swapsSides(orientation) ? width : height;
+    photo.outcome = DecodedPhoto::Decoded;
+    return photo;
 }
 
 }  // namespace
@@ -110,22 +158,34 @@ DecodedPhoto VipsPhotoLoader::decode(const std::string& path)
 {
     PhotoHeader header;
     DecodedPhoto photo;
+    if (isRawName(path) && checkReadableFile(path.c_str()) == FileCheck::Readable) {
+        std::vector<unsigned char> pixels(static_cast<size_t>(textureSide) * textureSide * 3);
+        int orientation = 1, width = 0, height = 0;
+        std::string problem;
+        if (!decodeRawPreview(path, &pixels, &orientation, &width, &height, &problem))
+            return refused(problem);
+        return decodedSquare(std::move(pixels), textureSide, orientation, width, height);
+    }
     if (!admit(path, &header, &photo))
         return photo;
     // Written straight into the photo's own buffer: no second copy of the
     // square is ever held.
     photo.pixels.resize(static_cast<size_t>(textureSide) * textureSide * 3);
     JpegSquareResult jpeg = JpegSquareResult::Unsupported;
+    int orientation = 1, width = static_cast<int>(header.width), height = static_cast<int>(header.height);
     if (header.kind == PhotoKind::Jpeg)
         jpeg = decodeJpegSquare(path.c_str(), jpegShrink(header, textureSide), textureSide, photo.pixels.data());
     if (jpeg == JpegSquareResult::Broken ||
-        (jpeg == JpegSquareResult::Unsupported && !decodeWithVips(path, header, &photo.pixels)))
+        (jpeg == JpegSquareResult::Unsupported &&
+         !decodeWithVips(path, header, &photo.pixels, &orientation, &width, &height)))
         return refused("it cannot be decoded");
-    const int orientation = exifOrientation(path.c_str());
-    orientSquareInPlace(photo.pixels.data(), textureSide, orientation);
-    photo.side = textureSide;
-    photo.width = static_cast<int>(swapsSides(orientation) ? header.height : header.width);
-    photo.height = static_cast<int>(swapsSides(orientation) ? header.width : header.height);
-    photo.outcome = DecodedPhoto::Decoded;
-    return photo;
+    // libexif reads the orientation of JPEGs alone; libvips may have shrunk one on load.
+    if (header.kind == PhotoKind::Jpeg) {
+        orientation = exifOrientation(path.c_str());
+        width = static_cast<int>(header.width);
+        height = static_cast<int>(header.height);
+    }
+    if (orientation < 1 || orientation > 8)
+        orientation = 1;
+    return decodedSquare(std::move(photo.pixels), textureSide, orientation, width, height);
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "photos/KindHeaders.h"
+
 namespace {
 
 struct KindEntry {
@@ -13,8 +15,8 @@ struct KindEntry {
 
 // The one list of photo kinds, in the order messages name them.
 const KindEntry kinds[] = {
-    {PhotoKind::Jpeg, "JPEG", true},  {PhotoKind::Png, "PNG", true},   {PhotoKind::Gif, "GIF", false},
-    {PhotoKind::Tiff, "TIFF", false}, {PhotoKind::Heif, "HEIF", false}, {PhotoKind::Webp, "WebP", false},
+    {PhotoKind::Jpeg, "JPEG", true},  {PhotoKind::Png, "PNG", true},   {PhotoKind::Heif, "HEIF", true},
+    {PhotoKind::Webp, "WebP", true},  {PhotoKind::Tiff, "TIFF", true},  {PhotoKind::Gif, "GIF", true},
     {PhotoKind::Bmp, "BMP", false},
 };
 
@@ -23,16 +25,19 @@ bool startsWith(const unsigned char* bytes, size_t size, const char* magic, size
     return size >= at + length && std::memcmp(bytes + at, magic, length) == 0;
 }
 
-// The kinds the decoders do not take need no size: they are refused as
-// they are, so only their signatures are known here.
+// The kinds libvips reads beside JPEG and PNG, told by their signatures.
+// An ISO media file is a HEIF only by its brands: a video shares its boxes.
 PhotoKind kindOfSignature(const unsigned char* magic, size_t size)
 {
     if (startsWith(magic, size, "GIF87a", 6) || startsWith(magic, size, "GIF89a", 6))
         return PhotoKind::Gif;
     if (startsWith(magic, size, "II*\0", 4) || startsWith(magic, size, "MM\0*", 4))
         return PhotoKind::Tiff;
-    if (startsWith(magic, size, "ftyp", 4, 4))
-        return PhotoKind::Heif;
+    if (startsWith(magic, size, "ftyp", 4, 4)) {
+        const size_t box = size_t(magic[0]) << 24 | size_t(magic[1]) << 16 | size_t(magic[2]) << 8 | magic[3];
+        const size_t end = box < size ? box : size;
+        return end > 8 && heifBrands(magic + 8, end - 8) ? PhotoKind::Heif : PhotoKind::Unknown;
+    }
     if (startsWith(magic, size, "RIFF", 4) && startsWith(magic, size, "WEBP", 4, 8))
         return PhotoKind::Webp;
     return PhotoKind::Unknown;
@@ -100,10 +105,17 @@ PhotoHeader readPhotoHeader(const ByteReader& read)
     const ImageHeader image = readImageHeader(read);
     if (image.kind != ImageKind::Other)
         return fromImageHeader(image);
-    unsigned char magic[12];
+    // Enough for an ftyp box's first few brands.
+    unsigned char magic[32];
     PhotoHeader header;
     header.kind = kindOfSignature(magic, read(0, magic, sizeof magic));
-    return header;
+    switch (header.kind) {
+    case PhotoKind::Gif: return readGifHeader(read);
+    case PhotoKind::Tiff: return readTiffHeader(read);
+    case PhotoKind::Heif: return readHeifHeader(read);
+    case PhotoKind::Webp: return readWebpHeader(read);
+    default: return header;
+    }
 }
 
 PhotoHeader readPhotoHeader(const unsigned char* bytes, size_t size)

@@ -24,7 +24,9 @@ constexpr uint64_t photoDecodeBudgetBytes = uint64_t(512) << 20;
 struct PhotoHeader {
     PhotoKind kind = PhotoKind::Unknown;
     bool sizeKnown = false;   // false where the header cannot be read
-    uint32_t width = 0;       // as stored; an orientation tag may turn it
+    // As the decoder makes it: an orientation tag may still turn it, but
+    // a HEIF's own turn is applied by libheif.
+    uint32_t width = 0;
     uint32_t height = 0;
     int samples = 4;          // a pixel's samples and a sample's bytes once decoded
     int bytesPerSample = 1;

@@ -10,7 +10,12 @@ const struct {
     const char* loader;
 } loaders[] = {
     {PhotoKind::Jpeg, "VipsForeignLoadJpegFile"},
+    {PhotoKind::Jpeg, "VipsForeignLoadJpegBuffer"},   // a camera RAW's preview
     {PhotoKind::Png, "VipsForeignLoadPngFile"},
+    {PhotoKind::Heif, "VipsForeignLoadHeifFile"},
+    {PhotoKind::Webp, "VipsForeignLoadWebpFile"},
+    {PhotoKind::Tiff, "VipsForeignLoadTiffFile"},
+    {PhotoKind::Gif, "VipsForeignLoadNsgifFile"},
 };
 
 }  // namespace
@@ -41,6 +46,17 @@ VipsImage* openPhoto(const char* path, PhotoKind kind, int jpegShrink, bool fail
                                "fail_on", failOn, nullptr);
     else if (kind == PhotoKind::Png)
         failed = vips_pngload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    // The first image only: a HEIF's primary one (libheif turns it by its
+    // own rotation and libvips then drops the orientation tag), a TIFF's
+    // first page, an animated GIF's or WebP's first frame.
+    else if (kind == PhotoKind::Heif)
+        failed = vips_heifload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    else if (kind == PhotoKind::Webp)
+        failed = vips_webpload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    else if (kind == PhotoKind::Tiff)
+        failed = vips_tiffload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    else if (kind == PhotoKind::Gif)
+        failed = vips_gifload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
     if (failed != 0) {
         vips_error_clear();
         return nullptr;

@@ -14,30 +14,42 @@ std::string big32(unsigned value) { return big16(value >> 16) + big16(value & 0x
 std::string little16(unsigned value) { return {char(value), char(value >> 8)}; }
 std::string little32(unsigned value) { return little16(value & 0xFFFF) + little16(value >> 16); }
 
-// A GIF header and one image descriptor claiming width x height, then one
-// byte of LZW data: 35 bytes in all.
+}  // namespace
+
 std::string gifBytes(unsigned width, unsigned height)
 {
-    return "GIF89a" + little16(width) + little16(height) + std::string("\0\0\0", 3) + "," +
-           std::string(4, '\0') + little16(width) + little16(height) + std::string("\0\2\2D\1\0;", 7);
+    return "GIF89a" + little16(width) + little16(height) + std::string("\0\0\0", 3) + "," + std::string(4, '\0') + little16(width) + little16(height) + std::string("\0\2\2D\1\0;", 7);
 }
 
-// A little-endian TIFF whose one directory holds only its width and height.
-std::string tiffBytes(unsigned width, unsigned height)
+std::string tiffBytes(unsigned width, unsigned height, unsigned samples, unsigned bits)
 {
-    std::string ifd = little16(2);
-    for (const auto& [tag, value] : {std::pair{256u, width}, {257u, height}})
+    std::string ifd = little16(4);
+    for (const auto& [tag, value] : {std::pair{256u, width}, {257u, height}, {258u, bits}, {277u, samples}})
         ifd += little16(tag) + little16(4) + little32(1) + little32(value);
     return "II*" + std::string(1, '\0') + little32(8) + ifd + little32(0);
 }
 
-// The start of a HEIC file: its ftyp box, then a meta box that is cut short.
-std::string heicBytes()
+std::string heifBytes(unsigned width, unsigned height, bool quarterTurn, int bits)
 {
-    return big32(24) + "ftypheic" + big32(0) + "mif1heic" + big32(200) + "meta";
+    const auto box = [](const char* type, const std::string& content) { return big32(content.size() + 8) + type + content; };
+    const std::string fullBox(4, '\0');
+    std::string properties = box("ispe", fullBox + big32(width) + big32(height)) + box("irot", quarterTurn ? "\1" : std::string(1, '\0')) +
+                             box("pixi", fullBox + "\3" + std::string(3, char(bits)));
+    // Item 1 is the primary one, with properties 1 to 3, the second
+    // essential; item 2 (a thumbnail, say) has only the first.
+    const std::string ipma = fullBox + big32(2) + big16(1) + "\3\1\x82\3" + big16(2) + "\1\1";
+    const std::string meta = fullBox + box("hdlr", fullBox + std::string(4, '\0') + "pict" + std::string(13, '\0')) +
+                             box("pitm", fullBox + big16(1)) + box("iprp", box("ipco", properties) + box("ipma", ipma));
+    return box("ftyp", "heic" + big32(0) + "mif1heic") + box("meta", meta) + box("mdat", std::string(16, '\0'));
 }
 
-}  // namespace
+std::string webpBytes(unsigned width, unsigned height, bool alpha)
+{
+    const std::string vp8x = "VP8X" + little32(10) + std::string(1, alpha ? '\x10' : '\0') + std::string(3, '\0') +
+                             little16((width - 1) & 0xFFFF) + std::string(1, char((width - 1) >> 16)) +
+                             little16((height - 1) & 0xFFFF) + std::string(1, char((height - 1) >> 16));
+    return "RIFF" + little32(4 + vp8x.size()) + "WEBP" + vp8x;
+}
 
 std::string jpegFrameBytes(unsigned width, unsigned height, bool progressive)
 {
@@ -71,12 +83,16 @@ std::vector<HostilePhoto> hostilePhotos()
 {
     const std::string tooLarge = "is too large: decoding it would take";
     return {
-        {"GIF claiming 50,000 x 50,000, named .jpg", "gif-bomb.jpg", gifBytes(50000, 50000), "a GIF image, not a kind"},
+        {"GIF claiming 50,000 x 50,000, named .jpg", "gif-bomb.jpg", gifBytes(50000, 50000), tooLarge},
+        {"GIF whose first frame is 40,000 squared on a 100 px screen", "gif-frame.gif",
+         gifBytes(100, 100).replace(18, 4, little16(40000) + little16(40000)), tooLarge},
         {"progressive JPEG claiming 23,000 x 23,000", "progressive-23k.jpg", jpegFrameBytes(23000, 23000, true), tooLarge},
         {"progressive JPEG claiming 50,000 x 50,000", "progressive-50k.jpg", jpegFrameBytes(50000, 50000, true), tooLarge},
         {"interlaced 16-bit PNG of 23,000 x 23,000", "interlaced-16bit.png", pngIhdrBytes(23000, 23000, 16, 2, true), tooLarge},
-        {"TIFF claiming 50,000 x 50,000, named .jpg", "tiff-bomb.jpg", tiffBytes(50000, 50000), "a TIFF image, not a kind"},
-        {"HEIC named .jpg", "phone.jpg", heicBytes(), "a HEIF image, not a kind"},
+        {"TIFF claiming 50,000 x 50,000, named .jpg", "tiff-bomb.jpg", tiffBytes(50000, 50000), tooLarge},
+        {"HEIC claiming 30,000 x 20,000, named .jpg", "heic-bomb.jpg", heifBytes(30000, 20000), tooLarge},
+        {"HEIC cut short in its meta box", "phone.heic", heifBytes(4032, 3024).substr(0, 60), "its header cannot be read"},
+        {"WebP claiming 16,383 x 16,383 with alpha", "webp-bomb.webp", webpBytes(16383, 16383, true), tooLarge},
         {"BMP named .jpg", "scan.jpg", bmpBytes(80, 60), "a BMP image, not a kind"},
     };
 }

@@ -28,6 +28,13 @@ struct HostilePhoto {
 std::string jpegFrameBytes(unsigned width, unsigned height, bool progressive);
 // A PNG signature and IHDR of any depth, colour type and interlace.
 std::string pngIhdrBytes(unsigned width, unsigned height, int bitDepth, int colourType, bool interlaced);
+// A GIF's header and first image descriptor (with one byte of data); a little-endian TIFF whose one directory holds only its size and
+// pixel layout; a HEIC's boxes down to its primary item's extent, turn and
+// bits, with no image data; a WebP's extended header.
+std::string gifBytes(unsigned width, unsigned height);
+std::string tiffBytes(unsigned width, unsigned height, unsigned samples = 1, unsigned bits = 8);
+std::string heifBytes(unsigned width, unsigned height, bool quarterTurn = false, int bits = 8);
+std::string webpBytes(unsigned width, unsigned height, bool alpha);
 // A whole uncompressed 24-bit BMP and TGA of one colour.
 std::string bmpBytes(int width, int height);
 std::string tgaBytes(int width, int height);

@@ -2,6 +2,9 @@
 // its day and which names the library can hold.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "NameDate.h"
 #include "PhotoDate.h"
 #include "PhotoPaths.h"
 
@@ -22,10 +25,62 @@ TEST(IndexDates, UnusableExifDatesArePassedOverAndOnlyImplausibleOnesAreNoted)
         {"nothing usable", {"2030:01:01 00:00:00", "", ""}, futureFile, DateSource::none, 0, 2},
     };
     for (const Row& row : rows) {
-        const DateChoice choice = chooseDate(row.exif, row.file, now);
+        const DateChoice choice = chooseDate(row.exif, nullptr, row.file, now);
         EXPECT_EQ(std::make_tuple(choice.source, choice.date.year, choice.notes.size()),
                   std::make_tuple(row.source, row.year, row.notes)) << row.what;
     }
+}
+
+// Run with TZ=UTC+5 (five hours behind): a Pixel's UTC name moves back.
+TEST(IndexDates, NamesOfCamerasPhonesAndMessengersGiveRealDatesOnly)
+{
+    const char* zone = std::getenv("TZ");
+    const std::string oldZone = zone ? zone : "";
+    setenv("TZ", "UTC+5", 1);
+    tzset();
+    const LocalDate now{2025, 6, 2, 12, 0, 0};
+    const std::pair<const char*, const char*> rows[] = {   // "": no date
+        {"IMG_20190704_101112.jpg", "2019-07-04 10:11:12"},
+        {"img_20190704_101112_HDR.jpg", "2019-07-04 10:11:12"},
+        {"VID_20200101_000000.jpg", "2020-01-01 00:00:00"},
+        {"IMG-20190704-WA0001.jpg", "2019-07-04 12:00:00"},
+        {"PXL_20210315_101010123.jpg", "2021-03-15 05:10:10"},
+        {"PXL_20210101_030000000.MP.jpg", "2020-12-31 22:00:00"},
+        {"Screenshot_2020-02-29-10-00-00.png", "2020-02-29 10:00:00"},
+        {"Screenshot_20200229-100000.png", "2020-02-29 10:00:00"},
+        {"2018-12-31 23.59.59.jpg", "2018-12-31 23:59:59"},
+        {"signal-2022-05-06-070809.jpg", "2022-05-06 07:08:09"},
+        {"signal-2022-05-06-07-08-09-123.jpg", "2022-05-06 07:08:09"},
+        {"20170809_101010.jpg", "2017-08-09 10:10:10"},
+        {"IMG_20191332_101010.jpg", ""},        // month 13
+        {"IMG_20190229_101010.jpg", ""},        // not a leap year
+        {"IMG_20190704_256000.jpg", ""},        // hour 25
+        {"IMG_201907041011121.jpg", ""},        // one digit too many
+        {"201907041234.jpg", ""},               // a 12-digit serial number
+        {"IMG-20250603-WA0001.jpg", ""},        // after tomorrow
+        {"IMG-18991231-WA0001.jpg", ""},        // before 1900
+        {"DSC_20190704_101112.jpg", ""},        // no known pattern
+        {"IMG_2019.jpg", ""},
+    };
+    for (const auto& [name, expected] : rows) {
+        LocalDate date;
+        EXPECT_EQ(dateFromName(name, now, &date) ? formatDate(date) : "", expected) << name;
+    }
+    if (zone)
+        setenv("TZ", oldZone.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+TEST(IndexDates, ANameDateComesAfterEveryExifDateAndBeforeTheFileTime)
+{
+    const LocalDate now{2025, 6, 1, 12, 0, 0}, file{2024, 3, 15, 8, 0, 0}, named{2019, 7, 4, 12, 0, 0};
+    const std::string none[3] = {"", "", ""}, dated[3] = {"", "", "2003:01:01 10:00:00"};
+    EXPECT_EQ(chooseDate(none, &named, file, now).source, DateSource::fileName);
+    EXPECT_EQ(chooseDate(none, &named, file, now).date.year, 2019);
+    EXPECT_EQ(chooseDate(dated, &named, file, now).source, DateSource::dateTime);
+    EXPECT_EQ(chooseDate(none, nullptr, file, now).source, DateSource::fileTime);
 }
 
 TEST(IndexDates, QuartersEndOnDays7And14And21AndTheMonthsLastDay)

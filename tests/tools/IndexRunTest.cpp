@@ -10,6 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <vips/vips.h>
+
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +20,7 @@
 
 #include "library/PictureLibrary.h"
 #include "support/ImageFiles.h"
+#include "support/KindFiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -64,8 +68,9 @@ std::map<std::string, Picture> readBack(const std::string& library)
 }
 
 // A JPEG with EXIF dates and an orientation (0: none) in an APP1 segment right after SOI.
+// preview: the JPEG bytes of an embedded EXIF preview ("": none).
 void writePhoto(const std::string& path, const support::PixelFunction& pixel, const Dates& dates = {},
-                int orientation = 0, int width = 64, int height = 48)
+                int orientation = 0, int width = 64, int height = 48, const std::string& preview = "")
 {
     support::writeWithDevil(path, IL_JPG, width, height, pixel);
     ExifData* exif = exif_data_new();
@@ -80,6 +85,11 @@ void writePhoto(const std::string& path, const support::PixelFunction& pixel, co
         std::memcpy(add(tag == EXIF_TAG_DATE_TIME ? EXIF_IFD_0 : EXIF_IFD_EXIF, tag), text.c_str(), 20);
     if (orientation)
         exif_set_short(add(EXIF_IFD_0, EXIF_TAG_ORIENTATION), exif_data_get_byte_order(exif), ExifShort(orientation));
+    if (!preview.empty()) {
+        exif->data = static_cast<unsigned char*>(malloc(preview.size()));   // freed by libexif
+        std::memcpy(exif->data, preview.data(), preview.size());
+        exif->size = preview.size();
+    }
     unsigned char* segment = nullptr;
     unsigned size = 0;
     exif_data_save_data(exif, &segment, &size);
@@ -262,6 +272,128 @@ TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
     ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be stopped";
     EXPECT_EQ(readFile(f.xml), before);
     EXPECT_EQ(f.index().first, 0);   // and the next run finishes the job
+}
+
+// A phone's and a camera's folder: every kind upright (red above blue), a
+// turned HEIC turned once, HEIC, WebP and DNG dated by their own EXIF,
+// messenger files by their names, a RAW beside its JPEG counted as that one
+// photo, a RAW with too small a preview skipped, videos and notes counted apart.
+TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
+{
+    PhotoFolder f;
+    // Stored width x height with orientation 6: the upright top is the stored left.
+    const auto turned6 = [](int width, int) { return [=](int x, int) { return x < width / 2 ? red : blue; }; };
+    const auto turned = turned6(48, 64);
+    const auto upright = [](int, int y) { return y < 24 ? red : blue; };
+    ASSERT_TRUE(support::writeKind(f.p + "a.webp", "webp", 48, 64, turned, 6, "2016:02:03 04:05:06"));
+    ASSERT_TRUE(support::writeKind(f.p + "a.TIF", "tiff", 48, 64, turned, 6));
+    ASSERT_TRUE(support::writeTurnedHeic(f.p + "turned.HEIC", 48, 64, turned));
+    ASSERT_TRUE(support::writeKind(f.p + "a.heic", "heic", 64, 48, upright, 1, "2017:03:04 05:06:07"));
+    ASSERT_TRUE(support::writeKind(f.p + "a.avif", "avif", 64, 48, upright));
+    ASSERT_TRUE(support::writeKind(f.p + "a.gif", "gif", 64, 48, upright));
+    writePhoto(f.p + "IMG-20190704-WA0001.jpg", upright);
+    writePhoto(f.p + "PXL_20210315_101010123.jpg", upright);
+    writePhoto(f.p + "DSC_0001.JPG", upright);
+    std::ofstream(f.p + "DSC_0001.NEF") << "a camera's RAW, shown by its JPEG";
+    ASSERT_TRUE(support::writeDng(f.p + "alone.DNG", 640, 480, turned6(640, 480), 6, "2018:05:06 07:08:09"));
+    ASSERT_TRUE(support::writeDng(f.p + "small.dng", 320, 240, upright, 1, "2018:05:06 07:08:09"));
+    std::ofstream(f.p + "clip.MP4") << "video";
+    std::ofstream(f.p + "VID_20200101_000000.mov") << "video";
+    std::ofstream(f.p + "notes.txt") << "text";
+    const auto [status, output] = f.index();
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("Photos found: 11\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("skipped " + f.p + "small.dng: its preview of 320 x 240 is smaller than 640 px"),
+              std::string::npos) << output;
+    EXPECT_NE(output.find("Not photos: 2 videos, 1 other files\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("Dated by the file name (no usable EXIF date): 2\n"), std::string::npos) << output;
+    const auto pictures = readBack(f.xml);
+    ASSERT_EQ(pictures.size(), 10u) << output;
+    const Picture& raw = pictures.at(f.p + "alone.DNG");
+    EXPECT_EQ(std::make_tuple(raw.year, raw.month, raw.quarter), std::make_tuple(2018, 5, 1));
+    const Picture& heic = pictures.at(f.p + "a.heic");
+    const Picture& webp = pictures.at(f.p + "a.webp");
+    EXPECT_EQ(std::make_tuple(heic.year, heic.month, webp.year, webp.month), std::make_tuple(2017, 3, 2016, 2));
+    EXPECT_FALSE(pictures.count(f.p + "DSC_0001.NEF"));
+    const Picture& whatsApp = pictures.at(f.p + "IMG-20190704-WA0001.jpg");
+    const Picture& pixel = pictures.at(f.p + "PXL_20210315_101010123.jpg");
+    EXPECT_EQ(std::make_tuple(whatsApp.year, whatsApp.month, whatsApp.quarter), std::make_tuple(2019, 7, 1));
+    EXPECT_EQ(std::make_tuple(pixel.year, pixel.month, pixel.quarter), std::make_tuple(2021, 3, 3));
+    for (const auto& [original, picture] : pictures) {
+        ilBindImage(ilGenImage());
+        ASSERT_TRUE(ilLoadImage(picture.texture.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) << original;
+        std::string seen;
+        for (const auto& [x, y] : {std::pair{8, 8}, {120, 8}, {8, 88}, {120, 88}}) {
+            const unsigned char* rgb = ilGetData() + (y * 128 + x) * 3;
+            seen += rgb[0] > 128 && rgb[2] < 128 ? 'r' : rgb[2] > 128 && rgb[0] < 128 ? 'b' : '?';
+        }
+        EXPECT_EQ(seen, "rrbb") << original;
+    }
+}
+
+// A scene with both gradients and edges, fw x fh, seen at (x, y) of w x h.
+support::Colour scene(int x, int y, int w, int h)
+{
+    const double u = (x + 0.5) / w, v = (y + 0.5) / h;
+    const bool disc = (u - 0.6) * (u - 0.6) + (v - 0.4) * (v - 0.4) < 0.04;
+    return {static_cast<unsigned char>(disc ? 240 : 40 + 180 * u), static_cast<unsigned char>(60 + 150 * v),
+            static_cast<unsigned char>(disc ? 30 : 200 - 120 * u * v), 255};
+}
+
+// The JPEG bytes of a w x h preview whose rows top .. top + contentHeight - 1 show the
+// scene (inverted when stale) and the rest is black.
+std::string previewBytes(const std::string& scratch, int w, int h, int top, int contentHeight, bool stale = false)
+{
+    support::writeWithDevil(scratch, IL_JPG, w, h, [=](int x, int y) {
+        if (y < top || y >= top + contentHeight)
+            return support::black;
+        support::Colour c = scene(x, y - top, w, contentHeight);
+        return stale ? support::Colour{static_cast<unsigned char>(255 - c.r), static_cast<unsigned char>(255 - c.g),
+                                       static_cast<unsigned char>(255 - c.b), 255} : c;
+    });
+    const std::string bytes = readFile(scratch);
+    fs::remove(scratch);
+    return bytes;
+}
+
+// PSNR of the thumbnail at thumbnail against one libvips makes from the whole photo.
+double psnrAgainstWholePhoto(const std::string& photo, const std::string& thumbnail)
+{
+    VipsImage *whole = nullptr, *rgb = nullptr;
+    EXPECT_EQ(vips_thumbnail(photo.c_str(), &whole, 128, "height", 96, "crop", VIPS_INTERESTING_CENTRE, nullptr), 0);
+    EXPECT_EQ(vips_colourspace(whole, &rgb, VIPS_INTERPRETATION_sRGB, nullptr), 0);
+    size_t length = 0;
+    unsigned char* reference = static_cast<unsigned char*>(vips_image_write_to_memory(rgb, &length));
+    ilBindImage(ilGenImage());
+    EXPECT_TRUE(ilLoadImage(thumbnail.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE));
+    double squares = 0;
+    for (size_t i = 0; i < 128 * 96 * 3 && length == 128 * 96 * 3; ++i)
+        squares += (double(reference[i]) - ilGetData()[i]) * (double(reference[i]) - ilGetData()[i]);
+    g_free(reference);
+    g_object_unref(rgb);
+    g_object_unref(whole);
+    return length == 128 * 96 * 3 ? 10 * std::log10(255.0 * 255.0 / std::max(squares / length, 1e-9)) : 0;
+}
+
+// A 3:2 photo with a letterboxed 4:3 preview and a turned one with a 320 x 240
+// preview take the preview path; a preview older than the photo's last change
+// does not. Each thumbnail is within 25 dB of the whole photo's.
+TEST(IndexRun, FaithfulExifPreviewsMakeTheThumbnailAndStaleOnesDoNot)
+{
+    PhotoFolder f;
+    const auto sceneOf = [](int w, int h) { return [=](int x, int y) { return scene(x, y, w, h); }; };
+    const Dates taken = {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:04 10:00:00"}},
+                changed = {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:04 10:00:00"}, {EXIF_TAG_DATE_TIME, "2020:01:01 10:00:00"}};
+    writePhoto(f.p + "letterboxed.jpg", sceneOf(480, 320), taken, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 120, 7, 107));
+    writePhoto(f.p + "turned.jpg", sceneOf(640, 480), taken, 6, 640, 480, previewBytes(f.p + "p.jpg", 320, 240, 0, 240));
+    writePhoto(f.p + "stale.jpg", sceneOf(480, 320), changed, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 107, 0, 107, true));
+    const auto [status, output] = f.index();
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("Thumbnails made from EXIF previews: 2 of 3\n"), std::string::npos) << output;
+    const auto pictures = readBack(f.xml);
+    ASSERT_EQ(pictures.size(), 3u);
+    for (const auto& [original, picture] : pictures)
+        EXPECT_GE(psnrAgainstWholePhoto(original, picture.texture), 25.0) << original;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ const char* const indexFileName = "Zandervale.index";
 namespace {
 
 const char header[] = "zandervale-index 1";
-const char sourceLetters[] = "ODTF";
+const char sourceLetters[] = "ODTNF";
 
 bool parseLine(const std::string& line, IndexEntry* entry)
 {

@@ -54,6 +54,7 @@ const char* sourceName(DateSource source)
     case DateSource::original: return "DateTimeOriginal";
     case DateSource::digitized: return "DateTimeDigitized";
     case DateSource::dateTime: return "DateTime";
+    case DateSource::fileName: return "file name";
     case DateSource::fileTime: return "file time";
     case DateSource::none: break;
     }
@@ -110,12 +111,18 @@ int quarterOfMonth(int day)
     return day <= 7 ? 1 : day <= 14 ? 2 : day <= 21 ? 3 : 4;
 }
 
-DateChoice chooseDate(const std::string exif[3], const LocalDate& fileDate, const LocalDate& now)
+DateChoice chooseDate(const std::string exif[3], const LocalDate* nameDate, const LocalDate& fileDate,
+                      const LocalDate& now)
 {
     DateChoice choice;
     const DateSource sources[4] = {DateSource::original, DateSource::digitized, DateSource::dateTime,
                                    DateSource::fileTime};
     for (DateSource source : sources) {
+        if (source == DateSource::fileTime && nameDate) {
+            choice.date = *nameDate;
+            choice.source = DateSource::fileName;
+            return choice;
+        }
         LocalDate date = fileDate;
         if (source != DateSource::fileTime && !parseExifDate(exif[static_cast<int>(source)], &date))
             continue;

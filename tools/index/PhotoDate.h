@@ -16,9 +16,9 @@ struct LocalDate {
 bool operator<(const LocalDate& a, const LocalDate& b);
 
 // The sources in the order they are tried; none: every one was missing or unusable.
-enum class DateSource { original, digitized, dateTime, fileTime, none };
+enum class DateSource { original, digitized, dateTime, fileName, fileTime, none };
 
-// The EXIF tag names of the three EXIF sources, "file time" for the last.
+// The EXIF tag names of the three EXIF sources, then "file name" and "file time".
 const char* sourceName(DateSource source);
 
 // Reads an EXIF date "YYYY:MM:DD HH:MM:SS" (trailing NULs or spaces allowed).
@@ -41,8 +41,11 @@ struct DateChoice {
 };
 
 // The first usable date of exif[0..2] (DateTimeOriginal, DateTimeDigitized,
-// DateTime; empty when absent) and fileDate. A date before 1900 or after now
-// is noted and passed over; a malformed or all-zero one is passed over quietly.
-DateChoice chooseDate(const std::string exif[3], const LocalDate& fileDate, const LocalDate& now);
+// DateTime; empty when absent), nameDate (the date in the file's name, where
+// it holds one within 1900 and now) and fileDate. An EXIF or file date before
+// 1900 or after now is noted and passed over; a malformed or all-zero one is
+// passed over quietly.
+DateChoice chooseDate(const std::string exif[3], const LocalDate* nameDate, const LocalDate& fileDate,
+                      const LocalDate& now);
 
 }  // namespace photoindex

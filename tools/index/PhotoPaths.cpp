@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <strings.h>
 
+#include "photos/RawPreview.h"
+
 namespace photoindex {
 
 namespace {
@@ -37,17 +39,28 @@ long decodeUtf8(const std::string& text, size_t* at)
 
 }  // namespace
 
-bool isPhotoName(const std::string& name)
+FileRole fileRoleOfName(const std::string& name)
 {
+    static const struct {
+        FileRole role;
+        const char* extensions[13];
+    } roles[] = {
+        {FileRole::photo, {"jpg", "jpeg", "jpe", "png", "heic", "heif", "hif", "avif", "webp", "tif", "tiff", "gif"}},
+        {FileRole::video, {"mp4", "mov", "m4v", "avi", "mkv", "3gp", "webm", "mts", "m2ts"}},
+    };
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0)
-        return false;
-    const char* extension = name.c_str() + dot + 1;
-    for (const char* known : {"jpg", "jpeg", "jpe", "png"})
-        if (strcasecmp(extension, known) == 0)
-            return true;
-    return false;
+        return FileRole::other;
+    if (isRawName(name))
+        return FileRole::raw;
+    for (const auto& entry : roles)
+        for (const char* known : entry.extensions)
+            if (known && strcasecmp(name.c_str() + dot + 1, known) == 0)
+                return entry.role;
+    return FileRole::other;
 }
+
+bool isPhotoName(const std::string& name) { return fileRoleOfName(name) == FileRole::photo; }
 
 std::string pathProblem(const std::string& path)
 {

@@ -6,7 +6,10 @@
 
 namespace photoindex {
 
-// A JPEG or PNG by its extension (.jpg, .jpeg, .jpe, .png in any case).
+// What a file is by its name's extension, in any case: a photo (JPEG, PNG,
+// HEIF/HEIC/AVIF, WebP, TIFF, GIF), a camera's RAW, a video, or anything else.
+enum class FileRole { photo, raw, video, other };
+FileRole fileRoleOfName(const std::string& name);
 bool isPhotoName(const std::string& name);
 
 // Why path cannot go into the library ("" when it can): invalid UTF-8 would

@@ -1,6 +1,7 @@
 // The photo passes the gate first; then libvips opens it by its kind once
 // for its EXIF block (parsed by libexif) and once to shrink it on load, turn
-// it upright and crop it to cover 128 x 96.
+// it upright and crop it to cover 128 x 96, unless a faithful EXIF preview
+// or, for a camera RAW, LibRaw's preview stands in for the decoded photo.
 #include "PhotoReader.h"
 
 #include <libexif/exif-data.h>
@@ -15,8 +16,12 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <vector>
 
+#include "ExifPreview.h"
+#include "NameDate.h"
 #include "OutputFiles.h"
+#include "photos/RawPreview.h"
 #include "photos/VipsPhotos.h"
 
 namespace photoindex {
@@ -47,9 +52,10 @@ std::string asciiEntry(ExifData* data, ExifIfd ifd, ExifTag tag)
     return std::string(text, strnlen(text, entry->size));
 }
 
-// DateTimeOriginal, DateTimeDigitized and DateTime, "" where absent. Read
-// raw: libexif's standard-conformance fixes would add missing tags.
-void readExifDates(VipsImage* image, std::string dates[3])
+// DateTimeOriginal, DateTimeDigitized and DateTime, "" where absent, and
+// the embedded preview's bytes. Read raw: libexif's standard-conformance
+// fixes would add missing tags.
+void readExif(VipsImage* image, std::string dates[3], std::vector<unsigned char>* preview)
 {
     const void* blob = nullptr;
     size_t size = 0;
@@ -64,16 +70,22 @@ void readExifDates(VipsImage* image, std::string dates[3])
     dates[0] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL);
     dates[1] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_DIGITIZED);
     dates[2] = asciiEntry(data, EXIF_IFD_0, EXIF_TAG_DATE_TIME);
+    if (data->data && data->size > 0)
+        preview->assign(data->data, data->data + data->size);
     exif_data_unref(data);
 }
 
 // The viewer's image library reads 8-bit RGB JPEGs best: no alpha, no CMYK,
 // no 16-bit or greyscale surprises. Exactly 128 x 96, whatever rounding did.
-VipsImage* thumbnailOf(const std::string& path, Images* images)
+// preview: a preview already decoded (a RAW's, or a JPEG's EXIF one); else
+// the photo is read from path.
+VipsImage* thumbnailOf(const std::string& path, VipsImage* preview, Images* images)
 {
     VipsImage** scaled = images->next();
-    if (vips_thumbnail(path.c_str(), scaled, thumbnailWidth, "height", thumbnailHeight,
-                       "crop", VIPS_INTERESTING_CENTRE, NULL) != 0)
+    if ((preview ? vips_thumbnail_image(preview, scaled, thumbnailWidth, "height", thumbnailHeight,
+                                        "crop", VIPS_INTERESTING_CENTRE, NULL)
+                 : vips_thumbnail(path.c_str(), scaled, thumbnailWidth, "height", thumbnailHeight,
+                                  "crop", VIPS_INTERESTING_CENTRE, NULL)) != 0)
         return nullptr;
     VipsImage* image = *scaled;
     if (vips_image_hasalpha(image)) {
@@ -94,6 +106,63 @@ VipsImage* thumbnailOf(const std::string& path, Images* images)
                      "extend", VIPS_EXTEND_COPY, NULL) != 0)
         return nullptr;
     return *exact;
+}
+
+// LibRaw's time of taking, which it read as local time, as an EXIF text.
+std::string exifText(std::time_t taken)
+{
+    std::tm parts{};
+    localtime_r(&taken, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &parts);
+    return text;
+}
+
+// What a photo's date and thumbnail are read from.
+struct Source {
+    std::string exif[3];              // its EXIF dates, as readExif gives them
+    VipsImage* preview = nullptr;     // a decoded preview to make the thumbnail of; nullptr: the file
+    std::string kindName = "RAW";
+    uint64_t decodeBytes = 0;         // what decoding the file takes
+};
+
+// A camera RAW by its preview; why it cannot be read, or "".
+std::string openRaw(const std::string& path, Images* images, Source* source)
+{
+    RawPreview raw = openRawPreview(path.c_str());
+    *images->next() = raw.image;
+    source->preview = raw.image;
+    if (raw.taken != 0)
+        source->exif[0] = exifText(raw.taken);
+    return raw.problem;
+}
+
+// Any other photo through the gate, opened by its kind for its EXIF; a
+// JPEG's faithful EXIF preview becomes the source. Closes fd.
+std::string openByKind(int fd, const std::string& path, Images* images, Source* source)
+{
+    const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
+        const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
+        return got > 0 ? static_cast<size_t>(got) : size_t{0};
+    });
+    close(fd);
+    source->kindName = photoKindName(photo.kind);
+    source->decodeBytes = photoDecodeBytes(photo);
+    const std::string problem = photoProblem(photo);
+    if (!problem.empty())
+        return problem;
+    VipsImage** header = images->next();
+    *header = openPhoto(path.c_str(), photo.kind, 1, false);
+    if (!*header)
+        return "not a readable " + source->kindName + " image";
+    std::vector<unsigned char> exifPreview;
+    readExif(*header, source->exif, &exifPreview);
+    if (photo.kind == PhotoKind::Jpeg && !previewMayBeStale(source->exif[0], source->exif[2])) {
+        source->preview = faithfulPreview(exifPreview.data(), exifPreview.size(), photo.width, photo.height,
+                                          vips_image_get_orientation(*header));
+        *images->next() = source->preview;
+    }
+    return "";
 }
 
 void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
@@ -166,35 +235,32 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
         reading.unreadable = true;
         return reading;
     }
-    const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
-        const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
-        return got > 0 ? static_cast<size_t>(got) : size_t{0};
-    });
-    close(fd);
-    reading.problem = photoProblem(photo);
+    Images images;
+    Source source;
+    if (isRawName(path)) {
+        close(fd);
+        reading.problem = openRaw(path, &images, &source);
+    } else {
+        reading.problem = openByKind(fd, path, &images, &source);
+        reading.fromPreview = source.preview != nullptr;
+    }
     if (!reading.problem.empty())
         return reading;
-    const BudgetShare share(photoDecodeBytes(photo));
-    Images images;
-    VipsImage** header = images.next();
-    *header = openPhoto(path.c_str(), photo.kind, 1, false);
-    if (!*header) {
-        reading.problem = std::string("not a readable ") + photoKindName(photo.kind) + " image";
-        return reading;
-    }
-    std::string exif[3];
-    readExifDates(*header, exif);
-    reading.date = chooseDate(exif, fileDate, now);
+    // A preview is already decoded; the share covers the photo's decode.
+    const BudgetShare share(source.preview ? 0 : source.decodeBytes);
+    LocalDate named;
+    const bool hasNamedDate = dateFromName(path.substr(path.rfind('/') + 1), now, &named);
+    reading.date = chooseDate(source.exif, hasNamedDate ? &named : nullptr, fileDate, now);
     if (reading.date.source == DateSource::none) {
         reading.problem = "no date between 1900 and today";
         return reading;
     }
-    VipsImage* thumbnail = thumbnailOf(path, &images);
+    VipsImage* thumbnail = thumbnailOf(path, source.preview, &images);
     void* jpeg = nullptr;
     size_t size = 0;
     if (!thumbnail || vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) != 0) {
         vips_error_clear();
-        reading.problem = std::string("not a readable ") + photoKindName(photo.kind) + " image";
+        reading.problem = "not a readable " + source.kindName + " image";
         return reading;
     }
     reading.outputProblem = replaceFile(thumbnailPath, jpeg, size, false);

@@ -1,4 +1,4 @@
-// Reads one photo: its date from EXIF (else the file time) and its 128 x 96
+// Reads one photo: its date from EXIF (else its name, else the file time) and its 128 x 96
 // upright, centre-cropped JPEG thumbnail, made by libvips.
 #pragma once
 
@@ -15,6 +15,7 @@ struct PhotoReading {
     std::string problem;          // why the photo is left out ("" when it is in)
     bool unreadable = false;      // the problem is the file's permissions or the disk, not its content
     std::string outputProblem;    // the thumbnail could not be written: the library's fault, not the photo's
+    bool fromPreview = false;     // the thumbnail was made from the EXIF preview, not the decoded photo
 };
 
 // Starts libvips; false when it cannot.

@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <strings.h>
+
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -18,6 +21,32 @@
 namespace photoindex {
 
 namespace {
+
+// The name without its extension, in lower case.
+std::string stemOf(const std::string& name)
+{
+    std::string stem = name.substr(0, name.rfind('.'));
+    for (char& c : stem)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return stem;
+}
+
+// A camera that saves RAW+JPEG (or a phone RAW+HEIC) takes one photo: the
+// stems in a folder that a JPEG or HEIF of the same name shows, so the RAW
+// beside it is passed over.
+std::set<std::string> stemsShownBySiblings(const std::vector<std::string>& names)
+{
+    std::set<std::string> stems;
+    for (const std::string& name : names) {
+        const size_t dot = name.rfind('.');
+        if (dot == std::string::npos)
+            continue;
+        for (const char* shown : {"jpg", "jpeg", "jpe", "heic", "heif", "hif"})
+            if (strcasecmp(name.c_str() + dot + 1, shown) == 0)
+                stems.insert(stemOf(name));
+    }
+    return stems;
+}
 
 class Walker {
 public:
@@ -47,8 +76,10 @@ public:
         if (errno != 0)
             noteUnreadable(folder, std::strerror(errno), &result.folders);
         std::sort(names.begin(), names.end());
+        const std::set<std::string> shown = stemsShownBySiblings(names);
         for (const std::string& name : names)
-            visit(dirfd(dir), folder + "/" + name, name);
+            if (fileRoleOfName(name) != FileRole::raw || !shown.count(stemOf(name)))
+                visit(dirfd(dir), folder + "/" + name, name);
         closedir(dir);
     }
 
@@ -74,8 +105,12 @@ private:
             enterFolder(path, info);
             return;
         }
-        if (!isPhotoName(name))
+        const FileRole role = fileRoleOfName(name);
+        if (role == FileRole::video || role == FileRole::other) {
+            if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))
+                ++(role == FileRole::video ? result.videos : result.others);
             return;
+        }
         // A link to a photo counts as the photo; a link to a folder is never followed.
         if (S_ISLNK(info.st_mode) && fstatat(folderFd, name.c_str(), &info, 0) != 0) {
             result.skipped.push_back({path, std::string("link cannot be followed: ") + std::strerror(errno)});

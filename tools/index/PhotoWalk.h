@@ -30,6 +30,8 @@ struct WalkResult {
     // Folders and photos that exist but could not be read: what the last
     // run knew of them is kept rather than taken for gone.
     std::vector<std::string> unreadable;
+    // Files that are not photos, so the report can say where they went.
+    size_t videos = 0, others = 0;
 };
 
 // Walks root (an absolute path without a trailing slash). The folder with

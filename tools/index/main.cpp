@@ -44,19 +44,28 @@ const char help[] =
     "OUTPUT_DIR defaults to $XDG_DATA_HOME/zandervale/library\n"
     "(~/.local/share/zandervale/library).\n"
     "\n"
-    "Photos are JPEG and PNG files (.jpg, .jpeg, .jpe, .png in any case). Hidden\n"
-    "files and folders, OUTPUT_DIR and links to folders are passed over. A file is\n"
-    "read as what its content is, whatever its name says, and skipped with a line\n"
-    "saying why when decoding it would take more than 512 MB: a progressive JPEG\n"
-    "or an interlaced or 16-bit PNG counts whole, a baseline JPEG at an eighth of\n"
-    "each side (it shrinks as it decodes).\n"
+    "Photos are JPEG, PNG, HEIF (HEIC, AVIF), WebP, TIFF and GIF files (.jpg, .jpeg,\n"
+    ".jpe, .png, .heic, .heif, .hif, .avif, .webp, .tif, .tiff, .gif in any case),\n"
+    "turned upright, and camera RAWs (.dng, .cr2, .cr3, .nef, .arw, .raf, .orf,\n"
+    ".rw2, .pef) by their embedded preview of 640 px or more; a RAW beside a JPEG\n"
+    "or HEIF of its name is that one photo. Videos and other files are counted.\n"
+    "Hidden files and folders, OUTPUT_DIR and links to folders are passed over. A\n"
+    "file is read as what its content is, whatever its name says, and skipped with\n"
+    "a line saying why when decoding it would take more than 512 MB: a baseline\n"
+    "JPEG counts an eighth of each side (it shrinks as it decodes), every other\n"
+    "photo its whole size.\n"
     "A photo is dated by its EXIF DateTimeOriginal, else DateTimeDigitized, else\n"
-    "DateTime, else the file's modification time, all in local time; a date before\n"
-    "1900 or in the future is reported and the next one is used. The photos dated by\n"
-    "their file time are named in the report (the first 20) and all listed in\n"
-    "OUTPUT_DIR/zandervale-index.log.\n"
+    "DateTime, else a date in its name (IMG_20190704_101112, IMG-20190704-WA0001,\n"
+    "PXL_20190704_101112345 in UTC, Screenshot_2019-07-04-10-11-12, ...), else the\n"
+    "file's modification time, all in local time; an EXIF date or file time before\n"
+    "1900 or in the future is reported and the next one is used. See\n"
+    "zandervale-index(1). The photos dated by their file time are named in the\n"
+    "report (the first 20) and all listed in OUTPUT_DIR/zandervale-index.log.\n"
     "Each month has four quarters: days 1-7, 8-14, 15-21 and 22 to the month's end.\n"
     "The city shows at most 60 years: the latest 60 of the photos.\n"
+    "A JPEG's thumbnail is made from its EXIF preview where that is faithful to the\n"
+    "photo (bars cut, same aspect, large enough, not older than the photo's last\n"
+    "change), else from the decoded photo.\n"
     "A re-run makes thumbnails only for new or changed photos and removes those of\n"
     "photos that are gone, and what a run that was stopped or failed left behind.\n"
     "Photos are never modified.\n"
@@ -172,6 +181,7 @@ struct Run {
     std::vector<Job> jobs;
     std::map<std::string, size_t> skippedFor;  // reason -> photos
     size_t found = 0, reused = 0, foldersPassed = 0;
+    size_t videos = 0, otherFiles = 0;   // found beside the photos, counted so nobody looks for them
 
     std::string outputPath(const std::string& name) const { return output + "/" + name; }
 
@@ -181,6 +191,7 @@ struct Run {
     bool readPhotos();
     bool writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded);
     void report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowded);
+    void reportOthers() const;
 };
 
 bool Run::open()
@@ -312,6 +323,25 @@ bool Run::readPhotos()
     return true;
 }
 
+// Files that are not photos, photos dated by their names, and thumbnails
+// made from previews instead of decoded photos.
+void Run::reportOthers() const
+{
+    if (videos > 0 || otherFiles > 0)
+        std::fprintf(stderr, "Not photos: %zu videos, %zu other files\n", videos, otherFiles);
+    size_t nameDated = 0;
+    for (const IndexEntry& entry : entries)
+        nameDated += entry.source == DateSource::fileName;
+    std::fprintf(stderr, "Dated by the file name (no usable EXIF date): %zu\n", nameDated);
+    size_t made = 0, fromPreviews = 0;
+    for (const Job& job : jobs) {
+        made += job.reading.problem.empty();
+        fromPreviews += job.reading.problem.empty() && job.reading.fromPreview;
+    }
+    if (made > 0)
+        std::fprintf(stderr, "Thumbnails made from EXIF previews: %zu of %zu\n", fromPreviews, made);
+}
+
 bool Run::writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded)
 {
     std::vector<int> years;
@@ -358,6 +388,7 @@ void Run::report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowde
         std::fprintf(stderr, "    %zu: %s\n", count, reason.c_str());
     if (foldersPassed > 0)
         std::fprintf(stderr, "Folders not read: %zu\n", foldersPassed);
+    reportOthers();
     // The full list replaces the last run's, whole or not at all.
     const std::string log = fileDatedLog(fileDated);
     const std::string logProblem = replaceFile(outputPath(logFileName), log.data(), log.size(), false);
@@ -403,6 +434,8 @@ int main(int argc, char** argv)
     for (const SkippedEntry& entry : walk.skipped)
         ++run.skippedFor[entry.reason];
     run.foldersPassed = walk.folders.size();
+    run.videos = walk.videos;
+    run.otherFiles = walk.others;
     run.found = walk.photos.size() + walk.skipped.size();
     // What lies in a folder or file that cannot be read now is kept as the
     // last run knew it, not taken for gone.

@@ -7,6 +7,7 @@
 
 #include "photos/VipsPhotos.h"
 #include "support/HostilePhotos.h"
+#include "support/KindFiles.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 
@@ -33,7 +34,7 @@ TEST(VipsPhotos, OnlyTheLoadersOfAdmittedKindsCanBeReached)
     support::TempDir dir;
     EXPECT_EQ(probedInChild(dir.write("scan.bmp", support::bmpBytes(80, 60))), 0) << "BMP";
     EXPECT_EQ(probedInChild(dir.write("scan.tga", support::tgaBytes(80, 60))), 0) << "TGA";
-    EXPECT_EQ(probedInChild(dir.write("x.gif", std::string("GIF89a\1\0\1\0\0\0\0,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 26))), 0)
+    EXPECT_EQ(probedInChild(dir.write("x.gif", std::string("GIF89a\1\0\1\0\0\0\0,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 26))), 1)
         << "GIF";
     ASSERT_TRUE(support::writeTwoBandPng(dir.file("ok.png"), 8, 8, support::PngFormat::Rgb, support::red, support::blue));
     EXPECT_EQ(probedInChild(dir.file("ok.png")), 1) << "PNG";
@@ -43,6 +44,30 @@ TEST(VipsPhotos, OnlyTheLoadersOfAdmittedKindsCanBeReached)
     EXPECT_EQ(photo->Xsize, 8);
     g_object_unref(photo);
     EXPECT_EQ(openPhoto(dir.file("ok.png").c_str(), PhotoKind::Jpeg, 1, true), nullptr);
+}
+
+// Each kind passes the gate at its own size and opens with its own loader
+// only: the gate's kind and the loader's agree.
+TEST(VipsPhotos, EveryAdmittedKindOpensByItsKindAndNoOther)
+{
+    support::TempDir dir;
+    const auto stripes = [](int x, int) { return x < 20 ? support::red : support::blue; };
+    const std::pair<const char*, PhotoKind> kinds[] = {{"heic", PhotoKind::Heif}, {"avif", PhotoKind::Heif},
+        {"webp", PhotoKind::Webp}, {"tiff", PhotoKind::Tiff}, {"gif", PhotoKind::Gif}};
+    for (const auto& [kind, photoKind] : kinds) {
+        const std::string path = dir.file(std::string("photo.") + kind);
+        ASSERT_TRUE(support::writeKind(path, kind, 40, 30, stripes));
+        bool opened = false;
+        const PhotoHeader header = readPhotoHeaderFile(path.c_str(), &opened);
+        EXPECT_EQ(std::make_tuple(header.kind, header.width, header.height, photoProblem(header)),
+                  std::make_tuple(photoKind, 40u, 30u, std::string())) << kind;
+        VipsImage* photo = openPhoto(path.c_str(), photoKind, 1, true);
+        ASSERT_NE(photo, nullptr) << kind;
+        EXPECT_EQ(std::make_pair(photo->Xsize, photo->Ysize), std::make_pair(40, 30)) << kind;
+        g_object_unref(photo);
+        EXPECT_EQ(openPhoto(path.c_str(), photoKind == PhotoKind::Gif ? PhotoKind::Tiff : PhotoKind::Gif, 1, true),
+                  nullptr) << kind;
+    }
 }
 
 }  // namespace
