@@ -34,6 +34,14 @@ constexpr double pickRegionPixels = 4.0;
 // At most one crossing can be this near to any point: they are 120 apart.
 constexpr float certainCrossingDistance = 50.0f;
 
+// The city builder (with the records the houses point at), the navigation
+// controller and the gallery live until the process ends, longer than the
+// application object when the window closes: held here, not only in its
+// fields, they stay reachable to the end.
+CityBuilder* cityBuilder = nullptr;
+MovementControl* shooterControl = nullptr;
+Gallery* photoGallery = nullptr;
+
 // One number per key or button for matching releases to presses. Shift
 // turns a letter's press into a capital but not always its release.
 int characterInput(unsigned char key) { return std::tolower(key); }
@@ -123,21 +131,21 @@ void Zandervale::run(const char* libraryPath)
     setSceneRoot(this);
     createWindow();
     initImageLibrary();
-    CityBuilder* builder = new CityBuilder(libraryPath);   // lives until exit
+    cityBuilder = new CityBuilder(libraryPath);
     sceneObjects = new std::vector<SceneObject*>();
     loading = true;
     // Keys reach the application from the first progress frame: Escape
     // quits while the library loads, other keys wait for the city.
     setCurrentInputControl(this);
-    const bool built = builder->build(sceneObjects, [this](int done, int total) { showLoadProgress(done, total); });
+    const bool built = cityBuilder->build(sceneObjects, [this](int done, int total) { showLoadProgress(done, total); });
     loading = false;
     if (!built) {
         std::printf("SEVERE ERROR! couldn't create city!");
         std::fflush(stdout);
         std::exit(1);
     }
-    extendFarPlane(builder->viewDistance());
-    movementControl = new ShooterControl(glutWalkerWindow());
+    extendFarPlane(cityBuilder->viewDistance());
+    movementControl = shooterControl = new ShooterControl(glutWalkerWindow());
     movementControl->init(this);
     startMainLoop();
 }
@@ -225,7 +233,7 @@ bool Zandervale::collides(float fromX, float fromY, float fromZ, float toX, floa
 void Zandervale::openGallery(MonthQuarter* record, int picture)
 {
     if (gallery == nullptr)
-        gallery = new Gallery();   // lives until the program ends
+        gallery = photoGallery = new Gallery();
     switchReceiver(true);
     gallery->load(record, picture);
 }
