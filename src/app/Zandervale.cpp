@@ -36,6 +36,14 @@ constexpr double pickRegionPixels = 4.0;
 constexpr float certainCrossingDistance = 50.0f;
 constexpr double overviewReach = 0.9;
 
+// The city builder (with the records the houses point at), the navigation
+// controller and the gallery live until the process ends, longer than the
+// application object when the window closes: held here, not only in its
+// fields, they stay reachable to the end.
+CityBuilder* cityBuilder = nullptr;
+MovementControl* shooterControl = nullptr;
+Gallery* photoGallery = nullptr;
+
 // One number per key or button for matching releases to presses. Shift
 // turns a letter's press into a capital but not always its release.
 int characterInput(unsigned char key) { return std::tolower(key); }
@@ -138,29 +146,29 @@ void Zandervale::run(const char* libraryPath)
     setSceneRoot(this);
     createWindow();
     initImageLibrary();
-    CityBuilder* builder = new CityBuilder(libraryPath);   // lives until exit
+    cityBuilder = new CityBuilder(libraryPath);
     sceneObjects = new std::vector<SceneObject*>();
     loading = true;
     // Keys reach the application from the first progress frame: Escape
     // quits while the library loads, other keys wait for the city.
     setCurrentInputControl(this);
-    const bool built = builder->build(sceneObjects, [this](int done, int total) { showLoadProgress(done, total); });
+    const bool built = cityBuilder->build(sceneObjects, [this](int done, int total) { showLoadProgress(done, total); });
     loading = false;
     if (!built) {
         std::printf("SEVERE ERROR! couldn't create city!");
         std::fflush(stdout);
         std::exit(1);
     }
-    libraryEmpty = builder->libraryEmpty();
-    const double farPlane = extendFarPlane(builder->viewDistance());
+    libraryEmpty = cityBuilder->libraryEmpty();
+    const double farPlane = extendFarPlane(cityBuilder->viewDistance());
     ShooterControl* walker = new ShooterControl(glutWalkerWindow());
     walker->init(this);
-    const CityGround& ground = builder->ground();
+    const CityGround& ground = cityBuilder->ground();
     // The highest overview still sees the house tops and the ground inside
     // the far plane.
     walker->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ},
                             fieldOfViewDegrees, overviewReach * farPlane);
-    movementControl = walker;
+    movementControl = shooterControl = walker;
     startMainLoop();
 }
 
@@ -249,7 +257,7 @@ bool Zandervale::collides(float fromX, float fromY, float fromZ, float toX, floa
 void Zandervale::openGallery(MonthQuarter* record, int picture)
 {
     if (gallery == nullptr)
-        gallery = new Gallery();   // lives until the program ends
+        gallery = photoGallery = new Gallery();
     switchReceiver(true);
     gallery->load(record, picture);
 }

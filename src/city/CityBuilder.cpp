@@ -6,6 +6,7 @@
 #include <cassert>
 
 #include "city/CityPlan.h"
+#include "library/MonthQuarter.h"
 #include "library/PictureLibrary.h"
 #include "scene/House.h"
 #include "scene/LightObject.h"
@@ -39,10 +40,20 @@ CityBuilder::CityBuilder(const char* libraryPath) : libraryPath(libraryPath)
 {
 }
 
+CityBuilder::~CityBuilder()
+{
+    if (library == nullptr)
+        return;
+    for (size_t i = 0; i < library->size(); ++i)
+        delete library->at(i);
+    delete library;
+}
+
 bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects, const LoadProgress& progress)
 {
-    // Never released: every house keeps a pointer to its record.
-    auto* library = new std::vector<MonthQuarter*>();
+    // Kept as long as the builder: every house keeps a pointer to its record.
+    assert(library == nullptr && "a builder builds one city");
+    library = new std::vector<MonthQuarter*>();
     YearSpan span;
     if (!loadPictureLibrary(libraryPath, library, &span, progress))
         return false;

@@ -11,6 +11,10 @@ class SceneObject;
 class CityBuilder {
 public:
     explicit CityBuilder(const char* libraryPath);
+    // Releases the records it read; the houses built from them must go first.
+    ~CityBuilder();
+    CityBuilder(const CityBuilder&) = delete;
+    CityBuilder& operator=(const CityBuilder&) = delete;
     // Appends every object of the city to sceneObjects (empty on entry),
     // telling progress while the library's textures load.
     bool build(std::vector<SceneObject*>* sceneObjects, const LoadProgress& progress = {});
@@ -23,6 +27,7 @@ public:
 
 private:
     const char* libraryPath;   // not owned
+    std::vector<MonthQuarter*>* library = nullptr;   // the records every house points at
     double sightDistance = 0.0;
     CityGround cityArea{};
     bool noRecords = false;

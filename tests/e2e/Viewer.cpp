@@ -38,8 +38,12 @@ pid_t spawn(const std::string& program, std::vector<std::string> argv, int out, 
     if (pid != 0)
         return pid;
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (!display.empty())
+    if (!display.empty()) {
         setenv("DISPLAY", display.c_str(), 1), setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+#ifdef ZV_VIEWER_PRELOAD
+        setenv("LD_PRELOAD", ZV_VIEWER_PRELOAD, 1);   // see tests/tests.cmake
+#endif
+    }
     dup2(out, STDOUT_FILENO);
     if (display.empty())
         dup2(out, STDERR_FILENO);

@@ -3,6 +3,8 @@
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "app/Zandervale.h"
 #include "controls/ShooterControl.h"
 #include "scene/Cube.h"
@@ -41,6 +43,7 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     support::TempDir folder;
     const struct { float x, z; int pictures; } houses[] = { { 60, 40, 3 }, { 150, 110, 8 }, { 260, -30, 14 }, { 420, 60, 31 },
                                                             { 100, 200, 40 }, { 0, 400, 9 }, { -300, 40, 6 } };
+    std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app, which deletes the city
     std::vector<SceneObject*>* city = new std::vector<SceneObject*>();
     for (int h = 0, photo = 0; h < 7; ++h) {
         auto* textures = new std::vector<TextureName>();
@@ -52,7 +55,8 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
                 });
             textures->push_back(loadTexture(path.c_str()));
         }
-        city->push_back(new House(houses[h].x, 0, houses[h].z, new MonthQuarter(2005, 7, 1, textures, new std::vector<std::string>()), 10 + h));
+        records.emplace_back(new MonthQuarter(2005, 7, 1, textures, new std::vector<std::string>()));
+        city->push_back(new House(houses[h].x, 0, houses[h].z, records.back().get(), 10 + h));
     }
     std::vector<PlainHouse> plainHouses(city->begin(), city->end());
     std::vector<SceneObject*> plain;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "app/Zandervale.h"
@@ -25,6 +26,7 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     support::WindowSize screen(1024, 768);
     support::FakeWindow window;
     ShooterControl walker(window, 0, 0, 0);
+    std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app, which deletes the houses
     Zandervale app;
     const std::array<int, 3> colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     const float places[][2] = {{50, 40}, {110, 75}, {50, 140}};   // ahead, behind it, at the edge
@@ -32,9 +34,8 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     std::vector<SceneObject*>* houses = new std::vector<SceneObject*>();
     for (int i : {1, 0, 2}) {
         auto* textures = new std::vector<TextureName>(pictures[i], support::solidTexture(colours[i]));
-        houses->push_back(new House(places[i][0], 0, places[i][1],
-                                    new MonthQuarter(2005, 7, i + 1, textures, new std::vector<std::string>()),
-                                    10 + i));
+        records.emplace_back(new MonthQuarter(2005, 7, i + 1, textures, new std::vector<std::string>()));
+        houses->push_back(new House(places[i][0], 0, places[i][1], records.back().get(), 10 + i));
     }
     houses->push_back(new Street(50, 0, 40, Street::crossing, 1, 2005));   // drawn, never picked
     app.setScene(houses, &walker);

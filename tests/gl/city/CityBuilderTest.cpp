@@ -59,7 +59,7 @@ TEST(CityBuilder, MakesEveryPieceOfThePlanInItsOrder)
     const struct { const char* root; int firstRow; } cases[] = { { "<Zandervale>", 2004 }, { "<Zandervale fromYear='2015' toYear='2024'>", 2019 } };
     for (const auto& c : cases) {
         const std::string path = dir.write("Zandervale.xml", c.root + body);
-        std::vector<MonthQuarter*> library;   // records and objects live on, as in the viewer
+        std::vector<MonthQuarter*> library;
         YearSpan span;
         ASSERT_TRUE(loadPictureLibrary(path.c_str(), &library, &span, [](const char*) { return 1u; }));
         std::vector<SceneObject*> scene;
@@ -77,6 +77,10 @@ TEST(CityBuilder, MakesEveryPieceOfThePlanInItsOrder)
         const auto label = std::find_if(scene.begin(), scene.end(), [](SceneObject* o) { return dynamic_cast<Sign*>(o) && static_cast<Sign*>(o)->kind == Sign::yearLabel; });
         (*label)->draw(0);
         EXPECT_EQ(boundPixels(), expected) << file;
+        for (SceneObject* object : scene)   // before the builder, which releases the houses' records
+            delete object;
+        for (MonthQuarter* record : library)
+            delete record;
     }
 }
 

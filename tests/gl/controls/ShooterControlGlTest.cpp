@@ -29,7 +29,7 @@ class HudFrame : public testing::Test {
 protected:
     void SetUp() override
     {
-        app.setScene(new std::vector<SceneObject*>(), &control);
+        app.setScene(scene, &control);
         control.init(&app);
         control.app = &world;
     }
@@ -47,6 +47,7 @@ protected:
     support::FakeWorld world;
     ShooterControl control{window, support::solidTexture(compassRed), support::solidTexture(helpBlue),
                            support::solidTexture(panelGreen)};
+    std::vector<SceneObject*>* scene = new std::vector<SceneObject*>();   // the app deletes it
     Zandervale app;
     MonthQuarter record{1999, 12, 1, new std::vector<TextureName>{support::solidTexture(previewMagenta)},
                         new std::vector<std::string>{"a.jpg"}};
@@ -136,7 +137,8 @@ TEST_F(HudFrame, TheWalkerLooksAlongItsYawAndTheOverviewShowsItsMarker)
             glPopAttrib();
         }
     };
-    app.setScene(new std::vector<SceneObject*>{new Plate()}, &control);
+    scene->push_back(new Plate());
+    app.setScene(scene, &control);
     glDisable(GL_CULL_FACE);
     app.draw(0.0);
     EXPECT_EQ(at(512, 384), (Rgb{255, 0, 0}));

@@ -32,9 +32,13 @@ std::string jpeg(const TempDir& dir, const std::string& name, int width, int hei
     return dir.write(name, bytes.insert(2, exif, sizeof exif));
 }
 
+// A record of these photos; a gallery keeps pointing at it, so it lives
+// until this program ends.
 MonthQuarter* record(const std::vector<std::string>& photos)
 {
-    return new MonthQuarter(1, 1, 1, new std::vector<TextureName>(photos.size()), new std::vector<std::string>(photos));
+    static std::vector<std::unique_ptr<MonthQuarter>> kept;
+    kept.emplace_back(new MonthQuarter(1, 1, 1, new std::vector<TextureName>(photos.size()), new std::vector<std::string>(photos)));
+    return kept.back().get();
 }
 
 // A camera stores an upright 48 x 64 photo turned or mirrored, the tag naming the sides its row 0 and

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "library/MonthQuarter.h"
 #include "library/PictureLibrary.h"
 #include "support/CaptureStdout.h"
 #include "support/GlPixels.h"
@@ -73,6 +74,9 @@ TEST(ThumbnailLoading, PrintsAndPlacesWhatTheSerialReaderDoes)
             }
         }
     }
+    for (std::vector<MonthQuarter*>* records : {&serial, &threaded})
+        for (MonthQuarter* record : *records)
+            delete record;
 }
 
 }  // namespace

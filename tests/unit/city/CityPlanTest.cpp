@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,16 @@ namespace {
 
 using Date = std::array<int, 3>;   // year, month, quarter
 
-// Records with these dates, in this order, that live on as in the viewer.
+// Records with these dates, in this order. Plans point into them, so they
+// live on, as in the viewer, until this program ends.
 std::vector<MonthQuarter*> recordsOf(const std::vector<Date>& dates)
 {
+    static std::vector<std::unique_ptr<MonthQuarter>> kept;
     std::vector<MonthQuarter*> records;
-    for (const Date& d : dates)
-        records.push_back(new MonthQuarter(d[0], d[1], d[2], new std::vector<TextureName>{ 1 }, new std::vector<std::string>{ "a" }));
+    for (const Date& d : dates) {
+        kept.emplace_back(new MonthQuarter(d[0], d[1], d[2], new std::vector<TextureName>{ 1 }, new std::vector<std::string>{ "a" }));
+        records.push_back(kept.back().get());
+    }
     return records;
 }
 
