@@ -163,7 +163,7 @@ TEST_F(City, WalkClickOverviewMouseLookHelpAndJetUntilEscape)
     ASSERT_TRUE(clickPatch(viewer, start, isHue(magenta))) << "no photo box to aim at";
     viewer.waitFor("the picked picture's preview", [](Shot s) { return s.preview(isHue(magenta)) > 0.8; });
     viewer.xdotool("mouseup 3 keydown q keydown w");   // run
-    const auto walked = waitForChange(viewer, start, "a view changed by walking");
+    waitForChange(viewer, start, "a view changed by walking");
     viewer.xdotool("keyup w keyup q key Tab");
     const auto above = viewer.waitFor("the marker", [](Shot s) { return marker(s) > 0.0005; });
     // Far from every house: the selected one pulses larger than any one screenshot shows.
@@ -174,8 +174,10 @@ TEST_F(City, WalkClickOverviewMouseLookHelpAndJetUntilEscape)
     ASSERT_TRUE(clickPatch(viewer, cleared, isHue(magenta))) << "no house seen from above";
     viewer.waitFor("the preview from above", [](Shot s) { return s.preview(isHue(magenta)) > 0.8; });
     viewer.xdotool("key Tab");
+    // The walker may have gone on a little after the view first changed, so
+    // the walking view is told from the overview, not matched to that view.
     const auto back = viewer.waitFor("the walking view again", [&](Shot s) {
-        return marker(s) == 0.0 && s.difference(walked) < above.difference(walked);
+        return marker(s) == 0.0 && s.difference(above) > 5.0;
     });
     viewer.xdotool("mousemove_relative -- 200 0");
     waitForChange(viewer, back, "a view turned by mouse look");
