@@ -427,7 +427,11 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
 {
     std::unique_ptr<ThumbnailQueue> queue;
     // Lives until the process ends: it may still be writing in the background.
+    // Held in a list that is never destroyed, so it stays reachable to the end.
+    static auto* const caches = new std::vector<ThumbnailCache*>();
     ThumbnailCache* cache = compressesThumbnails() ? new ThumbnailCache(thumbnailCacheFolder(), path) : nullptr;
+    if (cache != nullptr)
+        caches->push_back(cache);
     const TextureSource source{
         [&queue, cache](std::vector<PlannedFile> plan) {
             queue.reset(new ThumbnailQueue(std::move(plan), ThumbnailQueue::workersForThisMachine(),

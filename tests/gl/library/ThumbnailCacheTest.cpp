@@ -58,9 +58,11 @@ Opening open(const std::string& library)
         loadPictureLibrary(library.c_str(), &records, &span);
         ThumbnailCache::waitForWriters();
     });
-    for (const MonthQuarter* record : records)
+    for (const MonthQuarter* record : records) {
         for (TextureName texture : record->getTextures())
             opening.colours.push_back(drawnColour(texture));
+        delete record;
+    }
     return opening;
 }
 
