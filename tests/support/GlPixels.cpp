@@ -4,7 +4,22 @@
 
 #include <cstdlib>
 
+#include "textures/Textures.h"
+
 namespace support {
+
+Colour drawnColour(unsigned int picture)
+{
+    glEnable(GL_TEXTURE_2D);
+    bindPhoto(picture);
+    glBegin(GL_QUADS);
+    for (int corner : {0, 1, 3, 2})
+        glTexCoord2f(corner & 1, corner >> 1), glVertex2f((corner & 1) * 2 - 1, 1 - (corner >> 1) * 2);
+    glEnd();
+    unbindPhoto();
+    glDisable(GL_TEXTURE_2D);
+    return readPixel(128, 128);
+}
 
 Colour readPixel(int x, int y)
 {

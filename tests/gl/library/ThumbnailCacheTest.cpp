@@ -22,18 +22,6 @@
 
 namespace {
 
-support::Colour drawnColour(TextureName picture)
-{
-    glEnable(GL_TEXTURE_2D);
-    bindPhoto(picture);
-    glBegin(GL_QUADS);
-    for (int corner : {0, 1, 3, 2})
-        glTexCoord2f(corner & 1, corner >> 1), glVertex2f((corner & 1) * 2 - 1, 1 - (corner >> 1) * 2);
-    glEnd();
-    unbindPhoto();
-    glDisable(GL_TEXTURE_2D);
-    return support::readPixel(128, 128);
-}
 
 support::Colour colourOf(int picture) { return {GLubyte(30 * picture), GLubyte(250 - 30 * picture), 90, 255}; }
 
@@ -60,7 +48,7 @@ Opening open(const std::string& library)
     });
     for (const MonthQuarter* record : records) {
         for (TextureName texture : record->getTextures())
-            opening.colours.push_back(drawnColour(texture));
+            opening.colours.push_back(support::drawnColour(texture));
         delete record;
     }
     return opening;

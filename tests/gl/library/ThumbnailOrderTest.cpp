@@ -16,19 +16,6 @@
 
 namespace {
 
-// The colour a picture draws with over the whole viewport.
-support::Colour drawnColour(TextureName picture)
-{
-    glEnable(GL_TEXTURE_2D);
-    bindPhoto(picture);
-    glBegin(GL_QUADS);
-    for (int corner : {0, 1, 3, 2})
-        glTexCoord2f(corner & 1, corner >> 1), glVertex2f((corner & 1) * 2 - 1, 1 - (corner >> 1) * 2);
-    glEnd();
-    unbindPhoto();
-    glDisable(GL_TEXTURE_2D);
-    return support::readPixel(128, 128);
-}
 
 TEST(ThumbnailLoading, PrintsAndPlacesWhatTheSerialReaderDoes)
 {
@@ -69,7 +56,7 @@ TEST(ThumbnailLoading, PrintsAndPlacesWhatTheSerialReaderDoes)
     for (size_t q = 0; q < 2; ++q) {
         for (int i : {0, 1, 2, 3, 4, 5, 14, 19, 20, 248, 249}) {
             if (i < threaded[q]->getPictureCount()) {
-                EXPECT_PRED3(support::nearColour, drawnColour(threaded[q]->getTextures()[i]), drawnColour(serial[q]->getTextures()[i]), 5)   // DXT1 rounds to 5 bits
+                EXPECT_PRED3(support::nearColour, support::drawnColour(threaded[q]->getTextures()[i]), support::drawnColour(serial[q]->getTextures()[i]), 5)   // DXT1 rounds to 5 bits
                     << q << " " << i;
             }
         }
