@@ -1,18 +1,11 @@
 # Test executables. tests/unit/<subsystem>/ and tests/gl/<subsystem>/ each
-# become one executable linked against that subsystem's library only;
+# become one executable: a unit test links its subsystem's library only;
 # tests/e2e/ drives the real binary, tests/tools/ the build's own programs.
 # Run everything under Xvfb (make test).
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
 set(ZV_TEST_SUBSYSTEMS photos textures library scene city app controls gallery)
-function(zv_library_of subsystem out)
-  if(subsystem STREQUAL "app" OR subsystem STREQUAL "controls" OR subsystem STREQUAL "gallery")
-    set(${out} zv_shell PARENT_SCOPE)
-  else()
-    set(${out} zv_${subsystem} PARENT_SCOPE)
-  endif()
-endfunction()
 
 # The viewer's thumbnail cache stays inside the build while tests run.
 set(ZV_TEST_CACHE "XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
@@ -20,7 +13,7 @@ set(ZV_TEST_CACHE "XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")
 # Shared helpers of the tests (temporary folders, image writers, ...).
 file(GLOB ZV_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(zv_test_support STATIC ${ZV_TEST_SUPPORT})
-target_include_directories(zv_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(zv_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 # libheif writes the turned HEICs libvips cannot, libtiff the DNGs.
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
@@ -32,7 +25,7 @@ target_compile_definitions(zv_test_support PUBLIC
   ZV_BUILD_DIR="${CMAKE_BINARY_DIR}")
 
 foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
-  zv_library_of(${subsystem} lib)
+  set(lib zv_${subsystem})
   file(GLOB unit_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/${subsystem}/*.cpp)
   if(unit_sources)
     add_executable(unit_${subsystem} ${unit_sources})
@@ -42,10 +35,11 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
   endif()
   # GL tests bring their own main (tests/gl/GlTestMain.cpp): one hidden GLUT
   # window for the whole executable, working directory the run directory.
+  # Many draw through the whole viewer, so they link all of it.
   file(GLOB gl_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gl/${subsystem}/*.cpp)
   if(gl_sources)
     add_executable(gl_${subsystem} ${gl_sources} ${CMAKE_SOURCE_DIR}/tests/gl/GlTestMain.cpp)
-    target_link_libraries(gl_${subsystem} PRIVATE ${lib} zv_test_support GLUT::GLUT)
+    target_link_libraries(gl_${subsystem} PRIVATE zv_app zv_test_support GLUT::GLUT)
     add_dependencies(gl_${subsystem} zv_artwork)
     gtest_discover_tests(gl_${subsystem} DISCOVERY_MODE PRE_TEST
       WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl ENVIRONMENT ${ZV_TEST_CACHE})

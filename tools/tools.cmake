@@ -91,7 +91,7 @@ endif()
 
 # --- the frame benchmark ------------------------------------------------------
 add_executable(zv-bench ${CMAKE_CURRENT_LIST_DIR}/bench/FrameBench.cpp)
-target_link_libraries(zv-bench PRIVATE zv_shell)
+target_link_libraries(zv-bench PRIVATE zv_app)
 set_target_properties(zv-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
 
 # --- the gallery benchmark ----------------------------------------------------
@@ -100,7 +100,7 @@ target_link_libraries(zv-index-bench PRIVATE PkgConfig::VIPS PkgConfig::EXIF)
 set_target_properties(zv-index-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
 
 add_executable(zv-gallery-bench ${CMAKE_CURRENT_LIST_DIR}/bench/GalleryBench.cpp)
-target_link_libraries(zv-gallery-bench PRIVATE zv_shell)
+target_link_libraries(zv-gallery-bench PRIVATE zv_app)
 set_target_properties(zv-gallery-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
 
 # --- fuzz targets (ZV_FUZZ=ON with clang) --------------------------------------

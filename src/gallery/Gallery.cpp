@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/AppState.h"
 #include "gallery/GalleryRules.h"
 #include "gallery/PrefetchingPhotoLoader.h"
 #include "gallery/VipsPhotoLoader.h"
@@ -289,7 +288,7 @@ void Gallery::motion(int x, int y)
 {
     if (!dragging)
         return;
-    const int width = std::max(1, getWindowWidth()), height = std::max(1, getWindowHeight());
+    const int width = std::max(1, viewWidth), height = std::max(1, viewHeight);
     pan.x += 8.0f * static_cast<float>(x - dragX) / static_cast<float>(width);
     pan.y -= 6.0f * static_cast<float>(y - dragY) / static_cast<float>(height);
     pan = clampPan(pan, pictureScale(current.width, current.height, zoom));
@@ -431,9 +430,12 @@ void Gallery::render()
         drawPhoto(current, 1.0f, -5.0f);
         drawRefusedPhoto();
     }
-    // From here one unit is one pixel, (0, 0) the window centre.
-    const int halfWidth = getWindowWidth() >> 1;
-    const int halfHeight = getWindowHeight() >> 1;
+    // From here one unit is one pixel, (0, 0) the window centre; the window
+    // is the viewport its reshape set.
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    viewWidth = viewport[2], viewHeight = viewport[3];
+    const int halfWidth = viewWidth >> 1, halfHeight = viewHeight >> 1;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-halfWidth, halfWidth, -halfHeight, halfHeight, 0.0, 100.0);

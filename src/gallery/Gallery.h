@@ -99,6 +99,7 @@ private:
     PicturePan pan;
     bool dragging = false;
     int dragX = 0, dragY = 0;         // window pixels where the drag was last seen
+    int viewWidth = 1024, viewHeight = 768;   // the viewport of the last frame
     MonthQuarter* record = nullptr;
     int index = -1;
     PictureSlot current;
