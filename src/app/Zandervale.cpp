@@ -36,14 +36,6 @@ constexpr double pickRegionPixels = 4.0;
 constexpr float certainCrossingDistance = 50.0f;
 constexpr double overviewReach = 0.9;
 
-// The city builder (with the records the houses point at), the navigation
-// controller and the gallery live until the process ends, longer than the
-// application object when the window closes: held here, not only in its
-// fields, they stay reachable to the end.
-CityBuilder* cityBuilder = nullptr;
-MovementControl* shooterControl = nullptr;
-Gallery* photoGallery = nullptr;
-
 // One number per key or button for matching releases to presses. Shift
 // turns a letter's press into a capital but not always its release.
 int characterInput(unsigned char key) { return std::tolower(key); }
@@ -128,7 +120,7 @@ void drawCentredLine(const char* text)
 } // namespace
 
 Zandervale::Zandervale()
-    : movementControl(nullptr), sceneObjects(nullptr), gallery(nullptr), galleryActive(false)
+    : movementControl(nullptr), sceneObjects(nullptr), galleryActive(false)
 {
 }
 
@@ -146,7 +138,7 @@ void Zandervale::run(const char* libraryPath)
     setSceneRoot(this);
     createWindow();
     initImageLibrary();
-    cityBuilder = new CityBuilder(libraryPath);
+    cityBuilder = std::make_unique<CityBuilder>(libraryPath);
     sceneObjects = new std::vector<SceneObject*>();
     loading = true;
     // Keys reach the application from the first progress frame: Escape
@@ -161,14 +153,14 @@ void Zandervale::run(const char* libraryPath)
     }
     libraryEmpty = cityBuilder->libraryEmpty();
     const double farPlane = extendFarPlane(cityBuilder->viewDistance());
-    ShooterControl* walker = new ShooterControl(glutWalkerWindow());
+    walker = std::make_unique<ShooterControl>(glutWalkerWindow());
     walker->init(this);
     const CityGround& ground = cityBuilder->ground();
     // The highest overview still sees the house tops and the ground inside
     // the far plane.
     walker->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ},
                             fieldOfViewDegrees, overviewReach * farPlane);
-    movementControl = shooterControl = walker;
+    movementControl = walker.get();
     startMainLoop();
 }
 
@@ -257,7 +249,7 @@ bool Zandervale::collides(float fromX, float fromY, float fromZ, float toX, floa
 void Zandervale::openGallery(MonthQuarter* record, int picture)
 {
     if (gallery == nullptr)
-        gallery = photoGallery = new Gallery();
+        gallery = std::make_unique<Gallery>();
     switchReceiver(true);
     gallery->load(record, picture);
 }
@@ -353,7 +345,7 @@ const CityCalendar& Zandervale::calendar()
 InputControl* Zandervale::routeTarget()
 {
     if (galleryActive)
-        return gallery;
+        return gallery.get();
     return movementControl;
 }
 

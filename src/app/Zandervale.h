@@ -11,9 +11,11 @@
 #include "controls/WalkerWorld.h"
 #include "scene/SceneObject.h"
 
+class CityBuilder;
 class CityCalendar;
 class Gallery;
 class MovementControl;
+class ShooterControl;
 
 class Zandervale : public SceneObject, private InputControl, public WalkerWorld {
 public:
@@ -68,9 +70,12 @@ private:
     void showLoadProgress(int done, int total);
 
 
-    MovementControl* movementControl;
+    // The builder keeps the records the houses point at.
+    std::unique_ptr<CityBuilder> cityBuilder;
+    std::unique_ptr<ShooterControl> walker;
+    MovementControl* movementControl;   // the walker, or a test's controller
     std::vector<SceneObject*>* sceneObjects;
-    Gallery* gallery;
+    std::unique_ptr<Gallery> gallery;   // made on first use
     bool galleryActive;
     std::set<int> delivered;   // presses the current receiver got and has not seen released
     bool loading = false;

@@ -22,8 +22,7 @@ int main(int argc, char** argv)
     // Closing the window ends the main loop instead of the process, so the
     // application object is released on the way out.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-    Zandervale* app = new Zandervale();
-    app->run(argv[1]);
-    delete app;
+    Zandervale app;
+    app.run(argv[1]);
     return 0;
 }

@@ -42,29 +42,25 @@ CityBuilder::CityBuilder(const char* libraryPath) : libraryPath(libraryPath)
 
 CityBuilder::~CityBuilder()
 {
-    if (library == nullptr)
-        return;
-    for (size_t i = 0; i < library->size(); ++i)
-        delete library->at(i);
-    delete library;
+    for (MonthQuarter* record : library)
+        delete record;
 }
 
 bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects, const LoadProgress& progress)
 {
     // Kept as long as the builder: every house keeps a pointer to its record.
-    assert(library == nullptr && "a builder builds one city");
-    library = new std::vector<MonthQuarter*>();
+    assert(library.empty() && "a builder builds one city");
     YearSpan span;
-    if (!loadPictureLibrary(libraryPath, library, &span, progress))
+    if (!loadPictureLibrary(libraryPath, &library, &span, progress))
         return false;
 
     // The signs' year table must hold the span before the first sign loads it.
     Sign::useYears(span.first, span.last);
-    const std::vector<CityPiece> plan = planCity(*library, span);
+    const std::vector<CityPiece> plan = planCity(library, span);
     for (const CityPiece& piece : plan)
         sceneObjects->push_back(makeObject(piece));
     sightDistance = cityViewDistance(plan);
     cityArea = cityGround(plan);
-    noRecords = library->empty();
+    noRecords = library.empty();
     return true;
 }

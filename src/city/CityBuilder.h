@@ -27,7 +27,7 @@ public:
 
 private:
     const char* libraryPath;   // not owned
-    std::vector<MonthQuarter*>* library = nullptr;   // the records every house points at
+    std::vector<MonthQuarter*> library;   // the records every house points at, owned
     double sightDistance = 0.0;
     CityGround cityArea{};
     bool noRecords = false;

@@ -60,8 +60,11 @@ void drawText(void* font, const std::string& text)
 
 }  // namespace
 
-// Both live as long as the viewer: its worker is never stopped.
-Gallery::Gallery() : Gallery(new PrefetchingPhotoLoader(new VipsPhotoLoader())) {}
+Gallery::Gallery()
+    : ownDecoder(std::make_unique<VipsPhotoLoader>()),
+      ownLoader(std::make_unique<PrefetchingPhotoLoader>(ownDecoder.get())), loader(ownLoader.get())
+{
+}
 
 Gallery::Gallery(PhotoLoader* loader) : loader(loader) {}
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "controls/InputControl.h"
@@ -17,8 +18,8 @@ class MonthQuarter;
 class Gallery : public InputControl {
 public:
     // Makes no GL call: the gallery's own texture and display list are made
-    // by its first frame. The viewer's gallery decodes photos with libvips
-    // on a worker thread; another loader is not owned.
+    // by its first frame. The viewer's gallery decodes photos with its own
+    // libvips loader on a worker thread; another loader is only borrowed.
     Gallery();
     explicit Gallery(PhotoLoader* loader);
     ~Gallery() override;
@@ -90,6 +91,7 @@ private:
     void drawRefusedPhoto() const;
     void drawProblem(int halfWidth, int halfHeight) const;
 
+    std::unique_ptr<PhotoLoader> ownDecoder, ownLoader;   // the viewer's, the second using the first
     PhotoLoader* loader;
     float clock = 0.0f;
     TextureName overlayTexture = 0;
