@@ -83,7 +83,11 @@ private:
     e2e::Screenshot last;
 };
 
-void say(const char* line) { std::fprintf(stderr, "demo: %s\n", line); }
+void say(const char* line)
+{
+    if (!failed())
+        std::fprintf(stderr, "demo: %s\n", line);
+}
 
 void tour(Tour& t)
 {
