@@ -30,7 +30,7 @@ target_link_libraries(zv-artwork PRIVATE zv_paint)
 
 file(GLOB ZV_SAMPLE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sample-library/*.cpp)
 add_executable(zv-sample-library ${ZV_SAMPLE_SOURCES})
-target_link_libraries(zv-sample-library PRIVATE zv_paint LibXml2::LibXml2 JPEG::JPEG PkgConfig::EXIF Threads::Threads)
+target_link_libraries(zv-sample-library PRIVATE zv_paint zv_library JPEG::JPEG PkgConfig::EXIF Threads::Threads)
 
 set_target_properties(zv-artwork zv-sample-library PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})

@@ -9,31 +9,13 @@
 #include <fstream>
 #include <string>
 
-namespace {
-
-const char tunable[] = "glibc.malloc.hugetlb";
-
-// In "always" mode every large region gets huge pages anyway, and "never"
-// refuses them: only "madvise" needs asking.
-bool hugePagesOnRequest()
-{
-    std::ifstream mode("/sys/kernel/mm/transparent_hugepage/enabled");
-    std::string text;
-    std::getline(mode, text);
-    return text.find("[madvise]") != std::string::npos;
-}
-
-}  // namespace
-
 void restartWithHugePages(char** argv)
 {
-    const char* tunables = std::getenv("GLIBC_TUNABLES");
-    if ((tunables != nullptr && std::strstr(tunables, tunable) != nullptr) || !hugePagesOnRequest())
-        return;
-    std::string value = std::string(tunable) + "=1";
-    if (tunables != nullptr && *tunables != '\0')
-        value = std::string(tunables) + ":" + value;
-    if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0)
+    std::ifstream modes("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string line;
+    std::getline(modes, line);
+    const std::string value = hugePagesRestartTunables(std::getenv("GLIBC_TUNABLES"), line);
+    if (value.empty() || setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0)
         return;
     // By its own path, not /proc/self/exe, so that the process keeps its name.
     char self[4096];
@@ -42,4 +24,16 @@ void restartWithHugePages(char** argv)
         return;
     self[length] = '\0';
     execv(self, argv);
+}
+
+std::string hugePagesRestartTunables(const char* tunables, const std::string& kernelModes)
+{
+    const char tunable[] = "glibc.malloc.hugetlb";
+    // In "always" mode every large region gets huge pages anyway, and "never"
+    // refuses them: only "madvise" needs asking.
+    if ((tunables != nullptr && std::strstr(tunables, tunable) != nullptr) ||
+        kernelModes.find("[madvise]") == std::string::npos)
+        return "";
+    const std::string value = std::string(tunable) + "=1";
+    return tunables != nullptr && *tunables != '\0' ? std::string(tunables) + ":" + value : value;
 }

@@ -7,13 +7,11 @@
 #include <tuple>
 
 #include "controls/DatePrompt.h"
+#include "scene/Angles.h"
 #include "scene/House.h"
 #include "scene/Street.h"
 
 namespace {
-
-// Single-precision pi widened, as the walker turns.
-constexpr double pi = static_cast<double>(3.14159265358979f);
 
 bool before(const CalendarHouse& a, const CalendarHouse& b)
 {
@@ -183,7 +181,7 @@ Landing landingOf(const TimeTarget& target, float yaw)
         // At yaw 0 the walker looks down -z, at 90 down +x.
         const double dx = target.house->x - landing.x;
         const double dz = target.house->z - landing.z;
-        landing.yaw = static_cast<float>(std::atan2(dx, -dz) * 180.0 / pi);
+        landing.yaw = static_cast<float>(std::atan2(dx, -dz) * 180.0 / walkerPi);
         if (landing.yaw < 0.0f)
             landing.yaw += 360.0f;
     }

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scene/Angles.h"
+
 namespace {
 
-constexpr double pi = 3.14159265358979323846;
 // The top of the arc: a quarter of the distance, up to a height from which
 // a whole year row shows.
 constexpr double arcPerUnit = 0.25;

@@ -139,11 +139,16 @@ void drawHud(const HudFrame& frame)
     drawQuad({-halfWidth, 32 - halfHeight, 140, 32, true});
     glDisable(GL_TEXTURE_2D);
     if (frame.crossing != nullptr)
-        drawText(5 - halfWidth, 8 - halfHeight, dateText(frame.crossing->month, frame.crossing->year));
+        drawText(5 - halfWidth, 8 - halfHeight, locationLine(frame));
     if (frame.selected != nullptr)
         drawSelectionPanel(frame, halfWidth, halfHeight);
     if (!frame.prompt.empty() || !frame.note.empty())
         drawPromptLine(frame, halfWidth, halfHeight);
+}
+
+std::string locationLine(const HudFrame& frame)
+{
+    return frame.crossing ? dateText(frame.crossing->month, frame.crossing->year) : "";
 }
 
 std::string monthName(int month)

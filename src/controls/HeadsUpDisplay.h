@@ -32,6 +32,8 @@ struct HudFrame {
 // off; leaves texturing off and the colour changed.
 void drawHud(const HudFrame& frame);
 
+// The location line: the date of the nearest crossing, "" with none.
+std::string locationLine(const HudFrame& frame);
 // "March, " for 3; "WTF???" outside 1 to 12.
 std::string monthName(int month);
 // The month name and the four year digits: "March, 2005".

@@ -16,6 +16,7 @@
 #include "controls/HeadsUpDisplay.h"
 #include "controls/WalkerWindow.h"
 #include "controls/WalkerWorld.h"
+#include "scene/Angles.h"
 #include "scene/House.h"
 #include "scene/SceneObject.h"
 #include "scene/Street.h"
@@ -38,8 +39,6 @@ constexpr float maxFallSpeed = -220.0f;
 // debugger, a suspended laptop) counts as one second.
 constexpr double maxStepSeconds = 1.0 / 30.0;
 constexpr double maxFrameSeconds = 1.0;
-// The angle conversion uses single-precision pi widened to double.
-constexpr double pi = static_cast<double>(3.14159265358979f);
 
 constexpr unsigned char tabKey = 9;
 constexpr unsigned char enterKey = 13;
@@ -270,7 +269,7 @@ void ShooterControl::moveWalker(double dt)
 void ShooterControl::stepWalker(double dt)
 {
     // Walking follows the heading the frame began with, before its turn.
-    const double yawRad = yaw / 180.0 * pi;
+    const double yawRad = yaw / 180.0 * walkerPi;
     pitch = static_cast<float>(pitch - turnDegreesPerSecond * tilt * dt);
     yaw = static_cast<float>(yaw + turnDegreesPerSecond * turn * dt);
 

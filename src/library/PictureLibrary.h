@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "library/LibraryWriter.h"
 #include "library/MonthQuarter.h"
 #include "textures/ReadableFile.h"
 #include "textures/ThumbnailQueue.h"
-
-// Most textures one quarter (one house) may hold.
-constexpr int MaxTexturesPerQuarter = 250;
 
 // Makes a texture from an image file and returns its name.
 using TextureLoader = TextureName (*)(const char* path);
@@ -24,16 +22,6 @@ struct TextureSource {
     std::function<FileCheck(const char* path)> check;
     std::function<TextureName(const char* path)> load;
 };
-
-// The years the city shows. The root element may name them with fromYear
-// and toYear; without them the city shows 1998 to 2010.
-struct YearSpan {
-    int first = 1998;
-    int last = 2010;
-};
-constexpr int earliestSpanYear = 1900;
-constexpr int latestSpanYear = 2099;
-constexpr int mostSpanYears = 60;   // counting both ends
 
 // Told how many of the library's texture elements have been read so far,
 // of how many in all: first 0, then at most once per progressIntervalSeconds,

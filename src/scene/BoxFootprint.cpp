@@ -4,11 +4,11 @@
 
 #include <cmath>
 
+#include "scene/Angles.h"
+
 namespace {
 
-constexpr float degreesToRadians = 3.14159265358979f / 180.0f;
-constexpr float halfWidth = 25.0f;
-constexpr float halfHeight = 18.75f;
+constexpr float degreesToRadians = static_cast<float>(pi) / 180.0f;
 constexpr float margin = 2.0f;
 
 // The inverse of Cube's transform as far as y turns and position go: turn
@@ -39,9 +39,9 @@ bool strictlyInside(float dx, float dz, float h)
 bool boxBlocksStep(const BoxShape& box, float fromX, float fromZ,
                    float toX, float toY, float toZ)
 {
-    if (!(std::fabs(toY - box.y) < halfHeight * box.scale))
+    if (!(std::fabs(toY - box.y) < boxHalfHeight * box.scale))
         return false;
-    const float h = halfWidth * box.scale + margin;
+    const float h = boxHalfWidth * box.scale + margin;
     float dx = 0.0f;
     float dz = 0.0f;
     toBoxFrame(box, fromX, fromZ, &dx, &dz);

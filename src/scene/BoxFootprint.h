@@ -3,6 +3,9 @@
 // a height within the box.
 #pragma once
 
+// Half the unit box's width (and depth) and height: its sides are 4:3 like a photo.
+constexpr float boxHalfWidth = 25.0f, boxHalfHeight = 18.75f;
+
 struct BoxShape {
     float x;           // position in the box's turned frame, as Cube draws it
     float y;

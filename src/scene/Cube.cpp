@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scene/Angles.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -23,8 +24,7 @@ struct Face {
     FaceVertex corners[4];
 };
 
-constexpr float w = 25.0f;     // half width and depth
-constexpr float h = 18.75f;    // half height: the side faces are 4:3 like a photo
+constexpr float w = boxHalfWidth, h = boxHalfHeight;
 
 // Side faces carry t = 1 on their bottom edge so the photo stands upright.
 // Top and bottom are faces 4 and 5, as unseenFaces numbers them.
@@ -60,7 +60,7 @@ struct Turn {
 
     Turn(float rx, float ry, float rz)
     {
-        const double d = 3.14159265358979323846 / 180.0;
+        const double d = pi / 180.0;
         const double cx = std::cos(rx * d), sx = std::sin(rx * d);
         const double cy = std::cos(ry * d), sy = std::sin(ry * d);
         const double cz = std::cos(rz * d), sz = std::sin(rz * d);

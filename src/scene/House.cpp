@@ -93,7 +93,7 @@ void House::buildCubes()
         const BoxPlacement& b = boxes[i];
         cubes.push_back(new Cube(b.x, b.y, b.z, 0.0f, b.rotationY, 0.0f, b.scale, (*textures)[i]));
         cubes.back()->extendBounds(boundsMin, boundsMax);
-        lowestTop = std::min(lowestTop, b.y + b.scale * 18.75f);   // half the unit box's height
+        lowestTop = std::min(lowestTop, b.y + b.scale * boxHalfHeight);
     }
 }
 

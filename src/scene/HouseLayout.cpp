@@ -3,12 +3,13 @@
 
 #include <cmath>
 
+#include "scene/Angles.h"
+#include "scene/BoxFootprint.h"
+
 namespace {
 
-// Half extents of the unit box (see Cube).
-constexpr double halfHeight = 18.75;
-constexpr double boxHeight = 37.5;
-constexpr double halfWidth = 25.0;
+// The unit box's extents, in double as the layouts compute.
+constexpr double halfHeight = boxHalfHeight, boxHeight = 2.0 * halfHeight, halfWidth = boxHalfWidth;
 
 constexpr float towerScale = 0.6f;
 constexpr float pairScale = 0.4f;
@@ -91,7 +92,7 @@ struct Square {
 
 Square faceSquare(const BoxPlacement& box, bool top)
 {
-    const double turn = box.rotationY * 3.14159265358979323846 / 180.0;
+    const double turn = box.rotationY * pi / 180.0;
     const double c = std::cos(turn), s = std::sin(turn), w = halfWidth * box.scale;
     Square square;
     for (int k = 0; k < 4; ++k) {

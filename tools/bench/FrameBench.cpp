@@ -48,8 +48,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const int librarySizes[] = {1000, 5000, 20000};
-constexpr int firstYear = 1998;
-constexpr int lastYear = 2010;
+constexpr int firstYear = YearSpan().first, lastYear = YearSpan().last;   // the span a root without one shows
 constexpr int rounds = 6;   // optimised and plain frames alternate in rounds
 
 double secondsSince(Clock::time_point start)
@@ -80,9 +79,6 @@ int countPool(const std::string& pool)
 bool writeLibrary(const std::string& path, const std::string& poolName, int poolSize, int pictures,
                   const char* extension = "png", int first = firstYear, int last = lastYear, bool uneven = false)
 {
-    FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr)
-        return false;
     const int slots = (last - first + 1) * 48;
     std::vector<int> counts;
     if (uneven) {
@@ -96,11 +92,11 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
         }
         int placed = 0;
         for (double weight : weights) {
-            counts.push_back(std::min(250, static_cast<int>(pictures * weight / total)));
+            counts.push_back(std::min(MaxTexturesPerQuarter, static_cast<int>(pictures * weight / total)));
             placed += counts.back();
         }
         for (size_t i = 0; placed < pictures; i = (i + 7) % counts.size()) {
-            if (counts[i] < 250)
+            if (counts[i] < MaxTexturesPerQuarter)
                 ++counts[i], ++placed;
         }
     } else {
@@ -109,24 +105,13 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
         for (int h = 0; h < houses; ++h)
             counts[static_cast<size_t>(static_cast<long>(h) * slots / houses)] = pictures / houses + (h < pictures % houses ? 1 : 0);
     }
-    std::fprintf(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    if (first == firstYear && last == lastYear)
-        std::fprintf(file, "<Zandervale>\n");
-    else
-        std::fprintf(file, "<Zandervale fromYear=\"%d\" toYear=\"%d\">\n", first, last);
-    int picture = 0;
-    for (int slot = 0; slot < slots; ++slot) {
-        if (counts[static_cast<size_t>(slot)] == 0)
-            continue;
-        std::fprintf(file, "<year val=\"%d\"><month val=\"%d\"><quarter val=\"%d\">\n",
-                     first + slot / 48, slot / 4 % 12 + 1, slot % 4 + 1);
+    std::vector<LibraryPicture> entries;
+    for (int slot = 0, picture = 0; slot < slots; ++slot)
         for (int i = 0; i < counts[static_cast<size_t>(slot)]; ++i, ++picture)
-            std::fprintf(file, "<picture><texture>../%s/%s</texture><originalPicture>none</originalPicture></picture>\n",
-                         poolName.c_str(), numbered(picture % poolSize + 1, extension).c_str());
-        std::fprintf(file, "</quarter></month></year>\n");
-    }
-    std::fprintf(file, "</Zandervale>\n");
-    return std::fclose(file) == 0;
+            entries.push_back({first + slot / 48, slot / 4 % 12 + 1, slot % 4 + 1,
+                               "../" + poolName + "/" + numbered(picture % poolSize + 1, extension), "none"});
+    const YearSpan span{first, last};
+    return writeLibraryFile(path, entries, first == firstYear && last == lastYear ? nullptr : &span, " ");
 }
 
 // A house drawn the plain way: one bind and one list call per box, seen or

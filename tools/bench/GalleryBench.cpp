@@ -1,6 +1,7 @@
 // zv-gallery-bench [SCRATCH_DIR]: the gallery on generated 12-megapixel
 // JPEGs (zv-gallery-bench --photos DIR COUNT only writes such photos, each
-// in its own tint, as DIR/photo0.jpg ...). Prints opening and stepping beside a full DevIL decode of the same
+// in its own tint, as DIR/photo0.jpg ..., and DIR/Zandervale.xml, one house
+// of them whose thumbnails DIR/t0.png ... the caller draws). Prints opening and stepping beside a full DevIL decode of the same
 // file, the texture's PSNR against a Lanczos scale of the whole photo for
 // the viewer's and the DevIL loader, idle frame times and peak memory against
 // the texel bytes the gallery holds (measured by zv-gallery-bench --memory
@@ -27,6 +28,7 @@
 #include "gallery/Gallery.h"
 #include "gallery/PrefetchingPhotoLoader.h"
 #include "gallery/VipsPhotoLoader.h"
+#include "library/LibraryWriter.h"
 #include "library/MonthQuarter.h"
 #include "textures/Textures.h"
 
@@ -324,10 +326,14 @@ int main(int argc, char** argv)
     if (argc == 4 && std::string(argv[1]) == "--photos") {
         if (vips_init(argv[0]) != 0)
             return 1;
-        for (int i = 0; i < std::atoi(argv[3]); ++i)
-            if (!writePhoto(std::string(argv[2]) + "/photo" + std::to_string(i) + ".jpg", i % 8))
+        std::vector<LibraryPicture> house;
+        for (int i = 0; i < std::atoi(argv[3]); ++i) {
+            house.push_back({2005, 7, 1, "t" + std::to_string(i) + ".png",
+                             std::string(argv[2]) + "/photo" + std::to_string(i) + ".jpg"});
+            if (!writePhoto(house.back().originalPicture, i % 8))
                 return 1;
-        return 0;
+        }
+        return writeLibraryFile(std::string(argv[2]) + "/" + libraryFileName, house, nullptr, " ") ? 0 : 1;
     }
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);

@@ -1,29 +1,18 @@
-// Zandervale.xml as the viewer reads it: years, months and quarters by their
-// "val", each picture's thumbnail name and the absolute path of its photo,
-// and on the root the span of years the city shows.
+// What of the index goes into Zandervale.xml: the span of years the city
+// shows and the quarters too crowded to show every photo as a box.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "IndexFile.h"
+#include "library/LibraryWriter.h"
 
 namespace photoindex {
 
-extern const char* const libraryFileName;
-
-// Most years one city shows.
-constexpr int maxShownYears = 60;
-// Most boxes one house shows; the gallery still shows every photo.
-constexpr int maxBoxesPerQuarter = 250;
-
-struct YearSpan {
-    int fromYear = 0, toYear = 0;   // both 0 when there are no years
-    size_t leftOut = 0;             // photos from before fromYear
-};
-
-// The years of the photos, or their latest maxShownYears when they spread wider.
-YearSpan spanOf(const std::vector<int>& years);
+// The years of the photos, or their latest mostSpanYears when they spread
+// wider; leftOut counts the photos from before the span.
+YearSpan spanOf(const std::vector<int>& years, size_t* leftOut);
 
 struct CrowdedQuarter {
     int year, month, quarter;

@@ -6,7 +6,7 @@ file(GLOB ZV_INDEX_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 list(REMOVE_ITEM ZV_INDEX_SOURCES ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 add_library(zv_index STATIC ${ZV_INDEX_SOURCES})
 target_include_directories(zv_index PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(zv_index PUBLIC zv_photos PkgConfig::EXIF LibXml2::LibXml2 Threads::Threads)
+target_link_libraries(zv_index PUBLIC zv_photos zv_library PkgConfig::EXIF Threads::Threads)
 
 add_executable(zandervale-index ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(zandervale-index PRIVATE zv_index)

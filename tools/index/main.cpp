@@ -189,8 +189,8 @@ struct Run {
     void removeLeftovers() const;
     bool plan(const WalkResult& walk);
     bool readPhotos();
-    bool writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded);
-    void report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowded);
+    bool writeLibrary(YearSpan* span, size_t* leftOut, std::vector<CrowdedQuarter>* crowded);
+    void report(const YearSpan& span, size_t leftOut, const std::vector<CrowdedQuarter>& crowded);
     void reportOthers() const;
 };
 
@@ -342,7 +342,7 @@ void Run::reportOthers() const
         std::fprintf(stderr, "Thumbnails made from EXIF previews: %zu of %zu\n", fromPreviews, made);
 }
 
-bool Run::writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded)
+bool Run::writeLibrary(YearSpan* span, size_t* leftOut, std::vector<CrowdedQuarter>* crowded)
 {
     std::vector<int> years;
     std::vector<const IndexEntry*> shown;
@@ -350,7 +350,7 @@ bool Run::writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded)
         years.push_back(entry.date.year);
         shown.push_back(&entry);
     }
-    *span = spanOf(years);
+    *span = spanOf(years, leftOut);
     std::string xml;
     if (!formatLibrary(shown, *span, &xml, crowded))
         return fail("cannot write the library text");
@@ -371,7 +371,7 @@ bool Run::writeLibrary(YearSpan* span, std::vector<CrowdedQuarter>* crowded)
     return true;
 }
 
-void Run::report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowded)
+void Run::report(const YearSpan& span, size_t leftOut, const std::vector<CrowdedQuarter>& crowded)
 {
     size_t skipped = 0, indexed = 0;
     for (const auto& [reason, count] : skippedFor)
@@ -395,19 +395,19 @@ void Run::report(const YearSpan& span, const std::vector<CrowdedQuarter>& crowde
     std::fputs(fileDatedReport(fileDated, outputPath(logFileName)).c_str(), stderr);
     if (!logProblem.empty())
         std::fprintf(stderr, "zandervale-index: cannot write %s\n", printable(logProblem).c_str());
-    if (span.leftOut > 0)
+    if (leftOut > 0)
         std::fprintf(stderr, "Left out of the city, which shows at most %d years: %zu photos from before %d\n",
-                     maxShownYears, span.leftOut, span.fromYear);
+                     mostSpanYears, leftOut, span.first);
     if (!crowded.empty())
         std::fprintf(stderr, "Quarters over %d photos (the extra photos appear in the gallery but not as boxes):\n",
-                     maxBoxesPerQuarter);
+                     MaxTexturesPerQuarter);
     static const char* const days[5] = {"", "1-7", "8-14", "15-21", "22-end"};
     for (const CrowdedQuarter& quarter : crowded)
         std::fprintf(stderr, "  %04d-%02d days %s: %zu photos\n", quarter.year, quarter.month,
                      days[quarter.quarter], quarter.photos);
     std::fprintf(stderr, "Library: %s", printable(outputPath(libraryFileName)).c_str());
-    if (span.toYear > 0)
-        std::fprintf(stderr, " (%d to %d)", span.fromYear, span.toYear);
+    if (!entries.empty())
+        std::fprintf(stderr, " (%d to %d)", span.first, span.last);
     std::fputs("\n", stderr);
 }
 
@@ -451,10 +451,11 @@ int main(int argc, char** argv)
         return failure;
     }
     YearSpan span;
+    size_t leftOut = 0;
     std::vector<CrowdedQuarter> crowded;
-    const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &crowded);
+    const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &leftOut, &crowded);
     if (written)
-        run.report(span, crowded);
+        run.report(span, leftOut, crowded);
     else
         run.removeLeftovers();   // the thumbnails of a library that was never written
     stopPhotoReading();

@@ -5,8 +5,6 @@
 // zv-sample-library --photos OUTPUT_DIR: writes a folder of camera-style
 // JPEG photos with EXIF dates instead, OUTPUT_DIR/YYYY/IMG_YYYYMMDD_HHMMSS.jpg,
 // for the library builder to index.
-#include <libxml/xmlwriter.h>
-
 #include <algorithm>
 #include <atomic>
 #include <climits>
@@ -20,6 +18,7 @@
 #include "LibraryPlan.h"
 #include "PhotoFile.h"
 #include "SamplePicture.h"
+#include "library/LibraryWriter.h"
 
 namespace {
 
@@ -133,46 +132,12 @@ bool writeAll(const std::vector<sample::PlannedQuarter>& plan, const std::string
 // Nested year > month > quarter > picture elements, each level with a "val".
 bool writeLibraryFile(const std::vector<sample::PlannedQuarter>& plan, const std::string& directory)
 {
-    const std::string path = directory + "/Zandervale.xml";
-    xmlTextWriterPtr writer = xmlNewTextWriterFilename(path.c_str(), 0);
-    if (!writer)
-        return false;
-    auto text = [](const std::string& s) { return BAD_CAST s.c_str(); };
-    auto val = [&](const char* element, int value) {
-        xmlTextWriterStartElement(writer, BAD_CAST element);
-        xmlTextWriterWriteAttribute(writer, BAD_CAST "val", text(std::to_string(value)));
-    };
-    xmlTextWriterSetIndent(writer, 1);
-    xmlTextWriterSetIndentString(writer, BAD_CAST "  ");
-    bool ok = xmlTextWriterStartDocument(writer, nullptr, "UTF-8", nullptr) >= 0;
-    xmlTextWriterStartElement(writer, BAD_CAST "Zandervale");
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        const sample::PlannedQuarter& q = plan[i];
-        const bool newYear = i == 0 || plan[i - 1].year != q.year;
-        const bool newMonth = newYear || plan[i - 1].month != q.month;
-        if (newYear)
-            val("year", q.year);
-        if (newMonth)
-            val("month", q.month);
-        val("quarter", q.quarter);
-        for (const sample::PlannedPicture& picture : q.pictures) {
-            xmlTextWriterStartElement(writer, BAD_CAST "picture");
-            xmlTextWriterWriteElement(writer, BAD_CAST "texture", text(numbered('t', picture.number)));
-            xmlTextWriterWriteElement(writer, BAD_CAST "originalPicture",
-                                      text(directory + "/originals/" + numbered('p', picture.number)));
-            xmlTextWriterEndElement(writer);
-        }
-        xmlTextWriterEndElement(writer);  // quarter
-        const bool lastOfMonth = i + 1 == plan.size() || plan[i + 1].year != q.year || plan[i + 1].month != q.month;
-        const bool lastOfYear = i + 1 == plan.size() || plan[i + 1].year != q.year;
-        if (lastOfMonth)
-            xmlTextWriterEndElement(writer);
-        if (lastOfYear)
-            xmlTextWriterEndElement(writer);
-    }
-    ok = xmlTextWriterEndDocument(writer) >= 0 && ok;  // closes the root as well
-    xmlFreeTextWriter(writer);
-    return ok;
+    std::vector<LibraryPicture> pictures;
+    for (const sample::PlannedQuarter& q : plan)
+        for (const sample::PlannedPicture& picture : q.pictures)
+            pictures.push_back({q.year, q.month, q.quarter, numbered('t', picture.number),
+                                directory + "/originals/" + numbered('p', picture.number)});
+    return writeLibraryFile(directory + "/" + libraryFileName, pictures, nullptr, "  ");
 }
 
 }  // namespace
