@@ -24,6 +24,8 @@
 #include "controls/ShooterControl.h"
 #include "gallery/Gallery.h"
 #include "library/PictureLibrary.h"
+#include "scene/House.h"
+#include "scene/LightObject.h"
 #include "scene/Street.h"
 #include "textures/Textures.h"
 
@@ -191,6 +193,38 @@ void Zandervale::showLoadProgress(int done, int total)
     progressFrameSeconds = progressShownAt - start;
 }
 
+namespace {
+
+// Unselected houses nearest first and ahead of the ground, so that llvmpipe
+// leaves untextured whatever a nearer house hides. The light keeps its first
+// place (it sets GL_LIGHT0 where it stands) and a selected house its own,
+// its glow blending over what was drawn behind it.
+void drawNearestHousesFirst(const std::vector<SceneObject*>& objects, double dt)
+{
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    const float eyeX = -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]);
+    const float eyeZ = -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]);
+    std::vector<std::pair<float, SceneObject*>> houses;
+    std::vector<SceneObject*> rest;
+    for (SceneObject* object : objects) {
+        if (dynamic_cast<LightObject*>(object) != nullptr)
+            object->draw(dt);
+        else if (dynamic_cast<House*>(object) != nullptr && object->selectedPicture < 0)
+            houses.emplace_back((object->x - eyeX) * (object->x - eyeX) + (object->z - eyeZ) * (object->z - eyeZ), object);
+        else
+            rest.push_back(object);
+    }
+    std::stable_sort(houses.begin(), houses.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& house : houses)
+        house.second->draw(dt);
+    for (SceneObject* object : rest)
+        object->draw(dt);
+}
+
+}  // namespace
+
 void Zandervale::draw(double dt)
 {
     if (loading) {
@@ -206,10 +240,8 @@ void Zandervale::draw(double dt)
     }
     if (movementControl != nullptr)
         movementControl->beginFrame(dt);
-    if (sceneObjects != nullptr) {
-        for (size_t i = 0; i < sceneObjects->size(); ++i)
-            sceneObjects->at(i)->draw(dt);
-    }
+    if (sceneObjects != nullptr)
+        drawNearestHousesFirst(*sceneObjects, dt);
     beginOverlay();
     if (movementControl != nullptr)
         movementControl->drawOverlay(dt);

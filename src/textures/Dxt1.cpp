@@ -1,12 +1,14 @@
 // A DXT1 encoder for thumbnails, fast enough to run on every start that
-// has no cache: each block's ends on its main axis of colour, refitted once
-// by least squares, each texel's index by where it falls between them.
+// has no cache: each block's ends on the diagonal of its colour box,
+// refitted once by least squares, four texels at a time in SSE2.
 #include "textures/Dxt1.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+
+#include <emmintrin.h>
 
 namespace {
 
@@ -42,137 +44,162 @@ void blockPalette(uint16_t c0, uint16_t c1, int palette[4][3])
     }
 }
 
-void finishBlock(const float texels[16][3], float ends[2][3], bool refit, unsigned char* out);
+// A block's texels channel by channel, so that the loops over its sixteen
+// texels run several at a time.
+struct Block {
+    alignas(16) float channel[3][16];
+};
 
-// Where each texel falls on the line from c1 to c0 (c0 != c1), as the
-// index of the nearest of the four colours: 1 at c1, 3 at a third, 2 at
-// two thirds, 0 at c0.
-uint32_t indicesAlong(const float texels[16][3], const int palette[4][3])
+void finishBlock(const Block& block, float ends[2][3], bool refit, unsigned char* out);
+
+// Where each texel falls on the line from c1 to c0 (c0 != c1), as steps
+// 0 to 3 toward the nearest of the colours c1, a third, two thirds, c0.
+void stepsAlong(const Block& block, const int c0[3], const int c1[3], __m128 steps[4])
 {
-    const float d[3] = {float(palette[0][0] - palette[1][0]), float(palette[0][1] - palette[1][1]),
-                        float(palette[0][2] - palette[1][2])};
-    const float scale = 3.0f / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    static const uint32_t byStep[4] = {1, 3, 2, 0};
-    uint32_t indices = 0;
-    for (int i = 0; i < 16; ++i) {
-        const float along = ((texels[i][0] - palette[1][0]) * d[0] + (texels[i][1] - palette[1][1]) * d[1] +
-                             (texels[i][2] - palette[1][2]) * d[2]) * scale;
-        const int step = along <= 0.5f ? 0 : along >= 2.5f ? 3 : static_cast<int>(along + 0.5f);
-        indices |= byStep[step] << (2 * i);
+    const float d[3] = {float(c0[0] - c1[0]), float(c0[1] - c1[1]), float(c0[2] - c1[2])};
+    const __m128 scale = _mm_set1_ps(3.0f / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]));
+    for (int i = 0; i < 4; ++i) {
+        __m128 along = _mm_set1_ps(0.5f);
+        for (int c = 0; c < 3; ++c) {
+            const __m128 fromC1 = _mm_sub_ps(_mm_load_ps(&block.channel[c][4 * i]), _mm_set1_ps(float(c1[c])));
+            along = _mm_add_ps(along, _mm_mul_ps(_mm_mul_ps(fromC1, _mm_set1_ps(d[c])), scale));
+        }
+        along = _mm_min_ps(_mm_max_ps(along, _mm_setzero_ps()), _mm_set1_ps(3.0f));
+        steps[i] = _mm_cvtepi32_ps(_mm_cvttps_epi32(along));
     }
-    return indices;
 }
 
-// The block's main axis of colour (power iteration on the covariance), its
-// extent along it, then the two ends fitted by least squares to the indices
-// they gave.
-void encodeBlock(const float texels[16][3], unsigned char* out)
+// Bit i of the mask to bit 2i.
+uint32_t spreadBits(uint32_t mask)
 {
-    float low[3] = {255, 255, 255}, high[3] = {0, 0, 0};
-    for (int i = 0; i < 16; ++i)
-        for (int c = 0; c < 3; ++c)
-            low[c] = std::min(low[c], texels[i][c]), high[c] = std::max(high[c], texels[i][c]);
-    // Most blocks of a photo are nearly flat; their box corners are as
-    // good as any fit and cost a tenth.
-    constexpr float flat = 12.0f;
+    mask = (mask | mask << 8) & 0x00FF00FFu;
+    mask = (mask | mask << 4) & 0x0F0F0F0Fu;
+    mask = (mask | mask << 2) & 0x33333333u;
+    return (mask | mask << 1) & 0x55555555u;
+}
+
+// The block's index word: steps 0, 1, 2, 3 are the indices 1, 3, 2, 0.
+uint32_t packIndices(const __m128 steps[4])
+{
+    const __m128i bytes = _mm_packs_epi16(
+        _mm_packs_epi32(_mm_cvttps_epi32(steps[0]), _mm_cvttps_epi32(steps[1])),
+        _mm_packs_epi32(_mm_cvttps_epi32(steps[2]), _mm_cvttps_epi32(steps[3])));
+    const uint32_t lowBits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmplt_epi8(bytes, _mm_set1_epi8(2))));
+    // Steps 1 and 2 have bit 1 set once one is added; shifted up to each byte's top bit.
+    const uint32_t highBits = static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_slli_epi16(_mm_add_epi8(bytes, _mm_set1_epi8(1)), 6)));
+    return spreadBits(lowBits) | spreadBits(highBits) << 1;
+}
+
+float sumOf(__m128 four)
+{
+    four = _mm_add_ps(four, _mm_shuffle_ps(four, four, _MM_SHUFFLE(1, 0, 3, 2)));
+    return _mm_cvtss_f32(_mm_add_ss(four, _mm_shuffle_ps(four, four, _MM_SHUFFLE(2, 3, 0, 1))));
+}
+
+// Least squares: the ends that best give each texel as a * c0 + (1 - a) * c1,
+// a its step over 3; false when the steps do not tell the ends apart.
+bool refitEnds(const Block& block, const __m128 steps[4], float ends[2][3])
+{
+    const __m128 third = _mm_set1_ps(1.0f / 3.0f), one = _mm_set1_ps(1.0f);
+    __m128 aa = _mm_setzero_ps(), ab = aa, bb = aa, ap[3] = {aa, aa, aa}, bp[3] = {aa, aa, aa};
+    for (int i = 0; i < 4; ++i) {
+        const __m128 a = _mm_mul_ps(steps[i], third), b = _mm_sub_ps(one, a);
+        aa = _mm_add_ps(aa, _mm_mul_ps(a, a)), ab = _mm_add_ps(ab, _mm_mul_ps(a, b));
+        bb = _mm_add_ps(bb, _mm_mul_ps(b, b));
+        for (int c = 0; c < 3; ++c) {
+            const __m128 texels = _mm_load_ps(&block.channel[c][4 * i]);
+            ap[c] = _mm_add_ps(ap[c], _mm_mul_ps(a, texels)), bp[c] = _mm_add_ps(bp[c], _mm_mul_ps(b, texels));
+        }
+    }
+    const float sumAa = sumOf(aa), sumAb = sumOf(ab), sumBb = sumOf(bb);
+    const float determinant = sumAa * sumBb - sumAb * sumAb;
+    if (std::fabs(determinant) < 1e-6f)
+        return false;
+    for (int c = 0; c < 3; ++c) {
+        const float sumAp = sumOf(ap[c]), sumBp = sumOf(bp[c]);
+        ends[0][c] = (sumAp * sumBb - sumBp * sumAb) / determinant;
+        ends[1][c] = (sumBp * sumAa - sumAp * sumAb) / determinant;
+    }
+    return true;
+}
+
+// The block's bounding box of colour, its corners on the diagonal the
+// colours run along and drawn in by a sixteenth, then the two ends fitted
+// by least squares to the indices they gave: within a few tenths of a dB
+// of a principal axis on photographs, at a fraction of its cost.
+void encodeBlock(const Block& block, unsigned char* out)
+{
     float ends[2][3];   // c0 and c1
-    if (high[0] - low[0] <= flat && high[1] - low[1] <= flat && high[2] - low[2] <= flat) {
-        for (int c = 0; c < 3; ++c)
-            ends[0][c] = high[c], ends[1][c] = low[c];
-        finishBlock(texels, ends, false, out);
+    float range[3];
+    __m128 rows[3][4];
+    for (int c = 0; c < 3; ++c) {
+        for (int i = 0; i < 4; ++i)
+            rows[c][i] = _mm_load_ps(&block.channel[c][4 * i]);
+        __m128 low = _mm_min_ps(_mm_min_ps(rows[c][0], rows[c][1]), _mm_min_ps(rows[c][2], rows[c][3]));
+        __m128 high = _mm_max_ps(_mm_max_ps(rows[c][0], rows[c][1]), _mm_max_ps(rows[c][2], rows[c][3]));
+        low = _mm_min_ps(low, _mm_shuffle_ps(low, low, _MM_SHUFFLE(1, 0, 3, 2)));
+        high = _mm_max_ps(high, _mm_shuffle_ps(high, high, _MM_SHUFFLE(1, 0, 3, 2)));
+        ends[1][c] = _mm_cvtss_f32(_mm_min_ss(low, _mm_shuffle_ps(low, low, _MM_SHUFFLE(2, 3, 0, 1))));
+        ends[0][c] = _mm_cvtss_f32(_mm_max_ss(high, _mm_shuffle_ps(high, high, _MM_SHUFFLE(2, 3, 0, 1))));
+        range[c] = ends[0][c] - ends[1][c];
+    }
+    // Most blocks of a photo are nearly flat; their box corners are as
+    // good as any fit.
+    constexpr float flat = 12.0f;
+    if (range[0] <= flat && range[1] <= flat && range[2] <= flat) {
+        finishBlock(block, ends, false, out);
         return;
     }
-    float mean[3] = {0, 0, 0};
-    for (int i = 0; i < 16; ++i)
-        for (int c = 0; c < 3; ++c)
-            mean[c] += texels[i][c] / 16.0f;
-    float cov[3][3] = {};
-    for (int i = 0; i < 16; ++i) {
-        const float d[3] = {texels[i][0] - mean[0], texels[i][1] - mean[1], texels[i][2] - mean[2]};
-        for (int r = 0; r < 3; ++r)
-            for (int c = r; c < 3; ++c)
-                cov[r][c] += d[r] * d[c];
+    const int widest = range[0] >= range[1] && range[0] >= range[2] ? 0 : range[1] >= range[2] ? 1 : 2;
+    __m128 toWidest[4];
+    const __m128 widestCentre = _mm_set1_ps((ends[0][widest] + ends[1][widest]) * 0.5f);
+    for (int i = 0; i < 4; ++i)
+        toWidest[i] = _mm_sub_ps(rows[widest][i], widestCentre);
+    for (int c = 0; c < 3; ++c) {
+        const __m128 centre = _mm_set1_ps((ends[0][c] + ends[1][c]) * 0.5f);
+        __m128 sum = _mm_setzero_ps();
+        for (int i = 0; i < 4; ++i)
+            sum = _mm_add_ps(sum, _mm_mul_ps(_mm_sub_ps(rows[c][i], centre), toWidest[i]));
+        alignas(16) float sums[4];
+        _mm_store_ps(sums, sum);
+        const float covariance = sums[0] + sums[1] + sums[2] + sums[3];
+        const float inset = range[c] / 16.0f;
+        // A channel that falls as the widest rises takes the other diagonal.
+        const float high = ends[0][c] - inset, low = ends[1][c] + inset;
+        ends[0][c] = covariance < 0 ? low : high;
+        ends[1][c] = covariance < 0 ? high : low;
     }
-    cov[1][0] = cov[0][1], cov[2][0] = cov[0][2], cov[2][1] = cov[1][2];
-    // Start from the column of the channel that varies most: it leans
-    // toward the main axis unless the block is flat.
-    int widest = 0;
-    for (int c = 1; c < 3; ++c)
-        widest = cov[c][c] > cov[widest][widest] ? c : widest;
-    float axis[3] = {cov[0][widest], cov[1][widest], cov[2][widest]};
-    for (int iteration = 0; iteration < 4; ++iteration) {
-        const float next[3] = {cov[0][0] * axis[0] + cov[0][1] * axis[1] + cov[0][2] * axis[2],
-                               cov[1][0] * axis[0] + cov[1][1] * axis[1] + cov[1][2] * axis[2],
-                               cov[2][0] * axis[0] + cov[2][1] * axis[1] + cov[2][2] * axis[2]};
-        const float length = std::max({std::fabs(next[0]), std::fabs(next[1]), std::fabs(next[2])});
-        if (length < 1e-6f)
-            break;
-        for (int c = 0; c < 3; ++c)
-            axis[c] = next[c] / length;
-    }
-    const float squared = axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2];
-    if (squared < 1e-12f) {
-        for (int c = 0; c < 3; ++c)
-            ends[0][c] = ends[1][c] = mean[c];
-    } else {
-        float least = 0, most = 0;
-        const float inverse = 1.0f / squared;
-        for (int i = 0; i < 16; ++i) {
-            const float along = ((texels[i][0] - mean[0]) * axis[0] + (texels[i][1] - mean[1]) * axis[1] +
-                                 (texels[i][2] - mean[2]) * axis[2]) * inverse;
-            least = std::min(least, along);
-            most = std::max(most, along);
-        }
-        for (int c = 0; c < 3; ++c) {
-            ends[0][c] = mean[c] + axis[c] * most;
-            ends[1][c] = mean[c] + axis[c] * least;
-        }
-    }
-    finishBlock(texels, ends, true, out);
+    finishBlock(block, ends, true, out);
 }
 
 // Packs the ends, orders them for the four-colour mode and picks each
 // texel's index; with refit, fits the ends to those indices once first.
-void finishBlock(const float texels[16][3], float ends[2][3], bool refit, unsigned char* out)
+void finishBlock(const Block& block, float ends[2][3], bool refit, unsigned char* out)
 {
     uint16_t packed[2];
-    int palette[4][3];
     uint32_t indices = 0;
     for (int pass = 0; pass < 2; ++pass) {
+        int ends565[2][3];
         for (int e = 0; e < 2; ++e) {
             int colour[3];
             for (int c = 0; c < 3; ++c)
                 colour[c] = std::clamp(static_cast<int>(ends[e][c] + 0.5f), 0, 255);
             packed[e] = pack565(colour);
         }
-        if (packed[0] < packed[1]) {
+        if (packed[0] < packed[1])
             std::swap(packed[0], packed[1]);
-            std::swap(ends[0], ends[1]);
-        }
         if (packed[0] == packed[1]) {   // one colour: the three-colour mode's index 0
             indices = 0;
             break;
         }
-        blockPalette(packed[0], packed[1], palette);
-        indices = indicesAlong(texels, palette);
-        if (pass == 1 || !refit)
+        unpack565(packed[0], ends565[0]);
+        unpack565(packed[1], ends565[1]);
+        __m128 steps[4];
+        stepsAlong(block, ends565[0], ends565[1], steps);
+        indices = packIndices(steps);
+        if (pass == 1 || !refit || !refitEnds(block, steps, ends))
             break;
-        // Least squares: each texel is a * c0 + (1 - a) * c1 by its index.
-        static const float weightOfC0[4] = {1.0f, 0.0f, 2.0f / 3.0f, 1.0f / 3.0f};
-        float aa = 0, ab = 0, bb = 0, ap[3] = {0, 0, 0}, bp[3] = {0, 0, 0};
-        for (int i = 0; i < 16; ++i) {
-            const float a = weightOfC0[indices >> (2 * i) & 3], b = 1.0f - a;
-            aa += a * a, ab += a * b, bb += b * b;
-            for (int c = 0; c < 3; ++c)
-                ap[c] += a * texels[i][c], bp[c] += b * texels[i][c];
-        }
-        const float determinant = aa * bb - ab * ab;
-        if (std::fabs(determinant) < 1e-6f)
-            break;
-        for (int c = 0; c < 3; ++c) {
-            ends[0][c] = (ap[c] * bb - bp[c] * ab) / determinant;
-            ends[1][c] = (bp[c] * aa - ap[c] * ab) / determinant;
-        }
     }
     const uint32_t words[2] = {static_cast<uint32_t>(packed[0]) | static_cast<uint32_t>(packed[1]) << 16, indices};
     for (int w = 0; w < 2; ++w)
@@ -186,16 +213,24 @@ std::vector<unsigned char> encodeDxt1(const unsigned char* rgba, int width, int 
 {
     const int across = width / dxt1BlockSide, down = height / dxt1BlockSide;
     std::vector<unsigned char> blocks(static_cast<size_t>(across) * down * dxt1BlockBytes);
-    float texels[16][3];
+    Block block;
     for (int by = 0; by < down; ++by) {
         for (int bx = 0; bx < across; ++bx) {
-            for (int i = 0; i < 16; ++i) {
-                const unsigned char* texel =
-                    rgba + (static_cast<size_t>(by * 4 + i / 4) * width + bx * 4 + i % 4) * 4;
-                for (int c = 0; c < 3; ++c)
-                    texels[i][c] = texel[c];
+            for (int row = 0; row < 4; ++row) {
+                const __m128i texels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                    rgba + (static_cast<size_t>(by * 4 + row) * width + bx * 4) * 4));
+                const __m128i zero = _mm_setzero_si128();
+                const __m128i low = _mm_unpacklo_epi8(texels, zero), high = _mm_unpackhi_epi8(texels, zero);
+                __m128 red = _mm_cvtepi32_ps(_mm_unpacklo_epi16(low, zero));
+                __m128 green = _mm_cvtepi32_ps(_mm_unpackhi_epi16(low, zero));
+                __m128 blue = _mm_cvtepi32_ps(_mm_unpacklo_epi16(high, zero));
+                __m128 alpha = _mm_cvtepi32_ps(_mm_unpackhi_epi16(high, zero));
+                _MM_TRANSPOSE4_PS(red, green, blue, alpha);   // four texels to four channels
+                _mm_store_ps(&block.channel[0][4 * row], red);
+                _mm_store_ps(&block.channel[1][4 * row], green);
+                _mm_store_ps(&block.channel[2][4 * row], blue);
             }
-            encodeBlock(texels, &blocks[(static_cast<size_t>(by) * across + bx) * dxt1BlockBytes]);
+            encodeBlock(block, &blocks[(static_cast<size_t>(by) * across + bx) * dxt1BlockBytes]);
         }
     }
     return blocks;
