@@ -12,6 +12,7 @@
 #include "controls/InputControl.h"
 #include "controls/WalkerWindow.h"
 #include "scene/SceneObject.h"
+#include "textures/GlState.h"
 
 namespace {
 
@@ -21,28 +22,6 @@ constexpr double nearPlane = 0.1;
 constexpr double standardFarPlane = 5000.0;
 
 double farPlane = standardFarPlane;
-
-// The state every drawing routine may rely on, grouped by who changes it:
-// houses, the overlay and the walker marker switch lighting, texturing and
-// blending off and on again around their own drawing.
-void setDefaultGlState()
-{
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glDisable(GL_BLEND);
-    glDepthFunc(GL_LESS);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glShadeModel(GL_SMOOTH);
-    glPolygonMode(GL_FRONT, GL_FILL);
-    // Rows of odd-width RGB images are not 4-byte aligned.
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-}
 
 void registerCallbacks()
 {
@@ -67,6 +46,15 @@ public:
 };
 
 } // namespace
+
+// What frames switch is the state module's default, set through it; GL's initial values are the
+// rest: clearing to black at depth 1, back faces culled, depth test LESS, smooth shading, filled polygons.
+void setDefaultGlState()
+{
+    useGlState(defaultGlState);
+    glEnable(GL_NORMALIZE);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
 
 WalkerWindow& glutWalkerWindow()
 {

@@ -7,6 +7,7 @@ class WalkerWindow;
 // Creates the window, registers the callbacks and sets the default GL state
 // and the perspective projection.
 void createWindow();
+void setDefaultGlState();
 // Warps the pointer to the window centre and enters the GLUT main loop.
 void startMainLoop();
 // Switches between full screen and the 1024 x 768 window.

@@ -1,9 +1,6 @@
 // The application object: start-up, the scene root's frame and picking
 // passes, collision over all objects, and the routing of input between the
 // navigation controller and the gallery.
-//
-// A city frame expects the window's default state and leaves it: depth test,
-// lighting and texturing on, blending off, modelview selected (identity).
 #include "app/Zandervale.h"
 
 #include <GL/freeglut.h>
@@ -58,29 +55,23 @@ void beginOverlay()
 {
     const int halfWidth = getWindowWidth() / 2;
     const int halfHeight = getWindowHeight() / 2;
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    switchGl(GlState::blending, GlState::depthTest | GlState::lighting | GlState::texturing);
+    useBlendFunction(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
     glOrtho(-halfWidth, halfWidth, -halfHeight, halfHeight, 0.0, 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
 }
 
 void endOverlay()
 {
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_BLEND);
+    useGlState(defaultGlState);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     // The modelview stays the identity; the next frame loads the view.
     glMatrixMode(GL_MODELVIEW);
-    glEnable(GL_DEPTH_TEST);
 }
 
 // The start-up screen: a bar that fills as the pictures load and their
@@ -394,7 +385,6 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
 {
     if (key == escapeKey) {
         if (galleryActive) {
-            // The gallery's frames leave the GL state as the city left it.
             glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
             switchReceiver(false);
             return;

@@ -45,6 +45,7 @@ public:
     bool isGalleryActive() const { return galleryActive; }
     // A library without photos: the city frames say how to make one.
     void setLibraryEmpty(bool empty) { libraryEmpty = empty; }
+    void setLoading(bool on) { loading = on; }   // the start-up screen, as while run() builds the city
 
 private:
     void keyboard(unsigned char key, int x, int y) override;

@@ -30,12 +30,14 @@ void drawQuad(const Quad& q)
     const float s1 = 1.0f - s0;
     const float right = static_cast<float>(q.left + q.width);
     const float bottom = static_cast<float>(q.top - q.height);
+    enableGl(GlState::texturing);   // for the quad only: the overlay and its text are untextured
     glBegin(GL_QUADS);
     glTexCoord2f(s0, 0.0f); glVertex2f(static_cast<float>(q.left), static_cast<float>(q.top));
     glTexCoord2f(s0, 1.0f); glVertex2f(static_cast<float>(q.left), bottom);
     glTexCoord2f(s1, 1.0f); glVertex2f(right, bottom);
     glTexCoord2f(s1, 0.0f); glVertex2f(right, static_cast<float>(q.top));
     glEnd();
+    disableGl(GlState::texturing);
 }
 
 void drawText(int x, int y, const std::string& text)
@@ -56,7 +58,7 @@ void drawCrosshair()
 
 void drawCompass(const HudFrame& frame)
 {
-    glBindTexture(GL_TEXTURE_2D, frame.compassTexture);
+    bindTexture(frame.compassTexture);
     glPushMatrix();
     glTranslatef(0.0f, static_cast<float>(frame.height * 0.5 - 70.0), 0.0f);
     glRotatef(frame.yaw, 0.0f, 0.0f, 1.0f);
@@ -68,14 +70,11 @@ void drawCompass(const HudFrame& frame)
 // right-aligned to the bottom-right corner.
 void drawSelectionPanel(const HudFrame& frame, int halfWidth, int halfHeight)
 {
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, frame.panelTexture);
+    bindTexture(frame.panelTexture);
     drawQuad({halfWidth - 256, 256 - halfHeight, 256, 256, false});
     const House* house = dynamic_cast<const House*>(frame.selected);
-    if (house == nullptr) {
-        glDisable(GL_TEXTURE_2D);
+    if (house == nullptr)
         return;
-    }
     const MonthQuarter* record = house->getRecord();
     const int picture = house->selectedPicture;
     if (picture >= 0 && picture < static_cast<int>(record->getTextures().size())) {
@@ -83,7 +82,6 @@ void drawSelectionPanel(const HudFrame& frame, int halfWidth, int halfHeight)
         drawQuad({halfWidth - 192, 106 - halfHeight, 128, 96, false});
         unbindPhoto();
     }
-    glDisable(GL_TEXTURE_2D);
 
     const int textLeft = halfWidth - 215;
     glColor4f(0.75f, 0.75f, 0.75f, 0.75f);
@@ -107,10 +105,8 @@ void drawPromptLine(const HudFrame& frame, int halfWidth, int halfHeight)
     const std::string& text = prompt ? frame.prompt : frame.note;
     const int width = 16 + characterWidth * static_cast<int>(text.size());
     glColor4f(1.0f, 1.0f, 1.0f, 0.45f);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, frame.panelTexture);
+    bindTexture(frame.panelTexture);
     drawQuad({-halfWidth, 62 - halfHeight, width, 26, true});
-    glDisable(GL_TEXTURE_2D);
     if (prompt)
         glColor4f(1.0f, 1.0f, 1.0f, 0.9f);
     else
@@ -128,16 +124,14 @@ void drawHud(const HudFrame& frame)
         drawCrosshair();
     // This colour also tints every quad below, the picture preview included.
     glColor4f(1.0f, 1.0f, 1.0f, 0.45f);
-    glEnable(GL_TEXTURE_2D);
     if (frame.compass)
         drawCompass(frame);
     if (frame.help) {
-        glBindTexture(GL_TEXTURE_2D, frame.helpTexture);
+        bindTexture(frame.helpTexture);
         drawQuad({-256, 256, 512, 512, false});
     }
-    glBindTexture(GL_TEXTURE_2D, frame.panelTexture);
+    bindTexture(frame.panelTexture);
     drawQuad({-halfWidth, 32 - halfHeight, 140, 32, true});
-    glDisable(GL_TEXTURE_2D);
     if (frame.crossing != nullptr)
         drawText(5 - halfWidth, 8 - halfHeight, locationLine(frame));
     if (frame.selected != nullptr)

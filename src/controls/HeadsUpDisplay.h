@@ -27,9 +27,7 @@ struct HudFrame {
     std::string note;              // shown instead when there is no prompt
 };
 
-// Expects the overlay projection (one unit a pixel, origin at the window
-// centre, y up), depth test and lighting off, blending on and texturing
-// off; leaves texturing off and the colour changed.
+// Drawn in the overlay: one unit a pixel, origin at the window centre, y up.
 void drawHud(const HudFrame& frame);
 
 // The location line: the date of the nearest crossing, "" with none.

@@ -1,8 +1,5 @@
 // The first-person walker and the overview camera: input, kinematics, view
 // transform and the walker light (GL_LIGHT1).
-//
-// beginFrame expects the window's default state and leaves lighting and
-// texturing on, the modelview selected and holding the current view.
 #include "controls/ShooterControl.h"
 
 #include <GL/freeglut.h>
@@ -371,8 +368,7 @@ void ShooterControl::beginFrame(double dt)
 void ShooterControl::drawWalkerMarker()
 {
     glTranslatef(-translation.x, -translation.y, -translation.z);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
+    disableGl(GlState::lighting | GlState::texturing);
     glColor3f(1.0f, 0.0f, 0.1f);
     glPushMatrix();
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);   // the cone's axis is z; stand it up
@@ -380,8 +376,7 @@ void ShooterControl::drawWalkerMarker()
     glPopMatrix();
     glTranslatef(0.0f, 100.0f, 0.0f);
     glutSolidSphere(20.0, 8, 8);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
+    enableGl(GlState::lighting | GlState::texturing);
 }
 
 void ShooterControl::drawOverlay(double dt)
@@ -456,10 +451,7 @@ void ShooterControl::toggleOverview()
 void ShooterControl::toggleLight()
 {
     lightOn = !lightOn;
-    if (lightOn)
-        glEnable(GL_LIGHT1);
-    else
-        glDisable(GL_LIGHT1);
+    (lightOn ? glEnable : glDisable)(GL_LIGHT1);
 }
 
 void ShooterControl::toggleMouseLook()

@@ -1,6 +1,4 @@
-// The gallery's paging, fading and slideshow, and its frame. A frame sets
-// the state it needs and leaves every attribute and matrix as it found
-// them, so the first city frame after Escape is drawn like any other.
+// The gallery's paging, fading and slideshow, and its frame.
 #include "gallery/Gallery.h"
 
 #include <GL/freeglut.h>
@@ -407,17 +405,15 @@ bool Gallery::holds(TextureName texture) const
 
 void Gallery::render()
 {
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
+    glPushAttrib(GL_CURRENT_BIT);   // the city's colour: a selected house's unlit boxes take it on
     if (quadList == 0)
-        createGlResources();   // loading the overlay leaves it bound
-    glDisable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);   // the current photo at z = -5 covers the incoming at -50
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
+        createGlResources();
+    // Depth: the current photo at z = -5 covers the incoming at -50.
+    switchGl(GlState::depthTest | GlState::texturing | GlState::blending, GlState::lighting);
     // The two photos add up over black, their weights summing to 1. GL_ONE
     // rather than destination alpha: a window with an alpha channel clears
     // it to 0 and would hide the photo behind.
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    useBlendFunction(GL_SRC_ALPHA, GL_ONE);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -451,6 +447,7 @@ void Gallery::render()
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopAttrib();
+    useGlState(defaultGlState);
 }
 
 void Gallery::createGlResources()
@@ -481,7 +478,7 @@ void Gallery::drawPhoto(const PictureSlot& slot, float alpha, float z) const
     glPushMatrix();
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
     glTranslatef(pan.x, pan.y, z);
-    glBindTexture(GL_TEXTURE_2D, slot.texture);
+    bindTexture(slot.texture);
     applyPictureScale(slot);
     glCallList(quadList);
     glPopMatrix();
@@ -491,9 +488,9 @@ void Gallery::drawPhoto(const PictureSlot& slot, float alpha, float z) const
 void Gallery::drawCaptionBar(int halfWidth, int halfHeight) const
 {
     const float left = static_cast<float>(-halfWidth), bottom = static_cast<float>(-halfHeight);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    useBlendFunction(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1.0f, 1.0f, 1.0f, 0.4f);
-    glBindTexture(GL_TEXTURE_2D, overlayTexture);
+    bindTexture(overlayTexture);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
     glVertex3f(left, bottom + 32.0f, -4.0f);
@@ -509,8 +506,8 @@ void Gallery::drawCaptionBar(int halfWidth, int halfHeight) const
 // Each layer takes the colour in force when its raster position is set.
 void Gallery::drawCaption(int halfWidth, int halfHeight) const
 {
-    glDisable(GL_TEXTURE_2D);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_DST_COLOR);
+    disableGl(GlState::texturing);
+    useBlendFunction(GL_ONE, GL_ONE_MINUS_DST_COLOR);
     const std::string text = caption();
     for (const TextLayer& layer : captionLayers) {
         glColor4f(layer.r, layer.g, layer.b, layer.a);
@@ -523,7 +520,7 @@ void Gallery::drawCaption(int halfWidth, int halfHeight) const
 // pixel to its right, above everything.
 void Gallery::drawNotices(int halfWidth, int halfHeight) const
 {
-    glDisable(GL_DEPTH_TEST);
+    disableGl(GlState::depthTest);
     if (loadingNotice) {
         glColor4f(0.3f, 0.3f, 1.0f, 0.85f);
         glRasterPos2i(halfWidth - 150, halfHeight - 20);
@@ -571,9 +568,8 @@ void Gallery::drawProblem(int halfWidth, int halfHeight) const
         return;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
     const int left = std::max(8 - halfWidth, -glutBitmapLength(GLUT_BITMAP_HELVETICA_18, bytes) / 2);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    disableGl(GlState::depthTest | GlState::texturing);
+    useBlendFunction(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(0.0f, 0.0f, 0.0f, 0.9f);
     glRasterPos2i(left + 1, 51 - halfHeight);
     drawText(GLUT_BITMAP_HELVETICA_18, text);

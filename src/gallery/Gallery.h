@@ -29,7 +29,7 @@ public:
     // Shows the photo of the record's picture (its texture index): one
     // cross-fade of the photo with itself, the slideshow paused.
     void load(MonthQuarter* record, int picture);
-    // One frame: advance, then render. Leaves the GL state as it found it.
+    // One frame: advance, then render, which ends in the default GL state.
     void draw(double dt);
     void advance(double dt);
     void render();

@@ -1,12 +1,11 @@
-// The size gate in front of the decoders, and the photo's texture. upload
-// leaves the texture binding as it found it: it runs between frames,
-// outside the gallery's saved state.
+// The size gate in front of the decoders, and the photo's texture.
 #include "gallery/SquarePhotoLoader.h"
 
 #include <GL/gl.h>
 
 #include <utility>
 
+#include "textures/GlState.h"
 #include "textures/ReadableFile.h"
 
 bool SquarePhotoLoader::admit(const std::string& path, PhotoHeader* header, DecodedPhoto* photo)
@@ -40,21 +39,15 @@ DecodedPhoto SquarePhotoLoader::refused(std::string reason)
 
 TextureName SquarePhotoLoader::upload(const DecodedPhoto& photo)
 {
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
+    const TextureName name = bindNewTexture();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, photo.side, photo.side, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  photo.pixels.data());
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     return name;
 }
 
 void SquarePhotoLoader::release(TextureName texture)
 {
-    glDeleteTextures(1, &texture);
+    deleteTextures(1, &texture);
 }

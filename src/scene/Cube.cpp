@@ -1,5 +1,4 @@
-// A photo box. Expects texturing on when drawn; binds its own texture and
-// leaves the matrix as found. The unit box list is built by the first box.
+// A photo box. The unit box list is built by the first box.
 #include "scene/Cube.h"
 
 #include <GL/gl.h>

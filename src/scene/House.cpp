@@ -1,6 +1,4 @@
-// A house: one box per picture, growing out of the ground. Expects the
-// window's GL state; a selected house leaves texturing, lighting and filled
-// polygons on, blending off, line width 1 and the last glow colour current.
+// A house: one box per picture, growing out of the ground.
 #include "scene/House.h"
 
 #include <GL/gl.h>
@@ -126,9 +124,11 @@ void House::draw(double seconds)
     }
     const float pulse = pulseFactor(distance, age);
     lastVertices = 24 * static_cast<int>(cubes.size());
+    disableGl(GlState::lighting);
     drawSolidSelected(seconds, pulse);
     glPopMatrix();
     drawGlow(seconds, pulse, distance);
+    enableGl(GlState::lighting);
 }
 
 // The scalings accumulate on purpose: box i comes out scaled by growth to
@@ -211,12 +211,13 @@ void House::drawGrown(const float modelview[16])
         glEndList();
     }
     glCallList(grownList);
+    if (!cubes.empty())   // the list binds behind the record's back: its last page again
+        bindTexture(atlasCell(cubes.front()->texture).texture);
     lastVertices = grownVertices;
 }
 
 void House::drawSolidSelected(double seconds, float pulse)
 {
-    glDisable(GL_LIGHTING);
     glScalef(pulse, pulse, pulse);
     for (size_t i = 0; i < cubes.size(); ++i) {
         if (static_cast<int>(i) == selectedPicture) {
@@ -238,14 +239,12 @@ void House::drawGlow(double seconds, float pulse, float distance)
 {
     glPushMatrix();
     glTranslatef(x, 0.0f, z);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glPolygonMode(GL_FRONT, GL_LINE);
-    glPolygonMode(GL_BACK, GL_LINE);
+    switchGl(GlState::blending, GlState::texturing);
+    useBlendFunction(GL_SRC_ALPHA, GL_ONE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     const float w = glowLevel(age);
     const float width = baseLineWidth(distance);
     setLineWidth(width);
-    glDisable(GL_TEXTURE_2D);
     glScalef(pulse, pulse, pulse);
     for (size_t i = 0; i < cubes.size(); ++i) {
         if (static_cast<int>(i) == selectedPicture) {
@@ -263,11 +262,8 @@ void House::drawGlow(double seconds, float pulse, float distance)
             cubes[i]->draw(seconds);
         }
     }
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glPolygonMode(GL_FRONT, GL_FILL);
-    glPolygonMode(GL_BACK, GL_FILL);
+    switchGl(GlState::texturing, GlState::blending);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glLineWidth(1.0f);
     glPopMatrix();
 }

@@ -1,4 +1,4 @@
-// A grass tile. Binds its grass texture and leaves the matrix as found.
+// A grass tile.
 #include "scene/Quarter.h"
 
 #include <GL/gl.h>
@@ -51,7 +51,7 @@ void Quarter::draw(double /*seconds*/)
     glPushMatrix();
     glTranslatef(x, y, z);
     if (grassIndex >= 0 && grassIndex < grassCount)
-        glBindTexture(GL_TEXTURE_2D, grassTextures[grassIndex]);
+        bindTexture(grassTextures[grassIndex]);
     glCallList(groundList);
     glPopMatrix();
 }

@@ -1,6 +1,4 @@
-// Banners, ground labels and the title sign. Expects texturing on; a banner
-// turns it off for its wire and on again, and leaves the wire colour
-// current. Leaves the matrix as found.
+// Banners, ground labels and the title sign.
 #include "scene/Sign.h"
 
 #include <GL/freeglut.h>
@@ -95,7 +93,6 @@ void cone(float px, float baseY, float pz, float tiltDegrees, double radius, dou
 
 void emitWire(bool alongZ, const GLfloat* colour)
 {
-    glDisable(GL_TEXTURE_2D);
     glColor4fv(colour);
     glBegin(GL_LINES);
     for (const auto& s : wireSegments) {
@@ -109,7 +106,6 @@ void emitWire(bool alongZ, const GLfloat* colour)
         cone(px, -6.0f, pz, -90.0f, 0.1, 5.0);   // up from the ground
         cone(px, 0.5f, pz, 90.0f, 0.05, 6.0);    // down from the wire's end
     }
-    glEnable(GL_TEXTURE_2D);
 }
 
 GLuint compileWire(bool alongZ, const GLfloat* colour)
@@ -170,13 +166,13 @@ int yearCount()
 void bindYear(int entry)
 {
     if (entry >= 0 && entry < static_cast<int>(yearTextures.size()))
-        glBindTexture(GL_TEXTURE_2D, yearTextures[entry]);
+        bindTexture(yearTextures[entry]);
 }
 
 void bindEntry(const TextureName* table, int entry)
 {
     if (entry >= 0)
-        glBindTexture(GL_TEXTURE_2D, table[entry]);
+        bindTexture(table[entry]);
 }
 
 int entryIn(int entry, int count)
@@ -233,7 +229,7 @@ void Sign::useYears(int firstYear, int lastYear)
     if (firstYear == firstTableYear && lastYear == lastTableYear)
         return;
     if (signTablesLoaded && !yearTextures.empty())
-        glDeleteTextures(static_cast<GLsizei>(yearTextures.size()), yearTextures.data());
+        deleteTextures(static_cast<int>(yearTextures.size()), yearTextures.data());
     yearTextures.clear();
     firstTableYear = firstYear;
     lastTableYear = lastYear;
@@ -247,20 +243,24 @@ void Sign::draw(double /*seconds*/)
     glTranslatef(x, y, z);
     switch (kind) {
     case title:
-        glBindTexture(GL_TEXTURE_2D, titleTexture);
+        bindTexture(titleTexture);
         glCallList(titleList);
         break;
     case yearBanner:
         bindYear(entries.front);
         glCallList(yearPlateList);
+        disableGl(GlState::texturing);
         glCallList(redWireList);
+        enableGl(GlState::texturing);
         bindYear(entries.back);
         glCallList(yearBackPlateList);
         break;
     case monthBanner:
         bindEntry(monthTextures, entries.front);
         glCallList(monthPlateList);
+        disableGl(GlState::texturing);
         glCallList(blueWireList);
+        enableGl(GlState::texturing);
         bindEntry(monthTextures, entries.back);
         glCallList(monthBackPlateList);
         break;

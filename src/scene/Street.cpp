@@ -1,4 +1,4 @@
-// A piece of road. Binds its texture and leaves the matrix as found.
+// A piece of road.
 #include "scene/Street.h"
 
 #include <GL/gl.h>
@@ -62,15 +62,15 @@ void Street::draw(double /*seconds*/)
     glTranslatef(x, y, z);
     switch (kind) {
     case crossing:
-        glBindTexture(GL_TEXTURE_2D, crossTexture);
+        bindTexture(crossTexture);
         glCallList(crossingList);
         break;
     case eastWest:
-        glBindTexture(GL_TEXTURE_2D, streetTexture);
+        bindTexture(streetTexture);
         glCallList(eastWestList);
         break;
     case northSouth:
-        glBindTexture(GL_TEXTURE_2D, streetTexture);
+        bindTexture(streetTexture);
         glCallList(northSouthList);
         break;
     default:

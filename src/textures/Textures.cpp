@@ -79,9 +79,7 @@ ILboolean loadChecked(ImageKind kind, char* path)
 TextureName makePlaceholder()
 {
     static const unsigned char grey[3] = {128, 128, 128};
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
+    const TextureName name = bindNewTexture();
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
     return name;
 }
@@ -108,6 +106,7 @@ TextureName loadWith(const char* path, const Upload& upload)
     reportErrors(path);
     if (name == 0)
         name = makePlaceholder();
+    bindTexture(name);   // ILUT binds what it makes behind the module's back
     std::free(copy);
     return name;
 }
@@ -139,9 +138,7 @@ TextureName uploadAnisotropic(float largestAnisotropy)
     GLint width = ilGetInteger(IL_IMAGE_WIDTH);
     GLint height = ilGetInteger(IL_IMAGE_HEIGHT);
     GLenum format = static_cast<GLenum>(ilGetInteger(IL_IMAGE_FORMAT));
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
+    const TextureName name = bindNewTexture();
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, largestAnisotropy);
     gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, format, GL_UNSIGNED_BYTE, ilGetData());
     return name;
@@ -190,8 +187,7 @@ void startAtlasPage(AtlasPage* page, int width, bool compressed)
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     *page = AtlasPage();
     page->height = std::min<int>(largest, tallestAtlasPage);
-    glGenTextures(1, &page->texture);
-    glBindTexture(GL_TEXTURE_2D, page->texture);
+    page->texture = bindNewTexture();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     const GLenum format = compressed ? GL_COMPRESSED_RGB_S3TC_DXT1_EXT : GL_RGBA8;
@@ -215,7 +211,7 @@ AtlasCell placeInAtlas(int width, int height, const GLubyte* framed, bool compre
     AtlasPage& page = atlasPages[PageKey{w, compressed}];
     if (page.texture == 0 || page.used + h > page.height)
         startAtlasPage(&page, w, compressed);
-    glBindTexture(GL_TEXTURE_2D, page.texture);
+    bindTexture(page.texture);
     if (compressed)
         glCompressedTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_COMPRESSED_RGB_S3TC_DXT1_EXT,
                                   w * h / 2, framed);
@@ -241,9 +237,9 @@ void initImageLibrary()
     // DevIL store every format top first (see loadWith).
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
-    // RGB rows of odd widths are not 4-byte aligned; GLU and ILUT's mipmap
-    // path would shear them.
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // ILUT's set-up turned texturing on and unpacking to bytes behind the record's back.
+    enableGl(GlState::texturing);
+    useUnpackAlignment(1);
 }
 
 TextureName loadTexture(const char* path)
@@ -305,7 +301,7 @@ AtlasCell atlasCell(TextureName photo)
     // Binding a name makes it a texture: ask first.
     if (photo != 0 && glIsTexture(photo)) {
         GLint width = 0, height = 0;
-        glBindTexture(GL_TEXTURE_2D, photo);
+        bindTexture(photo);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
         if (fitsAtlas(width, height))
@@ -341,28 +337,22 @@ bool compressesThumbnails()
 void bindPhoto(TextureName photo)
 {
     const auto known = atlasCells.find(photo);
-    if (known == atlasCells.end() || known->second.texture == photo) {
-        glBindTexture(GL_TEXTURE_2D, photo);
+    bindTexture(known == atlasCells.end() ? photo : known->second.texture);
+    if (known == atlasCells.end() || known->second.texture == photo)
         return;
-    }
     const AtlasCell& cell = known->second;
-    glBindTexture(GL_TEXTURE_2D, cell.texture);
-    GLint mode = GL_MODELVIEW;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glTranslatef(cell.s0, cell.t0, 0.0f);
     glScalef(cell.s1 - cell.s0, cell.t1 - cell.t0, 1.0f);
-    glMatrixMode(static_cast<GLenum>(mode));
+    glMatrixMode(GL_MODELVIEW);
 }
 
 void unbindPhoto()
 {
-    GLint mode = GL_MODELVIEW;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
-    glMatrixMode(static_cast<GLenum>(mode));
+    glMatrixMode(GL_MODELVIEW);
 }
 
 char* copyString(const char* text)

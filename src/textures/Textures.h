@@ -2,6 +2,7 @@
 // out upright: texture row t = 0 is the image's top row.
 #pragma once
 
+#include "textures/GlState.h"
 #include "textures/TextureName.h"
 
 // Sets up IL, ILU and ILUT for OpenGL. Needs a current GL context.
@@ -53,7 +54,7 @@ bool compressesThumbnails();
 
 // Binds a photo for texture coordinates 0 to 1, wherever its texels lie:
 // its own texture, or its atlas cell through the texture matrix, which
-// unbindPhoto resets. Leaves the matrix mode as found.
+// unbindPhoto resets. Drawing keeps the modelview matrix selected.
 void bindPhoto(TextureName photo);
 void unbindPhoto();
 

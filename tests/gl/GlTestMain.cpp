@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "textures/GlState.h"
 #include "textures/Textures.h"
 
 // The shared Xvfb turns away about one new connection in a hundred when
@@ -85,7 +86,7 @@ int main(int argc, char** argv)
         return 1;
     }
     glViewport(0, 0, 256, 256);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    useUnpackAlignment(1);
     initImageLibrary();
     if (chdir(ZV_RUN_DIR) != 0)
         std::perror("chdir " ZV_RUN_DIR);

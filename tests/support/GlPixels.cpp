@@ -4,20 +4,21 @@
 
 #include <cstdlib>
 
+#include "textures/GlState.h"
 #include "textures/Textures.h"
 
 namespace support {
 
 Colour drawnColour(unsigned int picture)
 {
-    glEnable(GL_TEXTURE_2D);
+    enableGl(GlState::texturing);
     bindPhoto(picture);
     glBegin(GL_QUADS);
     for (int corner : {0, 1, 3, 2})
         glTexCoord2f(corner & 1, corner >> 1), glVertex2f((corner & 1) * 2 - 1, 1 - (corner >> 1) * 2);
     glEnd();
     unbindPhoto();
-    glDisable(GL_TEXTURE_2D);
+    disableGl(GlState::texturing);
     return readPixel(128, 128);
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/AppState.h"
 #include "app/Window.h"
+#include "textures/GlState.h"
 
 namespace support {
 
@@ -47,7 +48,7 @@ inline GLuint solidTexture(std::array<int, 3> c)
     const GLubyte texel[] = {GLubyte(c[0]), GLubyte(c[1]), GLubyte(c[2]), 255};
     GLuint name = 0;
     glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
+    bindTexture(name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
     return name;

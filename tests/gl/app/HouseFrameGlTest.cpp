@@ -13,6 +13,7 @@
 #include "support/TempDir.h"
 #include "support/WalkerFakes.h"
 #include "support/WindowSize.h"
+#include "textures/GlState.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -24,7 +25,7 @@ struct PlainHouse : SceneObject {
     {
         for (const Cube* c : house->getCubes()) {
             glPushMatrix();
-            glBindTexture(GL_TEXTURE_2D, c->texture);
+            bindTexture(c->texture);
             glTranslatef(house->x, 0, house->z);
             glRotatef(c->rotationY, 0, 1, 0);
             glTranslatef(c->x, c->y, c->z);

@@ -14,6 +14,7 @@
 #include "scene/Street.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
+#include "textures/GlState.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -72,7 +73,7 @@ TEST(CityBuilder, MakesEveryPieceOfThePlanInItsOrder)
             EXPECT_EQ(fields(pieceOf(scene[i])), fields(plan[i])) << "object " << i;
         // The first row's year label shows that row's year from the signs' table.
         const std::string file = "./signs/sign" + std::to_string(c.firstRow) + "_128x32.png";
-        glBindTexture(GL_TEXTURE_2D, loadTextureAnisotropic(file.c_str()));
+        bindTexture(loadTextureAnisotropic(file.c_str()));
         const std::vector<unsigned char> expected = boundPixels();
         const auto label = std::find_if(scene.begin(), scene.end(), [](SceneObject* o) { return dynamic_cast<Sign*>(o) && static_cast<Sign*>(o)->kind == Sign::yearLabel; });
         (*label)->draw(0);

@@ -17,6 +17,7 @@
 #include "scene/Street.h"
 #include "support/WindowSize.h"
 #include "support/WalkerFakes.h"
+#include "textures/GlState.h"
 
 namespace {
 
@@ -139,7 +140,7 @@ TEST_F(HudFrame, TheWalkerLooksAlongItsYawAndTheOverviewShowsItsMarker)
     };
     scene->push_back(new Plate());
     app.setScene(scene, &control);
-    glDisable(GL_CULL_FACE);
+    disableGl(GlState::culling);
     app.draw(0.0);
     EXPECT_EQ(at(512, 384), (Rgb{255, 0, 0}));
     EXPECT_NE(at(512, 600), (Rgb{255, 0, 0}));   // level: not seen from above or below
@@ -148,7 +149,7 @@ TEST_F(HudFrame, TheWalkerLooksAlongItsYawAndTheOverviewShowsItsMarker)
     app.draw(0.0);
     const Rgb marker = at(512, 384);   // (1.0, 0.0, 0.1)
     EXPECT_TRUE(marker[0] > 240 && marker[1] < 10 && std::abs(marker[2] - 25) < 8);
-    glEnable(GL_CULL_FACE);
+    enableGl(GlState::culling);
 }
 
 } // namespace

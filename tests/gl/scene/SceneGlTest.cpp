@@ -11,6 +11,7 @@
 #include "scene/Sign.h"
 #include "scene/Street.h"
 #include "support/GlPixels.h"
+#include "textures/GlState.h"
 
 using support::Colour;
 
@@ -18,7 +19,7 @@ namespace {
 
 // Drawing textured with back faces culled, as the window does; no GL error left.
 struct SceneGl : testing::Test {
-    void SetUp() override { glEnable(GL_TEXTURE_2D); glEnable(GL_CULL_FACE); }
+    void SetUp() override { enableGl(GlState::texturing | GlState::culling); }
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
 };
 
@@ -35,7 +36,7 @@ GLuint markTexture(GLuint name, const std::string& picture)
     for (int i = 0; i < 4; ++i)
         for (const auto& [letter, colour] : letters)
             texels[i] = picture[i + i / 2] == letter ? colour : texels[i];
-    glBindTexture(GL_TEXTURE_2D, name);
+    bindTexture(name);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
     for (GLenum filter : { GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER })
         glTexParameteri(GL_TEXTURE_2D, filter, GL_NEAREST);
@@ -47,7 +48,7 @@ GLuint markTexture(GLuint name, const std::string& picture)
 GLuint boundBy(SceneObject&& object)
 {
     GLint name = 0;
-    glBindTexture(GL_TEXTURE_2D, 0);
+    bindTexture(0);
     object.draw(0.0);
     return glGetIntegerv(GL_TEXTURE_BINDING_2D, &name), static_cast<GLuint>(name);
 }
@@ -58,7 +59,7 @@ GLuint boundBy(SceneObject&& object)
 void viewFrom(const std::string& side, float halfWidth, float halfHeight)
 {
     glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_LIGHTING);
+    disableGl(GlState::lighting);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

@@ -13,6 +13,7 @@
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 #include "textures/Dxt1.h"
+#include "textures/GlState.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailDecoder.h"
 #include "textures/ThumbnailQueue.h"
@@ -88,7 +89,7 @@ TEST_P(EachLoader, GivesAnUprightTextureOrPrintsWhyAndAGreyStandIn)
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largest);
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &used);
     EXPECT_TRUE(!image.message.empty() || ((levelOneWidth > 0) == loader.mipmapped && used == (loader.anisotropic ? largest : 1.0f)));
-    glEnable(GL_TEXTURE_2D);   // the bound texture over the window, t = 0 at the top as boxes and signs draw it
+    enableGl(GlState::texturing);   // the bound texture over the window, t = 0 at the top as boxes and signs draw it
     glBegin(GL_QUADS);
     for (int corner : {0, 1, 3, 2})
         glTexCoord2f(corner & 1, corner >> 1), glVertex2f((corner & 1) * 2 - 1, 1 - (corner >> 1) * 2);
@@ -137,7 +138,7 @@ TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
     ASSERT_TRUE(thumbnail.decoded && thumbnail.framed.empty());
     const std::vector<unsigned char> expected = decodeDxt1(thumbnail.blocks.data(), 132, 100);
     const AtlasCell cell = atlasCell(uploadThumbnail(thumbnail));
-    glBindTexture(GL_TEXTURE_2D, cell.texture);
+    bindTexture(cell.texture);
     GLint compressed = 0, width = 0, height = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
@@ -176,7 +177,7 @@ TEST(WithoutS3tc, KeepsThumbnailsAsTexels)
     const std::string path = dir.file("photo.png");
     ASSERT_TRUE(support::writeTwoBandPng(path, 128, 96, PngFormat::Rgb, support::red, support::blue));
     const AtlasCell cell = atlasCell(loadThumbnail(path.c_str(), compressesThumbnails()));
-    glBindTexture(GL_TEXTURE_2D, cell.texture);
+    bindTexture(cell.texture);
     GLint compressed = 1, width = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);

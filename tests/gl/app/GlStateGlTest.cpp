@@ -1,0 +1,165 @@
+// What every kind of frame leaves behind: the state module's record is what
+// GL reports, and both are the window's default, after the city walked and
+// seen from above, the heads-up display in full, the start-up screen, the
+// gallery and the city after it.
+#include <GL/freeglut.h>
+#include <IL/il.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <typeinfo>
+#include <string>
+#include <vector>
+
+#include "app/Window.h"
+#include "app/Zandervale.h"
+#include "controls/ShooterControl.h"
+#include "library/MonthQuarter.h"
+#include "scene/House.h"
+#include "scene/LightObject.h"
+#include "scene/Quarter.h"
+#include "scene/Sign.h"
+#include "scene/Street.h"
+#include "support/ImageFiles.h"
+#include "support/TempDir.h"
+#include "support/WalkerFakes.h"
+#include "support/WindowSize.h"
+#include "textures/GlState.h"
+#include "textures/Textures.h"
+
+namespace {
+
+// One line, so that a failure shows what differs.
+std::string describe(const GlState& s)
+{
+    char line[96];
+    std::snprintf(line, sizeof line, "enabled %#x, blend %#x %#x, unpack %d, texture %u", s.enabled, s.blendSource,
+                  s.blendDestination, s.unpackAlignment, s.boundTexture);
+    return line;
+}
+
+// The tracked state as GL reports it.
+GlState readBack()
+{
+    const std::pair<unsigned, GLenum> switches[] = {
+        { GlState::lighting, GL_LIGHTING }, { GlState::texturing, GL_TEXTURE_2D }, { GlState::blending, GL_BLEND },
+        { GlState::depthTest, GL_DEPTH_TEST }, { GlState::culling, GL_CULL_FACE }, { GlState::fog, GL_FOG } };
+    GlState state{};
+    for (const auto& [bit, capability] : switches)
+        state.enabled |= glIsEnabled(capability) ? bit : 0u;
+    GLint values[4] = {};
+    const GLenum queries[4] = { GL_BLEND_SRC, GL_BLEND_DST, GL_UNPACK_ALIGNMENT, GL_TEXTURE_BINDING_2D };
+    for (int i = 0; i < 4; ++i)
+        glGetIntegerv(queries[i], &values[i]);
+    state.blendSource = values[0], state.blendDestination = values[1];
+    state.unpackAlignment = values[2], state.boundTexture = values[3];
+    return state;
+}
+
+void expectRecordIsGl(const std::string& what)
+{
+    EXPECT_EQ(describe(glState()), describe(readBack())) << what << ": the record against GL";
+}
+
+void expectDefaultLeft(const std::string& what)
+{
+    expectRecordIsGl(what);
+    EXPECT_EQ(describe(glState()), describe(defaultGlState)) << what << ": the record against the default";
+}
+
+// Scene objects and a walker whose every part holds the record against GL
+// after drawing: a change behind the module's back shows where it was made,
+// also when a later change through the module would mend it by the frame's end.
+struct Checked : SceneObject {
+    explicit Checked(SceneObject* object) : object(object) {}
+    ~Checked() override { delete object; }
+    void draw(double seconds) override { object->draw(seconds), expectRecordIsGl(typeid(*object).name()); }
+    SceneObject* object;
+};
+struct CheckedWalker : ShooterControl {
+    using ShooterControl::ShooterControl;
+    void beginFrame(double dt) override { ShooterControl::beginFrame(dt), expectRecordIsGl("the walker's view"); }
+    void drawOverlay(double dt) override { ShooterControl::drawOverlay(dt), expectRecordIsGl("the heads-up display"); }
+};
+
+TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
+{
+    expectRecordIsGl("the image library's set-up");
+    setDefaultGlState();
+    expectDefaultLeft("the window's default");
+    support::TempDir folder;
+    // Pictures for the atlas and a red photo; the second picture's photo is missing.
+    std::vector<TextureName>* textures = new std::vector<TextureName>();
+    for (int i = 0; i < 6; ++i) {
+        const std::string path = folder.file("t" + std::to_string(i) + ".png");
+        support::writeWithDevil(path, IL_PNG, 33, 25, [i](int x, int) { return support::Colour{ GLubyte(40 * i), GLubyte(x), 90, 255 }; });
+        textures->push_back(loadTexture(path.c_str()));
+    }
+    const std::string photo = folder.file("red.jpg");
+    support::writeWithDevil(photo, IL_JPG, 40, 30, [](int, int) { return support::red; });
+    MonthQuarter record(2005, 7, 1, textures, new std::vector<std::string>{ photo, folder.file("gone.jpg") });
+    EXPECT_EQ(describe(glState()), describe(readBack())) << "the loads, which leave their textures bound";
+
+    support::WindowSize screen(1024, 768);
+    support::FakeWindow window;
+    CheckedWalker walker(window);
+    Zandervale app;
+    walker.init(&app);
+    House* selected = new House(90, 0, -40, &record, 10);
+    std::vector<SceneObject*>* city = new std::vector<SceneObject*>();   // the app deletes it
+    for (SceneObject* object : std::initializer_list<SceneObject*>{ new LightObject(12.5f, 25, 12.5f), new Quarter(50, 0, 0),
+             new Street(0, 0, 0, Street::crossing, 7, 2005), new Street(50, 0, 0, Street::eastWest, 7, 2005),
+             new Street(0, 0, 50, Street::northSouth, 7, 2005), new House(90, 0, 40, &record, 11), selected,
+             new Sign(60, 20, 0, Sign::yearBanner, 7), new Sign(60, 20, 20, Sign::monthBanner, 7),
+             new Sign(40, 0, 0, Sign::yearLabel, 7), new Sign(40, 0, 20, Sign::monthLabel, 7), new Sign(60, 20, -20, Sign::title, 0) })
+        city->push_back(new Checked(object));
+    app.setScene(city, &walker);
+    walker.translation = { 0, -1.8f, 0 };
+    walker.yaw = 90;   // down +x, at the houses
+    const struct { const char* what; std::function<void()> change; double seconds; } frames[] = {
+        { "a growing city", [] {}, 0.5 },
+        { "the grown city", [] {}, 100 },
+        { "a selected house", [&] { selected->selectedPicture = 1, walker.selected = selected; }, 0.1 },
+        { "the overview and the walker's marker", [&] { walker.overview = true; }, 0.1 },
+        { "help, the selection panel and the prompt", [&] { walker.overview = false, walker.helpShown = true, walker.prompt.open(); }, 0.1 },
+        { "the empty library's line", [&] { app.setLibraryEmpty(true); }, 0.1 },
+        { "the start-up screen", [&] { app.setLoading(true); }, 0.1 },
+    };
+    for (const auto& frame : frames) {
+        frame.change();
+        app.draw(frame.seconds);
+        expectDefaultLeft(frame.what);
+    }
+    app.setLoading(false);
+    // Gallery frames until the centre shows what is awaited, each checked.
+    const auto drawUntil = [&](const char* what, bool (*shown)(const GLubyte*)) {
+        GLubyte centre[4] = {};
+        for (int frame = 0; frame < 3000 && !shown(centre) && !testing::Test::HasFailure(); ++frame, usleep(10000)) {
+            app.draw(0.1);
+            glReadPixels(512, 384, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
+            expectDefaultLeft(what);
+        }
+        EXPECT_TRUE(shown(centre)) << what << " never showed";
+    };
+    app.openGallery(&record, 1);
+    drawUntil("the missing photo's thumbnail", [](const GLubyte* c) { return c[2] > 60 && c[0] < 100; });
+    app.inputControl()->keyboardUp(27, 0, 0);
+    app.openGallery(&record, 0);
+    drawUntil("the photo", [](const GLubyte* c) { return c[0] > 200 && c[2] < 60; });
+    app.inputControl()->special(GLUT_KEY_RIGHT, 0, 0), app.inputControl()->specialUp(GLUT_KEY_RIGHT, 0, 0);
+    for (int frame = 0; frame < 4; ++frame) {
+        app.draw(0.4);
+        expectDefaultLeft("the step to the missing photo");
+    }
+    app.inputControl()->keyboardUp(27, 0, 0);
+    app.draw(0.1);
+    expectDefaultLeft("the city after Escape");
+    // GL's own initial state for the tests that follow in this process.
+    useGlState(GlState{ 0, GL_ONE, GL_ZERO, 1, 0 });
+    glDisable(GL_NORMALIZE);
+}
+
+}  // namespace
