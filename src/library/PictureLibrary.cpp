@@ -147,9 +147,10 @@ struct QuarterReader {
     const std::string& prefix;
     const TextureSource& source;
     ProgressCounter* progress;
-    std::vector<TextureName>* textures;
-    std::vector<std::string>* originals;
-    std::vector<int>* photoIndices;   // per texture: its picture's photo in originals
+    // Handed over to the quarter's record, if it gets one.
+    std::unique_ptr<std::vector<TextureName>> textures = std::make_unique<std::vector<TextureName>>();
+    std::unique_ptr<std::vector<std::string>> originals = std::make_unique<std::vector<std::string>>();
+    std::unique_ptr<std::vector<int>> photoIndices = std::make_unique<std::vector<int>>();   // per texture: its picture's photo in originals
 
     // The existence test comes before the limit test, so a missing file is
     // reported even in a quarter that is already full.
@@ -190,18 +191,13 @@ void readQuarter(xmlNode* quarter, int year, int month, int quarterVal,
                  const std::string& prefix, const TextureSource& source,
                  ProgressCounter* progress, std::vector<MonthQuarter*>* library)
 {
-    QuarterReader reader{prefix, source, progress, new std::vector<TextureName>,
-                         new std::vector<std::string>, new std::vector<int>};
+    QuarterReader reader{prefix, source, progress};
     for (xmlNode* picture = quarter->children; picture; picture = picture->next)
         reader.readPicture(picture);
-    if (reader.textures->empty()) {
-        delete reader.textures;
-        delete reader.originals;
-        delete reader.photoIndices;
+    if (reader.textures->empty())
         return;
-    }
-    library->push_back(new MonthQuarter(year, month, quarterVal, reader.textures,
-                                        reader.originals, reader.photoIndices));
+    library->push_back(new MonthQuarter(year, month, quarterVal, reader.textures.release(),
+                                        reader.originals.release(), reader.photoIndices.release()));
 }
 
 // An attribute's text made safe for a one-line message: control bytes and
@@ -434,8 +430,8 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
         caches->push_back(cache);
     const TextureSource source{
         [&queue, cache](std::vector<PlannedFile> plan) {
-            queue.reset(new ThumbnailQueue(std::move(plan), ThumbnailQueue::workersForThisMachine(),
-                                           thumbnailsAhead, cache != nullptr, cache));
+            queue = std::make_unique<ThumbnailQueue>(std::move(plan), ThumbnailQueue::workersForThisMachine(),
+                                                     thumbnailsAhead, cache != nullptr, cache);
         },
         [&queue](const char* file) { return queue->check(file); },
         [&queue](const char* file) { return queue->load(file); }};

@@ -74,11 +74,7 @@ House::House(float x_, float y_, float z_, MonthQuarter* record_, int pickName_)
     buildCubes();
 }
 
-House::~House()
-{
-    for (Cube* cube : cubes)
-        delete cube;
-}
+House::~House() = default;   // where a Cube is known
 
 void House::buildCubes()
 {
@@ -89,7 +85,7 @@ void House::buildCubes()
     cubes.reserve(boxes.size());
     for (size_t i = 0; i < boxes.size(); ++i) {
         const BoxPlacement& b = boxes[i];
-        cubes.push_back(new Cube(b.x, b.y, b.z, 0.0f, b.rotationY, 0.0f, b.scale, (*textures)[i]));
+        cubes.push_back(std::make_unique<Cube>(b.x, b.y, b.z, 0.0f, b.rotationY, 0.0f, b.scale, (*textures)[i]));
         cubes.back()->extendBounds(boundsMin, boundsMax);
         lowestTop = std::min(lowestTop, b.y + b.scale * boxHalfHeight);
     }
@@ -135,7 +131,7 @@ void House::draw(double seconds)
 // the power i + 1, so upper boxes rise later while the house grows.
 void House::drawGrowing(double seconds)
 {
-    for (Cube* cube : cubes) {
+    for (const auto& cube : cubes) {
         glScalef(growth, growth, growth);
         cube->draw(seconds);
     }
@@ -180,7 +176,7 @@ void House::drawGrown(const float modelview[16])
         // Filling the atlas uploads texels: done before compiling, or the
         // list would record the uploads instead.
         std::vector<AtlasCell> cells;
-        for (const Cube* cube : cubes)
+        for (const auto& cube : cubes)
             cells.push_back(atlasCell(cube->texture));
         grownList = glGenLists(1);
         glNewList(grownList, GL_COMPILE);
@@ -289,7 +285,7 @@ bool House::collides(float fromX, float fromY, float fromZ, float toX, float toY
     if (!(std::fabs(x - toX) < 25.5f && std::fabs(z - toZ) < 25.5f))
         return false;
     bool blocked = false;
-    for (Cube* cube : cubes) {
+    for (const auto& cube : cubes) {
         // Every box is asked, not only up to the first hit.
         if (cube->collides(fromX - x, fromY - y, fromZ - z, toX - x, toY - y, toZ - z,
                            outX, outY, outZ))

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "library/MonthQuarter.h"
@@ -24,7 +25,7 @@ public:
                   float* outX, float* outY, float* outZ) override;
 
     MonthQuarter* getRecord() const { return record; }
-    const std::vector<Cube*>& getCubes() const { return cubes; }
+    const std::vector<std::unique_ptr<Cube>>& getCubes() const { return cubes; }
     // The vertices of the boxes the last draw gave the GL (0 when it left
     // the house out of view), and how many all six faces would have been.
     int verticesLastDrawn() const { return lastVertices; }
@@ -41,7 +42,7 @@ private:
 
     MonthQuarter* record;                       // not owned
     const std::vector<TextureName>* textures;   // the record's, not owned
-    std::vector<Cube*> cubes;                   // owned
+    std::vector<std::unique_ptr<Cube>> cubes;
     std::vector<unsigned> unseen;               // per box, see unseenFaces
     float growth;
     float growthRate;                           // per second

@@ -12,7 +12,7 @@ ThumbnailQueue::ThumbnailQueue(std::vector<PlannedFile> plan_, int workerCount, 
     : plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), compress(compress_),
       cache(compress_ ? cache_ : nullptr),
       results(plan.size()),
-      finished(new bool[plan.size()]())
+      finished(std::make_unique<bool[]>(plan.size()))
 {
     for (int i = 0; i < workerCount && !plan.empty(); ++i)
         workers.emplace_back([this] { work(); });

@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -123,7 +124,7 @@ public:
     {
         glPushMatrix();
         glTranslatef(house->x, 0.0f, house->z);
-        for (const Cube* cube : house->getCubes()) {
+        for (const auto& cube : house->getCubes()) {
             glPushMatrix();
             bindPhoto(cube->texture);
             glRotatef(cube->rotationY, 0.0f, 1.0f, 0.0f);
@@ -217,9 +218,9 @@ int measureLibrary(const std::string& library, int frames, FILE* out)
         houses += house ? 1 : 0;
         boxes += house ? static_cast<int>(house->getCubes().size()) : 0;
     }
-    ShooterControl* control = new ShooterControl(glutWalkerWindow());
+    auto control = std::make_unique<ShooterControl>(glutWalkerWindow());
     Zandervale app;
-    app.setScene(objects, control);
+    app.setScene(objects, control.get());
     control->init(&app);
     control->mouseLook = false;   // keep the pointer where it is
     control->collisionOn = false;
@@ -234,9 +235,9 @@ int measureLibrary(const std::string& library, int frames, FILE* out)
         app.draw(0.0);   // the houses that come into view build their lists
         glFinish();
         for (int r = 0; r < rounds; ++r) {
-            app.setScene(objects, control);
+            app.setScene(objects, control.get());
             timeFrames(app, frames / rounds + 1, &fast);
-            app.setScene(&plain, control);
+            app.setScene(&plain, control.get());
             timeFrames(app, frames / rounds + 1, &slow);
         }
         std::fprintf(out, "%d %d %.2f %s %.2f %.2f %.2f %.2f %.2f %.2f\n", houses, boxes, buildSeconds,
@@ -370,9 +371,9 @@ int measureStartup(const std::string& library, bool serial, FILE* out)
         CityBuilder builder(library.c_str());
         if (!builder.build(objects))
             return 1;
-        ShooterControl* control = new ShooterControl(glutWalkerWindow());
+        auto control = std::make_unique<ShooterControl>(glutWalkerWindow());
         Zandervale app;
-        app.setScene(objects, control);
+        app.setScene(objects, control.get());
         control->init(&app);
         control->mouseLook = false;
         app.draw(0.0);
@@ -469,9 +470,9 @@ int measureOpening(const std::string& library, int frames, FILE* out)
     CityBuilder builder(library.c_str());
     if (!builder.build(objects))
         return 1;
-    ShooterControl* control = new ShooterControl(glutWalkerWindow());
+    auto control = std::make_unique<ShooterControl>(glutWalkerWindow());
     Zandervale app;
-    app.setScene(objects, control);
+    app.setScene(objects, control.get());
     control->init(&app);
     control->mouseLook = false;
     control->collisionOn = false;

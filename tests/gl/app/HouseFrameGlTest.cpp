@@ -23,7 +23,7 @@ struct PlainHouse : SceneObject {
     explicit PlainHouse(SceneObject* house) : house(static_cast<House*>(house)) {}
     void draw(double) override
     {
-        for (const Cube* c : house->getCubes()) {
+        for (const auto& c : house->getCubes()) {
             glPushMatrix();
             bindTexture(c->texture);
             glTranslatef(house->x, 0, house->z);
