@@ -226,7 +226,8 @@ void drawUnlessHidden(const std::vector<std::pair<float, SceneObject*>>& houses,
 // leaves untextured whatever a nearer house hides. The light keeps its first
 // place (it sets GL_LIGHT0 where it stands) and a selected house its own,
 // its glow blending over what was drawn behind it.
-void drawNearestHousesFirst(const std::vector<SceneObject*>& objects, size_t occludingHouses, double dt)
+void drawNearestHousesFirst(const std::vector<SceneObject*>& objects, size_t occludingHouses, size_t questionedBoxes,
+                            double dt)
 {
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
@@ -244,7 +245,10 @@ void drawNearestHousesFirst(const std::vector<SceneObject*>& objects, size_t occ
     }
     std::stable_sort(houses.begin(), houses.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    const size_t nearest = std::min(houses.size(), occludingHouses);
+    size_t nearest = std::min(houses.size(), occludingHouses), boxes = 0;
+    for (size_t i = nearest; i < houses.size(); ++i)
+        boxes += static_cast<House*>(houses[i].second)->getCubes().size();
+    nearest = boxes < questionedBoxes ? houses.size() : nearest;
     for (size_t i = 0; i < nearest; ++i)
         houses[i].second->draw(dt);
     houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
@@ -271,7 +275,7 @@ void Zandervale::draw(double dt)
     if (movementControl != nullptr)
         movementControl->beginFrame(dt);
     if (sceneObjects != nullptr)
-        drawNearestHousesFirst(*sceneObjects, occludingHouses, dt);
+        drawNearestHousesFirst(*sceneObjects, occludingHouses, questionedBoxes, dt);
     beginOverlay();
     if (movementControl != nullptr)
         movementControl->drawOverlay(dt);

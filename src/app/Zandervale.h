@@ -30,8 +30,9 @@ public:
 
     void draw(double dt) override;
     // How many of the nearest houses are drawn before the rest are asked
-    // whether they hide behind them.
-    std::size_t occludingHouses = 16;
+    // whether they hide behind them, and how many boxes the rest must hold
+    // for the question to pay: it waits until the nearest are drawn.
+    std::size_t occludingHouses = 16, questionedBoxes = 8000;
     void drawForPicking() override;
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;
