@@ -3,6 +3,8 @@
 // navigation controller and the gallery.
 #include "app/Zandervale.h"
 
+#define GL_GLEXT_PROTOTYPES 1   // occlusion queries, GL 1.5
+
 #include <GL/freeglut.h>
 
 #include <algorithm>
@@ -186,11 +188,46 @@ void Zandervale::showLoadProgress(int done, int total)
 
 namespace {
 
+std::vector<GLuint> occlusionQueries;   // grown as needed, never released
+
+// Houses past the nearest as their bounds first, each counted by a query,
+// then only those whose bounds showed a sample: the bounds hold every box,
+// so a house whose bounds hide behind the nearest draws no pixel either.
+// The ground is not yet drawn, so it hides nothing here.
+void drawUnlessHidden(const std::vector<std::pair<float, SceneObject*>>& houses, double dt)
+{
+    const size_t count = houses.size();
+    if (occlusionQueries.size() < count) {
+        const size_t had = occlusionQueries.size();
+        occlusionQueries.resize(count);
+        glGenQueries(static_cast<GLsizei>(count - had), occlusionQueries.data() + had);
+    }
+    std::vector<char> standIn(count);
+    disableGl(GlState::lighting | GlState::texturing);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDepthMask(GL_FALSE);
+    for (size_t i = 0; i < count; ++i)
+        standIn[i] = static_cast<House*>(houses[i].second)->drawBounds(occlusionQueries[i]);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    enableGl(GlState::lighting | GlState::texturing);
+    for (size_t i = 0; i < count; ++i) {
+        GLuint samples = 1;
+        if (standIn[i])
+            glGetQueryObjectuiv(occlusionQueries[i], GL_QUERY_RESULT, &samples);
+        if (samples > 0)
+            houses[i].second->draw(dt);
+        else
+            static_cast<House*>(houses[i].second)->passHidden(dt);
+    }
+}
+
 // Unselected houses nearest first and ahead of the ground, so that llvmpipe
 // leaves untextured whatever a nearer house hides. The light keeps its first
 // place (it sets GL_LIGHT0 where it stands) and a selected house its own,
 // its glow blending over what was drawn behind it.
-void drawNearestHousesFirst(const std::vector<SceneObject*>& objects, double dt)
+void drawNearestHousesFirst(const std::vector<SceneObject*>& objects, size_t occludingHouses, size_t questionedBoxes,
+                            double dt)
 {
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
@@ -208,8 +245,14 @@ void drawNearestHousesFirst(const std::vector<SceneObject*>& objects, double dt)
     }
     std::stable_sort(houses.begin(), houses.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& house : houses)
-        house.second->draw(dt);
+    size_t nearest = std::min(houses.size(), occludingHouses), boxes = 0;
+    for (size_t i = nearest; i < houses.size(); ++i)
+        boxes += static_cast<House*>(houses[i].second)->getCubes().size();
+    nearest = boxes < questionedBoxes ? houses.size() : nearest;
+    for (size_t i = 0; i < nearest; ++i)
+        houses[i].second->draw(dt);
+    houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
+    drawUnlessHidden(houses, dt);
     for (SceneObject* object : rest)
         object->draw(dt);
 }
@@ -232,7 +275,7 @@ void Zandervale::draw(double dt)
     if (movementControl != nullptr)
         movementControl->beginFrame(dt);
     if (sceneObjects != nullptr)
-        drawNearestHousesFirst(*sceneObjects, dt);
+        drawNearestHousesFirst(*sceneObjects, occludingHouses, questionedBoxes, dt);
     beginOverlay();
     if (movementControl != nullptr)
         movementControl->drawOverlay(dt);

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <set>
+#include <cstddef>
 #include <vector>
 
 #include "controls/InputControl.h"
@@ -28,6 +29,10 @@ public:
     void run(const char* libraryPath);
 
     void draw(double dt) override;
+    // How many of the nearest houses are drawn before the rest are asked
+    // whether they hide behind them, and how many boxes the rest must hold
+    // for the question to pay: it waits until the nearest are drawn.
+    std::size_t occludingHouses = 16, questionedBoxes = 8000;
     void drawForPicking() override;
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;

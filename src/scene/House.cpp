@@ -1,6 +1,8 @@
 // A house: one box per picture, growing out of the ground.
 #include "scene/House.h"
 
+#define GL_GLEXT_PROTOTYPES 1   // occlusion queries, GL 1.5
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -16,6 +18,16 @@ namespace {
 
 // An eye this far under a house's lowest box top sees no top at all.
 constexpr float topMargin = 0.01f;
+
+// An eye this near the bounds could have part of them clipped by the near plane.
+constexpr float nearMargin = 1.0f;
+
+// The eye in the frame of the modelview m, which is a turn and a shift only.
+void eyeInFrame(const GLfloat m[16], float eye[3])
+{
+    for (int i = 0; i < 3; ++i)
+        eye[i] = -(m[4 * i] * m[12] + m[4 * i + 1] * m[13] + m[4 * i + 2] * m[14]);
+}
 
 // Distance from the eye to the origin of the modelview m.
 float eyeDistance(const GLfloat m[16])
@@ -152,11 +164,8 @@ int House::eyeRegion(const float eye[3]) const
 // left out, so the list costs only the vertices that can show.
 void House::drawGrown(const float modelview[16])
 {
-    // The eye in the house's frame: the view is a turn and a shift only.
-    const float* m = modelview;
-    const float eye[3] = { -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]),
-                           -(m[4] * m[12] + m[5] * m[13] + m[6] * m[14]),
-                           -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]) };
+    float eye[3];
+    eyeInFrame(modelview, eye);
     const int region = eyeRegion(eye);
     if (grownList != 0 && region != grownRegion) {
         glDeleteLists(grownList, 1);
@@ -210,6 +219,46 @@ void House::drawGrown(const float modelview[16])
     if (!cubes.empty())   // the list binds behind the record's back: its last page again
         bindTexture(atlasCell(cubes.front()->texture).texture);
     lastVertices = grownVertices;
+}
+
+bool House::drawBounds(unsigned int query)
+{
+    if (isSelected() || growth != 1.0f)
+        return false;
+    glPushMatrix();
+    glTranslatef(x, 0.0f, z);
+    GLfloat modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    float eye[3];
+    eyeInFrame(modelview, eye);
+    bool outside = false;
+    for (int axis = 0; axis < 3; ++axis)
+        outside = outside || eye[axis] < boundsMin[axis] - nearMargin || eye[axis] > boundsMax[axis] + nearMargin;
+    // Seen from above, nearer houses hide too little to pay for the question.
+    outside = outside && eye[1] < boundsMax[1];
+    // Each face's corners run counter-clockwise seen from outside: (u, v)
+    // follow the axis cyclically, and the low face runs them backwards.
+    if (outside) {
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+        glBegin(GL_QUADS);
+    }
+    for (int face = 0; outside && face < 6; ++face) {
+        const int axis = face / 2, u = (axis + 1) % 3, v = (axis + 2) % 3;
+        for (int k = 0; k < 4; ++k) {
+            const int corner = face % 2 == 1 ? k : 3 - k;
+            float p[3];
+            p[axis] = face % 2 == 1 ? boundsMax[axis] : boundsMin[axis];
+            p[u] = corner == 1 || corner == 2 ? boundsMax[u] : boundsMin[u];
+            p[v] = corner >= 2 ? boundsMax[v] : boundsMin[v];
+            glVertex3fv(p);
+        }
+    }
+    if (outside) {
+        glEnd();
+        glEndQuery(GL_SAMPLES_PASSED);
+    }
+    glPopMatrix();
+    return outside;
 }
 
 void House::drawSolidSelected(double seconds, float pulse)

@@ -24,6 +24,13 @@ public:
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;
 
+    // A grown house's full-size bounds as its stand-in, counted by the
+    // occlusion query; false, with nothing drawn, where they could hide a
+    // pixel the house draws (growing, selected, the eye at or in them) or
+    // where they would hardly be hidden (the eye above them).
+    bool drawBounds(unsigned int query);
+    // A frame in which the house was found hidden and left undrawn.
+    void passHidden(double seconds) { age += static_cast<float>(seconds), lastVertices = 0; }
     MonthQuarter* getRecord() const { return record; }
     const std::vector<std::unique_ptr<Cube>>& getCubes() const { return cubes; }
     // The vertices of the boxes the last draw gave the GL (0 when it left

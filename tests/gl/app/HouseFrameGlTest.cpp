@@ -98,4 +98,53 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     app.setScene(city, &walker);   // the app deletes the city
 }
 
+// Three rows of houses across the walker's view: past the nearest two, each
+// house is drawn only where its bounds show behind those drawn before it,
+// and those that peek out past the ones in front must all still show.
+TEST(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
+{
+    support::TempDir folder;
+    const std::string path = folder.file("t.png");
+    support::writeWithDevil(path, IL_PNG, 128, 96, [](int x, int y) {
+        return support::Colour{ GLubyte(x * 7), GLubyte(y * 5 ^ x), GLubyte(x ^ y), 255 };
+    });
+    std::vector<std::unique_ptr<MonthQuarter>> records;
+    std::vector<SceneObject*>* city = new std::vector<SceneObject*>();
+    for (int row = 0; row < 3; ++row)
+        for (int column = -4; column <= 4; ++column) {
+            auto* textures = new std::vector<TextureName>(row == 0 ? 3 : 1, loadTexture(path.c_str()));
+            records.emplace_back(new MonthQuarter(2005, 7, 1, textures, new std::vector<std::string>()));
+            city->push_back(new House(120.0f + 80.0f * row, 0, 100.0f * column, records.back().get(), 10 + row * 9 + column));
+        }
+    std::vector<PlainHouse> plainHouses(city->begin(), city->end());
+    std::vector<SceneObject*> plain(plainHouses.size());
+    for (size_t i = 0; i < plain.size(); ++i)
+        plain[i] = &plainHouses[i];
+    support::WindowSize screen(1024, 768);
+    support::FakeWindow window;
+    ShooterControl walker(window, 0, 0, 0);
+    Zandervale app;
+    app.occludingHouses = 2, app.questionedBoxes = 0;   // every row past the nearest two is asked for
+    walker.init(&app);
+    app.setScene(city, &walker);
+    for (double seconds : { 100.0, 100.0, 0.0 }) {   // grown looking away, then the frame
+        walker.yaw = seconds > 0 ? 270 : 90;
+        app.draw(seconds);
+    }
+    std::vector<GLubyte> expected(1024 * 768 * 3), seen(expected.size());
+    glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, seen.data());
+    app.setScene(&plain, &walker);
+    app.draw(0.0);
+    glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, expected.data());
+    int differing = 0, drawn = 0;
+    for (size_t p = 0; p < seen.size(); p += 3) {
+        const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > 2; };
+        differing += apart(0) || apart(1) || apart(2);
+        drawn += expected[p] + expected[p + 1] + expected[p + 2] > 0;
+    }
+    EXPECT_GT(drawn, 1024 * 768 / 10);   // the houses ahead
+    EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart";
+    app.setScene(city, &walker);   // the app deletes the city
+}
+
 }  // namespace
