@@ -1,6 +1,7 @@
 // A DXT1 encoder for thumbnails, fast enough to run on every start that
 // has no cache: each block's ends on the diagonal of its colour box,
-// refitted once by least squares, four texels at a time in SSE2.
+// refitted once by least squares, four texels at a time in SSE2 (through
+// SIMDe, which is the real SSE2 on x86-64 and its portable equal elsewhere).
 #include "textures/Dxt1.h"
 
 #include <algorithm>
@@ -8,7 +9,8 @@
 #include <cstdint>
 #include <limits>
 
-#include <emmintrin.h>
+#define SIMDE_ENABLE_NATIVE_ALIASES
+#include <simde/x86/sse2.h>
 
 namespace {
 
