@@ -57,6 +57,10 @@ soak: build
 asan: export ASAN_OPTIONS = detect_leaks=1
 asan: export LSAN_OPTIONS = suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 asan: export UBSAN_OPTIONS = print_stacktrace=1
+# liborc, which compiles libvips's vector paths at run time, once crashed
+# inside orc_code_allocate_codemem in the sanitized indexer; the sanitized
+# programs take libvips's plain paths instead.
+asan: export VIPS_NOVECTOR = 1
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
