@@ -199,17 +199,40 @@ void openViewerWindow()
     initImageLibrary();
 }
 
+// A city as the viewer has it after start-up, the walker standing in it
+// with the pointer left where it is and no walls. Its objects live until
+// the process ends, as in the viewer.
+struct BenchCity {
+    explicit BenchCity(const std::string& library) : builder(library.c_str()) {}
+    ~BenchCity() { app.setScene(nullptr, nullptr); }
+    bool build()
+    {
+        if (!builder.build(objects))
+            return false;
+        app.setScene(objects, control.get());
+        control->init(&app);
+        control->mouseLook = false, control->collisionOn = false;
+        return true;
+    }
+    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
+    CityBuilder builder;
+    std::unique_ptr<ShooterControl> control = std::make_unique<ShooterControl>(glutWalkerWindow());
+    Zandervale app;
+};
+
 // One library in a fresh process (the viewer keeps its records until it
 // ends): builds the city, grows it and prints one line per pose to out.
 int measureLibrary(const std::string& library, int frames, FILE* out)
 {
     openViewerWindow();
     const Clock::time_point start = Clock::now();
-    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
-    CityBuilder builder(library.c_str());
-    if (!builder.build(objects))
+    BenchCity city(library);
+    if (!city.build())
         return 1;
     const double buildSeconds = secondsSince(start);
+    Zandervale& app = city.app;
+    ShooterControl* control = city.control.get();
+    std::vector<SceneObject*>* objects = city.objects;
     std::vector<SceneObject*> plain;
     int houses = 0, boxes = 0;
     for (SceneObject* object : *objects) {
@@ -218,12 +241,6 @@ int measureLibrary(const std::string& library, int frames, FILE* out)
         houses += house ? 1 : 0;
         boxes += house ? static_cast<int>(house->getCubes().size()) : 0;
     }
-    auto control = std::make_unique<ShooterControl>(glutWalkerWindow());
-    Zandervale app;
-    app.setScene(objects, control.get());
-    control->init(&app);
-    control->mouseLook = false;   // keep the pointer where it is
-    control->collisionOn = false;
     // Two long frames grow every house to its full size.
     app.draw(100.0);
     app.draw(100.0);
@@ -235,16 +252,15 @@ int measureLibrary(const std::string& library, int frames, FILE* out)
         app.draw(0.0);   // the houses that come into view build their lists
         glFinish();
         for (int r = 0; r < rounds; ++r) {
-            app.setScene(objects, control.get());
+            app.setScene(objects, control);
             timeFrames(app, frames / rounds + 1, &fast);
-            app.setScene(&plain, control.get());
+            app.setScene(&plain, control);
             timeFrames(app, frames / rounds + 1, &slow);
         }
         std::fprintf(out, "%d %d %.2f %s %.2f %.2f %.2f %.2f %.2f %.2f\n", houses, boxes, buildSeconds,
                      pose.name, fast.median(), fast.p95(), fast.cpuMedian(), slow.median(), slow.p95(),
                      slow.cpuMedian());
     }
-    app.setScene(nullptr, nullptr);   // the objects live until exit, as in the viewer
     return 0;
 }
 
@@ -367,18 +383,11 @@ int measureStartup(const std::string& library, bool serial, FILE* out)
         if (readPictureLibrary(library.c_str(), &records, loadTexture, &span) != LibraryError::none)
             return 1;
     } else {
-        std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
-        CityBuilder builder(library.c_str());
-        if (!builder.build(objects))
+        BenchCity city(library);
+        if (!city.build())
             return 1;
-        auto control = std::make_unique<ShooterControl>(glutWalkerWindow());
-        Zandervale app;
-        app.setScene(objects, control.get());
-        control->init(&app);
-        control->mouseLook = false;
-        app.draw(0.0);
+        city.app.draw(0.0);
         glutSwapBuffers();
-        app.setScene(nullptr, nullptr);
     }
     glFinish();
     std::fprintf(out, "%.3f %.1f\n", secondsSince(start), statusMegabytes("VmHWM:"));
@@ -466,16 +475,11 @@ int measureOpening(const std::string& library, int frames, FILE* out)
     openViewerWindow();
     glFinish();
     const Clock::time_point start = Clock::now();
-    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
-    CityBuilder builder(library.c_str());
-    if (!builder.build(objects))
+    BenchCity city(library);
+    if (!city.build())
         return 1;
-    auto control = std::make_unique<ShooterControl>(glutWalkerWindow());
-    Zandervale app;
-    app.setScene(objects, control.get());
-    control->init(&app);
-    control->mouseLook = false;
-    control->collisionOn = false;
+    Zandervale& app = city.app;
+    ShooterControl* control = city.control.get();
     app.draw(0.0);
     glutSwapBuffers();
     glFinish();
@@ -491,7 +495,7 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         Times times;
         timeFrames(app, frames, &times);
         long vertices = 0, allFaces = 0;
-        for (SceneObject* object : *objects) {
+        for (SceneObject* object : *city.objects) {
             if (const House* house = dynamic_cast<const House*>(object)) {
                 vertices += house->verticesLastDrawn();
                 allFaces += house->allFaceVerticesLastDrawn();
@@ -500,7 +504,6 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         std::fprintf(out, " %.2f %ld %ld", times.median(), vertices, allFaces);
     }
     std::fprintf(out, "\n");
-    app.setScene(nullptr, nullptr);
     ThumbnailCache::waitForWriters();
     return 0;
 }
