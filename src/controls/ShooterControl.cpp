@@ -19,8 +19,6 @@
 #include "scene/Street.h"
 #include "textures/Textures.h"
 
-float walkSpeed = 5.0f;
-
 namespace {
 
 constexpr float walkSpeedStep = 5.0f;

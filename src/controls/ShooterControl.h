@@ -19,9 +19,6 @@ class WalkerWorld;
 struct TimePoint;
 struct TimeTarget;
 
-// Walking speed in units per second, shared by all walkers: '+' and '-'
-// change it in steps of 5, without bounds.
-extern float walkSpeed;
 // Speeds in world units per second.
 constexpr float fastSpeed = 50.0f;
 constexpr float overviewSpeed = 60.0f;
@@ -81,6 +78,7 @@ public:
     std::int16_t tilt;      // +1 up arrow, -1 down arrow
     bool rising;
     float verticalSpeed;    // upward
+    float walkSpeed = 5.0f;  // '+' and '-' change it in steps of 5, without bounds
     float gravity;
     WalkerWorld* app;       // not owned
     TextureName panelTexture;

@@ -74,8 +74,8 @@ TEST_F(ShooterControlTest, WalkKeysStepAlongTheHeadingAndDiagonalsAreRootTwoLong
         press(walker, c.pressed);
         press(walker, c.released, true);
         walker.moveWalker(0.5);
-        EXPECT_NEAR(75.0f - walker.translation.x, c.eyeX * walkSpeed * 0.5, 1e-4);
-        EXPECT_NEAR(-40.0f - walker.translation.z, c.eyeZ * walkSpeed * 0.5, 1e-4);
+        EXPECT_NEAR(75.0f - walker.translation.x, c.eyeX * walker.walkSpeed * 0.5, 1e-4);
+        EXPECT_NEAR(-40.0f - walker.translation.z, c.eyeZ * walker.walkSpeed * 0.5, 1e-4);
         EXPECT_EQ(walker.translation.y, eyeLevel);
     }
 }
@@ -89,8 +89,8 @@ TEST_F(ShooterControlTest, MinusStopsWalkingQStillRunsAndArrowsTurnPastTheLimit)
     control.moveWalker(0.1);
     EXPECT_NEAR(control.translation.x, 75.0f - fastSpeed * 0.1, 1e-4);
     press(control, "Qw+", true);   // shift changes the case between press and release
-    press(control, "+");           // the walk speed is a global: restore it
-    EXPECT_EQ(walkSpeed, 5.0f);
+    press(control, "+");
+    EXPECT_EQ(control.walkSpeed, 5.0f);
 
     control.special(GLUT_KEY_RIGHT, 0, 0);
     control.special(GLUT_KEY_DOWN, 0, 0);
@@ -150,7 +150,7 @@ TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
     const int steps = world.steps;
     control.special(GLUT_KEY_F2, 0, 0);
     control.moveWalker(1.0);
-    EXPECT_NEAR(control.translation.x, 75.0f - walkSpeed, 1e-4);
+    EXPECT_NEAR(control.translation.x, 75.0f - control.walkSpeed, 1e-4);
     EXPECT_EQ(world.steps, steps);
 }
 
