@@ -7,10 +7,7 @@
 
 #include <cstdio>
 
-#include "app/AppState.h"
-#include "app/FrameClock.h"
 #include "controls/InputControl.h"
-#include "controls/WalkerWindow.h"
 #include "scene/SceneObject.h"
 #include "textures/GlState.h"
 
@@ -19,9 +16,18 @@ namespace {
 constexpr int defaultWidth = 1024;
 constexpr int defaultHeight = 768;
 constexpr double nearPlane = 0.1;
-constexpr double standardFarPlane = 5000.0;
 
-double farPlane = standardFarPlane;
+// The application's state, as createWindow gave it to the current window.
+AppState* windowState()
+{
+    return static_cast<AppState*>(glutGetWindowData());
+}
+
+InputControl* inputControl()
+{
+    AppState* state = windowState();
+    return state != nullptr ? state->inputControl : nullptr;
+}
 
 void registerCallbacks()
 {
@@ -37,14 +43,6 @@ void registerCallbacks()
     glutPassiveMotionFunc(passiveMotionCallback);
 }
 
-class GlutWalkerWindow : public WalkerWindow {
-public:
-    int width() const override { return getWindowWidth(); }
-    int height() const override { return getWindowHeight(); }
-    void warpPointer(int x, int y) override { glutWarpPointer(x, y); }
-    void setCursor(int cursor) override { glutSetCursor(cursor); }
-};
-
 } // namespace
 
 // What frames switch is the state module's default, set through it; GL's initial values are the
@@ -56,34 +54,34 @@ void setDefaultGlState()
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
 
-WalkerWindow& glutWalkerWindow()
-{
-    static GlutWalkerWindow window;
-    return window;
-}
-
-void applyPerspective(int width, int height)
+void applyPerspective(int width, int height, double farPlane)
 {
     // A minimised window may report a height of 0; keep the projection finite.
     const double aspect = height > 0 ? static_cast<double>(width) / height : 1.0;
     gluPerspective(fieldOfViewDegrees, aspect, nearPlane, farPlane);
 }
 
-double extendFarPlane(double distance)
+double farPlaneFor(double distance)
 {
-    farPlane = distance > standardFarPlane ? distance : standardFarPlane;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    applyPerspective(getWindowWidth(), getWindowHeight());
-    glMatrixMode(GL_MODELVIEW);
-    return farPlane;
+    return distance > standardFarPlane ? distance : standardFarPlane;
 }
 
-void createWindow()
+double extendFarPlane(AppState& state, double distance)
+{
+    state.farPlane = farPlaneFor(distance);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    applyPerspective(state.windowWidth, state.windowHeight, state.farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    return state.farPlane;
+}
+
+void createWindow(AppState& state)
 {
     glutInitWindowSize(defaultWidth, defaultHeight);
     glutInitWindowPosition(10, 10);
-    setWindowId(glutCreateWindow("Zandervale"));
+    state.windowId = glutCreateWindow("Zandervale");
+    glutSetWindowData(&state);
     registerCallbacks();
     // A held key must stay one press and one release: repeats would toggle
     // the slideshow or the help panel over and over.
@@ -92,41 +90,46 @@ void createWindow()
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glViewport(0, 0, getWindowWidth(), getWindowHeight());
-    applyPerspective(getWindowWidth(), getWindowHeight());
+    glViewport(0, 0, state.windowWidth, state.windowHeight);
+    applyPerspective(state.windowWidth, state.windowHeight, state.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
 
-void startMainLoop()
+void startMainLoop(AppState& state)
 {
-    glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
+    glutWarpPointer(state.windowWidth / 2, state.windowHeight / 2);
     // The first frame's step must not carry the whole start-up: a large
     // library takes seconds to load, and houses and walker would jump.
-    frameClock().start(glutGet(GLUT_ELAPSED_TIME));
+    state.clock.start(glutGet(GLUT_ELAPSED_TIME));
     glutMainLoop();
 }
 
-void toggleFullScreen()
+void toggleFullScreen(AppState& state)
 {
-    if (getWindowId() < 0)
+    if (state.windowId == 0)
         return;
-    if (isFullScreen()) {
+    if (state.fullScreen) {
         glutReshapeWindow(defaultWidth, defaultHeight);
-        setWindowSize(defaultWidth, defaultHeight);
+        state.windowWidth = defaultWidth;
+        state.windowHeight = defaultHeight;
     } else {
         glutFullScreen();
         // GLUT carries the change out later; the reshape stores the real size.
-        setWindowSize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+        state.windowWidth = glutGet(GLUT_WINDOW_WIDTH);
+        state.windowHeight = glutGet(GLUT_WINDOW_HEIGHT);
     }
-    setFullScreen(!isFullScreen());
+    state.fullScreen = !state.fullScreen;
 }
 
 void displayCallback()
 {
-    const double dt = frameClock().tick(glutGet(GLUT_ELAPSED_TIME));
-    if (SceneObject* root = getSceneRoot())
-        root->draw(dt);
+    AppState* state = windowState();
+    if (state == nullptr)
+        return;
+    const double dt = state->clock.tick(glutGet(GLUT_ELAPSED_TIME));
+    if (state->sceneRoot != nullptr)
+        state->sceneRoot->draw(dt);
     else
         std::printf("no scene-root!");
     glutSwapBuffers();
@@ -139,53 +142,57 @@ void idleCallback()
 
 void reshapeCallback(int width, int height)
 {
-    setWindowSize(width, height);
+    AppState* state = windowState();
+    if (state == nullptr)
+        return;
+    state->windowWidth = width;
+    state->windowHeight = height;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    applyPerspective(width, height);
+    applyPerspective(width, height, state->farPlane);
     glMatrixMode(GL_MODELVIEW);
     displayCallback();
 }
 
 void keyboardCallback(unsigned char key, int x, int y)
 {
-    if (InputControl* control = getCurrentInputControl())
+    if (InputControl* control = inputControl())
         control->keyboard(key, x, y);
 }
 
 void keyboardUpCallback(unsigned char key, int x, int y)
 {
-    if (InputControl* control = getCurrentInputControl())
+    if (InputControl* control = inputControl())
         control->keyboardUp(key, x, y);
 }
 
 void specialCallback(int key, int x, int y)
 {
-    if (InputControl* control = getCurrentInputControl())
+    if (InputControl* control = inputControl())
         control->special(key, x, y);
 }
 
 void specialUpCallback(int key, int x, int y)
 {
-    if (InputControl* control = getCurrentInputControl())
+    if (InputControl* control = inputControl())
         control->specialUp(key, x, y);
 }
 
 void mouseCallback(int button, int state, int x, int y)
 {
-    if (InputControl* control = getCurrentInputControl())
+    if (InputControl* control = inputControl())
         control->mouse(button, state, x, y);
 }
 
 void motionCallback(int x, int y)
 {
-    if (InputControl* control = getCurrentInputControl())
+    if (InputControl* control = inputControl())
         control->motion(x, y);
 }
 
 void passiveMotionCallback(int x, int y)
 {
-    if (InputControl* control = getCurrentInputControl())
+    if (InputControl* control = inputControl())
         control->passiveMotion(x, y);
 }

@@ -3,8 +3,6 @@
 // navigation controller and the gallery.
 #include "app/Zandervale.h"
 
-#define GL_GLEXT_PROTOTYPES 1   // occlusion queries, GL 1.5
-
 #include <GL/freeglut.h>
 
 #include <algorithm>
@@ -14,7 +12,6 @@
 #include <limits>
 #include <string>
 
-#include "app/AppState.h"
 #include "app/FrameRateText.h"
 #include "app/Window.h"
 #include "city/CityBuilder.h"
@@ -24,7 +21,6 @@
 #include "gallery/Gallery.h"
 #include "library/PictureLibrary.h"
 #include "scene/House.h"
-#include "scene/LightObject.h"
 #include "scene/Street.h"
 #include "textures/Textures.h"
 
@@ -43,20 +39,20 @@ int characterInput(unsigned char key) { return std::tolower(key); }
 int specialInput(int key) { return 0x100 + key; }
 int buttonInput(int button) { return 0x1000 + button; }
 
-void drawFrameRate()
+void drawFrameRate(const AppState& state)
 {
-    const int halfWidth = getWindowWidth() / 2;
-    const int halfHeight = getWindowHeight() / 2;
+    const int halfWidth = state.windowWidth / 2;
+    const int halfHeight = state.windowHeight / 2;
     glColor3f(0.8f, 0.8f, 0.8f);
     glRasterPos2i(3 - halfWidth, halfHeight - 13);
-    for (char c : frameRateText(getFramesPerSecond()))
+    for (char c : frameRateText(state.clock.getFramesPerSecond()))
         glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, c);
 }
 
-void beginOverlay()
+void beginOverlay(const AppState& state)
 {
-    const int halfWidth = getWindowWidth() / 2;
-    const int halfHeight = getWindowHeight() / 2;
+    const int halfWidth = state.windowWidth / 2;
+    const int halfHeight = state.windowHeight / 2;
     switchGl(GlState::blending, GlState::depthTest | GlState::lighting | GlState::texturing);
     useBlendFunction(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glMatrixMode(GL_PROJECTION);
@@ -101,22 +97,23 @@ void drawLoadProgress(int done, int total)
 
 // One line of text centred on the window, over a dark band that keeps it
 // readable on any ground. Expects the overlay.
-void drawCentredLine(const char* text)
+void drawCentredLine(const char* text, int windowWidth)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const int width = glutBitmapLength(GLUT_BITMAP_HELVETICA_18, bytes);
     glColor4f(0.0f, 0.0f, 0.0f, 0.7f);
     glRecti(-width / 2 - 12, -12, width - width / 2 + 12, 24);
     glColor3f(1.0f, 1.0f, 1.0f);
-    glRasterPos2i(std::max(-width / 2, 4 - getWindowWidth() / 2), 0);
+    glRasterPos2i(std::max(-width / 2, 4 - windowWidth / 2), 0);
     glutBitmapString(GLUT_BITMAP_HELVETICA_18, bytes);
 }
 
 } // namespace
 
 Zandervale::Zandervale()
-    : movementControl(nullptr), sceneObjects(nullptr), galleryActive(false)
+    : movementControl(nullptr), sceneObjects(nullptr), galleryActive(false), window(state)
 {
+    state.sceneRoot = this;
 }
 
 Zandervale::~Zandervale()
@@ -128,17 +125,21 @@ Zandervale::~Zandervale()
     delete sceneObjects;
 }
 
+void Zandervale::openWindow()
+{
+    createWindow(state);
+    initImageLibrary();
+}
+
 void Zandervale::run(const char* libraryPath)
 {
-    setSceneRoot(this);
-    createWindow();
-    initImageLibrary();
+    openWindow();
     cityBuilder = std::make_unique<CityBuilder>(libraryPath);
     sceneObjects = new std::vector<SceneObject*>();
     loading = true;
     // Keys reach the application from the first progress frame: Escape
     // quits while the library loads, other keys wait for the city.
-    setCurrentInputControl(this);
+    state.inputControl = this;
     const bool built = cityBuilder->build(sceneObjects, [this](int done, int total) { showLoadProgress(done, total); });
     loading = false;
     if (!built) {
@@ -147,8 +148,8 @@ void Zandervale::run(const char* libraryPath)
         std::exit(1);
     }
     libraryEmpty = cityBuilder->libraryEmpty();
-    const double farPlane = extendFarPlane(cityBuilder->viewDistance());
-    walker = std::make_unique<ShooterControl>(glutWalkerWindow());
+    const double farPlane = extendFarPlane(state, cityBuilder->viewDistance());
+    walker = std::make_unique<ShooterControl>(window);
     walker->init(this);
     const CityGround& ground = cityBuilder->ground();
     // The highest overview still sees the house tops and the ground inside
@@ -156,7 +157,7 @@ void Zandervale::run(const char* libraryPath)
     walker->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ},
                             fieldOfViewDegrees, overviewReach * farPlane);
     movementControl = walker.get();
-    startMainLoop();
+    startMainLoop(state);
 }
 
 void Zandervale::setScene(std::vector<SceneObject*>* objects, MovementControl* control)
@@ -186,84 +187,11 @@ void Zandervale::showLoadProgress(int done, int total)
     progressFrameSeconds = progressShownAt - start;
 }
 
-namespace {
-
-std::vector<GLuint> occlusionQueries;   // grown as needed, never released
-
-// Houses past the nearest as their bounds first, each counted by a query,
-// then only those whose bounds showed a sample: the bounds hold every box,
-// so a house whose bounds hide behind the nearest draws no pixel either.
-// The ground is not yet drawn, so it hides nothing here.
-void drawUnlessHidden(const std::vector<std::pair<float, SceneObject*>>& houses, double dt)
-{
-    const size_t count = houses.size();
-    if (occlusionQueries.size() < count) {
-        const size_t had = occlusionQueries.size();
-        occlusionQueries.resize(count);
-        glGenQueries(static_cast<GLsizei>(count - had), occlusionQueries.data() + had);
-    }
-    std::vector<char> standIn(count);
-    disableGl(GlState::lighting | GlState::texturing);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDepthMask(GL_FALSE);
-    for (size_t i = 0; i < count; ++i)
-        standIn[i] = static_cast<House*>(houses[i].second)->drawBounds(occlusionQueries[i]);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    enableGl(GlState::lighting | GlState::texturing);
-    for (size_t i = 0; i < count; ++i) {
-        GLuint samples = 1;
-        if (standIn[i])
-            glGetQueryObjectuiv(occlusionQueries[i], GL_QUERY_RESULT, &samples);
-        if (samples > 0)
-            houses[i].second->draw(dt);
-        else
-            static_cast<House*>(houses[i].second)->passHidden(dt);
-    }
-}
-
-// Unselected houses nearest first and ahead of the ground, so that llvmpipe
-// leaves untextured whatever a nearer house hides. The light keeps its first
-// place (it sets GL_LIGHT0 where it stands) and a selected house its own,
-// its glow blending over what was drawn behind it.
-void drawNearestHousesFirst(const std::vector<SceneObject*>& objects, size_t occludingHouses, size_t questionedBoxes,
-                            double dt)
-{
-    GLfloat m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    const float eyeX = -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]);
-    const float eyeZ = -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]);
-    std::vector<std::pair<float, SceneObject*>> houses;
-    std::vector<SceneObject*> rest;
-    for (SceneObject* object : objects) {
-        if (dynamic_cast<LightObject*>(object) != nullptr)
-            object->draw(dt);
-        else if (dynamic_cast<House*>(object) != nullptr && object->selectedPicture < 0)
-            houses.emplace_back((object->x - eyeX) * (object->x - eyeX) + (object->z - eyeZ) * (object->z - eyeZ), object);
-        else
-            rest.push_back(object);
-    }
-    std::stable_sort(houses.begin(), houses.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    size_t nearest = std::min(houses.size(), occludingHouses), boxes = 0;
-    for (size_t i = nearest; i < houses.size(); ++i)
-        boxes += static_cast<House*>(houses[i].second)->getCubes().size();
-    nearest = boxes < questionedBoxes ? houses.size() : nearest;
-    for (size_t i = 0; i < nearest; ++i)
-        houses[i].second->draw(dt);
-    houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
-    drawUnlessHidden(houses, dt);
-    for (SceneObject* object : rest)
-        object->draw(dt);
-}
-
-}  // namespace
-
 void Zandervale::draw(double dt)
 {
     if (loading) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        beginOverlay();
+        beginOverlay(state);
         drawLoadProgress(loadedPictures, totalPictures);
         endOverlay();
         return;
@@ -275,13 +203,13 @@ void Zandervale::draw(double dt)
     if (movementControl != nullptr)
         movementControl->beginFrame(dt);
     if (sceneObjects != nullptr)
-        drawNearestHousesFirst(*sceneObjects, occludingHouses, questionedBoxes, dt);
-    beginOverlay();
+        order.draw(*sceneObjects, dt);
+    beginOverlay(state);
     if (movementControl != nullptr)
         movementControl->drawOverlay(dt);
     if (libraryEmpty)
-        drawCentredLine("This library holds no photos. Make one with: zandervale-index PHOTO_DIR");
-    drawFrameRate();
+        drawCentredLine("This library holds no photos. Make one with: zandervale-index PHOTO_DIR", state.windowWidth);
+    drawFrameRate(state);
     endOverlay();
 }
 
@@ -338,7 +266,7 @@ SceneObject* Zandervale::pick(int x, int y, int* outSubName)
     glGetIntegerv(GL_VIEWPORT, viewport);
     // GLUT's y grows downward; the pick region's grows upward.
     gluPickMatrix(x, viewport[3] - y, pickRegionPixels, pickRegionPixels, viewport);
-    applyPerspective(getWindowWidth(), getWindowHeight());
+    applyPerspective(state.windowWidth, state.windowHeight, state.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glInitNames();
     drawForPicking();
@@ -428,7 +356,7 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
 {
     if (key == escapeKey) {
         if (galleryActive) {
-            glutWarpPointer(getWindowWidth() / 2, getWindowHeight() / 2);
+            glutWarpPointer(state.windowWidth / 2, state.windowHeight / 2);
             switchReceiver(false);
             return;
         }
@@ -460,7 +388,7 @@ void Zandervale::special(int key, int x, int y)
 void Zandervale::specialUp(int key, int x, int y)
 {
     if (key == GLUT_KEY_F5) {
-        toggleFullScreen();
+        toggleFullScreen(state);
         return;
     }
     InputControl* target = routeTarget();

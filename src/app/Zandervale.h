@@ -8,8 +8,11 @@
 #include <cstddef>
 #include <vector>
 
+#include "app/AppState.h"
+#include "app/GlutWalkerWindow.h"
 #include "controls/InputControl.h"
 #include "controls/WalkerWorld.h"
+#include "scene/DrawingOrder.h"
 #include "scene/SceneObject.h"
 
 class CityBuilder;
@@ -27,12 +30,13 @@ public:
 
     // Opens the window, builds the city and enters the main loop.
     void run(const char* libraryPath);
+    // The window with this application's state, and the image library; for
+    // tools that build a city without run().
+    void openWindow();
+    // The window as a walker made outside run() sees it.
+    WalkerWindow& walkerWindow() { return window; }
 
     void draw(double dt) override;
-    // How many of the nearest houses are drawn before the rest are asked
-    // whether they hide behind them, and how many boxes the rest must hold
-    // for the question to pay: it waits until the nearest are drawn.
-    std::size_t occludingHouses = 16, questionedBoxes = 8000;
     void drawForPicking() override;
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;
@@ -47,6 +51,7 @@ public:
     // For tests and tools that assemble a scene without run().
     void setScene(std::vector<SceneObject*>* objects, MovementControl* control);
     InputControl* inputControl() { return this; }
+    DrawingOrder& drawingOrder() { return order; }
     bool isGalleryActive() const { return galleryActive; }
     // A library without photos: the city frames say how to make one.
     void setLibraryEmpty(bool empty) { libraryEmpty = empty; }
@@ -91,4 +96,7 @@ private:
     double progressShownAt = 0.0;    // seconds, when the last progress frame ended
     double progressFrameSeconds = 0.0;   // what that frame cost
     std::unique_ptr<CityCalendar> cityCalendar;   // made on first use
+    DrawingOrder order;
+    AppState state;            // what the window's callbacks reach
+    GlutWalkerWindow window;   // reads state's size
 };

@@ -1,14 +1,13 @@
 // The window a GL test draws in, within the GL tests' 1024 x 768
-// framebuffer: the viewport, the application's window size and the
-// display's perspective for as long as the object lives; then the usual
-// 256 x 256 corner again, and the application's default size.
+// framebuffer: the viewport and the display's perspective for as long as
+// the object lives; then the usual 256 x 256 corner again. The application
+// object draws for its own 1024 x 768 until told otherwise.
 #pragma once
 
 #include <GL/gl.h>
 
 #include <array>
 
-#include "app/AppState.h"
 #include "app/Window.h"
 #include "textures/GlState.h"
 
@@ -16,19 +15,17 @@ namespace support {
 
 class WindowSize {
 public:
-    WindowSize(int width, int height)
+    WindowSize(int width, int height, double farPlane = standardFarPlane)
     {
         glViewport(0, 0, width, height);
-        setWindowSize(width, height);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        applyPerspective(width, height);
+        applyPerspective(width, height, farPlane);
         glMatrixMode(GL_MODELVIEW);
     }
     ~WindowSize()
     {
         glViewport(0, 0, 256, 256);
-        setWindowSize(1024, 768);
     }
     WindowSize(const WindowSize&) = delete;
     WindowSize& operator=(const WindowSize&) = delete;

@@ -187,15 +187,16 @@ void timeFrames(Zandervale& app, int frames, Times* times)
     }
 }
 
-// The window and the image library, as the viewer opens them.
-void openViewerWindow()
+// The window and the image library, as the viewer opens them; state must
+// outlive the window (no events are handled: the bench draws its frames).
+void openViewerWindow(AppState& state)
 {
     int argc = 1;
     char name[] = "zv-bench";
     char* argv[] = {name, nullptr};
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    createWindow();
+    createWindow(state);
     initImageLibrary();
 }
 
@@ -216,15 +217,16 @@ struct BenchCity {
     }
     std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
     CityBuilder builder;
-    std::unique_ptr<ShooterControl> control = std::make_unique<ShooterControl>(glutWalkerWindow());
     Zandervale app;
+    std::unique_ptr<ShooterControl> control = std::make_unique<ShooterControl>(app.walkerWindow());
 };
 
 // One library in a fresh process (the viewer keeps its records until it
 // ends): builds the city, grows it and prints one line per pose to out.
 int measureLibrary(const std::string& library, int frames, FILE* out)
 {
-    openViewerWindow();
+    AppState window;
+    openViewerWindow(window);
     const Clock::time_point start = Clock::now();
     BenchCity city(library);
     if (!city.build())
@@ -374,7 +376,8 @@ bool forgetCache(const std::string& library)
 // megabytes. Written to out as one line.
 int measureStartup(const std::string& library, bool serial, FILE* out)
 {
-    openViewerWindow();
+    AppState window;
+    openViewerWindow(window);
     glFinish();
     const Clock::time_point start = Clock::now();
     if (serial) {
@@ -472,7 +475,8 @@ bool measureStartups(const std::string& parent, const std::string& poolName, int
 // written before it ends, as a viewer left open would.
 int measureOpening(const std::string& library, int frames, FILE* out)
 {
-    openViewerWindow();
+    AppState window;
+    openViewerWindow(window);
     glFinish();
     const Clock::time_point start = Clock::now();
     BenchCity city(library);

@@ -23,7 +23,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "gallery/DevilPhotoLoader.h"
 #include "gallery/Gallery.h"
 #include "gallery/PrefetchingPhotoLoader.h"
@@ -340,7 +339,6 @@ int main(int argc, char** argv)
     glutInitWindowSize(1024, 768);
     glutCreateWindow("Zandervale gallery bench");
     glutDisplayFunc([] {});
-    setWindowSize(1024, 768);
     initImageLibrary();
     if (argc == 3 && std::string(argv[1]) == "--memory")
         return measureMemory(argv[2]);

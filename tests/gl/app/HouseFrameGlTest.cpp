@@ -124,7 +124,7 @@ TEST(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
     support::FakeWindow window;
     ShooterControl walker(window, 0, 0, 0);
     Zandervale app;
-    app.occludingHouses = 2, app.questionedBoxes = 0;   // every row past the nearest two is asked for
+    app.drawingOrder().occludingHouses = 2, app.drawingOrder().questionedBoxes = 0;   // every row past the nearest two is asked for
     walker.init(&app);
     app.setScene(city, &walker);
     for (double seconds : { 100.0, 100.0, 0.0 }) {   // grown looking away, then the frame

@@ -76,8 +76,8 @@ TEST(OverviewFraming, TheWholeCityFitsTheWindowFromAbove)
         MonthQuarter last(span.last, 1, 1, new std::vector<TextureName>{1}, new std::vector<std::string>{"a"});
         const std::vector<CityPiece> plan = planCity({&first, &last}, span);
         const CityGround g = cityGround(plan);
-        const double farPlane = extendFarPlane(cityViewDistance(plan));
-        support::WindowSize screen{c.width, c.height};
+        const double farPlane = farPlaneFor(cityViewDistance(plan));
+        support::WindowSize screen{c.width, c.height, farPlane};
         support::FakeWindow window;
         window.w = c.width, window.h = c.height;
         ShooterControl control{window, 0, 0, 0};
@@ -103,7 +103,6 @@ TEST(OverviewFraming, TheWholeCityFitsTheWindowFromAbove)
         // The first row lies at the top of the window.
         EXPECT_GT(seen[0].bottom, seen[2].top);
     }
-    extendFarPlane(0.0);
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/AppState.h"
 #include "app/Zandervale.h"
 #include "controls/ShooterControl.h"
 #include "library/MonthQuarter.h"
