@@ -2,19 +2,12 @@
 #include "library/MonthQuarter.h"
 
 MonthQuarter::MonthQuarter(int year, int month, int quarter,
-                           std::vector<TextureName>* textures,
-                           std::vector<std::string>* originals,
-                           std::vector<int>* photoIndices)
-    : textures(textures), originals(originals), photoIndices(photoIndices), year(year),
-      month(month), quarter(quarter)
+                           std::vector<TextureName> textures,
+                           std::vector<std::string> originals,
+                           std::vector<int> photoIndices)
+    : textures(std::move(textures)), originals(std::move(originals)), photoIndices(std::move(photoIndices)),
+      year(year), month(month), quarter(quarter)
 {
-}
-
-MonthQuarter::~MonthQuarter()
-{
-    delete textures;
-    delete originals;
-    delete photoIndices;
 }
 
 // Where a picture's thumbnail was missing the two lists fall out of step;
@@ -23,6 +16,6 @@ int MonthQuarter::getPhotoIndex(int picture) const
 {
     if (picture < 0 || picture >= getPictureCount())
         return -1;
-    const int photo = photoIndices ? photoIndices->at(picture) : picture;
-    return photo < static_cast<int>(originals->size()) ? photo : -1;
+    const int photo = photoIndices.empty() ? picture : photoIndices.at(picture);
+    return photo < static_cast<int>(originals.size()) ? photo : -1;
 }

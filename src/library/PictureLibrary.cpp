@@ -148,9 +148,9 @@ struct QuarterReader {
     const TextureSource& source;
     ProgressCounter* progress;
     // Handed over to the quarter's record, if it gets one.
-    std::unique_ptr<std::vector<TextureName>> textures = std::make_unique<std::vector<TextureName>>();
-    std::unique_ptr<std::vector<std::string>> originals = std::make_unique<std::vector<std::string>>();
-    std::unique_ptr<std::vector<int>> photoIndices = std::make_unique<std::vector<int>>();   // per texture: its picture's photo in originals
+    std::vector<TextureName> textures{};
+    std::vector<std::string> originals{};
+    std::vector<int> photoIndices{};   // per texture: its picture's photo in originals
 
     // The existence test comes before the limit test, so a missing file is
     // reported even in a quarter that is already full.
@@ -161,13 +161,13 @@ struct QuarterReader {
             std::printf("Discarded an image: %s\n", file.c_str());
             return;
         }
-        if (static_cast<int>(textures->size()) < MaxTexturesPerQuarter)
-            textures->push_back(source.load(file.c_str()));
+        if (static_cast<int>(textures.size()) < MaxTexturesPerQuarter)
+            textures.push_back(source.load(file.c_str()));
     }
 
     void readPicture(xmlNode* picture)
     {
-        const size_t firstPhoto = originals->size();
+        const size_t firstPhoto = originals.size();
         for (xmlNode* child = picture->children; child; child = child->next) {
             bool isTexture = hasName(child, "texture");
             if (!isTexture && !hasName(child, "originalPicture"))
@@ -177,13 +177,13 @@ struct QuarterReader {
                 readTexture(content.get());
                 progress->step();
             } else {
-                originals->push_back(content.get());
+                originals.push_back(content.get());
             }
         }
         // A missing thumbnail puts the two lists out of step; each texture
         // keeps its own picture's (first) photo, whichever element came first.
-        const int photo = originals->size() > firstPhoto ? static_cast<int>(firstPhoto) : -1;
-        photoIndices->resize(textures->size(), photo);
+        const int photo = originals.size() > firstPhoto ? static_cast<int>(firstPhoto) : -1;
+        photoIndices.resize(textures.size(), photo);
     }
 };
 
@@ -194,10 +194,10 @@ void readQuarter(xmlNode* quarter, int year, int month, int quarterVal,
     QuarterReader reader{prefix, source, progress};
     for (xmlNode* picture = quarter->children; picture; picture = picture->next)
         reader.readPicture(picture);
-    if (reader.textures->empty())
+    if (reader.textures.empty())
         return;
-    library->push_back(new MonthQuarter(year, month, quarterVal, reader.textures.release(),
-                                        reader.originals.release(), reader.photoIndices.release()));
+    library->push_back(new MonthQuarter(year, month, quarterVal, std::move(reader.textures),
+                                        std::move(reader.originals), std::move(reader.photoIndices)));
 }
 
 // An attribute's text made safe for a one-line message: control bytes and

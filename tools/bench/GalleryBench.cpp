@@ -303,7 +303,7 @@ int measureMemory(const std::string& scratch)
     std::vector<std::string> paths;
     for (int i = 0; i < housePhotos; ++i)
         paths.push_back(scratch + "/photo" + std::to_string(i) + ".jpg");
-    MonthQuarter house(2005, 6, 1, new std::vector<TextureName>(housePhotos), new std::vector<std::string>(paths));
+    MonthQuarter house(2005, 6, 1, std::vector<TextureName>(housePhotos), std::vector<std::string>(paths));
     VipsPhotoLoader vips;
     PrefetchingPhotoLoader prefetching(&vips);
     const MemoryRun first = stepThrough(&prefetching, &house);
@@ -354,7 +354,7 @@ int main(int argc, char** argv)
     }
     std::printf("Gallery on %d photos of %d x %d (JPEG, %.1f MB each), %d rounds a figure\n", housePhotos,
                 photoWidth, photoHeight, std::ifstream(paths[0], std::ios::ate).tellg() / 1e6, rounds);
-    MonthQuarter house(2005, 6, 1, new std::vector<TextureName>(housePhotos), new std::vector<std::string>(paths));
+    MonthQuarter house(2005, 6, 1, std::vector<TextureName>(housePhotos), std::vector<std::string>(paths));
 
     const auto fullDecode = [&] {
         ILuint image = 0;

@@ -92,15 +92,15 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
     expectDefaultLeft("the window's default");
     support::TempDir folder;
     // Pictures for the atlas and a red photo; the second picture's photo is missing.
-    std::vector<TextureName>* textures = new std::vector<TextureName>();
+    std::vector<TextureName> textures;
     for (int i = 0; i < 6; ++i) {
         const std::string path = folder.file("t" + std::to_string(i) + ".png");
         support::writeWithDevil(path, IL_PNG, 33, 25, [i](int x, int) { return support::Colour{ GLubyte(40 * i), GLubyte(x), 90, 255 }; });
-        textures->push_back(loadTexture(path.c_str()));
+        textures.push_back(loadTexture(path.c_str()));
     }
     const std::string photo = folder.file("red.jpg");
     support::writeWithDevil(photo, IL_JPG, 40, 30, [](int, int) { return support::red; });
-    MonthQuarter record(2005, 7, 1, textures, new std::vector<std::string>{ photo, folder.file("gone.jpg") });
+    MonthQuarter record(2005, 7, 1, textures, { photo, folder.file("gone.jpg") });
     EXPECT_EQ(describe(glState()), describe(readBack())) << "the loads, which leave their textures bound";
 
     support::WindowSize screen(1024, 768);

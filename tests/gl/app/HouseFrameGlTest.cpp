@@ -47,16 +47,16 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app, which deletes the city
     std::vector<SceneObject*>* city = new std::vector<SceneObject*>();
     for (int h = 0, photo = 0; h < 7; ++h) {
-        auto* textures = new std::vector<TextureName>();
+        std::vector<TextureName> textures;
         for (int i = 0; i < houses[h].pictures; ++i, ++photo) {
             const std::string path = folder.file("t" + std::to_string(photo % 12) + ".png");
             if (photo < 12)   // sharp detail up to the edges, different in every picture
                 support::writeWithDevil(path, IL_PNG, 128, 96, [photo](int x, int y) {
                     return support::Colour{ GLubyte(x * 7 + photo * 40), GLubyte(y * 5 ^ x), GLubyte((x ^ y) * photo), 255 };
                 });
-            textures->push_back(loadTexture(path.c_str()));
+            textures.push_back(loadTexture(path.c_str()));
         }
-        records.emplace_back(new MonthQuarter(2005, 7, 1, textures, new std::vector<std::string>()));
+        records.emplace_back(new MonthQuarter(2005, 7, 1, textures, {}));
         city->push_back(new House(houses[h].x, 0, houses[h].z, records.back().get(), 10 + h));
     }
     std::vector<PlainHouse> plainHouses(city->begin(), city->end());
@@ -112,8 +112,8 @@ TEST(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
     std::vector<SceneObject*>* city = new std::vector<SceneObject*>();
     for (int row = 0; row < 3; ++row)
         for (int column = -4; column <= 4; ++column) {
-            auto* textures = new std::vector<TextureName>(row == 0 ? 3 : 1, loadTexture(path.c_str()));
-            records.emplace_back(new MonthQuarter(2005, 7, 1, textures, new std::vector<std::string>()));
+            const std::vector<TextureName> textures(row == 0 ? 3 : 1, loadTexture(path.c_str()));
+            records.emplace_back(new MonthQuarter(2005, 7, 1, textures, {}));
             city->push_back(new House(120.0f + 80.0f * row, 0, 100.0f * column, records.back().get(), 10 + row * 9 + column));
         }
     std::vector<PlainHouse> plainHouses(city->begin(), city->end());

@@ -33,8 +33,8 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     const int pictures[] = {30, 60, 8};
     std::vector<SceneObject*>* houses = new std::vector<SceneObject*>();
     for (int i : {1, 0, 2}) {
-        auto* textures = new std::vector<TextureName>(pictures[i], support::solidTexture(colours[i]));
-        records.emplace_back(new MonthQuarter(2005, 7, i + 1, textures, new std::vector<std::string>()));
+        const std::vector<TextureName> textures(pictures[i], support::solidTexture(colours[i]));
+        records.emplace_back(new MonthQuarter(2005, 7, i + 1, textures, {}));
         houses->push_back(new House(places[i][0], 0, places[i][1], records.back().get(), 10 + i));
     }
     houses->push_back(new Street(50, 0, 40, Street::crossing, 1, 2005));   // drawn, never picked

@@ -72,8 +72,8 @@ TEST(OverviewFraming, TheWholeCityFitsTheWindowFromAbove)
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.rows) + " rows in " + std::to_string(c.width) + " x " + std::to_string(c.height));
         const YearSpan span{1950, 1950 + c.rows - 1};
-        MonthQuarter first(span.first, 1, 1, new std::vector<TextureName>{1}, new std::vector<std::string>{"a"});
-        MonthQuarter last(span.last, 1, 1, new std::vector<TextureName>{1}, new std::vector<std::string>{"a"});
+        MonthQuarter first(span.first, 1, 1, std::vector<TextureName>{1}, std::vector<std::string>{"a"});
+        MonthQuarter last(span.last, 1, 1, std::vector<TextureName>{1}, std::vector<std::string>{"a"});
         const std::vector<CityPiece> plan = planCity({&first, &last}, span);
         const CityGround g = cityGround(plan);
         const double farPlane = farPlaneFor(cityViewDistance(plan));

@@ -49,8 +49,8 @@ protected:
                            support::solidTexture(panelGreen)};
     std::vector<SceneObject*>* scene = new std::vector<SceneObject*>();   // the app deletes it
     Zandervale app;
-    MonthQuarter record{1999, 12, 1, new std::vector<TextureName>{support::solidTexture(previewMagenta)},
-                        new std::vector<std::string>{"a.jpg"}};
+    MonthQuarter record{1999, 12, 1, std::vector<TextureName>{support::solidTexture(previewMagenta)},
+                        std::vector<std::string>{"a.jpg"}};
 };
 
 bool magenta(Rgb c) { return c[0] > 150 && c[1] < 80 && c[2] > 150; }

@@ -37,7 +37,7 @@ std::string jpeg(const TempDir& dir, const std::string& name, int width, int hei
 MonthQuarter* record(const std::vector<std::string>& photos)
 {
     static std::vector<std::unique_ptr<MonthQuarter>> kept;
-    kept.emplace_back(new MonthQuarter(1, 1, 1, new std::vector<TextureName>(photos.size()), new std::vector<std::string>(photos)));
+    kept.emplace_back(new MonthQuarter(1, 1, 1, std::vector<TextureName>(photos.size()), std::vector<std::string>(photos)));
     return kept.back().get();
 }
 
@@ -96,7 +96,7 @@ TEST(GalleryGl, AMissingPhotoShowsItsThumbnailAndTheReason)
     VipsPhotoLoader vips;
     Gallery gallery(&vips);
     const std::string gone = dir.file("gone.jpg");
-    MonthQuarter missing(1, 1, 1, new std::vector<TextureName>{solidTexture({200, 0, 200})}, new std::vector<std::string>{gone});
+    MonthQuarter missing(1, 1, 1, std::vector<TextureName>{solidTexture({200, 0, 200})}, std::vector<std::string>{gone});
     gallery.load(&missing, 0);
     gallery.advance(0.1), gallery.render();
     EXPECT_EQ(gallery.problemText(), "The photo is missing: " + gone);

@@ -133,7 +133,7 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
 TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
 {
     // One box, 22.5 high at full size in every variant; its texture holds no image.
-    MonthQuarter rec(2005, 3, 1, new std::vector<TextureName>{ 1000 }, new std::vector<std::string>(1));
+    MonthQuarter rec(2005, 3, 1, std::vector<TextureName>{ 1000 }, std::vector<std::string>(1));
     const float period = 2 * 3.14159265f / 5, wide = 22.5f * 1.025f, narrow = 22.5f * 0.975f;   // the top edge at the pulse's extremes
     const Colour grey = { 170, 170, 170, 255 };
     // The glow just above the top edge: white at two thirds when the pulse is
@@ -169,7 +169,7 @@ TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
 
 TEST_F(SceneGl, HouseBlocksOnlyWithin25AndAHalfAndAsksBoxesRelativeToIt)
 {
-    MonthQuarter rec(2005, 3, 1, new std::vector<TextureName>(8), new std::vector<std::string>(8));   // pairs
+    MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(8), std::vector<std::string>(8));   // pairs
     House house(100, 0, 200, &rec, 10);
     // The odd box, drawn about (8.84, 7.5, 8.84), reaches z = 25.8 with its margin.
     const struct { const char* what; float toX, toZ; bool blocked; } cases[] = {

@@ -23,7 +23,7 @@ std::vector<MonthQuarter*> recordsOf(const std::vector<Date>& dates)
     static std::vector<std::unique_ptr<MonthQuarter>> kept;
     std::vector<MonthQuarter*> records;
     for (const Date& d : dates) {
-        kept.emplace_back(new MonthQuarter(d[0], d[1], d[2], new std::vector<TextureName>{ 1 }, new std::vector<std::string>{ "a" }));
+        kept.emplace_back(new MonthQuarter(d[0], d[1], d[2], std::vector<TextureName>{ 1 }, std::vector<std::string>{ "a" }));
         records.push_back(kept.back().get());
     }
     return records;

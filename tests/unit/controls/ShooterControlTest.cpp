@@ -218,7 +218,7 @@ TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereThe
 
 TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensIt)
 {
-    MonthQuarter record(2005, 7, 1, new std::vector<TextureName>(5, 0), new std::vector<std::string>());
+    MonthQuarter record(2005, 7, 1, std::vector<TextureName>(5, 0), std::vector<std::string>());
     House house(0, 0, 0, &record, 10);
     House previous(0, 0, 0, &record, 11);
     previous.selectedPicture = 2;
@@ -246,7 +246,7 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
 // opened must not keep the walker walking, rising or turning after it.
 TEST_F(ShooterControlTest, OpeningTheGalleryLetsGoOfEveryHeldKeyAndButton)
 {
-    MonthQuarter record(2005, 7, 1, new std::vector<TextureName>(1, 0), new std::vector<std::string>());
+    MonthQuarter record(2005, 7, 1, std::vector<TextureName>(1, 0), std::vector<std::string>());
     House house(0, 0, 0, &record, 10);
     house.selectedPicture = 0;
     control.selected = &house;

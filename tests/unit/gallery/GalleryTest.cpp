@@ -31,10 +31,10 @@ protected:
     TextureName upload(const DecodedPhoto&) override { live[++lastName] = lastPath; return lastName; }
     void release(TextureName texture) override { EXPECT_EQ(live.erase(texture), 1u); }
 
-    void open(std::vector<std::string> photos, int picture = 0, std::vector<int>* photoIndices = nullptr)
+    void open(std::vector<std::string> photos, int picture = 0, std::vector<int> photoIndices = {})
     {
-        record.reset(new MonthQuarter(1, 1, 1, new std::vector<TextureName>(photos.size()),
-                                      new std::vector<std::string>(photos), photoIndices));
+        record.reset(new MonthQuarter(1, 1, 1, std::vector<TextureName>(photos.size()),
+                                      std::vector<std::string>(photos), std::move(photoIndices)));
         gallery.load(record.get(), picture);
     }
     // The photo on screen and what the frame writes over it.
@@ -130,7 +130,7 @@ TEST_F(GalleryFrames, NoTextureLeftBehindAndFailuresReportedOncePerOpening)
             frame(0.5, i == 5 ? GLUT_KEY_RIGHT : 0);
         EXPECT_EQ(frame(0.1), "- PAUSED");
         open({"missing"});
-        open({"p0", "p1"}, 0, new std::vector<int>{-1, 0});   // a picture that lists no photo
+        open({"p0", "p1"}, 0, std::vector<int>{-1, 0});   // a picture that lists no photo
         EXPECT_EQ(frame(2.0, GLUT_KEY_RIGHT), "p0 PAUSED LOADING");   // paging starts at the first
     });
     EXPECT_EQ(output, "Error: image missing not found!\nError: image bad cannot be shown: broken\n"
@@ -169,7 +169,7 @@ TEST(PrefetchingPhotoLoader, NoFrameDecodesOrWaitsAndEachChangeShowsItsPhotoOnce
     GatedDecoder decoder;
     PrefetchingPhotoLoader loader(&decoder);
     Gallery gallery(&loader);
-    MonthQuarter record(1, 1, 1, new std::vector<TextureName>(4), new std::vector<std::string>{"p0", "p1", "p2", "p3"});
+    MonthQuarter record(1, 1, 1, std::vector<TextureName>(4), std::vector<std::string>{"p0", "p1", "p2", "p3"});
     gallery.load(&record, 0);
     gallery.advance(2.0), gallery.specialUp(GLUT_KEY_RIGHT, 0, 0), gallery.advance(0.1);   // the worker holds p0
     EXPECT_TRUE(gallery.shownPhoto().empty() && gallery.showsLoadingNotice() && gallery.getIndex() == 0);
