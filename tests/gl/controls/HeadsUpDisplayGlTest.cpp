@@ -137,11 +137,13 @@ TEST(HeadsUpDisplay, LinesNameTheDateQuarterAndCount)
     for (const auto& [text, expected] : lines)
         EXPECT_EQ(text, expected);
     // The location line names the nearest crossing's own month.
-    const Street crossing(0.0f, 0.0f, 0.0f, Street::crossing, 7, 1998);
     ::HudFrame frame{};
     EXPECT_EQ(locationLine(frame), "") << "no crossing, no line";
-    frame.crossing = &crossing;
-    EXPECT_EQ(locationLine(frame), "July, 1998");
+    const Street july(0, 0, 0, Street::crossing, 7, 1998), december(0, 0, 0, Street::crossing, 12, 2010);
+    for (const Street* crossing : {&july, &december}) {
+        frame.crossing = crossing;
+        EXPECT_EQ(locationLine(frame), dateText(crossing->month, crossing->year));
+    }
 }
 
 TEST(HeadsUpDisplay, YawIsBroughtIntoOneTurnAsRepeatedTurnsWould)
