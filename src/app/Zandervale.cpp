@@ -111,19 +111,12 @@ void drawCentredLine(const char* text, int windowWidth)
 } // namespace
 
 Zandervale::Zandervale()
-    : movementControl(nullptr), sceneObjects(nullptr), galleryActive(false), window(state)
+    : movementControl(nullptr), galleryActive(false), window(state)
 {
     state.sceneRoot = this;
 }
 
-Zandervale::~Zandervale()
-{
-    if (sceneObjects == nullptr)
-        return;
-    for (size_t i = 0; i < sceneObjects->size(); ++i)
-        delete sceneObjects->at(i);
-    delete sceneObjects;
-}
+Zandervale::~Zandervale() = default;
 
 void Zandervale::openWindow()
 {
@@ -134,24 +127,24 @@ void Zandervale::openWindow()
 void Zandervale::run(const char* libraryPath)
 {
     openWindow();
-    cityBuilder = std::make_unique<CityBuilder>(libraryPath);
-    sceneObjects = new std::vector<SceneObject*>();
     loading = true;
     // Keys reach the application from the first progress frame: Escape
     // quits while the library loads, other keys wait for the city.
     state.inputControl = this;
-    const bool built = cityBuilder->build(sceneObjects, [this](int done, int total) { showLoadProgress(done, total); });
+    City built;
+    const bool read = CityBuilder(libraryPath).build(&built, [this](int done, int total) { showLoadProgress(done, total); });
     loading = false;
-    if (!built) {
-        std::printf("SEVERE ERROR! couldn't create city!");
+    if (!read) {   // the loader said why
         std::fflush(stdout);
         std::exit(1);
     }
-    libraryEmpty = cityBuilder->libraryEmpty();
-    const double farPlane = extendFarPlane(state, cityBuilder->viewDistance());
+    records = std::move(built.records);
+    setScene(std::move(built.objects), nullptr);
+    libraryEmpty = built.libraryEmpty;
+    const double farPlane = extendFarPlane(state, built.viewDistance);
     walker = std::make_unique<ShooterControl>(window);
     walker->init(this);
-    const CityGround& ground = cityBuilder->ground();
+    const CityGround& ground = built.ground;
     // The highest overview still sees the house tops and the ground inside
     // the far plane.
     walker->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ},
@@ -160,11 +153,16 @@ void Zandervale::run(const char* libraryPath)
     startMainLoop(state);
 }
 
-void Zandervale::setScene(std::vector<SceneObject*>* objects, MovementControl* control)
+std::vector<std::unique_ptr<SceneObject>> Zandervale::setScene(std::vector<std::unique_ptr<SceneObject>> objects,
+                                                               MovementControl* control)
 {
-    sceneObjects = objects;
+    std::swap(owned, objects);
+    sceneObjects.clear();
+    for (const std::unique_ptr<SceneObject>& object : owned)
+        sceneObjects.push_back(object.get());
     movementControl = control;
     cityCalendar.reset();
+    return objects;
 }
 
 void Zandervale::showLoadProgress(int done, int total)
@@ -202,8 +200,7 @@ void Zandervale::draw(double dt)
     }
     if (movementControl != nullptr)
         movementControl->beginFrame(dt);
-    if (sceneObjects != nullptr)
-        order.draw(*sceneObjects, dt);
+    order.draw(sceneObjects, dt);
     beginOverlay(state);
     if (movementControl != nullptr)
         movementControl->drawOverlay(dt);
@@ -217,19 +214,15 @@ void Zandervale::drawForPicking()
 {
     if (movementControl != nullptr)
         movementControl->applyView();
-    if (sceneObjects == nullptr)
-        return;
-    for (size_t i = 0; i < sceneObjects->size(); ++i)
-        sceneObjects->at(i)->drawForPicking();
+    for (SceneObject* object : sceneObjects)
+        object->drawForPicking();
 }
 
 bool Zandervale::collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                           float* outX, float* outY, float* outZ)
 {
-    if (sceneObjects == nullptr)
-        return false;
-    for (size_t i = 0; i < sceneObjects->size(); ++i) {
-        if (sceneObjects->at(i)->collides(fromX, fromY, fromZ, toX, toY, toZ, outX, outY, outZ)) {
+    for (SceneObject* object : sceneObjects) {
+        if (object->collides(fromX, fromY, fromZ, toX, toY, toZ, outX, outY, outZ)) {
             // Whatever the object wrote, the walker goes back to where it was.
             *outX = fromX;
             *outY = fromY;
@@ -295,11 +288,11 @@ SceneObject* Zandervale::pick(int x, int y, int* outSubName)
         }
         at += 3 + static_cast<GLint>(names);
     }
-    if (sceneObjects == nullptr || chosen == SceneObject::noPickName)
+    if (chosen == SceneObject::noPickName)
         return nullptr;
-    for (size_t i = 0; i < sceneObjects->size(); ++i) {
-        if (sceneObjects->at(i)->pickName == chosen)
-            return sceneObjects->at(i);
+    for (SceneObject* object : sceneObjects) {
+        if (object->pickName == chosen)
+            return object;
     }
     return nullptr;
 }
@@ -308,10 +301,8 @@ Street* Zandervale::nearestStreet(float x, float y, float z)
 {
     float best = 99999.9f;
     Street* result = nullptr;
-    if (sceneObjects == nullptr)
-        return nullptr;
-    for (size_t i = 0; i < sceneObjects->size(); ++i) {
-        Street* street = dynamic_cast<Street*>(sceneObjects->at(i));
+    for (SceneObject* object : sceneObjects) {
+        Street* street = dynamic_cast<Street*>(object);
         if (street == nullptr || street->kind != Street::crossing)
             continue;
         const float d = static_cast<float>(street->distanceTo(x, y, z));
@@ -328,11 +319,8 @@ Street* Zandervale::nearestStreet(float x, float y, float z)
 const CityCalendar& Zandervale::calendar()
 {
     // The city is built once, before the first key can ask.
-    if (cityCalendar == nullptr) {
-        static const std::vector<SceneObject*> none;
-        cityCalendar = std::make_unique<CityCalendar>(
-            calendarOf(sceneObjects != nullptr ? *sceneObjects : none));
-    }
+    if (cityCalendar == nullptr)
+        cityCalendar = std::make_unique<CityCalendar>(calendarOf(sceneObjects));
     return *cityCalendar;
 }
 

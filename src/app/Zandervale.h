@@ -12,10 +12,10 @@
 #include "app/GlutWalkerWindow.h"
 #include "controls/InputControl.h"
 #include "controls/WalkerWorld.h"
+#include "library/MonthQuarter.h"
 #include "scene/DrawingOrder.h"
 #include "scene/SceneObject.h"
 
-class CityBuilder;
 class CityCalendar;
 class Gallery;
 class MovementControl;
@@ -48,8 +48,10 @@ public:
     Street* nearestStreet(float x, float y, float z) override;
     const CityCalendar& calendar() override;
 
-    // For tests and tools that assemble a scene without run().
-    void setScene(std::vector<SceneObject*>* objects, MovementControl* control);
+    // The objects to draw, in order, and the controller that moves the view
+    // (not owned; null: none). Gives back the objects it held.
+    std::vector<std::unique_ptr<SceneObject>> setScene(std::vector<std::unique_ptr<SceneObject>> objects,
+                                                       MovementControl* control);
     InputControl* inputControl() { return this; }
     DrawingOrder& drawingOrder() { return order; }
     bool isGalleryActive() const { return galleryActive; }
@@ -81,11 +83,13 @@ private:
     void showLoadProgress(int done, int total);
 
 
-    // The builder keeps the records the houses point at.
-    std::unique_ptr<CityBuilder> cityBuilder;
+    // The records the houses point at; declared before the houses, so they
+    // outlive them.
+    std::vector<std::unique_ptr<MonthQuarter>> records;
+    std::vector<std::unique_ptr<SceneObject>> owned;
+    std::vector<SceneObject*> sceneObjects;   // owned's objects, in order
     std::unique_ptr<ShooterControl> walker;
     MovementControl* movementControl;   // the walker, or a test's controller
-    std::vector<SceneObject*>* sceneObjects;
     std::unique_ptr<Gallery> gallery;   // made on first use
     bool galleryActive;
     std::set<int> delivered;   // presses the current receiver got and has not seen released

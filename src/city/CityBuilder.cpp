@@ -40,27 +40,24 @@ CityBuilder::CityBuilder(const char* libraryPath) : libraryPath(libraryPath)
 {
 }
 
-CityBuilder::~CityBuilder()
+bool CityBuilder::build(City* city, const LoadProgress& progress)
 {
-    for (MonthQuarter* record : library)
-        delete record;
-}
-
-bool CityBuilder::build(std::vector<SceneObject*>* sceneObjects, const LoadProgress& progress)
-{
-    // Kept as long as the builder: every house keeps a pointer to its record.
-    assert(library.empty() && "a builder builds one city");
+    assert(city->records.empty() && city->objects.empty() && "a city is built once");
+    std::vector<MonthQuarter*> library;
     YearSpan span;
-    if (!loadPictureLibrary(libraryPath, &library, &span, progress))
+    const bool read = loadPictureLibrary(libraryPath, &library, &span, progress);
+    for (MonthQuarter* record : library)
+        city->records.emplace_back(record);
+    if (!read)
         return false;
 
     // The signs' year table must hold the span before the first sign loads it.
     Sign::useYears(span.first, span.last);
     const std::vector<CityPiece> plan = planCity(library, span);
     for (const CityPiece& piece : plan)
-        sceneObjects->push_back(makeObject(piece));
-    sightDistance = cityViewDistance(plan);
-    cityArea = cityGround(plan);
-    noRecords = library.empty();
+        city->objects.emplace_back(makeObject(piece));
+    city->viewDistance = cityViewDistance(plan);
+    city->ground = cityGround(plan);
+    city->libraryEmpty = library.empty();
     return true;
 }

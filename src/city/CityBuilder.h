@@ -1,34 +1,18 @@
-// Turns the photo library into the objects of the city, in a fixed order.
+// Turns the photo library into a city: its records and the objects made
+// from them, in a fixed order.
 #pragma once
 
-#include <vector>
-
-#include "city/CityPlan.h"
+#include "city/City.h"
 #include "library/PictureLibrary.h"
-
-class SceneObject;
 
 class CityBuilder {
 public:
     explicit CityBuilder(const char* libraryPath);
-    // Releases the records it read; the houses built from them must go first.
-    ~CityBuilder();
-    CityBuilder(const CityBuilder&) = delete;
-    CityBuilder& operator=(const CityBuilder&) = delete;
-    // Appends every object of the city to sceneObjects (empty on entry),
-    // telling progress while the library's textures load.
-    bool build(std::vector<SceneObject*>* sceneObjects, const LoadProgress& progress = {});
-    // After build: how far the far plane must reach to show the whole city.
-    double viewDistance() const { return sightDistance; }
-    // After build: the ground the city covers.
-    const CityGround& ground() const { return cityArea; }
-    // After build: whether the library held no record at all.
-    bool libraryEmpty() const { return noRecords; }
+    // Reads the library into city (empty on entry) and makes every object of
+    // the city, telling progress while the textures load. A library that
+    // cannot be read prints its error line, leaves city empty and is false.
+    bool build(City* city, const LoadProgress& progress = {});
 
 private:
     const char* libraryPath;   // not owned
-    std::vector<MonthQuarter*> library;   // the records every house points at, owned
-    double sightDistance = 0.0;
-    CityGround cityArea{};
-    bool noRecords = false;
 };

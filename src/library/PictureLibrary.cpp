@@ -398,14 +398,13 @@ namespace {
 // 50 KB as texels.
 constexpr int thumbnailsAhead = 256;
 
-bool readOrExit(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
-                const TextureSource& source, const LoadProgress& progress)
+bool readOrSayWhy(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+                  const TextureSource& source, const LoadProgress& progress)
 {
     LibraryError error = readPictureLibrary(path, library, source, span, progress);
     if (error != LibraryError::none) {
         std::fputs(libraryErrorLine(error, path).c_str(), stdout);
-        std::fflush(stdout);
-        std::exit(1);
+        return false;
     }
     return true;
 }
@@ -415,7 +414,7 @@ bool readOrExit(const char* path, std::vector<MonthQuarter*>* library, YearSpan*
 bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                         TextureLoader loadTextureFile)
 {
-    return readOrExit(path, library, span, TextureSource{{}, checkReadableFile, loadTextureFile}, {});
+    return readOrSayWhy(path, library, span, TextureSource{{}, checkReadableFile, loadTextureFile}, {});
 }
 
 bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
@@ -435,9 +434,9 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
         },
         [&queue](const char* file) { return queue->check(file); },
         [&queue](const char* file) { return queue->load(file); }};
-    readOrExit(path, library, span, source, progress);
+    const bool read = readOrSayWhy(path, library, span, source, progress);
     queue.reset();
     if (cache != nullptr)
         cache->finish();
-    return true;
+    return read;
 }

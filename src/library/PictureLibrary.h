@@ -56,7 +56,7 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
 std::string libraryErrorLine(LibraryError error, const char* path);
 
 // Reads the library and its year span and returns true; on an error prints
-// its line and ends the process with status 1. Thumbnails are decoded on
+// its line and returns false. Thumbnails are decoded on
 // worker threads and uploaded into the atlas (uploadThumbnail); what they
 // cannot decode, loadTexture loads, with its messages in document order.
 // Where the GL samples DXT1 they are compressed, and kept in the thumbnail

@@ -200,23 +200,33 @@ void openViewerWindow(AppState& state)
     initImageLibrary();
 }
 
+// Another list's object, drawn as it is.
+struct Borrowed : SceneObject {
+    explicit Borrowed(SceneObject* object) : object(object) {}
+    void draw(double dt) override { object->draw(dt); }
+    SceneObject* object;
+};
+
 // A city as the viewer has it after start-up, the walker standing in it
-// with the pointer left where it is and no walls. Its objects live until
-// the process ends, as in the viewer.
+// with the pointer left where it is and no walls.
 struct BenchCity {
-    explicit BenchCity(const std::string& library) : builder(library.c_str()) {}
-    ~BenchCity() { app.setScene(nullptr, nullptr); }
+    explicit BenchCity(const std::string& library) : library(library) {}
     bool build()
     {
-        if (!builder.build(objects))
+        City city;
+        if (!CityBuilder(library.c_str()).build(&city))
             return false;
-        app.setScene(objects, control.get());
+        records = std::move(city.records);
+        for (const std::unique_ptr<SceneObject>& object : city.objects)
+            objects.push_back(object.get());
+        app.setScene(std::move(city.objects), control.get());
         control->init(&app);
         control->mouseLook = false, control->collisionOn = false;
         return true;
     }
-    std::vector<SceneObject*>* objects = new std::vector<SceneObject*>();
-    CityBuilder builder;
+    std::string library;
+    std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the houses
+    std::vector<SceneObject*> objects;                    // the app's, in order
     Zandervale app;
     std::unique_ptr<ShooterControl> control = std::make_unique<ShooterControl>(app.walkerWindow());
 };
@@ -234,12 +244,11 @@ int measureLibrary(const std::string& library, int frames, FILE* out)
     const double buildSeconds = secondsSince(start);
     Zandervale& app = city.app;
     ShooterControl* control = city.control.get();
-    std::vector<SceneObject*>* objects = city.objects;
-    std::vector<SceneObject*> plain;
+    std::vector<std::unique_ptr<SceneObject>> plain;
     int houses = 0, boxes = 0;
-    for (SceneObject* object : *objects) {
+    for (SceneObject* object : city.objects) {
         House* house = dynamic_cast<House*>(object);
-        plain.push_back(house ? new PlainHouse(house) : object);
+        plain.emplace_back(house ? static_cast<SceneObject*>(new PlainHouse(house)) : new Borrowed(object));
         houses += house ? 1 : 0;
         boxes += house ? static_cast<int>(house->getCubes().size()) : 0;
     }
@@ -254,10 +263,10 @@ int measureLibrary(const std::string& library, int frames, FILE* out)
         app.draw(0.0);   // the houses that come into view build their lists
         glFinish();
         for (int r = 0; r < rounds; ++r) {
-            app.setScene(objects, control);
             timeFrames(app, frames / rounds + 1, &fast);
-            app.setScene(&plain, control);
+            plain = app.setScene(std::move(plain), control);   // and back after
             timeFrames(app, frames / rounds + 1, &slow);
+            plain = app.setScene(std::move(plain), control);
         }
         std::fprintf(out, "%d %d %.2f %s %.2f %.2f %.2f %.2f %.2f %.2f\n", houses, boxes, buildSeconds,
                      pose.name, fast.median(), fast.p95(), fast.cpuMedian(), slow.median(), slow.p95(),
@@ -499,7 +508,7 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         Times times;
         timeFrames(app, frames, &times);
         long vertices = 0, allFaces = 0;
-        for (SceneObject* object : *city.objects) {
+        for (SceneObject* object : city.objects) {
             if (const House* house = dynamic_cast<const House*>(object)) {
                 vertices += house->verticesLastDrawn();
                 allFaces += house->allFaceVerticesLastDrawn();

@@ -24,7 +24,6 @@ TEST(EmptyLibrary, TheCityFrameSaysHowToMakeALibrary)
 {
     support::WindowSize screen{1024, 768};
     Zandervale app;
-    app.setScene(new std::vector<SceneObject*>(), nullptr);
     for (const bool empty : {false, true}) {
         app.setLibraryEmpty(empty);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

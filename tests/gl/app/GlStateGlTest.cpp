@@ -109,14 +109,14 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
     Zandervale app;
     walker.init(&app);
     House* selected = new House(90, 0, -40, &record, 10);
-    std::vector<SceneObject*>* city = new std::vector<SceneObject*>();   // the app deletes it
+    std::vector<std::unique_ptr<SceneObject>> city;
     for (SceneObject* object : std::initializer_list<SceneObject*>{ new LightObject(12.5f, 25, 12.5f), new Quarter(50, 0, 0),
              new Street(0, 0, 0, Street::crossing, 7, 2005), new Street(50, 0, 0, Street::eastWest, 7, 2005),
              new Street(0, 0, 50, Street::northSouth, 7, 2005), new House(90, 0, 40, &record, 11), selected,
              new Sign(60, 20, 0, Sign::yearBanner, 7), new Sign(60, 20, 20, Sign::monthBanner, 7),
              new Sign(40, 0, 0, Sign::yearLabel, 7), new Sign(40, 0, 20, Sign::monthLabel, 7), new Sign(60, 20, -20, Sign::title, 0) })
-        city->push_back(new Checked(object));
-    app.setScene(city, &walker);
+        city.emplace_back(new Checked(object));
+    app.setScene(std::move(city), &walker);
     walker.translation = { 0, -1.8f, 0 };
     walker.yaw = 90;   // down +x, at the houses
     const struct { const char* what; std::function<void()> change; double seconds; } frames[] = {

@@ -44,8 +44,8 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     support::TempDir folder;
     const struct { float x, z; int pictures; } houses[] = { { 60, 40, 3 }, { 150, 110, 8 }, { 260, -30, 14 }, { 420, 60, 31 },
                                                             { 100, 200, 40 }, { 0, 400, 9 }, { -300, 40, 6 } };
-    std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app, which deletes the city
-    std::vector<SceneObject*>* city = new std::vector<SceneObject*>();
+    std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app and its houses
+    std::vector<std::unique_ptr<SceneObject>> city, plain;
     for (int h = 0, photo = 0; h < 7; ++h) {
         std::vector<TextureName> textures;
         for (int i = 0; i < houses[h].pictures; ++i, ++photo) {
@@ -57,26 +57,23 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
             textures.push_back(loadTexture(path.c_str()));
         }
         records.emplace_back(new MonthQuarter(2005, 7, 1, textures, {}));
-        city->push_back(new House(houses[h].x, 0, houses[h].z, records.back().get(), 10 + h));
+        city.emplace_back(new House(houses[h].x, 0, houses[h].z, records.back().get(), 10 + h));
+        plain.emplace_back(new PlainHouse(city.back().get()));
     }
-    std::vector<PlainHouse> plainHouses(city->begin(), city->end());
-    std::vector<SceneObject*> plain;
-    for (PlainHouse& house : plainHouses)
-        plain.push_back(&house);
     support::WindowSize screen(1024, 768);
     support::FakeWindow window;
     ShooterControl walker(window, 0, 0, 0);
     Zandervale app;
     walker.init(&app);
     glLightf(GL_LIGHT1, GL_QUADRATIC_ATTENUATION, 0);   // bright: a texel astray shows
-    app.setScene(city, &walker);
+    app.setScene(std::move(city), &walker);
     walker.yaw = 270;   // away from the houses ahead while they grow
     for (double seconds : { 100.0, 100.0 })
         app.draw(seconds);
     walker.yaw = 90;
-    const auto frame = [&](std::vector<SceneObject*>* scene) {
+    const auto frame = [&] {   // of the other list: the app and plain swap theirs
         std::vector<GLubyte> pixels(1024 * 768 * 3);
-        app.setScene(scene, &walker);
+        plain = app.setScene(std::move(plain), &walker);
         app.draw(0.0);
         glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
@@ -85,7 +82,7 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     for (bool overview : { false, true }) {
         walker.overview = overview;
         walker.overviewTranslation = { -60, -700, -150 };
-        const std::vector<GLubyte> expected = frame(&plain), seen = frame(city);
+        const std::vector<GLubyte> expected = frame(), seen = frame();
         int differing = 0, drawn = 0;
         for (size_t p = 0; p < seen.size(); p += 3) {
             const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > 2; };
@@ -95,7 +92,6 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
         EXPECT_GT(drawn, 1024 * 768 / (overview ? 100 : 10)) << "overview " << overview;   // the houses ahead
         EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart, overview " << overview;
     }
-    app.setScene(city, &walker);   // the app deletes the city
 }
 
 // Three rows of houses across the walker's view: past the nearest two, each
@@ -109,31 +105,28 @@ TEST(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
         return support::Colour{ GLubyte(x * 7), GLubyte(y * 5 ^ x), GLubyte(x ^ y), 255 };
     });
     std::vector<std::unique_ptr<MonthQuarter>> records;
-    std::vector<SceneObject*>* city = new std::vector<SceneObject*>();
+    std::vector<std::unique_ptr<SceneObject>> city, plain;
     for (int row = 0; row < 3; ++row)
         for (int column = -4; column <= 4; ++column) {
             const std::vector<TextureName> textures(row == 0 ? 3 : 1, loadTexture(path.c_str()));
             records.emplace_back(new MonthQuarter(2005, 7, 1, textures, {}));
-            city->push_back(new House(120.0f + 80.0f * row, 0, 100.0f * column, records.back().get(), 10 + row * 9 + column));
+            city.emplace_back(new House(120.0f + 80.0f * row, 0, 100.0f * column, records.back().get(), 10 + row * 9 + column));
+            plain.emplace_back(new PlainHouse(city.back().get()));
         }
-    std::vector<PlainHouse> plainHouses(city->begin(), city->end());
-    std::vector<SceneObject*> plain(plainHouses.size());
-    for (size_t i = 0; i < plain.size(); ++i)
-        plain[i] = &plainHouses[i];
     support::WindowSize screen(1024, 768);
     support::FakeWindow window;
     ShooterControl walker(window, 0, 0, 0);
     Zandervale app;
     app.drawingOrder().occludingHouses = 2, app.drawingOrder().questionedBoxes = 0;   // every row past the nearest two is asked for
     walker.init(&app);
-    app.setScene(city, &walker);
+    app.setScene(std::move(city), &walker);
     for (double seconds : { 100.0, 100.0, 0.0 }) {   // grown looking away, then the frame
         walker.yaw = seconds > 0 ? 270 : 90;
         app.draw(seconds);
     }
     std::vector<GLubyte> expected(1024 * 768 * 3), seen(expected.size());
     glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, seen.data());
-    app.setScene(&plain, &walker);
+    plain = app.setScene(std::move(plain), &walker);
     app.draw(0.0);
     glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, expected.data());
     int differing = 0, drawn = 0;
@@ -144,7 +137,6 @@ TEST(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
     }
     EXPECT_GT(drawn, 1024 * 768 / 10);   // the houses ahead
     EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart";
-    app.setScene(city, &walker);   // the app deletes the city
 }
 
 }  // namespace

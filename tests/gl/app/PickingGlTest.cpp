@@ -31,14 +31,14 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     const std::array<int, 3> colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     const float places[][2] = {{50, 40}, {110, 75}, {50, 140}};   // ahead, behind it, at the edge
     const int pictures[] = {30, 60, 8};
-    std::vector<SceneObject*>* houses = new std::vector<SceneObject*>();
+    std::vector<std::unique_ptr<SceneObject>> houses;
     for (int i : {1, 0, 2}) {
         const std::vector<TextureName> textures(pictures[i], support::solidTexture(colours[i]));
         records.emplace_back(new MonthQuarter(2005, 7, i + 1, textures, {}));
-        houses->push_back(new House(places[i][0], 0, places[i][1], records.back().get(), 10 + i));
+        houses.emplace_back(new House(places[i][0], 0, places[i][1], records.back().get(), 10 + i));
     }
-    houses->push_back(new Street(50, 0, 40, Street::crossing, 1, 2005));   // drawn, never picked
-    app.setScene(houses, &walker);
+    houses.emplace_back(new Street(50, 0, 40, Street::crossing, 1, 2005));   // drawn, never picked
+    app.setScene(std::move(houses), &walker);
     walker.init(&app);
     for (int frame = 0; frame < 40; ++frame)   // full grown
         app.draw(1.0);
@@ -68,16 +68,17 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
 TEST(Picking, NearestCrossingIsTakenAtOnceWithinFiftyElseTheClosest)
 {
     Zandervale app;
-    auto* objects = new std::vector<SceneObject*>();
-    app.setScene(objects, nullptr);
     EXPECT_EQ(app.nearestStreet(0, 0, 0), nullptr);   // a city without crossings
-    objects->push_back(new Street(35, 0, 35, Street::eastWest, 1, 2005));   // not a crossing
-    objects->push_back(new Street(35, 0, 155, Street::crossing, 1, 2006));
-    objects->push_back(new Street(155, 0, 35, Street::crossing, 2, 2005));
-    objects->push_back(new Street(155, 0, 155, Street::crossing, 2, 2006));
-    EXPECT_EQ(app.nearestStreet(155, 1.8f, 155), objects->at(3));   // eye above it: distance 1
-    EXPECT_EQ(app.nearestStreet(40, 0, 35), objects->at(2));        // 115 against 120.1
-    EXPECT_EQ(app.nearestStreet(95, 0, 155), objects->at(1));       // 60 and 60: the earlier wins
+    std::vector<std::unique_ptr<SceneObject>> objects;
+    objects.emplace_back(new Street(35, 0, 35, Street::eastWest, 1, 2005));   // not a crossing
+    objects.emplace_back(new Street(35, 0, 155, Street::crossing, 1, 2006));
+    objects.emplace_back(new Street(155, 0, 35, Street::crossing, 2, 2005));
+    objects.emplace_back(new Street(155, 0, 155, Street::crossing, 2, 2006));
+    const std::vector<SceneObject*> at = {objects[0].get(), objects[1].get(), objects[2].get(), objects[3].get()};
+    app.setScene(std::move(objects), nullptr);
+    EXPECT_EQ(app.nearestStreet(155, 1.8f, 155), at[3]);   // eye above it: distance 1
+    EXPECT_EQ(app.nearestStreet(40, 0, 35), at[2]);        // 115 against 120.1
+    EXPECT_EQ(app.nearestStreet(95, 0, 155), at[1]);       // 60 and 60: the earlier wins
 }
 
 } // namespace

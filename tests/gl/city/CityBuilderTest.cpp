@@ -63,23 +63,22 @@ TEST(CityBuilder, MakesEveryPieceOfThePlanInItsOrder)
         std::vector<MonthQuarter*> library;
         YearSpan span;
         ASSERT_TRUE(loadPictureLibrary(path.c_str(), &library, &span, [](const char*) { return 1u; }));
-        std::vector<SceneObject*> scene;
-        CityBuilder builder(path.c_str());
-        ASSERT_TRUE(builder.build(&scene));
+        City city;
+        ASSERT_TRUE(CityBuilder(path.c_str()).build(&city));
         const std::vector<CityPiece> plan = planCity(library, span);
-        EXPECT_EQ(builder.viewDistance(), cityViewDistance(plan));
-        ASSERT_EQ(scene.size(), plan.size());
+        EXPECT_EQ(city.viewDistance, cityViewDistance(plan));
+        ASSERT_EQ(city.objects.size(), plan.size());
         for (size_t i = 0; i < plan.size(); i++)
-            EXPECT_EQ(fields(pieceOf(scene[i])), fields(plan[i])) << "object " << i;
+            EXPECT_EQ(fields(pieceOf(city.objects[i].get())), fields(plan[i])) << "object " << i;
         // The first row's year label shows that row's year from the signs' table.
         const std::string file = "./signs/sign" + std::to_string(c.firstRow) + "_128x32.png";
         bindTexture(loadTextureAnisotropic(file.c_str()));
         const std::vector<unsigned char> expected = boundPixels();
-        const auto label = std::find_if(scene.begin(), scene.end(), [](SceneObject* o) { return dynamic_cast<Sign*>(o) && static_cast<Sign*>(o)->kind == Sign::yearLabel; });
+        const auto label = std::find_if(city.objects.begin(), city.objects.end(), [](const auto& o) {
+            return dynamic_cast<Sign*>(o.get()) && static_cast<Sign*>(o.get())->kind == Sign::yearLabel;
+        });
         (*label)->draw(0);
         EXPECT_EQ(boundPixels(), expected) << file;
-        for (SceneObject* object : scene)   // before the builder, which releases the houses' records
-            delete object;
         for (MonthQuarter* record : library)
             delete record;
     }

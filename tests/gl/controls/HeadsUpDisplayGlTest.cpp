@@ -30,7 +30,7 @@ class HudFrames : public testing::Test {
 protected:
     void SetUp() override
     {
-        app.setScene(scene, &control);
+        app.setScene({}, &control);
         control.init(&app);
         control.app = &world;
     }
@@ -48,7 +48,6 @@ protected:
     support::FakeWorld world;
     ShooterControl control{window, support::solidTexture(compassRed), support::solidTexture(helpBlue),
                            support::solidTexture(panelGreen)};
-    std::vector<SceneObject*>* scene = new std::vector<SceneObject*>();   // the app deletes it
     Zandervale app;
     MonthQuarter record{1999, 12, 1, std::vector<TextureName>{support::solidTexture(previewMagenta)},
                         std::vector<std::string>{"a.jpg"}};

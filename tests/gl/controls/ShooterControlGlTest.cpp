@@ -22,7 +22,6 @@ protected:
     support::WindowSize screen{1024, 768};
     support::FakeWindow window;
     ShooterControl control{window, 0, 0, 0};
-    std::vector<SceneObject*>* scene = new std::vector<SceneObject*>();   // the app deletes it
     Zandervale app;
 };
 
@@ -44,8 +43,9 @@ TEST_F(WalkerFrame, LooksAlongItsYawAndTheOverviewShowsItsMarker)
             glPopAttrib();
         }
     };
-    scene->push_back(new Plate());
-    app.setScene(scene, &control);
+    std::vector<std::unique_ptr<SceneObject>> scene;
+    scene.emplace_back(new Plate());
+    app.setScene(std::move(scene), &control);
     disableGl(GlState::culling);
     app.draw(0.0);
     EXPECT_EQ(at(512, 384), (std::array<int, 3>{255, 0, 0}));

@@ -120,7 +120,9 @@ TEST(GalleryGl, CrossFadesHalfwayAndEscapeLeavesACityFrameLikeAnyOther)
     WindowSize size(256, 256);
     TempDir dir;
     Zandervale app;
-    app.setScene(new std::vector<SceneObject*>{new Probe}, nullptr);
+    std::vector<std::unique_ptr<SceneObject>> probe;
+    probe.emplace_back(new Probe);
+    app.setScene(std::move(probe), nullptr);
     app.draw(0.01), app.draw(0.01);   // the second in the state a city frame leaves
     const Colour city = readPixel(128, 128);
     app.openGallery(record({jpeg(dir, "r.jpg", 40, 30, [](int, int) { return red; }),

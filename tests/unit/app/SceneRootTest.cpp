@@ -54,10 +54,10 @@ TEST(SceneRoot, TheFirstBlockingObjectPutsTheWalkerBackAndTheRestAreNotAsked)
                           Case{{false, true, true}, 2, true}}) {
         Zandervale app;
         int asked = 0;
-        auto* objects = new std::vector<SceneObject*>();
+        std::vector<std::unique_ptr<SceneObject>> objects;
         for (bool blocks : c.walls)
-            objects->push_back(new Wall(blocks, &asked));
-        app.setScene(objects, nullptr);
+            objects.emplace_back(new Wall(blocks, &asked));
+        app.setScene(std::move(objects), nullptr);
         float out[3] = {7, 8, 9};
         EXPECT_EQ(app.collides(1, 2, 3, 4, 5, 6, &out[0], &out[1], &out[2]), c.blocked);
         EXPECT_EQ(asked, c.asked);
@@ -73,7 +73,7 @@ TEST(SceneRoot, EventsReachTheControllerUnchangedButEscapeAndF5ReleasesStay)
 {
     RecordingControl control;
     Zandervale app;
-    app.setScene(new std::vector<SceneObject*>(), &control);
+    app.setScene({}, &control);
     InputControl* input = app.inputControl();
     input->keyboard('w', 1, 2);
     input->keyboardUp('w', 1, 2);
@@ -99,7 +99,7 @@ TEST(SceneRoot, AReleaseReachesTheReceiverOnlyWhenItGotThePress)
 {
     RecordingControl control;
     Zandervale app;
-    app.setScene(new std::vector<SceneObject*>(), &control);
+    app.setScene({}, &control);
     InputControl* input = app.inputControl();
     input->keyboardUp('w', 0, 0);
     input->specialUp(100, 0, 0);
@@ -123,7 +123,7 @@ TEST(SceneRoot, EscapeReleaseGoesToAControllerThatHoldsIt)
     };
     PromptControl control;
     Zandervale app;
-    app.setScene(new std::vector<SceneObject*>(), &control);
+    app.setScene({}, &control);
     // In a child: should the release end the program, it must not end the
     // test run with it. Code 7: the release reached the controller.
     EXPECT_EXIT(
