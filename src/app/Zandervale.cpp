@@ -1,6 +1,6 @@
 // The application object: start-up, the scene root's frame and picking
 // passes, collision over all objects, and the routing of input between the
-// navigation controller and the gallery.
+// navigation controller and the gallery. Picking itself is in Picking.cpp.
 #include "app/Zandervale.h"
 
 #include <GL/freeglut.h>
@@ -9,10 +9,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 #include <string>
 
 #include "app/FrameRateText.h"
+#include "app/Picking.h"
 #include "app/Window.h"
 #include "city/CityBuilder.h"
 #include "controls/CityCalendar.h"
@@ -27,10 +27,6 @@
 namespace {
 
 constexpr unsigned char escapeKey = 27;
-constexpr int pickBufferSize = 1024;
-constexpr double pickRegionPixels = 4.0;
-// At most one crossing can be this near to any point: they are 120 apart.
-constexpr float certainCrossingDistance = 50.0f;
 constexpr double overviewReach = 0.9;
 
 // One number per key or button for matching releases to presses. Shift
@@ -249,71 +245,12 @@ void Zandervale::switchReceiver(bool toGallery)
 
 SceneObject* Zandervale::pick(int x, int y, int* outSubName)
 {
-    GLuint buffer[pickBufferSize];
-    glSelectBuffer(pickBufferSize, buffer);
-    glRenderMode(GL_SELECT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    // GLUT's y grows downward; the pick region's grows upward.
-    gluPickMatrix(x, viewport[3] - y, pickRegionPixels, pickRegionPixels, viewport);
-    applyPerspective(state.windowWidth, state.windowHeight, state.farPlane);
-    glMatrixMode(GL_MODELVIEW);
-    glInitNames();
-    drawForPicking();
-    const GLint hits = glRenderMode(GL_RENDER);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glFlush();
-
-    *outSubName = -1;
-    if (hits <= 0)   // negative: the buffer overflowed
-        return nullptr;
-    GLuint nearest = std::numeric_limits<GLuint>::max();
-    int chosen = -1;
-    GLint at = 0;
-    for (GLint hit = 0; hit < hits && at + 3 <= pickBufferSize; ++hit) {
-        const GLuint names = buffer[at];
-        const GLuint minDepth = buffer[at + 1];
-        // A record without names has no first name to take; reading one
-        // would take the next record's count instead.
-        if (names > 0 && at + 3 + static_cast<GLint>(names) <= pickBufferSize && minDepth < nearest) {
-            nearest = minDepth;
-            chosen = static_cast<int>(buffer[at + 3]);
-            if (names > 1)
-                *outSubName = static_cast<int>(buffer[at + 4]);
-        }
-        at += 3 + static_cast<GLint>(names);
-    }
-    if (chosen == SceneObject::noPickName)
-        return nullptr;
-    for (SceneObject* object : sceneObjects) {
-        if (object->pickName == chosen)
-            return object;
-    }
-    return nullptr;
+    return pickAt(sceneObjects, state, x, y, outSubName, [this] { drawForPicking(); });
 }
 
 Street* Zandervale::nearestStreet(float x, float y, float z)
 {
-    float best = 99999.9f;
-    Street* result = nullptr;
-    for (SceneObject* object : sceneObjects) {
-        Street* street = dynamic_cast<Street*>(object);
-        if (street == nullptr || street->kind != Street::crossing)
-            continue;
-        const float d = static_cast<float>(street->distanceTo(x, y, z));
-        if (d < certainCrossingDistance)
-            return street;
-        if (d < best) {
-            best = d;
-            result = street;
-        }
-    }
-    return result;
+    return nearestCrossing(sceneObjects, x, y, z);
 }
 
 const CityCalendar& Zandervale::calendar()
