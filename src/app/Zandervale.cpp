@@ -229,6 +229,12 @@ bool Zandervale::collides(float fromX, float fromY, float fromZ, float toX, floa
     return false;
 }
 
+bool Zandervale::stepBlocked(float fromX, float fromY, float fromZ, float toX, float toY, float toZ)
+{
+    float out[3];
+    return collides(fromX, fromY, fromZ, toX, toY, toZ, &out[0], &out[1], &out[2]);
+}
+
 void Zandervale::openGallery(MonthQuarter* record, int picture)
 {
     if (gallery == nullptr)

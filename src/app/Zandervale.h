@@ -41,8 +41,8 @@ public:
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;
 
-    // The world the navigation controller walks in; collides above answers
-    // for it too.
+    // The world the navigation controller walks in.
+    bool stepBlocked(float fromX, float fromY, float fromZ, float toX, float toY, float toZ) override;
     void openGallery(MonthQuarter* record, int picture) override;
     SceneObject* pick(int x, int y, int* outSubName) override;
     Street* nearestStreet(float x, float y, float z) override;

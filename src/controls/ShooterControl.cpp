@@ -291,14 +291,10 @@ void ShooterControl::stepWalker(double dt)
         nz += ahead * std::cos(yawRad) * v * dt;
     }
 
-    float outX = 0.0f, outY = 0.0f, outZ = 0.0f;
-    if (collisionOn && app != nullptr
-        && app->collides(-translation.x, -translation.y, -translation.z, -nx, -ny, -nz,
-                         &outX, &outY, &outZ)) {
-        translation = {-outX, -outY, -outZ};
-    } else {
+    const bool blocked = collisionOn && app != nullptr &&
+                         app->stepBlocked(-translation.x, -translation.y, -translation.z, -nx, -ny, -nz);
+    if (!blocked)
         translation = {nx, ny, nz};
-    }
 }
 
 void ShooterControl::accelerate(double dt)

@@ -11,11 +11,9 @@ class Street;
 class WalkerWorld {
 public:
     virtual ~WalkerWorld() = default;
-    // Whether the eye's step from "from" to "to" is blocked; if so the out
-    // parameters hold the position to take.
-    virtual bool collides(float fromX, float fromY, float fromZ,
-                          float toX, float toY, float toZ,
-                          float* outX, float* outY, float* outZ) = 0;
+    // Whether the eye's step from "from" to "to" is blocked; the walker
+    // does not take a blocked step.
+    virtual bool stepBlocked(float fromX, float fromY, float fromZ, float toX, float toY, float toZ) = 0;
     // The object under window point (x, y) (GLUT coordinates), or null; its
     // picture index goes to outSubName (-1 when nothing was hit).
     virtual SceneObject* pick(int x, int y, int* outSubName) = 0;

@@ -24,16 +24,10 @@ struct FakeWindow : WalkerWindow {
 // pick with `under`, the calendar with `city`, and records what it was
 // asked.
 struct FakeWorld : WalkerWorld {
-    bool collides(float fromX, float fromY, float fromZ, float toX, float, float, float* outX,
-                  float* outY, float* outZ) override
+    bool stepBlocked(float, float, float, float toX, float, float) override
     {
         ++steps;
-        if (toX < wallFrom || toX > wallTo)
-            return false;
-        *outX = fromX;
-        *outY = fromY;
-        *outZ = fromZ;
-        return true;
+        return toX >= wallFrom && toX <= wallTo;
     }
     SceneObject* pick(int x, int y, int* outSubName) override
     {
