@@ -120,20 +120,18 @@ void Zandervale::openWindow()
     initImageLibrary();
 }
 
-void Zandervale::run(const char* libraryPath)
+int Zandervale::run(const char* libraryPath)
 {
     openWindow();
     loading = true;
     // Keys reach the application from the first progress frame: Escape
-    // quits while the library loads, other keys wait for the city.
+    // stops the loading, other keys wait for the city.
     state.inputControl = this;
     City built;
-    const bool read = CityBuilder(libraryPath).build(&built, [this](int done, int total) { showLoadProgress(done, total); });
+    const bool read = CityBuilder(libraryPath).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
     loading = false;
-    if (!read) {   // the loader said why
-        std::fflush(stdout);
-        std::exit(1);
-    }
+    if (!read)   // stopped, or the loader said why
+        return stopLoading ? 0 : 1;
     records = std::move(built.records);
     setScene(std::move(built.objects), nullptr);
     libraryEmpty = built.libraryEmpty;
@@ -147,6 +145,7 @@ void Zandervale::run(const char* libraryPath)
                             fieldOfViewDegrees, overviewReach * farPlane);
     movementControl = walker.get();
     startMainLoop(state);
+    return 0;   // the window was closed
 }
 
 std::vector<std::unique_ptr<SceneObject>> Zandervale::setScene(std::vector<std::unique_ptr<SceneObject>> objects,
@@ -161,24 +160,28 @@ std::vector<std::unique_ptr<SceneObject>> Zandervale::setScene(std::vector<std::
     return objects;
 }
 
-void Zandervale::showLoadProgress(int done, int total)
+bool Zandervale::showLoadProgress(int done, int total)
 {
     loadedPictures = done;
     totalPictures = total;
     // Events first: a window that is mapped, moved or uncovered meanwhile
-    // gets its frame from the display callback, which draws this same screen.
+    // gets its frame from the display callback, which draws this same
+    // screen; Escape only asks for the stop. A closed window stops it too.
     glutMainLoopEvent();
+    if (stopLoading || glutGetWindow() == 0)
+        return false;
     // Under a software GL every frame reads the whole window back first
     // (some 20 ms at 1024 x 768 with llvmpipe): the loading gets nine times
     // the last frame's cost before the next, so the bar slows it by a tenth
     // at most. The full bar is always shown while the city is built.
     const double start = steadySeconds();
     if (done < total && start - progressShownAt < 9.0 * progressFrameSeconds)
-        return;
+        return true;
     draw(0.0);
     glutSwapBuffers();
     progressShownAt = steadySeconds();
     progressFrameSeconds = progressShownAt - start;
+    return true;
 }
 
 void Zandervale::draw(double dt)
@@ -286,6 +289,10 @@ void Zandervale::keyboard(unsigned char key, int x, int y)
 void Zandervale::keyboardUp(unsigned char key, int x, int y)
 {
     if (key == escapeKey) {
+        if (loading) {
+            stopLoading = true;
+            return;
+        }
         if (galleryActive) {
             glutWarpPointer(state.windowWidth / 2, state.windowHeight / 2);
             switchReceiver(false);

@@ -28,8 +28,10 @@ public:
     Zandervale(const Zandervale&) = delete;
     Zandervale& operator=(const Zandervale&) = delete;
 
-    // Opens the window, builds the city and enters the main loop.
-    void run(const char* libraryPath);
+    // Opens the window, builds the city and runs the main loop. Returns the
+    // exit status: 1 for a library that cannot be read, 0 when Escape stopped
+    // the loading or the window was closed.
+    int run(const char* libraryPath);
     // The window with this application's state, and the image library; for
     // tools that build a city without run().
     void openWindow();
@@ -79,8 +81,8 @@ private:
     bool takeRelease(int input) { return delivered.erase(input) > 0; }
     void switchReceiver(bool toGallery);
     // While the city is built: keeps the window answering and shows how far
-    // the library's textures have loaded.
-    void showLoadProgress(int done, int total);
+    // the library's textures have loaded. False: stop loading.
+    bool showLoadProgress(int done, int total);
 
 
     // The records the houses point at; declared before the houses, so they
@@ -94,6 +96,7 @@ private:
     bool galleryActive;
     std::set<int> delivered;   // presses the current receiver got and has not seen released
     bool loading = false;
+    bool stopLoading = false;   // Escape was released while loading
     bool libraryEmpty = false;
     int loadedPictures = 0;
     int totalPictures = 0;

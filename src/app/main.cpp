@@ -23,6 +23,5 @@ int main(int argc, char** argv)
     // application object is released on the way out.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     Zandervale app;
-    app.run(argv[1]);
-    return 0;
+    return app.run(argv[1]);
 }

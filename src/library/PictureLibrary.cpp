@@ -103,7 +103,7 @@ std::string directoryPrefix(const char* path)
 
 // Counts the texture elements as they are read and tells progress: 0 at
 // once, then whenever the interval has passed since the last telling, and
-// the total at the end unless that was just told.
+// the total at the end unless that was just told. Remembers a stop.
 class ProgressCounter {
 public:
     ProgressCounter(const LoadProgress& progress, const SecondsClock& clock, int total)
@@ -123,16 +123,17 @@ public:
     }
     void finish()
     {
-        if (progress && told != done)
+        if (progress && told != done && !stop)
             tell(lastTold);
     }
+    bool stopped() const { return stop; }
 
 private:
     void tell(double now)
     {
         lastTold = now;
         told = done;
-        progress(done, total);
+        stop = !progress(done, total);
     }
 
     const LoadProgress& progress;
@@ -141,6 +142,7 @@ private:
     int done = 0;
     int told = 0;
     double lastTold = 0.0;
+    bool stop = false;
 };
 
 struct QuarterReader {
@@ -192,7 +194,7 @@ void readQuarter(xmlNode* quarter, int year, int month, int quarterVal,
                  ProgressCounter* progress, std::vector<MonthQuarter*>* library)
 {
     QuarterReader reader{prefix, source, progress};
-    for (xmlNode* picture = quarter->children; picture; picture = picture->next)
+    for (xmlNode* picture = quarter->children; picture && !progress->stopped(); picture = picture->next)
         reader.readPicture(picture);
     if (reader.textures.empty())
         return;
@@ -370,17 +372,19 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
     }
     ProgressCounter counter(progress, clock, total);
     forEachQuarter(root, [&](xmlNode* quarter, int year, int month, int quarterVal) {
-        readQuarter(quarter, year, month, quarterVal, prefix, source, &counter, library);
+        if (!counter.stopped())
+            readQuarter(quarter, year, month, quarterVal, prefix, source, &counter, library);
     });
     counter.finish();
     xmlFreeDoc(document);
-    return LibraryError::none;
+    return counter.stopped() ? LibraryError::stopped : LibraryError::none;
 }
 
 std::string libraryErrorLine(LibraryError error, const char* path)
 {
     switch (error) {
     case LibraryError::none:
+    case LibraryError::stopped:
         break;
     case LibraryError::noLibraryFile:
         return "### ERROR: There was no xml photo library file at " + std::string(path) + "\n";
@@ -401,12 +405,9 @@ constexpr int thumbnailsAhead = 256;
 bool readOrSayWhy(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                   const TextureSource& source, const LoadProgress& progress)
 {
-    LibraryError error = readPictureLibrary(path, library, source, span, progress);
-    if (error != LibraryError::none) {
-        std::fputs(libraryErrorLine(error, path).c_str(), stdout);
-        return false;
-    }
-    return true;
+    const LibraryError error = readPictureLibrary(path, library, source, span, progress);
+    std::fputs(libraryErrorLine(error, path).c_str(), stdout);
+    return error == LibraryError::none;
 }
 
 }  // namespace
@@ -436,7 +437,9 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
         [&queue](const char* file) { return queue->load(file); }};
     const bool read = readOrSayWhy(path, library, span, source, progress);
     queue.reset();
-    if (cache != nullptr)
+    // A stopped reading leaves the cache as it was: what it did not reach
+    // would be missing from the new one.
+    if (cache != nullptr && read)
         cache->finish();
     return read;
 }

@@ -25,23 +25,25 @@ struct TextureSource {
 
 // Told how many of the library's texture elements have been read so far,
 // of how many in all: first 0, then at most once per progressIntervalSeconds,
-// last the total. A start-up screen draws its bar from it.
-using LoadProgress = std::function<void(int done, int total)>;
+// last the total. A start-up screen draws its bar from it. It answers
+// whether to go on: false stops the reading where it is.
+using LoadProgress = std::function<bool(int done, int total)>;
 constexpr double progressIntervalSeconds = 0.05;
 // Seconds since some fixed moment; the reader asks it whether to tell
 // progress again.
 using SecondsClock = std::function<double()>;
 double steadySeconds();
 
-// Why a library could not be read at all.
-enum class LibraryError { none, noLibraryFile, notZandervale };
+// Why a library could not be read at all, or was not read to its end.
+enum class LibraryError { none, noLibraryFile, notZandervale, stopped };
 
 // Appends a record to library for every quarter with at least one loaded
 // texture, making each texture with loadTextureFile, and sets span to the
 // years the file names, else to 1998 to 2010. A span that cannot be used is
 // reported in one line and not used. A missing, malformed or foreign file
 // appends nothing, leaves span alone and returns its error. Progress is
-// told while the textures load.
+// told while the textures load; stopped by it, the reading returns stopped
+// with the records read so far appended.
 LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* library,
                                 TextureLoader loadTextureFile, YearSpan* span,
                                 const LoadProgress& progress = {},
@@ -56,7 +58,7 @@ LibraryError readPictureLibrary(const char* path, std::vector<MonthQuarter*>* li
 std::string libraryErrorLine(LibraryError error, const char* path);
 
 // Reads the library and its year span and returns true; on an error prints
-// its line and returns false. Thumbnails are decoded on
+// its line and returns false, as it does, silently, when progress stops it. Thumbnails are decoded on
 // worker threads and uploaded into the atlas (uploadThumbnail); what they
 // cannot decode, loadTexture loads, with its messages in document order.
 // Where the GL samples DXT1 they are compressed, and kept in the thumbnail

@@ -122,7 +122,8 @@ TEST_F(PictureLibrary, YearSpanIsUsedOnlyWhenBothYearsAreSound)
 }
 
 // The count runs from 0 to the texture elements the rules reach (missing
-// files and those past the limit included), told at most once per interval.
+// files and those past the limit included), told at most once per interval;
+// a stop ends the reading.
 TEST_F(PictureLibrary, ProgressRisesToTheTotalAtMostOncePerInterval)
 {
     std::string pictures;
@@ -134,13 +135,21 @@ TEST_F(PictureLibrary, ProgressRisesToTheTotalAtMostOncePerInterval)
     for (const auto& c : cases) {
         double now = 0.0;
         std::vector<int> told;
-        support::captureStdout([&] { readPictureLibrary(path.c_str(), &records, fakeLoad, &span, [&](int done, int total) { EXPECT_EQ(total, 1000); told.push_back(done); }, [&] { return now += c.secondsPerAsk; }); });
+        support::captureStdout([&] { readPictureLibrary(path.c_str(), &records, fakeLoad, &span, [&](int done, int total) { EXPECT_EQ(total, 1000); told.push_back(done); return true; }, [&] { return now += c.secondsPerAsk; }); });
         EXPECT_TRUE(std::is_sorted(told.begin(), told.end()) && std::adjacent_find(told.begin(), told.end()) == told.end()) << c.secondsPerAsk;
         EXPECT_EQ(told.front(), 0);
         EXPECT_EQ(told.back(), 1000);
         EXPECT_GE(told.size(), c.fewest) << c.secondsPerAsk;
         EXPECT_LE(told.size(), c.most) << c.secondsPerAsk;
     }
+    // Told to stop, it reads nothing more.
+    double now = 0.0;
+    int last = 0;
+    support::captureStdout([&] {
+        EXPECT_EQ(readPictureLibrary(path.c_str(), &records, fakeLoad, &span, [&](int done, int) { return (last = done) < 100; },
+                                     [&] { return now += 1.0; }), LibraryError::stopped);
+    });
+    EXPECT_EQ(last, 100);
 }
 
 // The reader returns the error and appends nothing; the viewer's loader
