@@ -90,7 +90,9 @@ if(TARGET zandervale)
 endif()
 
 # --- the frame benchmark ------------------------------------------------------
-add_executable(zv-bench ${CMAKE_CURRENT_LIST_DIR}/bench/FrameBench.cpp)
+add_executable(zv-bench ${CMAKE_CURRENT_LIST_DIR}/bench/FrameBench.cpp ${CMAKE_CURRENT_LIST_DIR}/bench/BenchCity.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bench/FrameTimes.cpp ${CMAKE_CURRENT_LIST_DIR}/bench/Startups.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bench/Openings.cpp ${CMAKE_CURRENT_LIST_DIR}/bench/Fidelity.cpp)
 target_link_libraries(zv-bench PRIVATE zv_app)
 set_target_properties(zv-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZV_TOOLS_OUTPUT_DIR})
 
