@@ -1,5 +1,5 @@
-// The application object: root of the scene and top-level receiver of
-// input. It owns the city's objects, draws each frame, routes events to the
+// Zandervale: the application object, root of the scene and first receiver
+// of input. It owns the city, draws each frame, routes events to the
 // navigation controller or the gallery, and answers collision queries.
 #pragma once
 

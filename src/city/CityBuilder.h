@@ -1,5 +1,5 @@
-// Turns the photo library into a city: its records and the objects made
-// from them, in a fixed order.
+// CityBuilder: turns the photo library into a city, its records and the
+// objects made from them, in a fixed order.
 #pragma once
 
 #include "city/City.h"

@@ -1,5 +1,6 @@
-// The receiver of every keyboard and mouse event of the window. Coordinates
-// are GLUT window coordinates (origin top-left, y downward).
+// InputControl: the receiver of every keyboard and mouse event of the
+// window. Coordinates are GLUT window coordinates (origin top-left, y
+// downward).
 #pragma once
 
 class InputControl {

@@ -1,5 +1,6 @@
-// An input controller that also owns the camera: it moves the viewer at the
-// start of each city frame and draws the heads-up display on top of it.
+// MovementControl: an input controller that also owns the camera. It moves
+// the viewer at the start of each city frame and draws the heads-up display
+// on top of it.
 #pragma once
 
 #include "controls/InputControl.h"

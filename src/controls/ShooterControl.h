@@ -1,7 +1,7 @@
-// The first-person walker: held-key movement, mouse look, the jet rise on
-// the space bar, collision against the city, the overview camera high above
-// it, selection by clicking, the way into the gallery, and the flights to
-// a typed date, house by house and a year at a time.
+// ShooterControl: the walker's controller. Held-key movement, mouse look,
+// the jet rise on the space bar, collision against the city, the overview
+// camera high above it, selection by clicking, the way into the gallery,
+// and the flights to a typed date, house by house and a year at a time.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// One quarter of one month of the photo library: the textures of its
-// pictures and the paths of their originals. The library loader makes the
+// MonthQuarter: a library record, one quarter of one month of the photo
+// library: the textures of its pictures and the paths of their originals. The library loader makes the
 // records; whoever holds the library owns them, and a record its lists.
 #pragma once
 
