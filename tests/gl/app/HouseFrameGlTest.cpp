@@ -37,15 +37,64 @@ struct PlainHouse : SceneObject {
     const House* house;
 };
 
+// A walker in the 1024 x 768 window, houses of its city and their plain
+// copies; the records outlive the app and its houses.
+class HouseFrame : public testing::Test {
+protected:
+    void addHouse(float x, float z, std::vector<TextureName> textures, int number)
+    {
+        records.emplace_back(new MonthQuarter(2005, 7, 1, std::move(textures), {}));
+        city.emplace_back(new House(x, 0, z, records.back().get(), number));
+        plain.emplace_back(new PlainHouse(city.back().get()));
+    }
+    // Grows the houses while the walker looks away, then turns it to them.
+    void grow()
+    {
+        walker.init(&app);
+        app.setScene(std::move(city), &walker);
+        walker.yaw = 270;
+        for (double seconds : { 100.0, 100.0 })
+            app.draw(seconds);
+        walker.yaw = 90;
+    }
+    // A frame of the list the app does not hold: the app and plain swap theirs.
+    std::vector<GLubyte> frame()
+    {
+        std::vector<GLubyte> pixels(1024 * 768 * 3);
+        plain = app.setScene(std::move(plain), &walker);
+        app.draw(0.0);
+        glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+    // The plain frame against the city's: pixels drawn, and pixels more than
+    // 2 levels apart.
+    void expectSameFrame(int leastDrawn, const char* what)
+    {
+        const std::vector<GLubyte> expected = frame(), seen = frame();
+        int differing = 0, drawn = 0;
+        for (size_t p = 0; p < seen.size(); p += 3) {
+            const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > 2; };
+            differing += apart(0) || apart(1) || apart(2);
+            drawn += expected[p] + expected[p + 1] + expected[p + 2] > 0;
+        }
+        EXPECT_GT(drawn, leastDrawn) << what;   // the houses ahead
+        EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart, " << what;
+    }
+    support::TempDir folder;
+    std::vector<std::unique_ptr<MonthQuarter>> records;
+    std::vector<std::unique_ptr<SceneObject>> city, plain;
+    support::WindowSize screen{ 1024, 768 };
+    support::FakeWindow window;
+    ShooterControl walker{ window, 0, 0, 0 };
+    Zandervale app;
+};
+
 // Houses of 3 to 40 photos of their own, ahead of the walker, at the edge
 // of the view, beside it and behind it, grown while the walker looked away.
-TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
+TEST_F(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
 {
-    support::TempDir folder;
     const struct { float x, z; int pictures; } houses[] = { { 60, 40, 3 }, { 150, 110, 8 }, { 260, -30, 14 }, { 420, 60, 31 },
                                                             { 100, 200, 40 }, { 0, 400, 9 }, { -300, 40, 6 } };
-    std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app and its houses
-    std::vector<std::unique_ptr<SceneObject>> city, plain;
     for (int h = 0, photo = 0; h < 7; ++h) {
         std::vector<TextureName> textures;
         for (int i = 0; i < houses[h].pictures; ++i, ++photo) {
@@ -56,87 +105,33 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
                 });
             textures.push_back(loadTexture(path.c_str()));
         }
-        records.emplace_back(new MonthQuarter(2005, 7, 1, textures, {}));
-        city.emplace_back(new House(houses[h].x, 0, houses[h].z, records.back().get(), 10 + h));
-        plain.emplace_back(new PlainHouse(city.back().get()));
+        addHouse(houses[h].x, houses[h].z, textures, 10 + h);
     }
-    support::WindowSize screen(1024, 768);
-    support::FakeWindow window;
-    ShooterControl walker(window, 0, 0, 0);
-    Zandervale app;
-    walker.init(&app);
     glLightf(GL_LIGHT1, GL_QUADRATIC_ATTENUATION, 0);   // bright: a texel astray shows
-    app.setScene(std::move(city), &walker);
-    walker.yaw = 270;   // away from the houses ahead while they grow
-    for (double seconds : { 100.0, 100.0 })
-        app.draw(seconds);
-    walker.yaw = 90;
-    const auto frame = [&] {   // of the other list: the app and plain swap theirs
-        std::vector<GLubyte> pixels(1024 * 768 * 3);
-        plain = app.setScene(std::move(plain), &walker);
-        app.draw(0.0);
-        glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    };
+    grow();
     // From the street, then from straight above, where the tops show.
-    for (bool overview : { false, true }) {
-        walker.overview = overview;
-        walker.overviewTranslation = { -60, -700, -150 };
-        const std::vector<GLubyte> expected = frame(), seen = frame();
-        int differing = 0, drawn = 0;
-        for (size_t p = 0; p < seen.size(); p += 3) {
-            const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > 2; };
-            differing += apart(0) || apart(1) || apart(2);
-            drawn += expected[p] + expected[p + 1] + expected[p + 2] > 0;
-        }
-        EXPECT_GT(drawn, 1024 * 768 / (overview ? 100 : 10)) << "overview " << overview;   // the houses ahead
-        EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart, overview " << overview;
-    }
+    expectSameFrame(1024 * 768 / 10, "from the street");
+    walker.overview = true;
+    walker.overviewTranslation = { -60, -700, -150 };
+    expectSameFrame(1024 * 768 / 100, "from above");
 }
 
 // Three rows of houses across the walker's view: past the nearest two, each
 // house is drawn only where its bounds show behind those drawn before it,
 // and those that peek out past the ones in front must all still show.
-TEST(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
+TEST_F(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
 {
-    support::TempDir folder;
     const std::string path = folder.file("t.png");
     support::writeWithDevil(path, IL_PNG, 128, 96, [](int x, int y) {
         return support::Colour{ GLubyte(x * 7), GLubyte(y * 5 ^ x), GLubyte(x ^ y), 255 };
     });
-    std::vector<std::unique_ptr<MonthQuarter>> records;
-    std::vector<std::unique_ptr<SceneObject>> city, plain;
     for (int row = 0; row < 3; ++row)
-        for (int column = -4; column <= 4; ++column) {
-            const std::vector<TextureName> textures(row == 0 ? 3 : 1, loadTexture(path.c_str()));
-            records.emplace_back(new MonthQuarter(2005, 7, 1, textures, {}));
-            city.emplace_back(new House(120.0f + 80.0f * row, 0, 100.0f * column, records.back().get(), 10 + row * 9 + column));
-            plain.emplace_back(new PlainHouse(city.back().get()));
-        }
-    support::WindowSize screen(1024, 768);
-    support::FakeWindow window;
-    ShooterControl walker(window, 0, 0, 0);
-    Zandervale app;
+        for (int column = -4; column <= 4; ++column)
+            addHouse(120.0f + 80.0f * row, 100.0f * column, std::vector<TextureName>(row == 0 ? 3 : 1, loadTexture(path.c_str())),
+                     10 + row * 9 + column);
     app.drawingOrder().occludingHouses = 2, app.drawingOrder().questionedBoxes = 0;   // every row past the nearest two is asked for
-    walker.init(&app);
-    app.setScene(std::move(city), &walker);
-    for (double seconds : { 100.0, 100.0, 0.0 }) {   // grown looking away, then the frame
-        walker.yaw = seconds > 0 ? 270 : 90;
-        app.draw(seconds);
-    }
-    std::vector<GLubyte> expected(1024 * 768 * 3), seen(expected.size());
-    glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, seen.data());
-    plain = app.setScene(std::move(plain), &walker);
-    app.draw(0.0);
-    glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, expected.data());
-    int differing = 0, drawn = 0;
-    for (size_t p = 0; p < seen.size(); p += 3) {
-        const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > 2; };
-        differing += apart(0) || apart(1) || apart(2);
-        drawn += expected[p] + expected[p + 1] + expected[p + 2] > 0;
-    }
-    EXPECT_GT(drawn, 1024 * 768 / 10);   // the houses ahead
-    EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than 2 levels apart";
+    grow();
+    expectSameFrame(1024 * 768 / 10, "three rows");
 }
 
 }  // namespace
