@@ -9,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "app/FrameClock.h"
+#include "app/WindowIdentity.h"
 #include "controls/InputControl.h"
 #include "controls/WalkerWindow.h"
 #include "scene/SceneObject.h"
@@ -84,6 +85,7 @@ void createWindow()
     glutInitWindowSize(defaultWidth, defaultHeight);
     glutInitWindowPosition(10, 10);
     setWindowId(glutCreateWindow("Zandervale"));
+    nameWindowForDesktop();
     registerCallbacks();
     // A held key must stay one press and one release: repeats would toggle
     // the slideshow or the help panel over and over.
