@@ -17,7 +17,8 @@ target_include_directories(zv_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 # libheif writes the turned HEICs libvips cannot, libtiff the DNGs.
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
-target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures PkgConfig::HEIF PkgConfig::TIFF PkgConfig::EXIF)
+target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures PkgConfig::HEIF PkgConfig::TIFF PkgConfig::EXIF
+  PkgConfig::GIO)
 target_compile_definitions(zv_test_support PUBLIC
   ZV_RUN_DIR="${ZV_RUN_DIR}"
   ZV_BINARY="${ZV_RUN_DIR}/zandervale"
