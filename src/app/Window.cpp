@@ -53,7 +53,6 @@ public:
 void setDefaultGlState()
 {
     useGlState(defaultGlState);
-    glEnable(GL_NORMALIZE);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
 

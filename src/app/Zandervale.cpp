@@ -69,7 +69,7 @@ void beginOverlay()
 
 void endOverlay()
 {
-    useGlState(defaultGlState);
+    useDefaultGlState();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     // The modelview stays the identity; the next frame loads the view.
@@ -203,14 +203,10 @@ void drawUnlessHidden(const std::vector<std::pair<float, SceneObject*>>& houses,
         glGenQueries(static_cast<GLsizei>(count - had), occlusionQueries.data() + had);
     }
     std::vector<char> standIn(count);
-    disableGl(GlState::lighting | GlState::texturing);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDepthMask(GL_FALSE);
+    disableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i)
         standIn[i] = static_cast<House*>(houses[i].second)->drawBounds(occlusionQueries[i]);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    enableGl(GlState::lighting | GlState::texturing);
+    enableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i) {
         GLuint samples = 1;
         if (standIn[i])
