@@ -5,7 +5,7 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-set(ZV_TEST_SUBSYSTEMS photos textures library scene city app controls gallery)
+set(ZV_TEST_SUBSYSTEMS calendar photos textures library scene city app controls gallery)
 
 # The viewer's thumbnail cache stays inside the build while tests run.
 set(ZV_TEST_CACHE "XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-cache")

@@ -26,7 +26,7 @@ target_link_libraries(zv_paint PUBLIC PkgConfig::CAIRO PkgConfig::FONTCONFIG PNG
 file(GLOB ZV_ARTWORK_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/artwork/*.cpp)
 list(REMOVE_ITEM ZV_ARTWORK_SOURCES ${CMAKE_CURRENT_LIST_DIR}/artwork/Paint.cpp)
 add_executable(zv-artwork ${ZV_ARTWORK_SOURCES})
-target_link_libraries(zv-artwork PRIVATE zv_paint)
+target_link_libraries(zv-artwork PRIVATE zv_paint zv_calendar)
 
 file(GLOB ZV_SAMPLE_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sample-library/*.cpp)
 add_executable(zv-sample-library ${ZV_SAMPLE_SOURCES})

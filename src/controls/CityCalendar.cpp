@@ -6,6 +6,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "calendar/Calendar.h"
 #include "controls/DatePrompt.h"
 #include "scene/Angles.h"
 #include "scene/House.h"

@@ -3,6 +3,8 @@
 
 #include <cctype>
 
+#include "calendar/Calendar.h"
+
 namespace {
 
 constexpr unsigned char backspaceKey = 8;
@@ -10,17 +12,6 @@ constexpr unsigned char enterKey = 13;
 constexpr unsigned char escapeKey = 27;
 constexpr unsigned char deleteKey = 127;   // what some keyboards send for Backspace
 constexpr std::size_t longestDate = 10;    // "YYYY-MM-DD"
-
-bool isLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int daysInMonth(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
-}
 
 // The number of digits from at (none, or more than most, is false).
 bool readNumber(const std::string& text, std::size_t* at, std::size_t least, std::size_t most,
@@ -58,17 +49,12 @@ bool parseDate(const std::string& text, CalendarDate* date)
     }
     if (at != text.size())
         return false;
-    if (parts >= 1 && (read.month < 1 || read.month > 12))
+    if (parts >= 1 && (read.month < 1 || read.month > monthsInYear))
         return false;
     if (parts == 2 && (read.day < 1 || read.day > daysInMonth(read.year, read.month)))
         return false;
     *date = read;
     return true;
-}
-
-int quarterOfDay(int day)
-{
-    return day <= 7 ? 1 : day <= 14 ? 2 : day <= 21 ? 3 : 4;
 }
 
 void DatePrompt::open()

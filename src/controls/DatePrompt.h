@@ -17,10 +17,6 @@ struct CalendarDate {
 // digit). Anything else, and a day the month does not have, is false.
 bool parseDate(const std::string& text, CalendarDate* date);
 
-// 1 to 4: days 1-7, 8-14, 15-21, 22 to the end of the month; the rule the
-// indexer files photos by.
-int quarterOfDay(int day);
-
 class DatePrompt {
 public:
     enum class Reply { none, go, closed };

@@ -6,16 +6,12 @@
 
 #include <cmath>
 
+#include "calendar/Calendar.h"
 #include "scene/House.h"
 #include "scene/Street.h"
 #include "textures/Textures.h"
 
 namespace {
-
-const char* const monthNames[] = {
-    "January, ", "February, ", "March, ",     "April, ",   "May, ",      "June, ",
-    "July, ",    "August, ",   "September, ", "October, ", "November, ", "December, ",
-};
 
 // A textured quad: its top-left corner, size, and which texture corner
 // goes to the top-left (the status strip shows its texture mirrored).
@@ -145,16 +141,12 @@ std::string locationLine(const HudFrame& frame)
     return frame.crossing ? dateText(frame.crossing->month, frame.crossing->year) : "";
 }
 
-std::string monthName(int month)
-{
-    if (month < 1 || month > 12)
-        return "WTF???";
-    return monthNames[month - 1];
-}
-
 std::string dateText(int month, int year)
 {
-    std::string text = monthName(month);
+    // A library may name a month no calendar has; say so in words.
+    std::string text = month >= 1 && month <= monthsInYear ? std::string(monthName(month))
+                                                            : "month " + std::to_string(month);
+    text += ", ";
     for (int unit : {1000, 100, 10, 1})
         text += static_cast<char>('0' + year / unit % 10);
     return text;

@@ -32,9 +32,8 @@ void drawHud(const HudFrame& frame);
 
 // The location line: the date of the nearest crossing, "" with none.
 std::string locationLine(const HudFrame& frame);
-// "March, " for 3; "WTF???" outside 1 to 12.
-std::string monthName(int month);
-// The month name and the four year digits: "March, 2005".
+// The month name and the four year digits: "March, 2005"; "month 13, 2005"
+// for a month outside 1 to 12.
 std::string dateText(int month, int year);
 // "3. quarter"
 std::string quarterText(int quarter);

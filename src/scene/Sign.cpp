@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "calendar/Calendar.h"
 #include "library/PictureLibrary.h"
 #include "scene/GroundQuads.h"
 #include "textures/Textures.h"
@@ -33,11 +34,6 @@ GLuint monthPlateList = 0;
 GLuint yearBoardList = 0;
 GLuint monthBoardList = 0;
 GLuint titleList = 0;
-
-const char* const monthNames[monthCount] = {
-    "January", "February", "March", "April", "May", "June",
-    "July", "August", "September", "October", "November", "December",
-};
 
 // Upright plates carry t = 0 on their top edge. The plates' normal lies in
 // the plate, so banners are lit like the ground.
@@ -150,7 +146,7 @@ void loadSignTables()
         yearTextures.push_back(loadTextureAnisotropic(path));
     }
     for (int i = 0; i < monthCount; ++i) {
-        snprintf(path, sizeof path, "./signs/sign%s128x32.png", monthNames[i]);
+        snprintf(path, sizeof path, "./signs/sign%s128x32.png", monthName(i + 1));
         monthTextures[i] = loadTextureAnisotropic(path);
     }
     signTablesLoaded = true;

@@ -7,6 +7,7 @@
 #include "NameDate.h"
 #include "PhotoDate.h"
 #include "PhotoPaths.h"
+#include "calendar/Calendar.h"
 
 namespace photoindex {
 namespace {
@@ -92,7 +93,7 @@ TEST(IndexDates, QuartersEndOnDays7And14And21AndTheMonthsLastDay)
     for (const auto& [day, quarter] : rows) {
         LocalDate date;
         const bool valid = parseExifDate(std::string(day) + " 12:00:00", &date);
-        EXPECT_EQ(valid ? quarterOfMonth(date.day) : 0, quarter) << day;
+        EXPECT_EQ(valid ? quarterOfDay(date.day) : 0, quarter) << day;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Artwork.h"
+#include "calendar/Calendar.h"
 
 namespace {
 
@@ -34,9 +35,6 @@ const GrassStyle grassStyles[] = {
 
 const BannerStyle yearBanner{fromHex(0xc8372d), fromHex(0x7e1612), fromHex(0xf2c14e), fromHex(0xfff6e0)};
 const BannerStyle monthBanner{fromHex(0x2f6fd0), fromHex(0x163d85), fromHex(0xcfe3ff), fromHex(0xffffff)};
-
-const char* const monthNames[] = {"January", "February", "March",     "April",   "May",      "June",
-                                  "July",    "August",   "September", "October", "November", "December"};
 
 const std::vector<HelpSection> helpSections = {
     {"Walking through the city",
@@ -84,8 +82,8 @@ std::vector<ArtworkFile> catalogue()
         files.push_back({"signs/sign" + text + "_128x32.png", 128, 32, false,
                          [text](paint::Canvas& c) { artwork::paintBanner(c, text, yearBanner); }});
     }
-    for (const char* month : monthNames) {
-        const std::string text = month;
+    for (int month = 1; month <= monthsInYear; ++month) {
+        const std::string text = monthName(month);
         files.push_back({"signs/sign" + text + "128x32.png", 128, 32, false,
                          [text](paint::Canvas& c) { artwork::paintBanner(c, text, monthBanner); }});
     }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <tuple>
 
+#include "calendar/Calendar.h"
+
 namespace photoindex {
 
 YearSpan spanOf(const std::vector<int>& years, size_t* leftOut)
@@ -31,7 +33,7 @@ bool formatLibrary(std::vector<const IndexEntry*> entries, const YearSpan& span,
     std::vector<LibraryPicture> pictures;
     size_t inQuarter = 0;
     for (const IndexEntry* entry : entries) {
-        const LibraryPicture picture{entry->date.year, entry->date.month, quarterOfMonth(entry->date.day),
+        const LibraryPicture picture{entry->date.year, entry->date.month, quarterOfDay(entry->date.day),
                                      entry->thumbnail, entry->path};
         const auto quarterOf = [](const LibraryPicture& p) { return std::tie(p.year, p.month, p.quarter); };
         inQuarter = pictures.empty() || quarterOf(pictures.back()) != quarterOf(picture) ? 1 : inQuarter + 1;

@@ -6,17 +6,11 @@
 #include <cstdio>
 #include <tuple>
 
+#include "calendar/Calendar.h"
+
 namespace photoindex {
 
 namespace {
-
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int daysInMonth(int year, int month)
-{
-    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
-}
 
 // Reads `digits` decimal digits at text[at], or false.
 bool number(const std::string& text, size_t at, int digits, int* value)
@@ -104,11 +98,6 @@ bool parseFormattedDate(const std::string& text, LocalDate* date)
     std::string exif = text;
     exif[4] = exif[7] = ':';
     return parseExifDate(exif, date);
-}
-
-int quarterOfMonth(int day)
-{
-    return day <= 7 ? 1 : day <= 14 ? 2 : day <= 21 ? 3 : 4;
 }
 
 DateChoice chooseDate(const std::string exif[3], const LocalDate* nameDate, const LocalDate& fileDate,

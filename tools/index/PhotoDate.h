@@ -1,5 +1,6 @@
-// When a photo was taken: EXIF date texts, the file's time as a fallback, and
-// the quarter of the month that places the photo in the city.
+// When a photo was taken: EXIF date texts and the file's time as a fallback.
+// The quarter of the month that places the photo in the city is the
+// calendar's quarterOfDay.
 #pragma once
 
 #include <ctime>
@@ -30,9 +31,6 @@ LocalDate localDateOf(std::time_t time);
 // "YYYY-MM-DD HH:MM:SS", and back (false for anything else).
 std::string formatDate(const LocalDate& date);
 bool parseFormattedDate(const std::string& text, LocalDate* date);
-
-// 1 to 4: days 1-7, 8-14, 15-21, 22 to the end of the month.
-int quarterOfMonth(int day);
 
 struct DateChoice {
     LocalDate date;

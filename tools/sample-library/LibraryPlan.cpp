@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "../artwork/Paint.h"
+#include "calendar/Calendar.h"
 
 namespace sample {
 namespace {
@@ -33,9 +34,8 @@ std::vector<int> houseSizes(int pictures, int slots)
 PlannedQuarter quarterOf(int year, int month, int quarterOfMonth, int pictures, int* number)
 {
     PlannedQuarter quarter{year, month, quarterOfMonth, {}};
-    // Quarter q covers the days 7(q-1)+1 .. 7q; the fourth one to the month's end.
-    const int firstDay = 7 * (quarterOfMonth - 1) + 1;
-    const int lastDay = quarterOfMonth == 4 ? daysInMonth(year, month) : firstDay + 6;
+    const int firstDay = firstDayOfQuarter(quarterOfMonth);
+    const int lastDay = quarterOfMonth == 4 ? daysInMonth(year, month) : firstDayOfQuarter(quarterOfMonth + 1) - 1;
     for (int i = 0; i < pictures; ++i) {
         const int day = firstDay + i * (lastDay - firstDay + 1) / pictures;
         quarter.pictures.push_back({(*number)++, year, month, quarterOfMonth, day});
@@ -44,13 +44,6 @@ PlannedQuarter quarterOf(int year, int month, int quarterOfMonth, int pictures, 
 }
 
 }  // namespace
-
-int daysInMonth(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
 
 std::vector<PlannedQuarter> planLibrary(int pictures, int firstYear, int lastYear)
 {

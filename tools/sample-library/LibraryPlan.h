@@ -27,6 +27,4 @@ std::vector<PlannedQuarter> planLibrary(int pictures, int firstYear, int lastYea
 // portrait stored upright and one stored turned.
 std::vector<PlannedQuarter> planPhotoFolder();
 
-int daysInMonth(int year, int month);
-
 }  // namespace sample

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <vector>
 
+#include "calendar/Calendar.h"
+
 namespace sample {
 namespace {
 
@@ -14,9 +16,6 @@ using paint::Rgb;
 using paint::Rng;
 
 const double pageWidth = 1024, pageHeight = 768;
-
-const char* const monthNames[] = {"January", "February", "March",     "April",   "May",      "June",
-                                  "July",    "August",   "September", "October", "November", "December"};
 
 enum class Season { Winter, Spring, Summer, Autumn };
 enum class Light { Day, Evening, Night };
@@ -316,7 +315,7 @@ void dateLabel(paint::Canvas& canvas, const std::string& text)
 
 std::string longDate(const PlannedPicture& picture)
 {
-    return std::to_string(picture.day) + " " + monthNames[picture.month - 1] + " " + std::to_string(picture.year);
+    return std::to_string(picture.day) + " " + monthName(picture.month) + " " + std::to_string(picture.year);
 }
 
 std::string shortDate(const PlannedPicture& picture)

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AppState.h"
@@ -114,12 +115,15 @@ TEST(SceneRoot, AReleaseReachesTheReceiverOnlyWhenItGotThePress)
 }
 
 // While the controller holds Escape (its date prompt is open, or the
-// Escape that closed it is still down), the release is the controller's.
+// Escape that closed it is still down), the release is the controller's,
+// even with the help panel open under the prompt.
 TEST(SceneRoot, EscapeReleaseGoesToAControllerThatHoldsIt)
 {
     struct PromptControl : RecordingControl {
         bool holdsEscape() const override { return holds; }
+        bool closePanel() override { return std::exchange(panel, false); }
         bool holds = true;
+        bool panel = true;
     };
     PromptControl control;
     Zandervale app;
@@ -133,6 +137,7 @@ TEST(SceneRoot, EscapeReleaseGoesToAControllerThatHoldsIt)
         },
         testing::ExitedWithCode(7), "");
     control.holds = false;
+    control.panel = false;
     EXPECT_EXIT(app.inputControl()->keyboardUp(27, 0, 0), testing::ExitedWithCode(0), "");
 }
 

@@ -74,6 +74,8 @@ TEST(CityCalendar, TimeKeysStepThroughHousesAndYearsAndStopAtTheEnds)
         {"B from an empty year", stepTarget(city.calendar, standingIn2002, -1), {2001, 3, 2, nullptr}},
         {"N counts the month stood in", stepTarget(city.calendar, standingInJanuary, +1), {2001, 1, 1, nullptr}},
         {"B counts it too", stepTarget(city.calendar, standingInJanuary, -1), {2001, 1, 3, nullptr}},
+        {"N across a year end", stepTarget(city.calendar, {2001, 12, 0, nullptr}, +1), {2003, 7, 1, nullptr}},
+        {"B across a year end", stepTarget(city.calendar, {2003, 1, 0, nullptr}, -1), {2001, 3, 2, nullptr}},
         {"Page Up from the first year", yearTarget(city.calendar, at(2001, 1, 3), -1), {0, 0, 0, "no photos in 2000"}},
         {"Page Down from the last year", yearTarget(city.calendar, at(2003, 7, 4), +1), {0, 0, 0, "no photos in 2004"}},
         {"Page Down into an empty year", yearTarget(city.calendar, at(2001, 3, 2), +1), {2002, 3, 0, nullptr}},

@@ -273,8 +273,8 @@ TEST(HeadsUpDisplay, LinesNameTheDateQuarterAndCount)
         {dateText(3, 2005), "March, 2005"},
         {dateText(12, 1999), "December, 1999"},
         {dateText(1, 2004), "January, 2004"},
-        {dateText(13, 2005), "WTF???2005"},
-        {dateText(0, 987), "WTF???0987"},   // always four year digits
+        {dateText(13, 2005), "month 13, 2005"},
+        {dateText(2, 987), "February, 0987"},   // always four year digits
         {quarterText(1), "1. quarter"},
         {pictureCountText(1), "1 pictures loaded"},
         {pictureCountText(9), "9 pictures loaded"},
