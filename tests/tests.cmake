@@ -46,6 +46,8 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
       WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl ENVIRONMENT ${ZV_TEST_CACHE})
   endif()
 endforeach()
+# The viewer starts the indexer in the background; its test runs the real one.
+add_dependencies(unit_app zandervale-index)
 
 # Each end-to-end test starts its own Xvfb and talks to it through Xlib.
 find_package(X11 REQUIRED)
