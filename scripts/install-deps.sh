@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev fonts-dejavu-core
   libgtest-dev
   clang-14 libclang-rt-14-dev
-  xvfb xauth xdotool x11-apps imagemagick libx11-dev
+  xvfb xauth xdotool x11-apps imagemagick libx11-dev libpng-dev libglib2.0-dev dbus-daemon
 )
 
 missing=()

@@ -17,7 +17,8 @@ target_include_directories(zv_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 # libheif writes the turned HEICs libvips cannot, libtiff the DNGs.
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
-target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures PkgConfig::HEIF PkgConfig::TIFF PkgConfig::EXIF)
+target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures PkgConfig::HEIF PkgConfig::TIFF PkgConfig::EXIF
+  PkgConfig::GIO)
 target_compile_definitions(zv_test_support PUBLIC
   ZV_RUN_DIR="${ZV_RUN_DIR}"
   ZV_BINARY="${ZV_RUN_DIR}/zandervale"
@@ -45,6 +46,8 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
       WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl ENVIRONMENT ${ZV_TEST_CACHE})
   endif()
 endforeach()
+# The viewer starts the indexer in the background; its test runs the real one.
+add_dependencies(unit_app zandervale-index)
 
 # Each end-to-end test starts its own Xvfb and talks to it through Xlib.
 find_package(X11 REQUIRED)

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "app/WindowIdentity.h"
 #include "controls/InputControl.h"
 #include "scene/SceneObject.h"
 #include "textures/GlState.h"
@@ -50,7 +51,6 @@ void registerCallbacks()
 void setDefaultGlState()
 {
     useGlState(defaultGlState);
-    glEnable(GL_NORMALIZE);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
 
@@ -82,6 +82,7 @@ void createWindow(AppState& state)
     glutInitWindowPosition(10, 10);
     state.windowId = glutCreateWindow("Zandervale");
     glutSetWindowData(&state);
+    nameWindowForDesktop();
     registerCallbacks();
     // A held key must stay one press and one release: repeats would toggle
     // the slideshow or the help panel over and over.

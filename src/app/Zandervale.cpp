@@ -61,7 +61,7 @@ void beginOverlay(const AppState& state)
 
 void endOverlay()
 {
-    useGlState(defaultGlState);
+    useDefaultGlState();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     // The modelview stays the identity; the next frame loads the view.

@@ -228,7 +228,7 @@ void ShooterControl::init(WalkerWorld* application)
     app = application;
     window.setCursor(GLUT_CURSOR_NONE);
     const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
-    glEnable(GL_LIGHT1);
+    enableGl(GlState::light1);
     glLightfv(GL_LIGHT1, GL_DIFFUSE, white);
     glLightf(GL_LIGHT1, GL_QUADRATIC_ATTENUATION, 0.001f);
     mouseLook = true;
@@ -444,7 +444,7 @@ void ShooterControl::toggleOverview()
 void ShooterControl::toggleLight()
 {
     lightOn = !lightOn;
-    (lightOn ? glEnable : glDisable)(GL_LIGHT1);
+    (lightOn ? enableGl : disableGl)(GlState::light1);
 }
 
 void ShooterControl::toggleMouseLook()

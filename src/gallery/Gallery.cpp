@@ -405,7 +405,9 @@ bool Gallery::holds(TextureName texture) const
 
 void Gallery::render()
 {
-    glPushAttrib(GL_CURRENT_BIT);   // the city's colour: a selected house's unlit boxes take it on
+    // The city's colour, given back at the end: a selected house's unlit boxes take it on.
+    GLfloat cityColour[4];
+    glGetFloatv(GL_CURRENT_COLOR, cityColour);
     if (quadList == 0)
         createGlResources();
     // Depth: the current photo at z = -5 covers the incoming at -50.
@@ -446,8 +448,8 @@ void Gallery::render()
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
-    useGlState(defaultGlState);
+    glColor4fv(cityColour);
+    useDefaultGlState();
 }
 
 void Gallery::createGlResources()

@@ -17,6 +17,30 @@ bool hasGlyph(uint32_t code)
     return (code >= 0x20 && code < 0x7F) || (code >= 0xA0 && code <= 0xFF);
 }
 
+// Latin Extended-A (U+0100 to U+017F: Polish, Czech, Hungarian, Turkish,
+// Baltic letters), each as its letter without the mark the font lacks.
+constexpr char extendedALetters[] =
+    "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIiJjJjKkkLlLlLlLlLlNnNnNnnNnOoOoOoOoRrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUu"
+    "WwYyYZzZzZzs";
+static_assert(sizeof extendedALetters - 1 == 0x80, "one letter a code point");
+
+// What stands for a character the font has no glyph of: the letter under a
+// mark, the ASCII look of typographic dashes and quotes, else one '?'.
+char standIn(uint32_t code)
+{
+    if (code >= 0x100 && code < 0x180)
+        return extendedALetters[code - 0x100];
+    if (code >= 0x2010 && code <= 0x2015)   // hyphens, en and em dashes
+        return '-';
+    if (code >= 0x2018 && code <= 0x201B)   // single quotes
+        return '\'';
+    if (code >= 0x201C && code <= 0x201F)   // double quotes
+        return '"';
+    if (code == 0x2022 || code == 0x2026)   // bullet, ellipsis
+        return static_cast<char>(0xB7);
+    return '?';
+}
+
 // The length of the UTF-8 sequence at text[at] and its code point, or 0
 // for a byte that starts no valid sequence.
 size_t decodeUtf8(const std::string& text, size_t at, uint32_t* code)
@@ -48,7 +72,7 @@ std::string fontGlyphs(const std::string& utf8)
     for (size_t at = 0; at < utf8.size();) {
         uint32_t code = 0;
         const size_t length = decodeUtf8(utf8, at, &code);
-        glyphs += length > 0 && hasGlyph(code) ? static_cast<char>(code) : '?';
+        glyphs += length == 0 ? '?' : hasGlyph(code) ? static_cast<char>(code) : standIn(code);
         at += length > 0 ? length : 1;
     }
     return glyphs;

@@ -5,8 +5,9 @@
 #include <string>
 
 // The bitmap font draws one glyph per byte, Latin-1. Characters it has show
-// as themselves; any other character, and every byte that is not UTF-8,
-// shows as one '?'.
+// as themselves; a letter with a mark it lacks as the bare letter, a
+// typographic dash or quote as its ASCII look; any other character, and
+// every byte that is not UTF-8, as one '?'.
 std::string fontGlyphs(const std::string& utf8);
 
 // "(k\count) :  " and the photo's path in font glyphs. A path too long for

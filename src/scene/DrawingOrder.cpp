@@ -32,14 +32,10 @@ void DrawingOrder::drawUnlessHidden(const std::vector<std::pair<float, SceneObje
         glGenQueries(static_cast<GLsizei>(count - had), queries.data() + had);
     }
     std::vector<char> standIn(count);
-    disableGl(GlState::lighting | GlState::texturing);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDepthMask(GL_FALSE);
+    disableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i)
         standIn[i] = static_cast<House*>(houses[i].second)->drawBounds(queries[i]);
-    glDepthMask(GL_TRUE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    enableGl(GlState::lighting | GlState::texturing);
+    enableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i) {
         GLuint samples = 1;
         if (standIn[i])

@@ -68,7 +68,7 @@ bool outsideView(const float min[3], const float max[3], const GLfloat modelview
 void setLineWidth(float width)
 {
     if (width > 0.0f)
-        glLineWidth(width);
+        useLineWidth(width);
 }
 
 } // namespace
@@ -286,7 +286,7 @@ void House::drawGlow(double seconds, float pulse, float distance)
     glTranslatef(x, 0.0f, z);
     switchGl(GlState::blending, GlState::texturing);
     useBlendFunction(GL_SRC_ALPHA, GL_ONE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    usePolygonMode(GL_LINE);
     const float w = glowLevel(age);
     const float width = baseLineWidth(distance);
     setLineWidth(width);
@@ -308,8 +308,8 @@ void House::drawGlow(double seconds, float pulse, float distance)
         }
     }
     switchGl(GlState::texturing, GlState::blending);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glLineWidth(1.0f);
+    usePolygonMode(GL_FILL);
+    useLineWidth(1.0f);
     glPopMatrix();
 }
 

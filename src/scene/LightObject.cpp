@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include "textures/GlState.h"
+
 LightObject::LightObject(float x_, float y_, float z_)
 {
     x = x_;
@@ -11,7 +13,7 @@ LightObject::LightObject(float x_, float y_, float z_)
     z = z_;
     const GLfloat diffuse[4] = { 0.9f, 0.9f, 0.9f, 1.0f };
     const GLfloat ambient[4] = { 1.0f, 1.0f, 1.0f, 1.0f };
-    glEnable(GL_LIGHT0);
+    enableGl(GlState::light0);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
     glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
 }

@@ -337,22 +337,17 @@ bool compressesThumbnails()
 void bindPhoto(TextureName photo)
 {
     const auto known = atlasCells.find(photo);
-    bindTexture(known == atlasCells.end() ? photo : known->second.texture);
     if (known == atlasCells.end() || known->second.texture == photo)
-        return;
+        return bindTexture(photo, wholeTexture);
     const AtlasCell& cell = known->second;
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glTranslatef(cell.s0, cell.t0, 0.0f);
-    glScalef(cell.s1 - cell.s0, cell.t1 - cell.t0, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
+    bindTexture(cell.texture, { cell.s0, cell.t0, cell.s1 - cell.s0, cell.t1 - cell.t0 });
 }
 
 void unbindPhoto()
 {
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
+    auto s = glState();
+    s.textureWindow = wholeTexture;
+    useGlState(s);
 }
 
 char* copyString(const char* text)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -188,6 +189,30 @@ void Viewer::closeWindow()
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
     XSendEvent(connection, window, False, NoEventMask, &event);
     XFlush(connection);
+}
+
+std::string Viewer::windowClass() const
+{
+    XClassHint hint{};
+    if (window == 0 || !XGetClassHint(connection, window, &hint))
+        return "";
+    const std::string name = hint.res_class != nullptr ? hint.res_class : "";
+    XFree(hint.res_name), XFree(hint.res_class);
+    return name;
+}
+
+int Viewer::iconWidth() const
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* data = nullptr;
+    if (window == 0 || XGetWindowProperty(connection, window, XInternAtom(connection, "_NET_WM_ICON", False), 0, 2, False,
+                                          XA_CARDINAL, &type, &format, &items, &left, &data) != Success)
+        return 0;
+    const int width = data != nullptr && format == 32 && items == 2 ? static_cast<int>(reinterpret_cast<long*>(data)[0]) : 0;
+    XFree(data);
+    return width;
 }
 
 int Viewer::waitForExit()

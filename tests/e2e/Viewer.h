@@ -45,6 +45,10 @@ public:
     void closeWindow();   // WM_DELETE_WINDOW, as a window manager sends it
     int waitForExit();   // the status; -1 after a signal or the deadline
     std::string output() const;   // flushed when the viewer ends by itself
+    // What a desktop reads off the shown window: its WM_CLASS class ("" when unset), and the width of the
+    // first icon in _NET_WM_ICON (0 when it carries none).
+    std::string windowClass() const;
+    int iconWidth() const;
 
 private:
     bool running();

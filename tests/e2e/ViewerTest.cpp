@@ -340,8 +340,14 @@ TEST(Installed, LauncherSaysWhatToDoWithWhatIsNoLibraryAndOpensALibraryFolder)
         {"photos", "zandervale: photos holds no library (Zandervale.xml); make one of its photos with: zandervale-index photos"},
         {photo, "zandervale: " + photo + " is a photo, not a library; make a library of its folder with: zandervale-index " + dir.file("photos")},
         {"gone.xml", "zandervale: there is no file gone.xml"},
+        {"notes.txt", "zandervale: notes.txt is not a photo library (Zandervale.xml); make one of your photos with: zandervale-index PHOTO_DIR"},
+        {"photos/x.HEIC", "zandervale: photos/x.HEIC is a photo, not a library; make a library of its folder with: zandervale-index photos"},
+        {"lib photos", "zandervale: one library at a time, 2 arguments given; see zandervale --help"},
+        {"--fast", "zandervale: unknown option --fast; see zandervale --help"},
         {"lib", "zandervale needs a graphical display (DISPLAY or WAYLAND_DISPLAY is not set)"},
     };
+    dir.write("notes.txt", "<p>A Zandervale library lists <Zandervale> elements.</p>\n");
+    dir.write("photos/x.HEIC", std::string("\0\0\0\x18" "ftypheic", 12) + std::string(20, '\0'));
     for (const auto& c : cases) {
         const std::string command = "cd " + dir.path() + " && env -u DISPLAY -u WAYLAND_DISPLAY " + launcher + " " + c.argument + " 2>&1";
         FILE* pipe = popen(command.c_str(), "r");
@@ -352,6 +358,7 @@ TEST(Installed, LauncherSaysWhatToDoWithWhatIsNoLibraryAndOpensALibraryFolder)
         EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << c.argument;
         EXPECT_EQ(output, c.message + "\n");
     }
+    EXPECT_EQ(std::system((launcher + " --version | grep -qx 'zandervale [0-9.]*'").c_str()), 0);
     e2e::Viewer viewer({"lib"}, launcher, dir.path());
     viewer.waitFor("houses of the library in the folder", [](Shot s) { return s.share(0, 0, s.width, s.height, isHue(magenta)) > 0.01; }, 90.0);
     viewer.xdotool("key Escape");
@@ -383,6 +390,10 @@ TEST(Installed, DesktopEntryHasItsIconAndTypeAndWithoutALibraryAWindowSaysWhatTo
     viewer.waitFor("the line across the middle", [](Shot s) {
         return s.share(0, s.height / 2 - 20, s.width, s.height / 2 + 10, [](int r, int g, int b) { return r > 240 && g > 240 && b > 240; }) > 0.01;
     });
+    // A taskbar matches the window to the entry by its class and shows the icon the window carries.
+    EXPECT_NE(entry.find("\nStartupWMClass=" + viewer.windowClass() + "\n"), std::string::npos) << entry;
+    EXPECT_EQ(viewer.windowClass(), "Zandervale");
+    EXPECT_EQ(viewer.iconWidth(), 48);
     viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
 }

@@ -2,7 +2,12 @@
 // times a second; messages clear it, print, and draw it again.
 #include "Progress.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 namespace photoindex {
 
@@ -34,6 +39,7 @@ void Progress::start(size_t count)
     done = 0;
     started = Clock::now();
     draw(barLine(), true);
+    reportCounts(true);
 }
 
 void Progress::advance()
@@ -41,6 +47,7 @@ void Progress::advance()
     std::lock_guard<std::mutex> guard(lock);
     ++done;
     draw(barLine(), done == total);
+    reportCounts(done == total);
 }
 
 void Progress::message(const std::string& line)
@@ -91,6 +98,34 @@ void Progress::draw(const std::string& line, bool now)
     current = line;
     std::fprintf(stderr, "\r%s\033[K", line.c_str());
     std::fflush(stderr);
+}
+
+void Progress::reportCounts(bool now)
+{
+    if (countsPipe < 0)
+        return;
+    const Clock::time_point time = Clock::now();
+    if (!now && time - lastCounted < redrawEvery)
+        return;
+    lastCounted = time;
+    const std::string line = std::to_string(done) + " " + std::to_string(total) + "\n";
+    // The reader may have gone: a short or failed write only loses a count.
+    if (write(countsPipe, line.data(), line.size()) < 0)
+        return;
+}
+
+int progressPipeFromEnvironment()
+{
+    const char* named = std::getenv("ZANDERVALE_PROGRESS_FD");
+    char* end = nullptr;
+    const long fd = named != nullptr ? std::strtol(named, &end, 10) : -1;
+    struct stat status;
+    if (named == nullptr || *end != '\0' || fd < 3 || fd > 1024 || fstat(static_cast<int>(fd), &status) != 0 ||
+        !S_ISFIFO(status.st_mode))
+        return -1;
+    // A viewer closed mid-run must not end the run: its library is still made.
+    std::signal(SIGPIPE, SIG_IGN);
+    return static_cast<int>(fd);
 }
 
 }  // namespace photoindex

@@ -1,6 +1,7 @@
 // The progress bar on a terminal's standard error (count, rate, time left),
 // and the messages printed above it. Silent where standard error is no terminal,
-// apart from the messages. Safe to call from several threads.
+// apart from the messages. A program that started the indexer may also ask
+// for the counts as lines on a pipe. Safe to call from several threads.
 #pragma once
 
 #include <chrono>
@@ -12,7 +13,8 @@ namespace photoindex {
 
 class Progress {
 public:
-    explicit Progress(bool shown) : shown(shown) {}
+    // countsPipe: a descriptor that gets "DONE TOTAL" lines, or -1.
+    explicit Progress(bool shown, int countsPipe = -1) : shown(shown), countsPipe(countsPipe) {}
 
     void scanning(size_t found);
     void start(size_t total);
@@ -25,12 +27,18 @@ private:
 
     std::string barLine() const;
     void draw(const std::string& line, bool now);   // holds lock
+    void reportCounts(bool now);                    // holds lock
 
     const bool shown;
+    const int countsPipe;
     std::mutex lock;
     std::string current;   // what the terminal shows now, "" when nothing
-    Clock::time_point started, lastDrawn;
+    Clock::time_point started, lastDrawn, lastCounted;
     size_t done = 0, total = 0;
 };
+
+// The pipe named by ZANDERVALE_PROGRESS_FD, as the viewer passes it to an
+// indexer it starts, or -1: a descriptor that is no pipe is never written.
+int progressPipeFromEnvironment();
 
 }  // namespace photoindex

@@ -175,7 +175,7 @@ struct Job {
 struct Run {
     Options options;
     std::string photos, output;   // absolute
-    Progress progress{isatty(STDERR_FILENO) != 0};
+    Progress progress{isatty(STDERR_FILENO) != 0, progressPipeFromEnvironment()};
     std::map<std::string, IndexEntry> known;   // the last run's index, by path
     std::vector<IndexEntry> entries;           // this run's index
     std::vector<Job> jobs;

@@ -1,7 +1,7 @@
 // What every kind of frame leaves behind: the state module's record is what
-// GL reports, and both are the window's default, after the city walked and
-// seen from above, the heads-up display in full, the start-up screen, the
-// gallery and the city after it.
+// GL reports, and both are the window's default with the lights as the walker
+// switched them, after the city walked and seen from above, the heads-up
+// display in full, the start-up screen, the gallery and the city after it.
 #include <GL/freeglut.h>
 #include <IL/il.h>
 #include <gtest/gtest.h>
@@ -35,9 +35,11 @@ namespace {
 // One line, so that a failure shows what differs.
 std::string describe(const GlState& s)
 {
-    char line[96];
-    std::snprintf(line, sizeof line, "enabled %#x, blend %#x %#x, unpack %d, texture %u", s.enabled, s.blendSource,
-                  s.blendDestination, s.unpackAlignment, s.boundTexture);
+    char line[200];
+    const TextureWindow& w = s.textureWindow;
+    std::snprintf(line, sizeof line, "enabled %#x, blend %#x %#x, unpack %d, texture %u in %g %g %g %g, polygons %#x, lines %g",
+                  s.enabled, s.blendSource, s.blendDestination, s.unpackAlignment, s.boundTexture, w.s, w.t, w.width,
+                  w.height, s.polygonMode, s.lineWidth);
     return line;
 }
 
@@ -46,16 +48,27 @@ GlState readBack()
 {
     const std::pair<unsigned, GLenum> switches[] = {
         { GlState::lighting, GL_LIGHTING }, { GlState::texturing, GL_TEXTURE_2D }, { GlState::blending, GL_BLEND },
-        { GlState::depthTest, GL_DEPTH_TEST }, { GlState::culling, GL_CULL_FACE }, { GlState::fog, GL_FOG } };
+        { GlState::depthTest, GL_DEPTH_TEST }, { GlState::culling, GL_CULL_FACE }, { GlState::normalizing, GL_NORMALIZE },
+        { GlState::light0, GL_LIGHT0 }, { GlState::light1, GL_LIGHT1 } };
     GlState state{};
     for (const auto& [bit, capability] : switches)
         state.enabled |= glIsEnabled(capability) ? bit : 0u;
-    GLint values[4] = {};
-    const GLenum queries[4] = { GL_BLEND_SRC, GL_BLEND_DST, GL_UNPACK_ALIGNMENT, GL_TEXTURE_BINDING_2D };
-    for (int i = 0; i < 4; ++i)
+    GLboolean colour[4], depth;
+    glGetBooleanv(GL_COLOR_WRITEMASK, colour);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depth);
+    state.enabled |= (colour[0] && colour[1] && colour[2] && colour[3] ? GlState::colourWrites : 0u) |
+                     (depth ? GlState::depthWrites : 0u);
+    GLint values[6] = {};
+    const GLenum queries[5] = { GL_BLEND_SRC, GL_BLEND_DST, GL_UNPACK_ALIGNMENT, GL_TEXTURE_BINDING_2D, GL_POLYGON_MODE };
+    for (int i = 0; i < 5; ++i)
         glGetIntegerv(queries[i], &values[i]);
     state.blendSource = values[0], state.blendDestination = values[1];
     state.unpackAlignment = values[2], state.boundTexture = values[3];
+    state.polygonMode = values[4] == values[5] ? values[4] : 0;   // front, back
+    glGetFloatv(GL_LINE_WIDTH, &state.lineWidth);
+    GLfloat m[16];
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    state.textureWindow = { m[12], m[13], m[0], m[5] };
     return state;
 }
 
@@ -64,10 +77,13 @@ void expectRecordIsGl(const std::string& what)
     EXPECT_EQ(describe(glState()), describe(readBack())) << what << ": the record against GL";
 }
 
-void expectDefaultLeft(const std::string& what)
+// The default, and the lights as the test left them.
+void expectDefaultLeft(const std::string& what, unsigned lights = 0)
 {
     expectRecordIsGl(what);
-    EXPECT_EQ(describe(glState()), describe(defaultGlState)) << what << ": the record against the default";
+    GlState expected = defaultGlState;
+    expected.enabled |= lights;
+    EXPECT_EQ(describe(glState()), describe(expected)) << what << ": the record against the default";
 }
 
 // Scene objects and a walker whose every part holds the record against GL
@@ -119,9 +135,11 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
     app.setScene(std::move(city), &walker);
     walker.translation = { 0, -1.8f, 0 };
     walker.yaw = 90;   // down +x, at the houses
+    unsigned lights = lightSwitches;   // the scene light's and the walker's
     const struct { const char* what; std::function<void()> change; double seconds; } frames[] = {
         { "a growing city", [] {}, 0.5 },
         { "the grown city", [] {}, 100 },
+        { "the walker's lamp off", [&] { walker.keyboard('f', 0, 0), lights = GlState::light0; }, 0.1 },
         { "a selected house", [&] { selected->selectedPicture = 1, walker.selected = selected; }, 0.1 },
         { "the overview and the walker's marker", [&] { walker.overview = true; }, 0.1 },
         { "help, the selection panel and the prompt", [&] { walker.overview = false, walker.helpShown = true, walker.prompt.open(); }, 0.1 },
@@ -131,7 +149,7 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
     for (const auto& frame : frames) {
         frame.change();
         app.draw(frame.seconds);
-        expectDefaultLeft(frame.what);
+        expectDefaultLeft(frame.what, lights);
     }
     app.setLoading(false);
     // Gallery frames until the centre shows what is awaited, each checked.
@@ -140,7 +158,7 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
         for (int frame = 0; frame < 3000 && !shown(centre) && !testing::Test::HasFailure(); ++frame, usleep(10000)) {
             app.draw(0.1);
             glReadPixels(512, 384, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
-            expectDefaultLeft(what);
+            expectDefaultLeft(what, lights);
         }
         EXPECT_TRUE(shown(centre)) << what << " never showed";
     };
@@ -152,14 +170,13 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
     app.inputControl()->special(GLUT_KEY_RIGHT, 0, 0), app.inputControl()->specialUp(GLUT_KEY_RIGHT, 0, 0);
     for (int frame = 0; frame < 4; ++frame) {
         app.draw(0.4);
-        expectDefaultLeft("the step to the missing photo");
+        expectDefaultLeft("the step to the missing photo", lights);
     }
     app.inputControl()->keyboardUp(27, 0, 0);
     app.draw(0.1);
-    expectDefaultLeft("the city after Escape");
+    expectDefaultLeft("the city after Escape", lights);
     // GL's own initial state for the tests that follow in this process.
-    useGlState(GlState{ 0, GL_ONE, GL_ZERO, 1, 0 });
-    glDisable(GL_NORMALIZE);
+    useGlState(GlState{ GlState::colourWrites | GlState::depthWrites, GL_ONE, GL_ZERO, 1, 0, wholeTexture, GL_FILL, 1.0f });
 }
 
 }  // namespace

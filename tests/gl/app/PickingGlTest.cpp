@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/Window.h"
 #include "app/Zandervale.h"
 #include "controls/ShooterControl.h"
 #include "library/MonthQuarter.h"
@@ -23,6 +24,7 @@ namespace {
 // and where the near red house hides the green one listed before it.
 TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
 {
+    setDefaultGlState();   // the viewer's, normalizing included
     support::WindowSize screen(1024, 768);
     support::FakeWindow window;
     ShooterControl walker(window, 0, 0, 0);
@@ -46,8 +48,9 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     for (int y = 8; y < 768; y += 32)
         for (int x = 4; x < 1024; x += 20) {
             const std::array<int, 3> c = support::WindowSize::at(x, y);
-            // Lit from afar the houses are dark; one channel still tells them apart.
-            const int house = c[0] > 25 ? 0 : c[1] > 25 ? 1 : c[2] > 25 ? 2 : -1;
+            // Lit from afar the houses are dark (normals kept unit-length: 11 to 27); one channel still
+            // tells them apart.
+            const int house = c[0] > 8 ? 0 : c[1] > 8 ? 1 : c[2] > 8 ? 2 : -1;
             if (house < 0 || c[(house + 1) % 3] > 10 || c[(house + 2) % 3] > 10)
                 continue;   // sky, ground, or an edge where colours mix
             int picture = -1;

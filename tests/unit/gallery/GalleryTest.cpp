@@ -196,6 +196,7 @@ TEST(GalleryRules, CaptionShowsThePathInFontGlyphsEndingBeforeX500)
     const struct { int k, count; std::string path, caption; } rows[] = {
         {3, 12, "a.jpg", "(3\\12) :  a.jpg"}, {7, 120, "", "(7\\120) :  "}, {1234, 1500, "", "(1234\\1500) :  "},
         {1, 2, "Zo\xC3\xAB/Caf\xC3\xA9\xE6\x97\xA5\xFF\xC0\xAF\t", "(1\\2) :  Zo\xEB/Caf\xE9?????"},
+        {1, 2, "\xC5\x81\xC3\xB3" "d\xC5\xBA \xE2\x80\x93 \xE2\x80\x9CLato\xE2\x80\x9D \xC5\xBE\xC5\x91\xC4\xB1", "(1\\2) :  L\xF3" "dz - \"Lato\" zoi"},
         {1, 2, path, "(1\\2) :  ..." + path.substr(21)}, {1, 2, std::string(45, 'x'), "(1\\2) :  " + std::string(45, 'x')}};
     for (const auto& row : rows)
         EXPECT_EQ(galleryCaption(row.k, row.count, row.path), row.caption);
