@@ -32,9 +32,6 @@ public:
     // exit status: 1 for a library that cannot be read, 0 when Escape stopped
     // the loading or the window was closed.
     int run(const char* libraryPath);
-    // The window with this application's state, and the image library; for
-    // tools that build a city without run().
-    void openWindow();
     // The window as a walker made outside run() sees it.
     WalkerWindow& walkerWindow() { return window; }
 
@@ -80,6 +77,8 @@ private:
     void notePress(int input) { delivered.insert(input); }
     bool takeRelease(int input) { return delivered.erase(input) > 0; }
     void switchReceiver(bool toGallery);
+    // The window with this application's state, and the image library.
+    void openWindow();
     // While the city is built: keeps the window answering and shows how far
     // the library's textures have loaded. False: stop loading.
     bool showLoadProgress(int done, int total);
