@@ -7,6 +7,7 @@
 #include "NameDate.h"
 #include "PhotoDate.h"
 #include "PhotoPaths.h"
+#include "photos/PhotoMetadata.h"
 
 namespace photoindex {
 namespace {
@@ -81,6 +82,16 @@ TEST(IndexDates, ANameDateComesAfterEveryExifDateAndBeforeTheFileTime)
     EXPECT_EQ(chooseDate(none, &named, file, now).date.year, 2019);
     EXPECT_EQ(chooseDate(dated, &named, file, now).source, DateSource::dateTime);
     EXPECT_EQ(chooseDate(none, nullptr, file, now).source, DateSource::fileTime);
+}
+
+TEST(IndexDates, XmpDatesBecomeExifTextsAtTheirOwnWallClockTime)
+{
+    const std::pair<const char*, const char*> rows[] = {   // "": no date
+        {"2019-07-04T10:11:12", "2019:07:04 10:11:12"}, {"2019-07-04T10:11:12.345+02:00", "2019:07:04 10:11:12"},
+        {"2019-07-04T10:11Z", "2019:07:04 10:11:00"}, {"2019-07-04", "2019:07:04 00:00:00"},
+        {"2019-07", ""}, {"2019:07:04 10:11:12", ""}, {"", ""}};
+    for (const auto& [xmp, exif] : rows)
+        EXPECT_EQ(exifDateOfXmp(xmp), exif) << xmp;
 }
 
 TEST(IndexDates, QuartersEndOnDays7And14And21AndTheMonthsLastDay)
