@@ -15,7 +15,8 @@ const char* const indexFileName = "Zandervale.index";
 namespace {
 
 const char header[] = "zandervale-index 1";
-const char sourceLetters[] = "ODTNF";
+// By DateSource; a letter keeps its meaning when sources are added or reordered.
+const char sourceLetters[] = "XODNTF";
 
 bool parseLine(const std::string& line, IndexEntry* entry)
 {

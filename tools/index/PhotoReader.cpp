@@ -1,13 +1,13 @@
-// The photo passes the gate first; then libvips opens it by its kind once
-// for its EXIF block (parsed by libexif) and once to shrink it on load, turn
+// The photo passes the gate first; Exiv2 reads its metadata from its bytes;
+// then libvips opens it by its kind once to check it and once to shrink it on load, turn
 // it upright and crop it to cover 128 x 96, unless a faithful EXIF preview
 // or, for a camera RAW, LibRaw's preview stands in for the decoded photo.
 #include "PhotoReader.h"
 
-#include <libexif/exif-data.h>
 #include <vips/vips.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,12 +15,14 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <new>
 #include <mutex>
 #include <vector>
 
 #include "ExifPreview.h"
 #include "NameDate.h"
 #include "OutputFiles.h"
+#include "photos/PhotoMetadata.h"
 #include "photos/RawPreview.h"
 #include "photos/VipsPhotos.h"
 
@@ -43,36 +45,49 @@ private:
     std::deque<VipsImage*> held;   // growing keeps the slots handed out where they are
 };
 
-std::string asciiEntry(ExifData* data, ExifIfd ifd, ExifTag tag)
+// Up to cap bytes of the open file at fd, read whole into memory so the
+// metadata reader never needs the path; empty where it cannot be read.
+std::vector<unsigned char> fileBytes(int fd, off_t cap)
 {
-    ExifEntry* entry = exif_content_get_entry(data->ifd[ifd], tag);
-    if (!entry || entry->format != EXIF_FORMAT_ASCII || !entry->data)
-        return std::string();
-    const char* text = reinterpret_cast<const char*>(entry->data);
-    return std::string(text, strnlen(text, entry->size));
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+        return {};
+    std::vector<unsigned char> bytes;
+    try {
+        bytes.resize(static_cast<size_t>(std::min(info.st_size, cap)));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    size_t got = 0;
+    for (ssize_t part; got < bytes.size() &&
+                       (part = pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got))) != 0;)
+        if (part > 0)
+            got += static_cast<size_t>(part);
+        else if (errno != EINTR)
+            break;
+    bytes.resize(got);
+    return bytes;
 }
 
-// DateTimeOriginal, DateTimeDigitized and DateTime, "" where absent, and
-// the embedded preview's bytes. Read raw: libexif's standard-conformance
-// fixes would add missing tags.
-void readExif(VipsImage* image, std::string dates[3], std::vector<unsigned char>* preview)
+// The dates, orientation and preview of the photo at fd, with the date of
+// its XMP sidecar (IMG_1234.xmp or IMG_1234.JPG.xmp, as photo managers name it).
+PhotoMetadata metadataOf(int fd, const std::string& path)
 {
-    const void* blob = nullptr;
-    size_t size = 0;
-    if (!vips_image_get_typeof(image, VIPS_META_EXIF_NAME) ||
-        vips_image_get_blob(image, VIPS_META_EXIF_NAME, &blob, &size) != 0)
-        return;
-    ExifData* data = exif_data_new();
-    if (!data)
-        return;
-    exif_data_unset_option(data, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(data, static_cast<const unsigned char*>(blob), static_cast<unsigned>(size));
-    dates[0] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL);
-    dates[1] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_DIGITIZED);
-    dates[2] = asciiEntry(data, EXIF_IFD_0, EXIF_TAG_DATE_TIME);
-    if (data->data && data->size > 0)
-        preview->assign(data->data, data->data + data->size);
-    exif_data_unref(data);
+    // Metadata lies near the start of every kind read here; a larger file is read only so far.
+    const std::vector<unsigned char> photo = fileBytes(fd, off_t{64} << 20);
+    const size_t slash = path.rfind('/'), dot = path.rfind('.');
+    const std::string stem = dot != std::string::npos && dot > slash ? path.substr(0, dot) : path;
+    std::vector<unsigned char> sidecar;
+    for (const std::string& candidate : {stem + ".xmp", stem + ".XMP", path + ".xmp", path + ".XMP"}) {
+        const int side = open(candidate.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (side < 0)
+            continue;
+        sidecar = fileBytes(side, 1 << 20);
+        close(side);
+        if (!sidecar.empty())
+            break;
+    }
+    return readPhotoMetadata(photo.data(), photo.size(), sidecar.empty() ? nullptr : sidecar.data(), sidecar.size());
 }
 
 // The viewer's image library reads 8-bit RGB JPEGs best: no alpha, no CMYK,
@@ -120,7 +135,7 @@ std::string exifText(std::time_t taken)
 
 // What a photo's date and thumbnail are read from.
 struct Source {
-    std::string exif[3];              // its EXIF dates, as readExif gives them
+    DateTexts dates;
     VipsImage* preview = nullptr;     // a decoded preview to make the thumbnail of; nullptr: the file
     std::string kindName = "RAW";
     uint64_t decodeBytes = 0;         // what decoding the file takes
@@ -132,14 +147,15 @@ std::string openRaw(const std::string& path, Images* images, Source* source)
     RawPreview raw = openRawPreview(path.c_str());
     *images->next() = raw.image;
     source->preview = raw.image;
-    if (raw.taken != 0)
-        source->exif[0] = exifText(raw.taken);
+    if (raw.taken != 0 && source->dates.original.empty())
+        source->dates.original = exifText(raw.taken);
     return raw.problem;
 }
 
 // Any other photo through the gate, opened by its kind for its EXIF; a
 // JPEG's faithful EXIF preview becomes the source. Closes fd.
-std::string openByKind(int fd, const std::string& path, Images* images, Source* source)
+std::string openByKind(int fd, const std::string& path, PhotoMetadata* metadata, Images* images,
+                       Source* source)
 {
     const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
         const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
@@ -155,10 +171,15 @@ std::string openByKind(int fd, const std::string& path, Images* images, Source* 
     *header = openPhoto(path.c_str(), photo.kind, 1, false);
     if (!*header)
         return "not a readable " + source->kindName + " image";
-    std::vector<unsigned char> exifPreview;
-    readExif(*header, source->exif, &exifPreview);
-    if (photo.kind == PhotoKind::Jpeg && !previewMayBeStale(source->exif[0], source->exif[2])) {
-        source->preview = faithfulPreview(exifPreview.data(), exifPreview.size(), photo.width, photo.height,
+    const void* exif = nullptr;
+    size_t exifSize = 0;
+    if (photo.kind == PhotoKind::Heif && vips_image_get_typeof(*header, VIPS_META_EXIF_NAME) &&
+        vips_image_get_blob(*header, VIPS_META_EXIF_NAME, &exif, &exifSize) == 0)
+        readExifBlock(static_cast<const unsigned char*>(exif), exifSize, metadata);
+    source->dates = {metadata->sidecarDate, metadata->dateTimeOriginal, metadata->dateTimeDigitized,
+                     metadata->dateTime};
+    if (photo.kind == PhotoKind::Jpeg && !previewMayBeStale(metadata->dateTimeOriginal, metadata->dateTime)) {
+        source->preview = faithfulPreview(metadata->preview.data(), metadata->preview.size(), photo.width, photo.height,
                                           vips_image_get_orientation(*header));
         *images->next() = source->preview;
     }
@@ -237,11 +258,13 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
     }
     Images images;
     Source source;
+    PhotoMetadata metadata = metadataOf(fd, path);
+    source.dates = {metadata.sidecarDate, metadata.dateTimeOriginal, metadata.dateTimeDigitized, metadata.dateTime};
     if (isRawName(path)) {
         close(fd);
         reading.problem = openRaw(path, &images, &source);
     } else {
-        reading.problem = openByKind(fd, path, &images, &source);
+        reading.problem = openByKind(fd, path, &metadata, &images, &source);
         reading.fromPreview = source.preview != nullptr;
     }
     if (!reading.problem.empty())
@@ -250,7 +273,7 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
     const BudgetShare share(source.preview ? 0 : source.decodeBytes);
     LocalDate named;
     const bool hasNamedDate = dateFromName(path.substr(path.rfind('/') + 1), now, &named);
-    reading.date = chooseDate(source.exif, hasNamedDate ? &named : nullptr, fileDate, now);
+    reading.date = chooseDate(source.dates, hasNamedDate ? &named : nullptr, fileDate, now);
     if (reading.date.source == DateSource::none) {
         reading.problem = "no date between 1900 and today";
         return reading;
