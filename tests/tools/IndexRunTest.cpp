@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <exiv2/exiv2.hpp>
 #include <vips/vips.h>
 
 #include <cmath>
@@ -95,6 +96,8 @@ void writePhoto(const std::string& path, const support::PixelFunction& pixel, co
     exif_data_save_data(exif, &segment, &size);
     std::string jpeg = readFile(path);
     jpeg.insert(2, "\xFF\xE1" + std::string{char((size + 2) >> 8), char(size + 2)} + std::string((char*)segment, size));
+    // A comment with its path: no two photos of a test are copies of each other.
+    jpeg.insert(2, "\xFF\xFE" + std::string{char((path.size() + 2) >> 8), char(path.size() + 2)} + path);
     std::ofstream(path, std::ios::binary) << jpeg;
     free(segment);
     exif_data_unref(exif);
@@ -172,16 +175,12 @@ TEST(IndexRun, EveryExifOrientationGivesAnUprightThumbnailCroppedToCover)
     }
 }
 
-// The library folder lies inside the photos, as in every test here; links to folders are not followed.
+// The library folder lies inside the photos, as in every test here.
 TEST(IndexRun, ReRunsMakeThumbnailsOnlyForNewOrChangedPhotosAndDropThoseOfGonePhotos)
 {
     PhotoFolder f;
     for (const char* name : {"keep", "change", "gone"})
         writePhoto(f.p + name + ".jpg", plain(red));
-    fs::create_directory_symlink(f.p, f.p + "loop");
-    support::TempDir elsewhere;   // reached only through a link to a folder
-    writePhoto(elsewhere.file("x.jpg"), plain(red));
-    fs::create_directory_symlink(elsewhere.path(), f.p + "link");
     auto thumbnails = [&] {   // photo -> its thumbnail's name and time
         std::map<std::string, std::string> made;
         for (const auto& [original, picture] : readBack(f.xml))
@@ -260,7 +259,7 @@ TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
     ASSERT_EQ(f.index().first, 0);
     const std::string before = readFile(f.xml);
     for (int i = 0; i < 400; ++i)
-        fs::copy_file(f.p + "first.jpg", f.p + "copy" + std::to_string(i) + ".jpg");
+        std::ofstream(f.p + "copy" + std::to_string(i) + ".jpg", std::ios::binary) << readFile(f.p + "first.jpg") << i;
     pid_t pid = 0;
     const char* argv[] = {indexer.c_str(), f.p.c_str(), f.lib.c_str(), nullptr};
     ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
@@ -328,6 +327,63 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
             seen += rgb[0] > 128 && rgb[2] < 128 ? 'r' : rgb[2] > 128 && rgb[0] < 128 ? 'b' : '?';
         }
         EXPECT_EQ(seen, "rrbb") << original;
+    }
+}
+
+// Sets EXIF or XMP tags of the file at path, as a camera or an editor would have written them.
+void setMetadata(const std::string& path, const std::vector<std::pair<std::string, std::string>>& tags)
+{
+    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    for (const auto& [key, value] : tags)
+        image->exifData()[key] = value;
+    image->writeMetadata();
+}
+
+const char sidecarXmp[] = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+    "<rdf:Description xmlns:exif='http://ns.adobe.com/exif/1.0/' exif:DateTimeOriginal='2012-05-20T10:00:00+02:00'/>"
+    "</rdf:RDF></x:xmpmeta>";
+
+// A phone-and-camera folder as people keep it, indexed into a library inside
+// it and then into one beside it: every photo once, in its own quarter.
+TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
+{
+    PhotoFolder f;
+    support::TempDir beside;
+    const std::string other = beside.file("other");
+    for (const char* folder : {"2019", "Backup", "old", "ZLibrary"})
+        fs::create_directory(f.p + folder);
+    const Dates july = {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:10 10:00:00"}};
+    writePhoto(f.p + "2019/beach.jpg", plain(red), july);
+    writePhoto(f.p + "IMG_20190101_120000-edited.jpg", plain(red), {{EXIF_TAG_DATE_TIME, "2023:03:03 10:00:00"}});
+    writePhoto(f.p + "IMG_1234.JPG", plain(red), july);
+    std::ofstream(f.p + "IMG_1234.xmp") << sidecarXmp;
+    ASSERT_TRUE(support::writeKind(f.p + "scan.tif", "tiff", 64, 48, plain(blue)));
+    setMetadata(f.p + "scan.tif", {{"Exif.Photo.DateTimeOriginal", "2012:05:06 10:00:00"}, {"Exif.Image.DateTime", "2016:11:03 10:00:00"}});
+    writePhoto(f.p + "old/t00000.jpg", plain(red));   // another program's library
+    std::ofstream(f.p + "old/Zandervale.xml") << "<Zandervale/>";
+    std::ofstream(f.p + "empty.jpg");
+    std::ofstream(f.p + "clip.mp4") << "video";
+    fs::create_directory_symlink(f.p, f.p + "2019/loop");
+    support::TempDir elsewhere;
+    writePhoto(elsewhere.file("sunset.jpg"), plain(green), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:08:30 10:00:00"}});
+    fs::create_directory_symlink(elsewhere.path(), f.p + "Summer2019");
+    const std::map<std::string, std::tuple<int, int, int>> expected = {{"2019/beach.jpg", {2019, 7, 2}},
+        {"IMG_20190101_120000-edited.jpg", {2019, 1, 1}}, {"IMG_1234.JPG", {2012, 5, 3}}, {"scan.tif", {2012, 5, 1}},
+        {"Summer2019/sunset.jpg", {2019, 8, 4}}};
+    for (const std::string& library : {f.p + "ZLibrary", other}) {
+        const auto [status, output] = runIndexer("'" + f.p + "' '" + library + "'");
+        ASSERT_EQ(status, 0) << output;
+        std::map<std::string, std::tuple<int, int, int>> placed;
+        for (const auto& [original, picture] : readBack(library + "/Zandervale.xml"))
+            placed[original.substr(f.p.size())] = {picture.year, picture.month, picture.quarter};
+        EXPECT_EQ(placed, expected) << output;
+        for (const std::string& line : {"library folder passed over: " + f.p + "old\n",
+                                        "library folder passed over: " + f.p + "ZLibrary\n",
+                                        std::string("Links followed: 1 folder, 0 photos\n"),
+                                        std::string("Read once, reached by more than one path: 1 folder or photo\n"),
+                                        "skipped " + f.p + "empty.jpg: empty file\n"})
+            EXPECT_NE(output.find(line), std::string::npos) << line << output;
     }
 }
 

@@ -7,6 +7,11 @@ namespace photoindex {
 
 const char logFileName[] = "zandervale-index.log";
 
+std::string counted(size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many ? many : std::string(one) + "s");
+}
+
 std::string noPhotosMessage(const std::string& photoDir)
 {
     return "No photos found under " + printable(photoDir) + "\n";
@@ -23,11 +28,18 @@ std::string fileDatedReport(const std::vector<std::string>& paths, const std::st
     return text;
 }
 
-std::string fileDatedLog(const std::vector<std::string>& paths)
+std::string runLog(const std::vector<std::string>& fileDated, const std::vector<LogSection>& sections)
 {
-    std::string text = "Photos dated by the file time (no usable EXIF date): " + std::to_string(paths.size()) + "\n";
-    for (const std::string& path : paths)
+    std::string text = "Photos dated by the file time (no usable EXIF date): " + std::to_string(fileDated.size()) + "\n";
+    for (const std::string& path : fileDated)
         text += printable(path) + "\n";
+    for (const LogSection& section : sections) {
+        if (section.lines.empty())
+            continue;
+        text += section.title + ": " + std::to_string(section.lines.size()) + "\n";
+        for (const std::string& line : section.lines)
+            text += printable(line) + "\n";
+    }
     return text;
 }
 

@@ -9,6 +9,9 @@
 
 namespace photoindex {
 
+// "1 video", "2 videos": a count with its noun; many defaults to one + "s".
+std::string counted(size_t count, const char* one, const char* many = nullptr);
+
 // The name of the full list, in OUTPUT_DIR beside the library.
 extern const char logFileName[];
 // How many of the file-dated photos the report names itself.
@@ -23,7 +26,14 @@ std::string noPhotosMessage(const std::string& photoDir);
 // the first fileDatedShown paths, and where the rest are.
 std::string fileDatedReport(const std::vector<std::string>& paths, const std::string& logPath);
 
-// The log's text: every one of those paths, one a line.
-std::string fileDatedLog(const std::vector<std::string>& paths);
+// One part of the log: a title line with its count, then its lines.
+struct LogSection {
+    std::string title;
+    std::vector<std::string> lines;
+};
+
+// The log's text: the file-dated photos, one a line, then each section
+// that has lines.
+std::string runLog(const std::vector<std::string>& fileDated, const std::vector<LogSection>& sections);
 
 }  // namespace photoindex

@@ -49,7 +49,10 @@ const char help[] =
     "turned upright, and camera RAWs (.dng, .cr2, .cr3, .nef, .arw, .raf, .orf,\n"
     ".rw2, .pef) by their embedded preview of 640 px or more; a RAW beside a JPEG\n"
     "or HEIF of its name is that one photo. Videos and other files are counted.\n"
-    "Hidden files and folders, OUTPUT_DIR and links to folders are passed over. A\n"
+    "Hidden files and folders are passed over, and so is every folder that holds a\n"
+    "library (Zandervale.xml or Zandervale.index), OUTPUT_DIR among them. Links to\n"
+    "folders and photos are followed, each folder and photo read once however many\n"
+    "paths lead to it. A\n"
     "file is read as what its content is, whatever its name says, and skipped with\n"
     "a line saying why when decoding it would take more than 512 MB: a baseline\n"
     "JPEG counts an eighth of each side (it shrinks as it decodes), every other\n"
@@ -185,6 +188,7 @@ struct Run {
     std::map<std::string, size_t> skippedFor;  // reason -> photos
     size_t found = 0, reused = 0, foldersPassed = 0;
     size_t videos = 0, otherFiles = 0;   // found beside the photos, counted so nobody looks for them
+    size_t linkedFolders = 0, linkedPhotos = 0, seenTwice = 0;
 
     std::string outputPath(const std::string& name) const { return output + "/" + name; }
 
@@ -391,9 +395,15 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
         std::fprintf(stderr, "    %zu: %s\n", count, reason.c_str());
     if (foldersPassed > 0)
         std::fprintf(stderr, "Folders not read: %zu\n", foldersPassed);
+    if (linkedFolders + linkedPhotos > 0)
+        std::fprintf(stderr, "Links followed: %s, %s\n", counted(linkedFolders, "folder").c_str(),
+                     counted(linkedPhotos, "photo").c_str());
+    if (seenTwice > 0)
+        std::fprintf(stderr, "Read once, reached by more than one path: %s\n",
+                     counted(seenTwice, "folder or photo", "folders or photos").c_str());
     reportOthers();
     // The full list replaces the last run's, whole or not at all.
-    const std::string log = fileDatedLog(fileDated);
+    const std::string log = runLog(fileDated, {});
     const std::string logProblem = replaceFile(outputPath(logFileName), log.data(), log.size(), false);
     std::fputs(fileDatedReport(fileDated, outputPath(logFileName)).c_str(), stderr);
     if (!logProblem.empty())
@@ -428,17 +438,22 @@ int main(int argc, char** argv)
         return failure;
     struct stat outputInfo;
     stat(run.output.c_str(), &outputInfo);
-    const WalkResult walk = walkPhotos(run.photos, outputInfo.st_dev, outputInfo.st_ino,
+    WalkResult walk = walkPhotos({run.photos}, outputInfo.st_dev, outputInfo.st_ino,
                                        [&](size_t found) { run.progress.scanning(found); });
     run.progress.finish();
     for (const std::vector<SkippedEntry>* list : {&walk.folders, &walk.skipped})
         for (const SkippedEntry& entry : *list)
             run.progress.message("zandervale-index: skipped " + printable(entry.path) + ": " + entry.reason);
+    for (const std::string& library : walk.libraries)
+        run.progress.message("zandervale-index: library folder passed over: " + printable(library));
     for (const SkippedEntry& entry : walk.skipped)
         ++run.skippedFor[entry.reason];
     run.foldersPassed = walk.folders.size();
     run.videos = walk.videos;
     run.otherFiles = walk.others;
+    run.linkedFolders = walk.linkedFolders;
+    run.linkedPhotos = walk.linkedPhotos;
+    run.seenTwice = walk.seenTwice;
     run.found = walk.photos.size() + walk.skipped.size();
     // What lies in a folder or file that cannot be read now is kept as the
     // last run knew it, not taken for gone.
