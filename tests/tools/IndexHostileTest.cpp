@@ -127,7 +127,8 @@ TEST(IndexHostile, RunsKilledOrFailingLeaveNothingTheNextRunDoesNotClearAway)
     const std::string folder = photos.file(std::string(120, 'p'));   // long paths: the index outgrows a thumbnail
     fs::create_directory(folder);
     for (int i = 0; i < 40; ++i)
-        writePhoto(folder + "/photo-" + std::to_string(i) + ".jpg", i % 2 ? support::red : support::green);
+        writePhoto(folder + "/photo-" + std::to_string(i) + ".jpg",   // 40 photos, no two copies of each other
+                   support::Colour{static_cast<unsigned char>(i * 6), static_cast<unsigned char>(255 - i * 6), 0, 255});
     const std::string lib = output.file("lib");
     ASSERT_EQ(runIndexer(photos.path(), output.file("reference")).status, 0);
     uintmax_t thumbnail = 0;

@@ -355,6 +355,7 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
         fs::create_directory(f.p + folder);
     const Dates july = {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:10 10:00:00"}};
     writePhoto(f.p + "2019/beach.jpg", plain(red), july);
+    fs::copy_file(f.p + "2019/beach.jpg", f.p + "Backup/beach.jpg");
     writePhoto(f.p + "IMG_20190101_120000-edited.jpg", plain(red), {{EXIF_TAG_DATE_TIME, "2023:03:03 10:00:00"}});
     writePhoto(f.p + "IMG_1234.JPG", plain(red), july);
     std::ofstream(f.p + "IMG_1234.xmp") << sidecarXmp;
@@ -382,8 +383,11 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
                                         "library folder passed over: " + f.p + "ZLibrary\n",
                                         std::string("Links followed: 1 folder, 0 photos\n"),
                                         std::string("Read once, reached by more than one path: 1 folder or photo\n"),
-                                        "skipped " + f.p + "empty.jpg: empty file\n"})
+                                        "skipped " + f.p + "empty.jpg: empty file\n",
+                                        "Duplicates shown once: 1, all listed in " + library + "/zandervale-index.log\n"})
             EXPECT_NE(output.find(line), std::string::npos) << line << output;
+        EXPECT_NE(readFile(library + "/zandervale-index.log").find(f.p + "Backup/beach.jpg, a copy of " + f.p + "2019/beach.jpg\n"),
+                  std::string::npos);
     }
 }
 

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "Duplicates.h"
 #include "IndexFile.h"
 #include "LibraryFile.h"
 #include "OutputFiles.h"
@@ -48,7 +49,9 @@ const char help[] =
     ".jpe, .png, .heic, .heif, .hif, .avif, .webp, .tif, .tiff, .gif in any case),\n"
     "turned upright, and camera RAWs (.dng, .cr2, .cr3, .nef, .arw, .raf, .orf,\n"
     ".rw2, .pef) by their embedded preview of 640 px or more; a RAW beside a JPEG\n"
-    "or HEIF of its name is that one photo. Videos and other files are counted.\n"
+    "or HEIF of its name is that one photo. Byte-identical copies of a photo are\n"
+    "shown once (the first by path), all listed in OUTPUT_DIR/zandervale-index.log.\n"
+    "Videos and other files are counted.\n"
     "Hidden files and folders are passed over, and so is every folder that holds a\n"
     "library (Zandervale.xml or Zandervale.index), OUTPUT_DIR among them. Links to\n"
     "folders and photos are followed, each folder and photo read once however many\n"
@@ -189,6 +192,7 @@ struct Run {
     size_t found = 0, reused = 0, foldersPassed = 0;
     size_t videos = 0, otherFiles = 0;   // found beside the photos, counted so nobody looks for them
     size_t linkedFolders = 0, linkedPhotos = 0, seenTwice = 0;
+    std::vector<Duplicate> duplicates;
 
     std::string outputPath(const std::string& name) const { return output + "/" + name; }
 
@@ -402,8 +406,15 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
         std::fprintf(stderr, "Read once, reached by more than one path: %s\n",
                      counted(seenTwice, "folder or photo", "folders or photos").c_str());
     reportOthers();
+    if (!duplicates.empty())
+        std::fprintf(stderr, "Duplicates shown once: %zu, all listed in %s\n", duplicates.size(),
+                     printable(outputPath(logFileName)).c_str());
     // The full list replaces the last run's, whole or not at all.
-    const std::string log = runLog(fileDated, {});
+    std::vector<LogSection> sections(1);
+    sections[0].title = "Duplicates shown once";
+    for (const Duplicate& duplicate : duplicates)
+        sections[0].lines.push_back(duplicate.path + ", a copy of " + duplicate.kept);
+    const std::string log = runLog(fileDated, sections);
     const std::string logProblem = replaceFile(outputPath(logFileName), log.data(), log.size(), false);
     std::fputs(fileDatedReport(fileDated, outputPath(logFileName)).c_str(), stderr);
     if (!logProblem.empty())
@@ -455,6 +466,7 @@ int main(int argc, char** argv)
     run.linkedPhotos = walk.linkedPhotos;
     run.seenTwice = walk.seenTwice;
     run.found = walk.photos.size() + walk.skipped.size();
+    run.duplicates = removeDuplicates(&walk.photos);
     // What lies in a folder or file that cannot be read now is kept as the
     // last run knew it, not taken for gone.
     for (const auto& [path, entry] : run.known)
