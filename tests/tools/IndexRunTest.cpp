@@ -218,7 +218,7 @@ TEST(IndexRun, AFolderWithoutPhotosFailsAndLeavesTheLastLibraryAsItWas)
     fs::create_directory(photos);
     const auto [status, output] = runIndexer("'" + photos + "' '" + f.lib + "'");
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(output, "No photos found under " + photos + "\n");
+    EXPECT_EQ(output, "zandervale-index: No photos found under " + photos + "\n");
     EXPECT_EQ(readFile(f.xml), before);
     EXPECT_EQ(readBack(f.xml).size(), 3u);
     for (const auto& [original, picture] : readBack(f.xml))
@@ -389,6 +389,28 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
         EXPECT_NE(readFile(library + "/zandervale-index.log").find(f.p + "Backup/beach.jpg, a copy of " + f.p + "2019/beach.jpg\n"),
                   std::string::npos);
     }
+}
+
+// Two phones' folders into one library; a file of the user's that only looks like a thumbnail stays.
+TEST(IndexRun, SeveralFoldersGoIntoOneLibraryEachPhotoOnce)
+{
+    PhotoFolder f;
+    support::TempDir phoneTemp, cameraTemp;
+    const std::string phone = fs::canonical(phoneTemp.path()).string(), camera = fs::canonical(cameraTemp.path()).string();
+    writePhoto(phone + "/a.jpg", plain(red), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:10 10:00:00"}});
+    writePhoto(camera + "/b.jpg", plain(blue), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2020:08:30 10:00:00"}});
+    fs::copy_file(phone + "/a.jpg", camera + "/a copy.jpg");
+    fs::create_directory(f.lib);
+    std::ofstream(f.lib + "/t00001.jpg.bak") << "the user's own";
+    const auto [status, output] = runIndexer("--output '" + f.lib + "' '" + phone + "' '" + camera + "'");
+    ASSERT_EQ(status, 0) << output;
+    std::map<std::string, int> years;
+    for (const auto& [original, picture] : readBack(f.xml))
+        years[original] = picture.year;
+    const std::string kept = std::min(phone + "/a.jpg", camera + "/a copy.jpg");   // the first by path order
+    EXPECT_EQ(years, (std::map<std::string, int>{{kept, 2019}, {camera + "/b.jpg", 2020}})) << output;
+    EXPECT_TRUE(fs::exists(f.lib + "/t00001.jpg.bak"));
+    EXPECT_EQ(runIndexer("'" + phone + "' '" + camera + "' '" + f.lib + "'").first, 2);
 }
 
 // A scene with both gradients and edges, fw x fh, seen at (x, y) of w x h.

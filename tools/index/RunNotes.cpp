@@ -12,9 +12,14 @@ std::string counted(size_t count, const char* one, const char* many)
     return std::to_string(count) + " " + (count == 1 ? one : many ? many : std::string(one) + "s");
 }
 
-std::string noPhotosMessage(const std::string& photoDir)
+std::string noPhotosMessage(const std::vector<std::string>& photoDirs, size_t videos)
 {
-    return "No photos found under " + printable(photoDir) + "\n";
+    std::string text = "zandervale-index: No photos found under ";
+    for (size_t i = 0; i < photoDirs.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == photoDirs.size() ? " and " : ", ") + printable(photoDirs[i]);
+    if (videos > 0)
+        text += " (" + counted(videos, "video") + ", which the city does not show)";
+    return text + "\n";
 }
 
 std::string fileDatedReport(const std::vector<std::string>& paths, const std::string& logPath)

@@ -20,7 +20,8 @@ constexpr size_t fileDatedShown = 20;
 // A folder with no photo at all (a disk not mounted, a mistyped path that
 // exists) would give an empty library and delete every thumbnail: the run
 // stops before it writes anything.
-std::string noPhotosMessage(const std::string& photoDir);
+// Videos found there are named, so nobody wonders where they went.
+std::string noPhotosMessage(const std::vector<std::string>& photoDirs, size_t videos);
 
 // The report's lines for the photos dated by their file time: the count,
 // the first fileDatedShown paths, and where the rest are.

@@ -37,11 +37,15 @@ namespace {
 
 const char version[] = "zandervale-index 1.0\n";
 const char usage[] = "Usage: zandervale-index PHOTO_DIR [OUTPUT_DIR]\n"
+                     "  or:  zandervale-index --output OUTPUT_DIR PHOTO_DIR...\n"
                      "Try 'zandervale-index --help' for more.\n";
 const char help[] =
     "Usage: zandervale-index PHOTO_DIR [OUTPUT_DIR]\n"
+    "  or:  zandervale-index --output OUTPUT_DIR PHOTO_DIR...\n"
     "Builds a Zandervale photo library from the photos in PHOTO_DIR and its folders:\n"
     "OUTPUT_DIR/Zandervale.xml, with a 128x96 thumbnail of every photo beside it.\n"
+    "With --output, several photo folders (two phones' backups, a camera's folder)\n"
+    "go into one library, each photo once.\n"
     "OUTPUT_DIR defaults to $XDG_DATA_HOME/zandervale/library\n"
     "(~/.local/share/zandervale/library).\n"
     "\n"
@@ -79,6 +83,7 @@ const char help[] =
     "photos that are gone, and what a run that was stopped or failed left behind.\n"
     "Photos are never modified.\n"
     "\n"
+    "  --output OUTPUT_DIR  write the library there; every operand is a PHOTO_DIR\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n"
     "\n"
@@ -88,14 +93,23 @@ const char help[] =
 enum ExitStatus { success = 0, failure = 1, usageError = 2 };
 
 struct Options {
-    std::string photos, output;
+    std::vector<std::string> photos;
+    std::string output;
 };
+
+int usageFailure(const std::string& problem)
+{
+    if (!problem.empty())
+        std::fprintf(stderr, "zandervale-index: %s\n", problem.c_str());
+    std::fputs(usage, stderr);
+    return usageError;
+}
 
 // -1 to go on, else the exit status.
 int parseArguments(int argc, char** argv, Options* options)
 {
     std::vector<std::string> operands;
-    bool optionsEnd = false;
+    bool optionsEnd = false, outputNamed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (!optionsEnd && argument == "--help") {
@@ -106,21 +120,34 @@ int parseArguments(int argc, char** argv, Options* options)
             std::fputs(version, stdout);
             return success;
         }
-        if (!optionsEnd && argument == "--")
+        if (!optionsEnd && (argument == "--output" || argument.compare(0, 9, "--output=") == 0)) {
+            if (outputNamed)
+                return usageFailure("--output given twice");
+            if (argument == "--output" && ++i == argc)
+                return usageFailure("--output needs OUTPUT_DIR");
+            options->output = argument == "--output" ? argv[i] : argument.substr(9);
+            outputNamed = true;
+        } else if (!optionsEnd && argument == "--") {
             optionsEnd = true;
-        else if (!optionsEnd && argument.size() > 1 && argument[0] == '-')
-            return std::fprintf(stderr, "zandervale-index: unknown option %s\n%s", argument.c_str(), usage), usageError;
-        else
+        } else if (!optionsEnd && argument.size() > 1 && argument[0] == '-') {
+            return usageFailure("unknown option " + argument);
+        } else {
             operands.push_back(argument);
+        }
     }
-    if (operands.empty() || operands.size() > 2 || operands[0].empty() ||
-        (operands.size() == 2 && operands[1].empty()))
-        return std::fputs(usage, stderr), usageError;
-    options->photos = operands[0];
-    if (operands.size() == 2) {
-        options->output = operands[1];
+    // Without --output the second operand, if any, is OUTPUT_DIR.
+    if (!outputNamed && operands.size() == 2) {
+        options->output = operands.back();
+        operands.pop_back();
+        outputNamed = true;
+    }
+    if (operands.empty() || (outputNamed && options->output.empty()) ||
+        std::find(operands.begin(), operands.end(), std::string()) != operands.end() ||
+        (operands.size() > 1 && !outputNamed))
+        return usageFailure("");
+    options->photos = operands;
+    if (outputNamed)
         return -1;
-    }
     const char* data = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
     if (data && data[0] == '/')
@@ -128,7 +155,7 @@ int parseArguments(int argc, char** argv, Options* options)
     else if (home && home[0] == '/')
         options->output = std::string(home) + "/.local/share/zandervale/library";
     else
-        return std::fputs("zandervale-index: no HOME to put the library in; name OUTPUT_DIR\n", stderr), usageError;
+        return usageFailure("no HOME to put the library in; name OUTPUT_DIR");
     return -1;
 }
 
@@ -183,7 +210,8 @@ struct Job {
 
 struct Run {
     Options options;
-    std::string photos, output;   // absolute
+    std::vector<std::string> photos;   // absolute
+    std::string output;
     Progress progress{isatty(STDERR_FILENO) != 0};
     std::map<std::string, IndexEntry> known;   // the last run's index, by path
     std::vector<IndexEntry> entries;           // this run's index
@@ -207,13 +235,19 @@ struct Run {
 
 bool Run::open()
 {
-    struct stat photoInfo, outputInfo;
-    if (!absoluteFolder(options.photos, &photos, &photoInfo))
-        return false;
+    std::vector<struct stat> photoInfos;
+    for (const std::string& folder : options.photos) {
+        photos.emplace_back();
+        photoInfos.emplace_back();
+        if (!absoluteFolder(folder, &photos.back(), &photoInfos.back()))
+            return false;
+    }
+    struct stat outputInfo;
     if (!makeFolders(options.output) || !absoluteFolder(options.output, &output, &outputInfo))
         return false;
-    if (photoInfo.st_dev == outputInfo.st_dev && photoInfo.st_ino == outputInfo.st_ino)
-        return fail("OUTPUT_DIR must be another folder than PHOTO_DIR");
+    for (const struct stat& photoInfo : photoInfos)
+        if (photoInfo.st_dev == outputInfo.st_dev && photoInfo.st_ino == outputInfo.st_ino)
+            return fail("OUTPUT_DIR must be another folder than PHOTO_DIR");
     // Held until the process ends: two runs on one library would delete each other's thumbnails.
     const int lock = ::open(output.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (lock < 0)
@@ -449,7 +483,7 @@ int main(int argc, char** argv)
         return failure;
     struct stat outputInfo;
     stat(run.output.c_str(), &outputInfo);
-    WalkResult walk = walkPhotos({run.photos}, outputInfo.st_dev, outputInfo.st_ino,
+    WalkResult walk = walkPhotos(run.photos, outputInfo.st_dev, outputInfo.st_ino,
                                        [&](size_t found) { run.progress.scanning(found); });
     run.progress.finish();
     for (const std::vector<SkippedEntry>* list : {&walk.folders, &walk.skipped})
@@ -476,7 +510,7 @@ int main(int argc, char** argv)
                 break;
             }
     if (walk.photos.empty() && run.entries.empty()) {
-        std::fputs(noPhotosMessage(run.photos).c_str(), stderr);
+        std::fputs(noPhotosMessage(run.photos, walk.videos).c_str(), stderr);
         stopPhotoReading();
         return failure;
     }
