@@ -354,6 +354,7 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
     for (const char* folder : {"2019", "Backup", "old", "ZLibrary"})
         fs::create_directory(f.p + folder);
     const Dates july = {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:10 10:00:00"}};
+    const auto scene640 = [](int x, int y) { return support::Colour{uint8_t(x * 7 + y), uint8_t(y * 3), uint8_t(x ^ y), 255}; };
     writePhoto(f.p + "2019/beach.jpg", plain(red), july);
     fs::copy_file(f.p + "2019/beach.jpg", f.p + "Backup/beach.jpg");
     writePhoto(f.p + "IMG_20190101_120000-edited.jpg", plain(red), {{EXIF_TAG_DATE_TIME, "2023:03:03 10:00:00"}});
@@ -364,12 +365,14 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
     writePhoto(f.p + "old/t00000.jpg", plain(red));   // another program's library
     std::ofstream(f.p + "old/Zandervale.xml") << "<Zandervale/>";
     std::ofstream(f.p + "empty.jpg");
+    writePhoto(f.p + "2019/cut.jpg", scene640, july, 0, 640, 480);
+    fs::resize_file(f.p + "2019/cut.jpg", fs::file_size(f.p + "2019/cut.jpg") * 2 / 3);
     std::ofstream(f.p + "clip.mp4") << "video";
     fs::create_directory_symlink(f.p, f.p + "2019/loop");
     support::TempDir elsewhere;
     writePhoto(elsewhere.file("sunset.jpg"), plain(green), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:08:30 10:00:00"}});
     fs::create_directory_symlink(elsewhere.path(), f.p + "Summer2019");
-    const std::map<std::string, std::tuple<int, int, int>> expected = {{"2019/beach.jpg", {2019, 7, 2}},
+    const std::map<std::string, std::tuple<int, int, int>> expected = {{"2019/beach.jpg", {2019, 7, 2}}, {"2019/cut.jpg", {2019, 7, 2}},
         {"IMG_20190101_120000-edited.jpg", {2019, 1, 1}}, {"IMG_1234.JPG", {2012, 5, 3}}, {"scan.tif", {2012, 5, 1}},
         {"Summer2019/sunset.jpg", {2019, 8, 4}}};
     for (const std::string& library : {f.p + "ZLibrary", other}) {
@@ -384,6 +387,7 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
                                         std::string("Links followed: 1 folder, 0 photos\n"),
                                         std::string("Read once, reached by more than one path: 1 folder or photo\n"),
                                         "skipped " + f.p + "empty.jpg: empty file\n",
+                                        "Damaged, indexed from what could be read: 1\n  " + f.p + "2019/cut.jpg\n",
                                         "Duplicates shown once: 1, all listed in " + library + "/zandervale-index.log\n"})
             EXPECT_NE(output.find(line), std::string::npos) << line << output;
         EXPECT_NE(readFile(library + "/zandervale-index.log").find(f.p + "Backup/beach.jpg, a copy of " + f.p + "2019/beach.jpg\n"),

@@ -94,13 +94,13 @@ PhotoMetadata metadataOf(int fd, const std::string& path)
 // no 16-bit or greyscale surprises. Exactly 128 x 96, whatever rounding did.
 // preview: a preview already decoded (a RAW's, or a JPEG's EXIF one); else
 // the photo is read from path.
-VipsImage* thumbnailOf(const std::string& path, VipsImage* preview, Images* images)
+VipsImage* thumbnailOf(const std::string& path, VipsImage* preview, VipsFailOn failOn, Images* images)
 {
     VipsImage** scaled = images->next();
     if ((preview ? vips_thumbnail_image(preview, scaled, thumbnailWidth, "height", thumbnailHeight,
                                         "crop", VIPS_INTERESTING_CENTRE, NULL)
                  : vips_thumbnail(path.c_str(), scaled, thumbnailWidth, "height", thumbnailHeight,
-                                  "crop", VIPS_INTERESTING_CENTRE, NULL)) != 0)
+                                  "crop", VIPS_INTERESTING_CENTRE, "fail_on", failOn, NULL)) != 0)
         return nullptr;
     VipsImage* image = *scaled;
     if (vips_image_hasalpha(image)) {
@@ -278,11 +278,22 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
         reading.problem = "no date between 1900 and today";
         return reading;
     }
-    VipsImage* thumbnail = thumbnailOf(path, source.preview, &images);
     void* jpeg = nullptr;
     size_t size = 0;
-    if (!thumbnail || vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) != 0) {
+    // Whole first; a photo that decodes only in part (a truncated JPEG) is
+    // then made from what could be read, and said to be damaged.
+    for (const VipsFailOn failOn : {VIPS_FAIL_ON_TRUNCATED, VIPS_FAIL_ON_NONE}) {
+        Images pipeline;
+        VipsImage* thumbnail = thumbnailOf(path, source.preview, failOn, &pipeline);
+        if (thumbnail && vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) == 0) {
+            reading.damaged = failOn != VIPS_FAIL_ON_TRUNCATED;
+            break;
+        }
         vips_error_clear();
+        if (source.preview)
+            break;
+    }
+    if (!jpeg) {
         reading.problem = "not a readable " + source.kindName + " image";
         return reading;
     }

@@ -16,6 +16,7 @@ struct PhotoReading {
     bool unreadable = false;      // the problem is the file's permissions or the disk, not its content
     std::string outputProblem;    // the thumbnail could not be written: the library's fault, not the photo's
     bool fromPreview = false;     // the thumbnail was made from the EXIF preview, not the decoded photo
+    bool damaged = false;         // only part of the photo could be decoded; the thumbnail shows that part
 };
 
 // Starts libvips; false when it cannot.

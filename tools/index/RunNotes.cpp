@@ -24,7 +24,12 @@ std::string noPhotosMessage(const std::vector<std::string>& photoDirs, size_t vi
 
 std::string fileDatedReport(const std::vector<std::string>& paths, const std::string& logPath)
 {
-    std::string text = "Dated by the file time (no usable EXIF date): " + std::to_string(paths.size()) + "\n";
+    return listReport("Dated by the file time (no usable EXIF date)", paths, logPath);
+}
+
+std::string listReport(const std::string& title, const std::vector<std::string>& paths, const std::string& logPath)
+{
+    std::string text = title + ": " + std::to_string(paths.size()) + "\n";
     for (size_t i = 0; i < paths.size() && i < fileDatedShown; ++i)
         text += "  " + printable(paths[i]) + "\n";
     if (paths.size() > fileDatedShown)

@@ -23,8 +23,10 @@ constexpr size_t fileDatedShown = 20;
 // Videos found there are named, so nobody wonders where they went.
 std::string noPhotosMessage(const std::vector<std::string>& photoDirs, size_t videos);
 
-// The report's lines for the photos dated by their file time: the count,
-// the first fileDatedShown paths, and where the rest are.
+// The report's lines for a list of photos: "title: count", the first
+// fileDatedShown paths, and where the rest are.
+std::string listReport(const std::string& title, const std::vector<std::string>& paths, const std::string& logPath);
+// The same for the photos dated by their file time.
 std::string fileDatedReport(const std::vector<std::string>& paths, const std::string& logPath);
 
 // One part of the log: a title line with its count, then its lines.

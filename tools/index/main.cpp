@@ -63,7 +63,8 @@ const char help[] =
     "file is read as what its content is, whatever its name says, and skipped with\n"
     "a line saying why when decoding it would take more than 512 MB: a baseline\n"
     "JPEG counts an eighth of each side (it shrinks as it decodes), every other\n"
-    "photo its whole size.\n"
+    "photo its whole size. A photo that decodes only in part (a truncated JPEG) is\n"
+    "indexed from what could be read and reported as damaged.\n"
     "A photo is dated by the date in its XMP sidecar (IMG_1234.xmp or\n"
     "IMG_1234.JPG.xmp, as photo managers write a corrected date), else its EXIF\n"
     "DateTimeOriginal, else DateTimeDigitized, else a date in its name\n"
@@ -340,6 +341,8 @@ bool Run::readPhotos()
                                  sourceName(job.reading.date.source) + " instead");
             if (!job.reading.problem.empty())
                 progress.message("zandervale-index: skipped " + job.photo.path + ": " + job.reading.problem);
+            else if (job.reading.damaged)
+                progress.message("zandervale-index: " + job.photo.path + ": damaged; indexed from what could be read");
             progress.advance();
         }
     };
@@ -444,13 +447,19 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
         std::fprintf(stderr, "Duplicates shown once: %zu, all listed in %s\n", duplicates.size(),
                      printable(outputPath(logFileName)).c_str());
     // The full list replaces the last run's, whole or not at all.
-    std::vector<LogSection> sections(1);
+    std::vector<LogSection> sections(2);
     sections[0].title = "Duplicates shown once";
     for (const Duplicate& duplicate : duplicates)
         sections[0].lines.push_back(duplicate.path + ", a copy of " + duplicate.kept);
+    sections[1].title = "Damaged, indexed from what could be read";
+    for (const Job& job : jobs)
+        if (job.reading.problem.empty() && job.reading.damaged)
+            sections[1].lines.push_back(job.photo.path);
     const std::string log = runLog(fileDated, sections);
     const std::string logProblem = replaceFile(outputPath(logFileName), log.data(), log.size(), false);
     std::fputs(fileDatedReport(fileDated, outputPath(logFileName)).c_str(), stderr);
+    if (!sections[1].lines.empty())
+        std::fputs(listReport(sections[1].title, sections[1].lines, outputPath(logFileName)).c_str(), stderr);
     if (!logProblem.empty())
         std::fprintf(stderr, "zandervale-index: cannot write %s\n", printable(logProblem).c_str());
     if (leftOut > 0)
