@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 
 #include "library/PictureLibrary.h"
 #include "support/ImageFiles.h"
@@ -219,6 +220,11 @@ TEST(IndexRun, AFolderWithoutPhotosFailsAndLeavesTheLastLibraryAsItWas)
     const auto [status, output] = runIndexer("'" + photos + "' '" + f.lib + "'");
     EXPECT_EQ(status, 1);
     EXPECT_EQ(output, "zandervale-index: No photos found under " + photos + "\n");
+    std::ofstream(photos + "/clip.mp4") << "video";
+    const auto [refused, said] = runIndexer("'" + photos + "' '" + f.p + "new/lib'");
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(said, "zandervale-index: No photos found under " + photos + " (1 video, which the city does not show)\n");
+    EXPECT_FALSE(fs::exists(f.p + "new"));
     EXPECT_EQ(readFile(f.xml), before);
     EXPECT_EQ(readBack(f.xml).size(), 3u);
     for (const auto& [original, picture] : readBack(f.xml))
@@ -304,7 +310,7 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
     EXPECT_NE(output.find("Photos found: 11\n"), std::string::npos) << output;
     EXPECT_NE(output.find("skipped " + f.p + "small.dng: its preview of 320 x 240 is smaller than 640 px"),
               std::string::npos) << output;
-    EXPECT_NE(output.find("Not photos: 2 videos, 1 other files\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("Not photos: 2 videos, 1 other file\n"), std::string::npos) << output;
     EXPECT_NE(output.find("Dated by the file name (no usable EXIF date): 2\n"), std::string::npos) << output;
     const auto pictures = readBack(f.xml);
     ASSERT_EQ(pictures.size(), 10u) << output;
@@ -360,6 +366,7 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
     writePhoto(f.p + "IMG_20190101_120000-edited.jpg", plain(red), {{EXIF_TAG_DATE_TIME, "2023:03:03 10:00:00"}});
     writePhoto(f.p + "IMG_1234.JPG", plain(red), july);
     std::ofstream(f.p + "IMG_1234.xmp") << sidecarXmp;
+    writePhoto(f.p + "future.jpg", plain(green), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2099:01:01 10:00:00"}, {EXIF_TAG_DATE_TIME_DIGITIZED, "2018:02:02 10:00:00"}});
     ASSERT_TRUE(support::writeKind(f.p + "scan.tif", "tiff", 64, 48, plain(blue)));
     setMetadata(f.p + "scan.tif", {{"Exif.Photo.DateTimeOriginal", "2012:05:06 10:00:00"}, {"Exif.Image.DateTime", "2016:11:03 10:00:00"}});
     writePhoto(f.p + "old/t00000.jpg", plain(red));   // another program's library
@@ -372,10 +379,18 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
     support::TempDir elsewhere;
     writePhoto(elsewhere.file("sunset.jpg"), plain(green), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:08:30 10:00:00"}});
     fs::create_directory_symlink(elsewhere.path(), f.p + "Summer2019");
-    const std::map<std::string, std::tuple<int, int, int>> expected = {{"2019/beach.jpg", {2019, 7, 2}}, {"2019/cut.jpg", {2019, 7, 2}},
-        {"IMG_20190101_120000-edited.jpg", {2019, 1, 1}}, {"IMG_1234.JPG", {2012, 5, 3}}, {"scan.tif", {2012, 5, 1}},
+    std::map<std::string, std::tuple<int, int, int>> expected = {{"2019/beach.jpg", {2019, 7, 2}}, {"2019/cut.jpg", {2019, 7, 2}},
+        {"IMG_20190101_120000-edited.jpg", {2019, 1, 1}}, {"IMG_1234.JPG", {2012, 5, 3}}, {"scan.tif", {2012, 5, 1}}, {"future.jpg", {2018, 2, 1}},
         {"Summer2019/sunset.jpg", {2019, 8, 4}}};
-    for (const std::string& library : {f.p + "ZLibrary", other}) {
+    // Into a library inside the folder, then one beside it, then again with a photo gone and a date corrected.
+    for (const std::string& library : {f.p + "ZLibrary", other, other}) {
+        if (library == other && fs::exists(other)) {
+            fs::remove(f.p + "scan.tif");
+            expected.erase("scan.tif");
+            std::ofstream(f.p + "IMG_1234.xmp") << std::regex_replace(sidecarXmp, std::regex("2012-05-20"), "2013-06-01");
+            fs::last_write_time(f.p + "IMG_1234.xmp", fs::last_write_time(f.p + "IMG_1234.xmp") + std::chrono::seconds(2));
+            expected["IMG_1234.JPG"] = {2013, 6, 1};
+        }
         const auto [status, output] = runIndexer("'" + f.p + "' '" + library + "'");
         ASSERT_EQ(status, 0) << output;
         std::map<std::string, std::tuple<int, int, int>> placed;
@@ -388,10 +403,14 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
                                         std::string("Read once, reached by more than one path: 1 folder or photo\n"),
                                         "skipped " + f.p + "empty.jpg: empty file\n",
                                         "Damaged, indexed from what could be read: 1\n  " + f.p + "2019/cut.jpg\n",
+                                        f.p + "future.jpg: DateTimeOriginal 2099:01:01 10:00:00 lies in the future; dated by DateTimeDigitized instead\n",
+                                        std::string("Not photos: 1 video, 1 other file\n"),
                                         "Duplicates shown once: 1, all listed in " + library + "/zandervale-index.log\n"})
             EXPECT_NE(output.find(line), std::string::npos) << line << output;
-        EXPECT_NE(readFile(library + "/zandervale-index.log").find(f.p + "Backup/beach.jpg, a copy of " + f.p + "2019/beach.jpg\n"),
-                  std::string::npos);
+        const std::string log = readFile(library + "/zandervale-index.log");
+        EXPECT_NE(log.find(f.p + "Backup/beach.jpg, a copy of " + f.p + "2019/beach.jpg\n"), std::string::npos);
+        EXPECT_NE(log.find("Dated by the file name: 1\n" + f.p + "IMG_20190101_120000-edited.jpg\n"), std::string::npos) << log;
+        EXPECT_EQ(output.find("Gone since the last run: 1 photo\n") != std::string::npos, !expected.count("scan.tif"));
     }
 }
 

@@ -22,6 +22,7 @@
 #include "ExifPreview.h"
 #include "NameDate.h"
 #include "OutputFiles.h"
+#include "PhotoPaths.h"
 #include "photos/PhotoMetadata.h"
 #include "photos/RawPreview.h"
 #include "photos/VipsPhotos.h"
@@ -75,10 +76,8 @@ PhotoMetadata metadataOf(int fd, const std::string& path)
 {
     // Metadata lies near the start of every kind read here; a larger file is read only so far.
     const std::vector<unsigned char> photo = fileBytes(fd, off_t{64} << 20);
-    const size_t slash = path.rfind('/'), dot = path.rfind('.');
-    const std::string stem = dot != std::string::npos && dot > slash ? path.substr(0, dot) : path;
     std::vector<unsigned char> sidecar;
-    for (const std::string& candidate : {stem + ".xmp", stem + ".XMP", path + ".xmp", path + ".XMP"}) {
+    for (const std::string& candidate : sidecarPaths(path)) {
         const int side = open(candidate.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (side < 0)
             continue;

@@ -166,12 +166,14 @@ bool fail(const std::string& message)
     return false;
 }
 
-// Like mkdir -p.
-bool makeFolders(const std::string& path)
+// Like mkdir -p; made lists the folders it made, outermost first.
+bool makeFolders(const std::string& path, std::vector<std::string>* made)
 {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string folder = path.substr(0, slash);
-        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+        if (mkdir(folder.c_str(), 0755) == 0)
+            made->push_back(folder);
+        else if (errno != EEXIST)
             return fail("cannot make " + folder + ": " + std::strerror(errno));
         if (slash == std::string::npos)
             return true;
@@ -206,7 +208,9 @@ bool exists(const std::string& path)
 struct Job {
     FoundPhoto photo;
     std::string thumbnail;
+    long long sidecarStamp;
     PhotoReading reading;
+    std::vector<std::string> notes;
 };
 
 struct Run {
@@ -222,6 +226,7 @@ struct Run {
     size_t videos = 0, otherFiles = 0;   // found beside the photos, counted so nobody looks for them
     size_t linkedFolders = 0, linkedPhotos = 0, seenTwice = 0;
     std::vector<Duplicate> duplicates;
+    std::vector<std::string> madeFolders;   // by this run, for OUTPUT_DIR: removed again when it writes nothing
 
     std::string outputPath(const std::string& name) const { return output + "/" + name; }
 
@@ -244,7 +249,7 @@ bool Run::open()
             return false;
     }
     struct stat outputInfo;
-    if (!makeFolders(options.output) || !absoluteFolder(options.output, &output, &outputInfo))
+    if (!makeFolders(options.output, &madeFolders) || !absoluteFolder(options.output, &output, &outputInfo))
         return false;
     for (const struct stat& photoInfo : photoInfos)
         if (photoInfo.st_dev == outputInfo.st_dev && photoInfo.st_ino == outputInfo.st_ino)
@@ -308,10 +313,15 @@ bool Run::plan(const WalkResult& walk)
     }
     for (const FoundPhoto& photo : walk.photos) {
         const auto old = known.find(photo.path);
+        const long long sidecar = sidecarStamp(photo.path);
         if (old != known.end() && old->second.size == photo.size && old->second.mtime == photo.mtime &&
-            old->second.mtimeNanoseconds == photo.mtimeNanoseconds && exists(outputPath(old->second.thumbnail))) {
+            old->second.mtimeNanoseconds == photo.mtimeNanoseconds && old->second.sidecarStamp == sidecar &&
+            exists(outputPath(old->second.thumbnail))) {
             entries.push_back(old->second);
             ++reused;
+            // What the first run said of it holds on every run.
+            for (const std::string& note : old->second.notes)
+                progress.message("zandervale-index: " + photo.path + ": " + note);
             continue;
         }
         std::string name = old != known.end() ? old->second.thumbnail : std::string();
@@ -321,7 +331,7 @@ bool Run::plan(const WalkResult& walk)
             name = thumbnailName(next++);
         }
         taken.insert(name);
-        jobs.push_back({photo, name, {}});
+        jobs.push_back({photo, name, sidecar, {}, {}});
     }
     return true;
 }
@@ -337,12 +347,13 @@ bool Run::readPhotos()
             Job& job = jobs[i];
             job.reading = readPhoto(job.photo.path, outputPath(job.thumbnail), localDateOf(job.photo.mtime), now);
             for (const std::string& note : job.reading.date.notes)
-                progress.message("zandervale-index: " + job.photo.path + ": " + note + "; dated by " +
-                                 sourceName(job.reading.date.source) + " instead");
+                job.notes.push_back(note + "; dated by " + sourceName(job.reading.date.source) + " instead");
+            if (job.reading.problem.empty() && job.reading.damaged)
+                job.notes.push_back("damaged; indexed from what could be read");
+            for (const std::string& note : job.notes)
+                progress.message("zandervale-index: " + job.photo.path + ": " + note);
             if (!job.reading.problem.empty())
                 progress.message("zandervale-index: skipped " + job.photo.path + ": " + job.reading.problem);
-            else if (job.reading.damaged)
-                progress.message("zandervale-index: " + job.photo.path + ": damaged; indexed from what could be read");
             progress.advance();
         }
     };
@@ -365,8 +376,18 @@ bool Run::readPhotos()
                 entries.push_back(old->second);
             continue;
         }
-        entries.push_back({job.thumbnail, job.photo.size, job.photo.mtime, job.photo.mtimeNanoseconds,
-                           job.reading.date.date, job.reading.date.source, job.photo.path});
+        IndexEntry entry;
+        entry.thumbnail = job.thumbnail;
+        entry.size = job.photo.size;
+        entry.mtime = job.photo.mtime;
+        entry.mtimeNanoseconds = job.photo.mtimeNanoseconds;
+        entry.date = job.reading.date.date;
+        entry.source = job.reading.date.source;
+        entry.path = job.photo.path;
+        entry.sidecarStamp = job.sidecarStamp;
+        entry.damaged = job.reading.damaged;
+        entry.notes = job.notes;
+        entries.push_back(entry);
     }
     return true;
 }
@@ -376,7 +397,8 @@ bool Run::readPhotos()
 void Run::reportOthers() const
 {
     if (videos > 0 || otherFiles > 0)
-        std::fprintf(stderr, "Not photos: %zu videos, %zu other files\n", videos, otherFiles);
+        std::fprintf(stderr, "Not photos: %s, %s\n", counted(videos, "video").c_str(),
+                     counted(otherFiles, "other file").c_str());
     size_t nameDated = 0;
     for (const IndexEntry& entry : entries)
         nameDated += entry.source == DateSource::fileName;
@@ -436,6 +458,14 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
         std::fprintf(stderr, "    %zu: %s\n", count, reason.c_str());
     if (foldersPassed > 0)
         std::fprintf(stderr, "Folders not read: %zu\n", foldersPassed);
+    std::set<std::string> kept;
+    for (const IndexEntry& entry : entries)
+        kept.insert(entry.path);
+    size_t gone = 0;
+    for (const auto& [path, entry] : known)
+        gone += !kept.count(path);
+    if (gone > 0)
+        std::fprintf(stderr, "Gone since the last run: %s\n", counted(gone, "photo").c_str());
     if (linkedFolders + linkedPhotos > 0)
         std::fprintf(stderr, "Links followed: %s, %s\n", counted(linkedFolders, "folder").c_str(),
                      counted(linkedPhotos, "photo").c_str());
@@ -452,9 +482,13 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
     for (const Duplicate& duplicate : duplicates)
         sections[0].lines.push_back(duplicate.path + ", a copy of " + duplicate.kept);
     sections[1].title = "Damaged, indexed from what could be read";
-    for (const Job& job : jobs)
-        if (job.reading.problem.empty() && job.reading.damaged)
-            sections[1].lines.push_back(job.photo.path);
+    sections.push_back({"Dated by the file name", {}});
+    for (const IndexEntry& entry : entries) {
+        if (entry.damaged)
+            sections[1].lines.push_back(entry.path);
+        if (entry.source == DateSource::fileName)
+            sections[2].lines.push_back(entry.path);
+    }
     const std::string log = runLog(fileDated, sections);
     const std::string logProblem = replaceFile(outputPath(logFileName), log.data(), log.size(), false);
     std::fputs(fileDatedReport(fileDated, outputPath(logFileName)).c_str(), stderr);
@@ -486,8 +520,10 @@ int main(int argc, char** argv)
     const int parsed = parseArguments(argc, argv, &run.options);
     if (parsed >= 0)
         return parsed;
-    if (!startPhotoReading(argv[0]))
-        return fail("cannot start libvips"), failure;
+    if (!startPhotoReading(argv[0])) {
+        fail("cannot start libvips");
+        return failure;
+    }
     if (!run.open())
         return failure;
     struct stat outputInfo;
@@ -520,6 +556,9 @@ int main(int argc, char** argv)
             }
     if (walk.photos.empty() && run.entries.empty()) {
         std::fputs(noPhotosMessage(run.photos, walk.videos).c_str(), stderr);
+        // Nothing new is left behind: the folders this run made for the library go again.
+        for (auto folder = run.madeFolders.rbegin(); folder != run.madeFolders.rend(); ++folder)
+            rmdir(folder->c_str());
         stopPhotoReading();
         return failure;
     }
