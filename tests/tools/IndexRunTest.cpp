@@ -482,7 +482,10 @@ double psnrAgainstWholePhoto(const std::string& photo, const std::string& thumbn
 
 // A 3:2 photo with a letterboxed 4:3 preview and a turned one with a 320 x 240
 // preview take the preview path; a preview older than the photo's last change
-// does not. Each thumbnail is within 25 dB of the whole photo's.
+// does not. A photo blacked out by an editor that kept its preview and dates
+// gets a thumbnail of what it shows now, and so does one whose preview-made
+// thumbnail a stopped run left unchecked. Each is within 25 dB of the whole
+// photo's; those the check replaced within 30.
 TEST(IndexRun, FaithfulExifPreviewsMakeTheThumbnailAndStaleOnesDoNot)
 {
     PhotoFolder f;
@@ -492,13 +495,27 @@ TEST(IndexRun, FaithfulExifPreviewsMakeTheThumbnailAndStaleOnesDoNot)
     writePhoto(f.p + "letterboxed.jpg", sceneOf(480, 320), taken, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 120, 7, 107));
     writePhoto(f.p + "turned.jpg", sceneOf(640, 480), taken, 6, 640, 480, previewBytes(f.p + "p.jpg", 320, 240, 0, 240));
     writePhoto(f.p + "stale.jpg", sceneOf(480, 320), changed, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 107, 0, 107, true));
+    writePhoto(f.p + "blacked.jpg", [](int x, int y) { return x > 100 && x < 380 && y > 40 && y < 280 ? support::black : scene(x, y, 480, 320); },
+               taken, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 107, 0, 107));
     const auto [status, output] = f.index();
     ASSERT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("Thumbnails made from EXIF previews: 2 of 3\n"), std::string::npos) << output;
-    const auto pictures = readBack(f.xml);
-    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_NE(output.find("Thumbnails made from EXIF previews: 3 of 4\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("Preview thumbnails checked against their photos: 3, replaced as out of date: "), std::string::npos) << output;
+    auto pictures = readBack(f.xml);
+    ASSERT_EQ(pictures.size(), 4u);
     for (const auto& [original, picture] : pictures)
         EXPECT_GE(psnrAgainstWholePhoto(original, picture.texture), 25.0) << original;
+    EXPECT_GE(psnrAgainstWholePhoto(f.p + "blacked.jpg", pictures.at(f.p + "blacked.jpg").texture), 30.0);
+    // As a run stopped before its check leaves it: the mark in the index, the preview's thumbnail on disk.
+    const std::string texture = pictures.at(f.p + "turned.jpg").texture, name = fs::path(texture).filename();
+    std::string index = readFile(f.lib + "/Zandervale.index");
+    const size_t line = index.find(name + "\t");
+    ASSERT_NE(line, std::string::npos);
+    index.replace(index.find("\t-\t", line), 3, "\tP\t");
+    std::ofstream(f.lib + "/Zandervale.index") << index;
+    support::writeWithDevil(texture, IL_JPG, 128, 96, plain(red));
+    ASSERT_EQ(f.index().first, 0);
+    EXPECT_GE(psnrAgainstWholePhoto(f.p + "turned.jpg", texture), 30.0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -185,6 +186,56 @@ std::string openByKind(int fd, const std::string& path, PhotoMetadata* metadata,
     return "";
 }
 
+// The thumbnail's JPEG bytes (g_free them), made whole first; a photo that
+// decodes only in part (a truncated JPEG) is then made from what could be
+// read, and said to be damaged.
+bool thumbnailJpeg(const std::string& path, VipsImage* preview, void** jpeg, size_t* size, bool* damaged)
+{
+    for (const VipsFailOn failOn : {VIPS_FAIL_ON_TRUNCATED, VIPS_FAIL_ON_NONE}) {
+        Images pipeline;
+        VipsImage* thumbnail = thumbnailOf(path, preview, failOn, &pipeline);
+        if (thumbnail && vips_jpegsave_buffer(thumbnail, jpeg, size, "Q", 85, "strip", TRUE, NULL) == 0) {
+            *damaged = failOn != VIPS_FAIL_ON_TRUNCATED;
+            return true;
+        }
+        vips_error_clear();
+        if (preview)
+            break;
+    }
+    return false;
+}
+
+// The thumbnail's RGB pixels, or empty.
+std::vector<unsigned char> thumbnailPixels(const void* jpeg, size_t size)
+{
+    VipsImage *loaded = nullptr, *rgb = nullptr;
+    std::vector<unsigned char> pixels;
+    if (vips_jpegload_buffer(const_cast<void*>(jpeg), size, &loaded, NULL) == 0 &&
+        vips_colourspace(loaded, &rgb, VIPS_INTERPRETATION_sRGB, NULL) == 0 && rgb->Xsize == thumbnailWidth &&
+        rgb->Ysize == thumbnailHeight && rgb->Bands == 3 && rgb->BandFmt == VIPS_FORMAT_UCHAR) {
+        size_t length = 0;
+        if (void* memory = vips_image_write_to_memory(rgb, &length)) {
+            pixels.assign(static_cast<unsigned char*>(memory), static_cast<unsigned char*>(memory) + length);
+            g_free(memory);
+        }
+    }
+    for (VipsImage* image : {loaded, rgb})
+        if (image)
+            g_object_unref(image);
+    vips_error_clear();
+    return pixels;
+}
+
+double psnr(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    if (a.empty() || a.size() != b.size())
+        return 0;
+    double squares = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        squares += (double(a[i]) - b[i]) * (double(a[i]) - b[i]);
+    return squares == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * a.size() / squares);
+}
+
 void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 // The decode budget is for the whole process: photos decoding on several
@@ -279,26 +330,53 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
     }
     void* jpeg = nullptr;
     size_t size = 0;
-    // Whole first; a photo that decodes only in part (a truncated JPEG) is
-    // then made from what could be read, and said to be damaged.
-    for (const VipsFailOn failOn : {VIPS_FAIL_ON_TRUNCATED, VIPS_FAIL_ON_NONE}) {
-        Images pipeline;
-        VipsImage* thumbnail = thumbnailOf(path, source.preview, failOn, &pipeline);
-        if (thumbnail && vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) == 0) {
-            reading.damaged = failOn != VIPS_FAIL_ON_TRUNCATED;
-            break;
-        }
-        vips_error_clear();
-        if (source.preview)
-            break;
-    }
-    if (!jpeg) {
+    if (!thumbnailJpeg(path, source.preview, &jpeg, &size, &reading.damaged)) {
         reading.problem = "not a readable " + source.kindName + " image";
         return reading;
     }
     reading.outputProblem = replaceFile(thumbnailPath, jpeg, size, false);
     g_free(jpeg);
     return reading;
+}
+
+PreviewCheck checkPreview(const std::string& path, const std::string& thumbnailPath)
+{
+    PreviewCheck check;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        check.problem = std::string("cannot be read: ") + std::strerror(errno);
+        return check;
+    }
+    const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
+        const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
+        return got > 0 ? static_cast<size_t>(got) : size_t{0};
+    });
+    close(fd);
+    check.problem = photoProblem(photo);
+    if (!check.problem.empty())
+        return check;
+    const BudgetShare share(photoDecodeBytes(photo));
+    void* jpeg = nullptr;
+    size_t size = 0;
+    bool damaged = false;
+    if (!thumbnailJpeg(path, nullptr, &jpeg, &size, &damaged)) {
+        check.problem = std::string("not a readable ") + photoKindName(photo.kind) + " image";
+        return check;
+    }
+    std::string old;
+    if (const int thumbnail = open(thumbnailPath.c_str(), O_RDONLY | O_CLOEXEC); thumbnail >= 0) {
+        char buffer[16384];
+        for (ssize_t got; (got = read(thumbnail, buffer, sizeof buffer)) > 0;)
+            old.append(buffer, static_cast<size_t>(got));
+        close(thumbnail);
+    }
+    check.checked = true;
+    if (psnr(thumbnailPixels(old.data(), old.size()), thumbnailPixels(jpeg, size)) < previewFaithfulDecibels) {
+        check.outputProblem = replaceFile(thumbnailPath, jpeg, size, false);
+        check.replaced = check.outputProblem.empty();
+    }
+    g_free(jpeg);
+    return check;
 }
 
 }  // namespace photoindex

@@ -28,4 +28,21 @@ void stopPhotoReading();
 PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath,
                        const LocalDate& fileDate, const LocalDate& now);
 
+// How close, as PSNR, a thumbnail made from an EXIF preview must come to
+// one made from the photo itself: below it, the photo was changed after its
+// preview was written (an editor that kept the old one) and the preview lies.
+constexpr double previewFaithfulDecibels = 30;
+
+struct PreviewCheck {
+    bool checked = false;       // compared with a thumbnail of the decoded photo
+    bool replaced = false;      // it differed, and that thumbnail took its place
+    std::string problem;        // the photo cannot be decoded now
+    std::string outputProblem;  // the thumbnail could not be replaced
+};
+
+// Decodes the photo at path into a thumbnail and replaces the one at
+// thumbnailPath (made from its EXIF preview) where they differ. Safe to
+// call from several threads.
+PreviewCheck checkPreview(const std::string& path, const std::string& thumbnailPath);
+
 }  // namespace photoindex

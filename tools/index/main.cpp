@@ -79,7 +79,10 @@ const char help[] =
     "The city shows at most 60 years: the latest 60 of the photos.\n"
     "A JPEG's thumbnail is made from its EXIF preview where that is faithful to the\n"
     "photo (bars cut, same aspect, large enough, not older than the photo's last\n"
-    "change), else from the decoded photo.\n"
+    "change), else from the decoded photo. Once the library is written, each such\n"
+    "thumbnail is compared with one made from the photo itself and replaced where\n"
+    "they differ (an editor may keep the old preview), and the library is written\n"
+    "again; a run stopped before that leaves them for the next run to check.\n"
     "A re-run makes thumbnails only for new or changed photos and removes those of\n"
     "photos that are gone, and what a run that was stopped or failed left behind.\n"
     "Photos are never modified.\n"
@@ -234,6 +237,8 @@ struct Run {
     void removeLeftovers() const;
     bool plan(const WalkResult& walk);
     bool readPhotos();
+    bool checkPreviews();
+    size_t previewsChecked = 0, previewsReplaced = 0;
     bool writeLibrary(YearSpan* span, size_t* leftOut, std::vector<CrowdedQuarter>* crowded);
     void report(const YearSpan& span, size_t leftOut, const std::vector<CrowdedQuarter>& crowded);
     void reportOthers() const;
@@ -386,8 +391,47 @@ bool Run::readPhotos()
         entry.path = job.photo.path;
         entry.sidecarStamp = job.sidecarStamp;
         entry.damaged = job.reading.damaged;
+        entry.previewUnchecked = job.reading.fromPreview;
         entry.notes = job.notes;
         entries.push_back(entry);
+    }
+    return true;
+}
+
+// Every thumbnail made from an EXIF preview is compared with one made from
+// the photo itself, after the first library is written so the city is there
+// at once; those a stopped run left unchecked come first, as entries hold
+// the reused before the new.
+bool Run::checkPreviews()
+{
+    std::vector<IndexEntry*> unchecked;
+    for (IndexEntry& entry : entries)
+        if (entry.previewUnchecked)
+            unchecked.push_back(&entry);
+    std::vector<PreviewCheck> checks(unchecked.size());
+    const unsigned workers = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i; (i = next++) < unchecked.size();) {
+            checks[i] = checkPreview(unchecked[i]->path, outputPath(unchecked[i]->thumbnail));
+            progress.advance();
+        }
+    };
+    progress.start(unchecked.size());
+    std::vector<std::thread> threads;
+    for (unsigned i = 1; i < workers && i < unchecked.size(); ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    progress.finish();
+    for (size_t i = 0; i < unchecked.size(); ++i) {
+        if (!checks[i].outputProblem.empty())
+            return fail("cannot write a thumbnail: " + checks[i].outputProblem);
+        // One that cannot be decoded now keeps its mark and is tried again next run.
+        unchecked[i]->previewUnchecked = !checks[i].checked;
+        previewsChecked += checks[i].checked;
+        previewsReplaced += checks[i].replaced;
     }
     return true;
 }
@@ -410,6 +454,9 @@ void Run::reportOthers() const
     }
     if (made > 0)
         std::fprintf(stderr, "Thumbnails made from EXIF previews: %zu of %zu\n", fromPreviews, made);
+    if (previewsChecked > 0)
+        std::fprintf(stderr, "Preview thumbnails checked against their photos: %zu, replaced as out of date: %zu\n",
+                     previewsChecked, previewsReplaced);
 }
 
 bool Run::writeLibrary(YearSpan* span, size_t* leftOut, std::vector<CrowdedQuarter>* crowded)
@@ -565,7 +612,11 @@ int main(int argc, char** argv)
     YearSpan span;
     size_t leftOut = 0;
     std::vector<CrowdedQuarter> crowded;
-    const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &leftOut, &crowded);
+    // The library is written as soon as every photo has a thumbnail, and once
+    // more when the preview check has made its marks good.
+    const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &leftOut, &crowded) &&
+                         run.checkPreviews() &&
+                         (run.previewsChecked == 0 || run.writeLibrary(&span, &leftOut, &crowded));
     if (written)
         run.report(span, leftOut, crowded);
     else
