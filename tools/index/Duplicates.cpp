@@ -15,6 +15,9 @@ namespace photoindex {
 namespace {
 
 constexpr size_t chunkBytes = size_t(1) << 20;
+// Past the decode budget a photo is refused anyway; two sparse files of one
+// huge size must not cost a read of every zero.
+constexpr long long largestCompared = 512ll << 20;
 
 // Reads the file at path in chunks, handing each to use; false when it cannot be read whole.
 template <typename Use>
@@ -71,7 +74,7 @@ std::vector<Duplicate> removeDuplicates(std::vector<FoundPhoto>* photos)
     std::vector<bool> duplicate(photos->size(), false);
     std::vector<Duplicate> found;
     for (const auto& [size, indices] : bySize) {
-        if (indices.size() < 2)
+        if (indices.size() < 2 || size > largestCompared)
             continue;
         std::map<uint64_t, std::vector<size_t>> kept;   // hash -> the photos kept with it
         for (size_t i : indices) {
