@@ -7,19 +7,29 @@
 
 #include <cctype>
 #include <cstring>
+#include <mutex>
 #include <utility>
-#include <exception>
 
 namespace {
 
+void lockXmp(void* mutex, bool lock)
+{
+    if (lock)
+        static_cast<std::mutex*>(mutex)->lock();
+    else
+        static_cast<std::mutex*>(mutex)->unlock();
+}
+
 // Before the first image: Exiv2 prints warnings for every damaged tag, and
-// its XMP parser must be set up once before threads use it.
+// its XMP toolkit keeps process-wide state, so photos read on several
+// threads take turns in it under the one lock the process must have.
 bool startExiv2()
 {
+    static std::mutex xmpToolkit;
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
     Exiv2::LogMsg::setHandler(nullptr);
     Exiv2::enableBMFF(true);
-    return Exiv2::XmpParser::initialize();
+    return Exiv2::XmpParser::initialize(lockXmp, &xmpToolkit);
 }
 
 bool exiv2Started()
