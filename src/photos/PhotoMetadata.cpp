@@ -47,7 +47,7 @@ std::string exifText(const Exiv2::ExifData& exif, const char* key)
 // The first of the tags photo managers write a corrected date into.
 std::string sidecarDateOf(const unsigned char* sidecar, size_t size)
 {
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(sidecar, static_cast<long>(size));
+    const auto image = Exiv2::ImageFactory::open(sidecar, static_cast<long>(size));
     if (image.get() == nullptr)
         return std::string();
     image->readMetadata();
@@ -83,7 +83,7 @@ void readExif(const Exiv2::ExifData& exif, PhotoMetadata* metadata)
 
 void readPhoto(const unsigned char* photo, size_t size, PhotoMetadata* metadata)
 {
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(photo, static_cast<long>(size));
+    const auto image = Exiv2::ImageFactory::open(photo, static_cast<long>(size));
     if (image.get() == nullptr)
         return;
     image->readMetadata();

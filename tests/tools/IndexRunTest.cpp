@@ -339,7 +339,7 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
 // Sets EXIF or XMP tags of the file at path, as a camera or an editor would have written them.
 void setMetadata(const std::string& path, const std::vector<std::pair<std::string, std::string>>& tags)
 {
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+    const auto image = Exiv2::ImageFactory::open(path);
     image->readMetadata();
     for (const auto& [key, value] : tags)
         image->exifData()[key] = value;
