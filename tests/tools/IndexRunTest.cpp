@@ -133,7 +133,7 @@ TEST(IndexRun, PhotosGoWhereTheirDatesPlaceThemUnderTheirOwnNames)
     const auto [status, output] = f.index();
     ASSERT_EQ(status, 0) << output;
     EXPECT_NE(output.find(f.p + "future.jpg: DateTimeOriginal " + future + " lies in the future"), std::string::npos);
-    EXPECT_NE(output.find("1 photos from before 1953"), std::string::npos) << output;
+    EXPECT_NE(output.find("1 photo from before 1953"), std::string::npos) << output;
     EXPECT_NE(output.find(f.p + "bad\\xff.jpg: name is not valid UTF-8"), std::string::npos);
     EXPECT_NE(output.find(f.p + "line\\nbreak.jpg: name holds a control character"), std::string::npos);
     std::map<std::string, std::tuple<int, int, int>> placed, expected = {{"all & more.jpg", {2005, 7, 1}},

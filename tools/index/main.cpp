@@ -240,6 +240,7 @@ struct Run {
     bool writeLibrary(YearSpan* span, size_t* leftOut, std::vector<CrowdedQuarter>* crowded);
     void report(const YearSpan& span, size_t leftOut, const std::vector<CrowdedQuarter>& crowded);
     void reportOthers() const;
+    void reportLists(const std::vector<std::string>& fileDated) const;
 };
 
 bool Run::open()
@@ -521,7 +522,27 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
     if (!duplicates.empty())
         std::fprintf(stderr, "Duplicates shown once: %zu, all listed in %s\n", duplicates.size(),
                      printable(outputPath(logFileName)).c_str());
-    // The full list replaces the last run's, whole or not at all.
+    reportLists(fileDated);
+    if (leftOut > 0)
+        std::fprintf(stderr, "Left out of the city, which shows at most %d years: %s from before %d\n",
+                     mostSpanYears, counted(leftOut, "photo").c_str(), span.first);
+    if (!crowded.empty())
+        std::fprintf(stderr, "Quarters over %d photos (the extra photos appear in the gallery but not as boxes):\n",
+                     MaxTexturesPerQuarter);
+    static const char* const days[5] = {"", "1-7", "8-14", "15-21", "22-end"};
+    for (const CrowdedQuarter& quarter : crowded)
+        std::fprintf(stderr, "  %04d-%02d days %s: %zu photos\n", quarter.year, quarter.month,
+                     days[quarter.quarter], quarter.photos);
+    std::fprintf(stderr, "Library: %s", printable(outputPath(libraryFileName)).c_str());
+    if (!entries.empty())
+        std::fprintf(stderr, " (%d to %d)", span.first, span.last);
+    std::fputs("\n", stderr);
+}
+
+// The photos a person may want to look at: the first of each list in the
+// report, all of them in the log, which replaces the last run's whole or not at all.
+void Run::reportLists(const std::vector<std::string>& fileDated) const
+{
     std::vector<LogSection> sections(2);
     sections[0].title = "Duplicates shown once";
     for (const Duplicate& duplicate : duplicates)
@@ -541,20 +562,6 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
         std::fputs(listReport(sections[1].title, sections[1].lines, outputPath(logFileName)).c_str(), stderr);
     if (!logProblem.empty())
         std::fprintf(stderr, "zandervale-index: cannot write %s\n", printable(logProblem).c_str());
-    if (leftOut > 0)
-        std::fprintf(stderr, "Left out of the city, which shows at most %d years: %zu photos from before %d\n",
-                     mostSpanYears, leftOut, span.first);
-    if (!crowded.empty())
-        std::fprintf(stderr, "Quarters over %d photos (the extra photos appear in the gallery but not as boxes):\n",
-                     MaxTexturesPerQuarter);
-    static const char* const days[5] = {"", "1-7", "8-14", "15-21", "22-end"};
-    for (const CrowdedQuarter& quarter : crowded)
-        std::fprintf(stderr, "  %04d-%02d days %s: %zu photos\n", quarter.year, quarter.month,
-                     days[quarter.quarter], quarter.photos);
-    std::fprintf(stderr, "Library: %s", printable(outputPath(libraryFileName)).c_str());
-    if (!entries.empty())
-        std::fprintf(stderr, " (%d to %d)", span.first, span.last);
-    std::fputs("\n", stderr);
 }
 
 }  // namespace
