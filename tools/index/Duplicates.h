@@ -15,8 +15,8 @@ struct Duplicate {
 };
 
 // Moves every photo whose bytes equal an earlier one's (photos in path
-// order) out of photos. Only photos of equal size are read, hashed and then
-// compared byte for byte; a photo that cannot be read, or larger than
+// order) out of photos. Only photos of equal size are read, hashed (their
+// first and last 64 KB) and then compared byte for byte; a photo that cannot be read, or larger than
 // 512 MB, is kept.
 std::vector<Duplicate> removeDuplicates(std::vector<FoundPhoto>* photos);
 
