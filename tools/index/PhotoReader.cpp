@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <new>
 #include <mutex>
 #include <vector>
@@ -47,13 +48,55 @@ private:
     std::deque<VipsImage*> held;   // growing keeps the slots handed out where they are
 };
 
+// The decode budget is for the whole process: photos decoding on several
+// workers at once together stay within it. A photo waits until what it
+// needs is free; one alone always fits, since the gate refused larger ones.
+class DecodeBudget {
+public:
+    void take(uint64_t bytes)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        freed.wait(lock, [&] { return taken == 0 || taken + bytes <= photoDecodeBudgetBytes; });
+        taken += bytes;
+    }
+    void give(uint64_t bytes)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            taken -= bytes;
+        }
+        freed.notify_all();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable freed;
+    uint64_t taken = 0;
+};
+
+DecodeBudget decodeBudget;
+
+class BudgetShare {
+public:
+    explicit BudgetShare(uint64_t bytes) : bytes(bytes) { decodeBudget.take(bytes); }
+    ~BudgetShare() { decodeBudget.give(bytes); }
+    BudgetShare(const BudgetShare&) = delete;
+    BudgetShare& operator=(const BudgetShare&) = delete;
+
+private:
+    uint64_t bytes;
+};
+
 // Up to cap bytes of the open file at fd, read whole into memory so the
 // metadata reader never needs the path; empty where it cannot be read.
-std::vector<unsigned char> fileBytes(int fd, off_t cap)
+// share (nullptr: none) takes the memory from the decode budget while it is held.
+std::vector<unsigned char> fileBytes(int fd, off_t cap, std::unique_ptr<BudgetShare>* share)
 {
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
         return {};
+    if (share)
+        *share = std::make_unique<BudgetShare>(static_cast<uint64_t>(std::min(info.st_size, cap)));
     std::vector<unsigned char> bytes;
     try {
         bytes.resize(static_cast<size_t>(std::min(info.st_size, cap)));
@@ -75,14 +118,18 @@ std::vector<unsigned char> fileBytes(int fd, off_t cap)
 // its XMP sidecar (IMG_1234.xmp or IMG_1234.JPG.xmp, as photo managers name it).
 PhotoMetadata metadataOf(int fd, const std::string& path)
 {
-    // Metadata lies near the start of every kind read here; a larger file is read only so far.
-    const std::vector<unsigned char> photo = fileBytes(fd, off_t{64} << 20);
+    // A scanner's TIFF may keep its EXIF after the pixels: up to half the
+    // budget is read, and what lies beyond is never looked at. A sidecar's
+    // megabyte is not taken from the budget: a thread holding a share must
+    // never wait for a second one.
+    std::unique_ptr<BudgetShare> photoShare;
+    const std::vector<unsigned char> photo = fileBytes(fd, static_cast<off_t>(photoDecodeBudgetBytes / 2), &photoShare);
     std::vector<unsigned char> sidecar;
     for (const std::string& candidate : sidecarPaths(path)) {
         const int side = open(candidate.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (side < 0)
             continue;
-        sidecar = fileBytes(side, 1 << 20);
+        sidecar = fileBytes(side, 1 << 20, nullptr);
         close(side);
         if (!sidecar.empty())
             break;
@@ -238,44 +285,6 @@ double psnr(const std::vector<unsigned char>& a, const std::vector<unsigned char
 
 void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
-// The decode budget is for the whole process: photos decoding on several
-// workers at once together stay within it. A photo waits until what it
-// needs is free; one alone always fits, since the gate refused larger ones.
-class DecodeBudget {
-public:
-    void take(uint64_t bytes)
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        freed.wait(lock, [&] { return taken == 0 || taken + bytes <= photoDecodeBudgetBytes; });
-        taken += bytes;
-    }
-    void give(uint64_t bytes)
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            taken -= bytes;
-        }
-        freed.notify_all();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable freed;
-    uint64_t taken = 0;
-};
-
-DecodeBudget decodeBudget;
-
-class BudgetShare {
-public:
-    explicit BudgetShare(uint64_t bytes) : bytes(bytes) { decodeBudget.take(bytes); }
-    ~BudgetShare() { decodeBudget.give(bytes); }
-    BudgetShare(const BudgetShare&) = delete;
-    BudgetShare& operator=(const BudgetShare&) = delete;
-
-private:
-    uint64_t bytes;
-};
 
 }  // namespace
 
