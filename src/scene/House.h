@@ -11,10 +11,12 @@
 #include "scene/SceneObject.h"
 
 class Cube;
+class UnitBox;
 
 class House : public SceneObject {
 public:
-    House(float x, float y, float z, MonthQuarter* record, int pickName);
+    // Its boxes draw box, which must outlive it.
+    House(const UnitBox& box, float x, float y, float z, MonthQuarter* record, int pickName);
     ~House() override;
     House(const House&) = delete;
     House& operator=(const House&) = delete;
@@ -39,7 +41,7 @@ public:
     int allFaceVerticesLastDrawn() const { return lastVertices > 0 ? 24 * static_cast<int>(cubes.size()) : 0; }
 
 private:
-    void buildCubes();
+    void buildCubes(const UnitBox& box);
     bool isSelected() const;
     void drawGrowing(double seconds);
     void drawGrown(const float modelview[16]);
