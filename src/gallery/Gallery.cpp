@@ -70,6 +70,10 @@ Gallery::~Gallery()
 {
     for (PictureSlot* slot : {&current, &incoming, &previous, &next})
         setSlot(slot, PictureSlot{});
+    if (quadList != 0)
+        glDeleteLists(quadList, 1);
+    if (overlayTexture != 0)
+        deleteTextures(1, &overlayTexture);
 }
 
 void Gallery::load(MonthQuarter* newRecord, int picture)

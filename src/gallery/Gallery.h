@@ -18,7 +18,7 @@ class MonthQuarter;
 class Gallery : public InputControl {
 public:
     // Makes no GL call: the gallery's own texture and display list are made
-    // by its first frame. The viewer's gallery decodes photos with its own
+    // by its first frame, and freed with it. The viewer's gallery decodes photos with its own
     // libvips loader on a worker thread; another loader is only borrowed.
     Gallery();
     explicit Gallery(PhotoLoader* loader);

@@ -86,7 +86,11 @@ House::House(const UnitBox& box, float x_, float y_, float z_, MonthQuarter* rec
     buildCubes(box);
 }
 
-House::~House() = default;   // where a Cube is known
+House::~House()
+{
+    if (grownList != 0)
+        glDeleteLists(grownList, 1);
+}
 
 void House::buildCubes(const UnitBox& box)
 {

@@ -61,7 +61,7 @@ private:
     float boundsMin[3];
     float boundsMax[3];
     float lowestTop = std::numeric_limits<float>::infinity();   // of any box
-    unsigned int grownList;                     // 0 until first drawn grown
+    unsigned int grownList;                     // owned; 0 until first drawn grown
     int grownRegion;                            // the eye region it was built for
     int grownVertices = 0;                      // in grownList
     int lastVertices = 0;

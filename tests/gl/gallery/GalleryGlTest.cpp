@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <memory>
 
 #include "app/Zandervale.h"
 #include "gallery/DevilPhotoLoader.h"
@@ -107,6 +108,26 @@ TEST(GalleryGl, AMissingPhotoShowsItsThumbnailAndTheReason)
     for (size_t i = 0; i < band.size(); i += 4)
         white += band[i] > 240 && band[i + 1] > 240 && band[i + 2] > 240;
     EXPECT_GT(white, 200);
+}
+
+// The list and the caption bar's texture that the first frame makes are freed with the gallery.
+TEST(GalleryGl, GivesBackWhatItsFirstFrameMade)
+{
+    WindowSize size(256, 256);
+    VipsPhotoLoader vips;
+    GLuint list = glGenLists(1), texture = 0;
+    glGenTextures(1, &texture);
+    auto gallery = std::make_unique<Gallery>(&vips);
+    gallery->render();
+    const auto made = [&] {
+        int names = 0;
+        for (GLuint i = 1; i < 10; ++i)
+            names += glIsList(list + i) + glIsTexture(texture + i);
+        return names;
+    };
+    ASSERT_EQ(made(), 2);
+    gallery.reset();
+    EXPECT_EQ(made(), 0);
 }
 
 // A city that relies on the state its frame starts with: a half-transparent

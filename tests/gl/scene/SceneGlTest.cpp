@@ -151,6 +151,25 @@ TEST_F(SceneGl, ArtworkGivesBackEveryListAndTexture)
         EXPECT_FALSE(glIsTexture(texture)) << texture;
 }
 
+// Grown, a house draws a list of its own; freed, it gives the list back.
+TEST_F(SceneGl, HouseGivesBackItsList)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    MonthQuarter rec(2005, 3, 1, new std::vector<TextureName>(3, markTexture(texture, "RG/BW")), new std::vector<std::string>(3));
+    auto house = std::make_unique<House>(art.box, 0, 0, 0, &rec, 10);
+    viewFrom("+z", 50, 50);
+    glTranslatef(0, 0, -100);
+    house->draw(100);   // grown past full size
+    const GLuint before = glGenLists(1);
+    house->draw(0);
+    const GLuint after = glGenLists(1);
+    const auto listsMade = [&] { int lists = 0; for (GLuint l = before + 1; l < after; ++l) lists += glIsList(l); return lists; };
+    ASSERT_EQ(listsMade(), 1);
+    house.reset();
+    EXPECT_EQ(listsMade(), 0);
+}
+
 TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
 {
     // One box, 22.5 high at full size in every variant; its texture holds no image.
