@@ -1,6 +1,6 @@
-// One quarter of a month of the library as a stack of photo boxes: grows
-// out of the ground, pulses and glows when selected, carries its house
-// number for picking and blocks the walker.
+// House: one quarter of a month of the library as a stack of photo boxes.
+// It grows out of the ground, pulses and glows when selected, carries its
+// house number for picking and blocks the walker.
 #pragma once
 
 #include <limits>

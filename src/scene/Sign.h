@@ -1,5 +1,5 @@
-// Year and month banners over the streets, year and month labels on the
-// ground and the title sign, drawn with the city's sign set.
+// Sign: a year or month banner over the streets, a year or month label on
+// the ground, or the title sign, drawn with the city's sign set.
 #pragma once
 
 #include "scene/SceneObject.h"

@@ -1,5 +1,5 @@
-// A piece of road 20 units wide: a crossing or a 100-unit straight piece.
-// It also names the month and year of its place in the city.
+// Street: a piece of road 20 units wide, a crossing or a 100-unit straight
+// piece. It also names the month and year of its place in the city.
 #pragma once
 
 #include "scene/SceneObject.h"
