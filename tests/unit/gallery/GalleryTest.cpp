@@ -3,15 +3,11 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <thread>
 
 #include "gallery/Gallery.h"
 #include "gallery/GalleryRules.h"
-#include "gallery/PrefetchingPhotoLoader.h"
 #include "library/MonthQuarter.h"
 #include "support/CaptureStdout.h"
 
@@ -137,59 +133,6 @@ TEST_F(GalleryFrames, NoTextureLeftBehindAndFailuresReportedOncePerOpening)
                       "Error: image missing not found!\nError: no photo listed for this picture\n");
 }
 
-// Photo "pN" decodes N pixels wide. Decodes away from the test's thread wait
-// until the gate opens (30 s at most, then they note that they timed out).
-struct GatedDecoder : PhotoLoader {
-    DecodedPhoto decode(const std::string& path) override
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        if (std::this_thread::get_id() == mainThread)
-            ++onMain;
-        else if (!opened.wait_for(lock, std::chrono::seconds(30), [&] { return gateOpen; }))
-            timedOut = true;
-        DecodedPhoto photo;
-        photo.outcome = photo.Decoded, photo.width = std::stoi(path.substr(1)), photo.height = 1;
-        return photo;
-    }
-    TextureName upload(const DecodedPhoto& photo) override { widths[++lastName] = photo.width; return lastName; }
-    void release(TextureName texture) override { widths.erase(texture); }
-
-    std::mutex mutex;
-    std::condition_variable opened;
-    bool gateOpen = false;
-    std::atomic<bool> timedOut{false};
-    const std::thread::id mainThread = std::this_thread::get_id();
-    int onMain = 0;
-    std::map<TextureName, int> widths;   // main thread only
-    TextureName lastName = 0;
-};
-
-TEST(PrefetchingPhotoLoader, NoFrameDecodesOrWaitsAndEachChangeShowsItsPhotoOnceDecoded)
-{
-    GatedDecoder decoder;
-    PrefetchingPhotoLoader loader(&decoder);
-    Gallery gallery(&loader);
-    MonthQuarter record(1, 1, 1, new std::vector<TextureName>(4), new std::vector<std::string>{"p0", "p1", "p2", "p3"});
-    gallery.load(&record, 0);
-    gallery.advance(2.0), gallery.specialUp(GLUT_KEY_RIGHT, 0, 0), gallery.advance(0.1);   // the worker holds p0
-    EXPECT_TRUE(gallery.shownPhoto().empty() && gallery.showsLoadingNotice() && gallery.getIndex() == 0);
-    std::unique_lock<std::mutex>(decoder.mutex), decoder.gateOpen = true, decoder.opened.notify_all();   // held to the ;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    for (int step = 0; step <= 5; ++step) {   // the wrap to p0 was never asked for ahead
-        while ((gallery.awaitsPhoto() || gallery.isFading()) && std::chrono::steady_clock::now() < deadline)
-            gallery.advance(0.1);
-        EXPECT_EQ(decoder.widths[gallery.shownPhoto().texture], step % 4);
-        gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
-    }
-    EXPECT_TRUE(decoder.onMain == 0 && !decoder.timedOut);
-    loader.prefetch({"p7", "p8"});
-    while (!loader.ready("p8") && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    loader.prefetch({"p8"});   // drops p7
-    EXPECT_EQ(loader.ready("p7") * 100 + loader.decode("p8").width * 10 + loader.decode("p7").width, 87);
-    EXPECT_EQ(decoder.onMain, 0);
-}
-
 TEST(GalleryRules, CaptionShowsThePathInFontGlyphsEndingBeforeX500)
 {
     const std::string path = "/home/anna/Pictures/2005/Holidays in the mountains/IMG_4711.jpg";
@@ -208,6 +151,5 @@ TEST(GalleryRules, PortraitPhotosFillTheHeightOthersTheWidth)
     EXPECT_EQ(std::vector<float>({portrait.x, portrait.y, landscape.x, landscape.y, square.x, square.y}),
               std::vector<float>({4.5f, 6, 4, 3, 4, 4}));
 }
-
 
 }  // namespace
