@@ -96,7 +96,7 @@ TEST(GalleryGl, AMissingPhotoShowsItsThumbnailAndTheReason)
     MonthQuarter missing(1, 1, 1, new std::vector<TextureName>{solidTexture({200, 0, 200})}, new std::vector<std::string>{gone});
     gallery.load(&missing, 0);
     gallery.advance(0.1), gallery.render();
-    EXPECT_EQ(gallery.problemText(), "The photo is missing: " + gone);
+    EXPECT_EQ(gallery.shown().problemText(), "The photo is missing: " + gone);
     EXPECT_TRUE(nearColour(readPixel(512, 384), {200, 0, 200, 255}, 8) && nearColour(readPixel(100, 700), {200, 0, 200, 255}, 8));
     std::vector<unsigned char> band(1024 * 16 * 4);   // the line's glyphs, white over the thumbnail
     glReadPixels(0, 50, 1024, 16, GL_RGBA, GL_UNSIGNED_BYTE, band.data());

@@ -52,13 +52,13 @@ TEST(PrefetchingPhotoLoader, NoFrameDecodesOrWaitsAndEachChangeShowsItsPhotoOnce
     MonthQuarter record(1, 1, 1, new std::vector<TextureName>(4), new std::vector<std::string>{"p0", "p1", "p2", "p3"});
     gallery.load(&record, 0);
     gallery.advance(2.0), gallery.specialUp(GLUT_KEY_RIGHT, 0, 0), gallery.advance(0.1);   // the worker holds p0
-    EXPECT_TRUE(gallery.shownPhoto().empty() && gallery.showsLoadingNotice() && gallery.getIndex() == 0);
+    EXPECT_TRUE(gallery.shown().shownPhoto().empty() && gallery.shown().showsLoadingNotice() && gallery.shown().getIndex() == 0);
     std::unique_lock<std::mutex>(decoder.mutex), decoder.gateOpen = true, decoder.opened.notify_all();   // held to the ;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     for (int step = 0; step <= 5; ++step) {   // the wrap to p0 was never asked for ahead
-        while ((gallery.awaitsPhoto() || gallery.isFading()) && std::chrono::steady_clock::now() < deadline)
+        while ((gallery.shown().awaitsPhoto() || gallery.shown().isFading()) && std::chrono::steady_clock::now() < deadline)
             gallery.advance(0.1);
-        EXPECT_EQ(decoder.widths[gallery.shownPhoto().texture], step % 4);
+        EXPECT_EQ(decoder.widths[gallery.shown().shownPhoto().texture], step % 4);
         gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
     }
     EXPECT_TRUE(decoder.onMain == 0 && !decoder.timedOut);
