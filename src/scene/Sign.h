@@ -20,13 +20,3 @@ public:
 private:
     const SignSet* signs;
 };
-
-// Which entries of the kind's table (years for kinds 1 and 3, months for
-// kinds 2 and 4) a sign binds on its front and back plates; -1 binds
-// nothing. Never an entry outside the table: the banner of the table's first
-// year has no earlier year and shows its own on both faces.
-struct SignEntries {
-    int front;
-    int back;
-};
-SignEntries signTableEntries(int kind, int index, int yearCount);

@@ -137,8 +137,14 @@ int entryIn(int entry, int count)
     return entry >= 0 && entry < count ? entry : -1;
 }
 
-} // namespace
-
+// Which entries of the kind's table (years for kinds 1 and 3, months for
+// kinds 2 and 4) a sign binds on its front and back plates; -1 binds
+// nothing. Never an entry outside the table: the banner of the table's first
+// year has no earlier year and shows its own on both faces.
+struct SignEntries {
+    int front;
+    int back;
+};
 SignEntries signTableEntries(int kind, int index, int yearCount)
 {
     switch (kind) {
@@ -154,6 +160,8 @@ SignEntries signTableEntries(int kind, int index, int yearCount)
         return { -1, -1 };
     }
 }
+
+} // namespace
 
 SignSet::SignSet(YearSpan years)
 {
