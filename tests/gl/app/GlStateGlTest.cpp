@@ -164,8 +164,12 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
         }
         EXPECT_TRUE(shown(centre)) << what << " never showed";
     };
+    std::vector<GLfloat> colours(8);   // the city's current colour before the gallery and after it
+    glGetFloatv(GL_CURRENT_COLOR, &colours[0]);
     app.openGallery(&record, 1);
     drawUntil("the missing photo's thumbnail", [](const GLubyte* c) { return c[2] > 60 && c[0] < 100; });
+    glGetFloatv(GL_CURRENT_COLOR, &colours[4]);
+    EXPECT_EQ(std::vector<GLfloat>(colours.begin(), colours.begin() + 4), std::vector<GLfloat>(colours.begin() + 4, colours.end()));
     app.inputControl()->keyboardUp(27, 0, 0);
     app.openGallery(&record, 0);
     drawUntil("the photo", [](const GLubyte* c) { return c[0] > 200 && c[2] < 60; });
