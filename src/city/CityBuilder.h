@@ -1,17 +1,20 @@
 // Turns the photo library into the objects of the city, in a fixed order.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "city/CityPlan.h"
 #include "library/PictureLibrary.h"
 
 class SceneObject;
+struct SceneArtwork;
 
 class CityBuilder {
 public:
     explicit CityBuilder(const char* libraryPath);
-    // Releases the records it read; the houses built from them must go first.
+    // Releases the records it read and the artwork the objects share; the
+    // objects built from them must go first.
     ~CityBuilder();
     CityBuilder(const CityBuilder&) = delete;
     CityBuilder& operator=(const CityBuilder&) = delete;
@@ -28,6 +31,7 @@ public:
 private:
     const char* libraryPath;   // not owned
     std::vector<MonthQuarter*> library;   // the records every house points at, owned
+    std::unique_ptr<SceneArtwork> artwork;   // what the objects draw with
     double sightDistance = 0.0;
     CityGround cityArea{};
     bool noRecords = false;

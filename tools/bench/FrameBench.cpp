@@ -39,6 +39,7 @@
 #include "controls/ShooterControl.h"
 #include "scene/Cube.h"
 #include "scene/House.h"
+#include "scene/UnitBox.h"
 #include "textures/Dxt1.h"
 #include "textures/ThumbnailCache.h"
 #include "textures/Textures.h"
@@ -130,7 +131,7 @@ public:
             glRotatef(cube->rotationY, 0.0f, 1.0f, 0.0f);
             glTranslatef(cube->x, cube->y, cube->z);
             glScalef(cube->scale, cube->scale, cube->scale);
-            glCallList(Cube::sharedList());
+            cube->unitBox().draw();
             unbindPhoto();
             glPopMatrix();
         }

@@ -9,6 +9,7 @@
 #include "controls/ShooterControl.h"
 #include "scene/Cube.h"
 #include "scene/House.h"
+#include "scene/UnitBox.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 #include "support/WalkerFakes.h"
@@ -30,7 +31,7 @@ struct PlainHouse : SceneObject {
             glRotatef(c->rotationY, 0, 1, 0);
             glTranslatef(c->x, c->y, c->z);
             glScalef(c->scale, c->scale, c->scale);
-            glCallList(Cube::sharedList());
+            c->unitBox().draw();
             glPopMatrix();
         }
     }
@@ -45,6 +46,7 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     const struct { float x, z; int pictures; } houses[] = { { 60, 40, 3 }, { 150, 110, 8 }, { 260, -30, 14 }, { 420, 60, 31 },
                                                             { 100, 200, 40 }, { 0, 400, 9 }, { -300, 40, 6 } };
     std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app, which deletes the city
+    const UnitBox box;   // outlives the app too
     std::vector<SceneObject*>* city = new std::vector<SceneObject*>();
     for (int h = 0, photo = 0; h < 7; ++h) {
         auto* textures = new std::vector<TextureName>();
@@ -57,7 +59,7 @@ TEST(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
             textures->push_back(loadTexture(path.c_str()));
         }
         records.emplace_back(new MonthQuarter(2005, 7, 1, textures, new std::vector<std::string>()));
-        city->push_back(new House(houses[h].x, 0, houses[h].z, records.back().get(), 10 + h));
+        city->push_back(new House(box, houses[h].x, 0, houses[h].z, records.back().get(), 10 + h));
     }
     std::vector<PlainHouse> plainHouses(city->begin(), city->end());
     std::vector<SceneObject*> plain;
@@ -109,12 +111,13 @@ TEST(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
         return support::Colour{ GLubyte(x * 7), GLubyte(y * 5 ^ x), GLubyte(x ^ y), 255 };
     });
     std::vector<std::unique_ptr<MonthQuarter>> records;
+    const UnitBox box;   // outlives the app too
     std::vector<SceneObject*>* city = new std::vector<SceneObject*>();
     for (int row = 0; row < 3; ++row)
         for (int column = -4; column <= 4; ++column) {
             auto* textures = new std::vector<TextureName>(row == 0 ? 3 : 1, loadTexture(path.c_str()));
             records.emplace_back(new MonthQuarter(2005, 7, 1, textures, new std::vector<std::string>()));
-            city->push_back(new House(120.0f + 80.0f * row, 0, 100.0f * column, records.back().get(), 10 + row * 9 + column));
+            city->push_back(new House(box, 120.0f + 80.0f * row, 0, 100.0f * column, records.back().get(), 10 + row * 9 + column));
         }
     std::vector<PlainHouse> plainHouses(city->begin(), city->end());
     std::vector<SceneObject*> plain(plainHouses.size());

@@ -6,6 +6,7 @@
 
 #include "controls/HeadsUpDisplay.h"
 #include "scene/Street.h"
+#include "scene/GroundSet.h"
 
 namespace {
 
@@ -15,8 +16,9 @@ TEST(HeadsUpDisplay, LocationLineNamesTheNearestCrossingsOwnMonth)
     const Case cases[] = {
         {1, 2004, "January, 2004"}, {3, 2005, "March, 2005"}, {7, 1998, "July, 1998"}, {12, 2010, "December, 2010"},
     };
+    const GroundSet ground;
     for (const Case& c : cases) {
-        const Street crossing(0.0f, 0.0f, 0.0f, Street::crossing, c.month, c.year);
+        const Street crossing(ground, 0.0f, 0.0f, 0.0f, Street::crossing, c.month, c.year);
         HudFrame frame{};
         frame.crossing = &crossing;
         EXPECT_EQ(locationLine(frame), c.line);

@@ -15,6 +15,8 @@
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
+#include "scene/GroundSet.h"
+#include "scene/UnitBox.h"
 #include "support/WindowSize.h"
 #include "support/WalkerFakes.h"
 #include "textures/GlState.h"
@@ -72,8 +74,10 @@ const ModeCase modeCases[] = {
 
 TEST_F(HudFrame, EachModeShowsItsPartsWhereTheLayoutPutsThem)
 {
-    Street crossing(0, 0, 0, Street::crossing, 3, 2005);
-    House house(0, 0, 0, &record, 10);
+    const GroundSet ground;
+    const UnitBox box;
+    Street crossing(ground, 0, 0, 0, Street::crossing, 3, 2005);
+    House house(box, 0, 0, 0, &record, 10);
     house.selectedPicture = 0;
     SceneObject* other = &crossing;
     for (const ModeCase& c : modeCases) {
