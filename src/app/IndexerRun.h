@@ -22,8 +22,8 @@ public:
     IndexerRun(const IndexerRun&) = delete;
     IndexerRun& operator=(const IndexerRun&) = delete;
 
-    // Starts program with arguments, its output to /dev/null; false when it
-    // cannot be started or a run is going.
+    // Starts program with arguments, its standard output to /dev/null;
+    // false when it cannot be started or a run is going.
     bool start(const std::string& program, const std::vector<std::string>& arguments);
     // Reads the counts and notices the end; never blocks.
     void poll();
@@ -32,11 +32,15 @@ public:
     size_t total() const { return photosTotal; }
     // The last run's exit status; -1 while it runs or when a signal ended it.
     int status() const { return exitStatus; }
+    // The last line it wrote to standard error (its refusals say why there).
+    const std::string& lastMessage() const { return message; }
 
 private:
     int child = -1;
-    int counts = -1;   // the read end of the counts pipe
-    std::string partial;   // a line not yet ended
+    int counts = -1;     // the read ends of the counts pipe
+    int messages = -1;   // and of its standard error
+    std::string partial, partialMessage;   // lines not yet ended
+    std::string message;
     size_t photosDone = 0, photosTotal = 0;
     int exitStatus = -1;
 };

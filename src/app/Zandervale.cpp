@@ -133,6 +133,7 @@ int Zandervale::run(const char* libraryPath)
     if (!read)   // stopped, or the loader said why
         return stopLoading ? 0 : 1;
     records = std::move(built.records);
+    artwork = std::move(built.artwork);
     setScene(std::move(built.objects), nullptr);
     libraryEmpty = built.libraryEmpty;
     const double farPlane = extendFarPlane(state, built.viewDistance);

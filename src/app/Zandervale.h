@@ -14,6 +14,7 @@
 #include "controls/WalkerWorld.h"
 #include "library/MonthQuarter.h"
 #include "scene/DrawingOrder.h"
+#include "scene/SceneArtwork.h"
 #include "scene/SceneObject.h"
 
 class CityCalendar;
@@ -84,9 +85,10 @@ private:
     bool showLoadProgress(int done, int total);
 
 
-    // The records the houses point at; declared before the houses, so they
-    // outlive them.
+    // The records the houses point at and the artwork every object draws
+    // with; declared before the objects, so they outlive them.
     std::vector<std::unique_ptr<MonthQuarter>> records;
+    std::unique_ptr<SceneArtwork> artwork;
     std::vector<std::unique_ptr<SceneObject>> owned;
     std::vector<SceneObject*> sceneObjects;   // owned's objects, in order
     std::unique_ptr<ShooterControl> walker;

@@ -1,6 +1,7 @@
-// A built city: the library's records and the objects made from them, and
-// how far it reaches. It owns both; the objects are declared after the
-// records so that they go first, as every house points at its record.
+// A built city: the library's records, the artwork its objects share and
+// the objects made from them, and how far it reaches. It owns them all; the
+// objects are declared last so that they go first, as every house points at
+// its record and every object at the artwork.
 #pragma once
 
 #include <memory>
@@ -8,10 +9,12 @@
 
 #include "city/CityPlan.h"
 #include "library/MonthQuarter.h"
+#include "scene/SceneArtwork.h"
 #include "scene/SceneObject.h"
 
 struct City {
     std::vector<std::unique_ptr<MonthQuarter>> records;
+    std::unique_ptr<SceneArtwork> artwork;
     std::vector<std::unique_ptr<SceneObject>> objects;   // in drawing order
     double viewDistance = 0.0;   // how far the far plane must reach to show it all
     CityGround ground{};

@@ -11,24 +11,25 @@
 #include "scene/House.h"
 #include "scene/LightObject.h"
 #include "scene/Quarter.h"
+#include "scene/SceneArtwork.h"
 #include "scene/Sign.h"
 #include "scene/Street.h"
 
 namespace {
 
-SceneObject* makeObject(const CityPiece& piece)
+SceneObject* makeObject(const CityPiece& piece, const SceneArtwork& art)
 {
     switch (piece.kind) {
     case CityPiece::light:
         return new LightObject(piece.x, piece.y, piece.z);
     case CityPiece::street:
-        return new Street(piece.x, piece.y, piece.z, piece.objectKind, piece.month, piece.year);
+        return new Street(art.ground, piece.x, piece.y, piece.z, piece.objectKind, piece.month, piece.year);
     case CityPiece::quarter:
-        return new Quarter(piece.x, piece.y, piece.z);
+        return new Quarter(art.ground, piece.x, piece.y, piece.z);
     case CityPiece::house:
-        return new House(piece.x, piece.y, piece.z, piece.record, piece.houseNumber);
+        return new House(art.box, piece.x, piece.y, piece.z, piece.record, piece.houseNumber);
     case CityPiece::sign:
-        return new Sign(piece.x, piece.y, piece.z, piece.objectKind, piece.index);
+        return new Sign(art.signs, piece.x, piece.y, piece.z, piece.objectKind, piece.index);
     }
     assert(!"unknown city piece");
     return nullptr;
@@ -51,11 +52,10 @@ bool CityBuilder::build(City* city, const LoadProgress& progress)
     if (!read)
         return false;
 
-    // The signs' year table must hold the span before the first sign loads it.
-    Sign::useYears(span.first, span.last);
+    city->artwork = std::make_unique<SceneArtwork>(span);
     const std::vector<CityPiece> plan = planCity(library, span);
     for (const CityPiece& piece : plan)
-        city->objects.emplace_back(makeObject(piece));
+        city->objects.emplace_back(makeObject(piece, *city->artwork));
     city->viewDistance = cityViewDistance(plan);
     city->ground = cityGround(plan);
     city->libraryEmpty = library.empty();

@@ -1,6 +1,7 @@
 // One photo the gallery holds: its texture and the size of the photo as
-// seen upright. A slot owns its texture; the gallery deletes a texture once
-// no slot holds it any more.
+// seen upright. A slot does not own its texture: slots share one during a
+// fade, and the gallery releases it through its loader once no slot holds
+// it any more.
 #pragma once
 
 #include "textures/TextureName.h"

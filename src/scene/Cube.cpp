@@ -1,4 +1,5 @@
-// A photo box. The unit box list is built by the first box.
+// A photo box: its transform, its faces in the parent frame, which faces no
+// eye in a region sees, its bounds and collision.
 #include "scene/Cube.h"
 
 #include <GL/gl.h>
@@ -7,11 +8,10 @@
 #include <cmath>
 
 #include "scene/Angles.h"
+#include "scene/UnitBox.h"
 #include "textures/Textures.h"
 
 namespace {
-
-GLuint cubeList = 0;
 
 struct FaceVertex {
     float x, y, z;
@@ -35,22 +35,6 @@ const Face faces[6] = {
     { { 0, 1, 0 },  { { w, h, -w, 0, 0 }, { -w, h, -w, 0, 1 }, { -w, h, w, 1, 1 }, { w, h, w, 1, 0 } } },
     { { 0, -1, 0 }, { { -w, -h, -w, 0, 0 }, { w, -h, -w, 0, 1 }, { w, -h, w, 1, 1 }, { -w, -h, w, 1, 0 } } },
 };
-
-void buildCubeList()
-{
-    cubeList = glGenLists(1);
-    glNewList(cubeList, GL_COMPILE);
-    glBegin(GL_QUADS);
-    for (const Face& face : faces) {
-        glNormal3fv(face.normal);
-        for (const FaceVertex& v : face.corners) {
-            glTexCoord2f(v.s, v.t);
-            glVertex3f(v.x, v.y, v.z);
-        }
-    }
-    glEnd();
-    glEndList();
-}
 
 // The turn of glRotatef(rx, 1,0,0) glRotatef(ry, 0,1,0) glRotatef(rz, 0,0,1),
 // row-major.
@@ -87,9 +71,22 @@ struct Turn {
 
 } // namespace
 
-Cube::Cube(float x_, float y_, float z_, float rotationX_, float rotationY_, float rotationZ_,
+void emitUnitBox()
+{
+    glBegin(GL_QUADS);
+    for (const Face& face : faces) {
+        glNormal3fv(face.normal);
+        for (const FaceVertex& v : face.corners) {
+            glTexCoord2f(v.s, v.t);
+            glVertex3f(v.x, v.y, v.z);
+        }
+    }
+    glEnd();
+}
+
+Cube::Cube(const UnitBox& box_, float x_, float y_, float z_, float rotationX_, float rotationY_, float rotationZ_,
            float scale_, TextureName texture_)
-    : texture(texture_), scale(scale_)
+    : texture(texture_), scale(scale_), box(&box_)
 {
     x = x_;
     y = y_;
@@ -97,13 +94,6 @@ Cube::Cube(float x_, float y_, float z_, float rotationX_, float rotationY_, flo
     rotationX = rotationX_;
     rotationY = rotationY_;
     rotationZ = rotationZ_;
-    if (cubeList == 0)
-        buildCubeList();
-}
-
-unsigned int Cube::sharedList()
-{
-    return cubeList;
 }
 
 // Rotation before translation: the position is taken in the turned frame,
@@ -192,7 +182,7 @@ void Cube::draw(double /*seconds*/)
     glPushMatrix();
     bindPhoto(texture);
     applyTransform();
-    glCallList(cubeList);
+    box->draw();
     unbindPhoto();
     glPopMatrix();
 }
@@ -201,7 +191,7 @@ void Cube::drawForPicking()
 {
     glPushMatrix();
     applyTransform();
-    glCallList(cubeList);
+    box->draw();
     glPopMatrix();
 }
 

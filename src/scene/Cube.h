@@ -1,14 +1,22 @@
-// A textured box showing one photo on all six faces: the building block of a
-// house. All boxes share one display list of the unit box (50 x 37.5 x 50).
+// Cube: a box showing one photo on all six faces, the building block of a
+// house. Boxes draw the one unit box (50 x 37.5 x 50) they are made with,
+// turned, placed and scaled.
 #pragma once
 
 #include "textures/TextureName.h"
 #include "scene/BoxFootprint.h"
 #include "scene/SceneObject.h"
 
+class UnitBox;
+
+// The unit box's six faces with their normals and texture coordinates, as
+// one GL_QUADS primitive.
+void emitUnitBox();
+
 class Cube : public SceneObject {
 public:
-    Cube(float x, float y, float z, float rotationX, float rotationY, float rotationZ,
+    // Drawn with box, which must outlive it.
+    Cube(const UnitBox& box, float x, float y, float z, float rotationX, float rotationY, float rotationZ,
          float scale, TextureName texture);
 
     void draw(double seconds) override;
@@ -19,8 +27,7 @@ public:
     // The box as the collision test sees it.
     BoxShape shape() const { return { x, y, z, rotationY, scale }; }
 
-    // The display list of the unit box, 0 until the first box is made.
-    static unsigned int sharedList();
+    const UnitBox& unitBox() const { return *box; }
 
     // The six faces as quads already turned, placed and scaled into the
     // parent frame, for a list that draws many boxes in one go; the texture
@@ -40,4 +47,6 @@ public:
 
 private:
     void applyTransform() const;
+
+    const UnitBox* box;
 };

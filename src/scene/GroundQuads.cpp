@@ -3,6 +3,8 @@
 
 #include <GL/gl.h>
 
+#include "textures/GlState.h"
+
 void emitQuads(const TexturedVertex* vertices, int count)
 {
     glBegin(GL_QUADS);
@@ -21,4 +23,14 @@ unsigned int compileQuadList(const TexturedVertex* vertices, int count)
     emitQuads(vertices, count);
     glEndList();
     return list;
+}
+
+void drawListAt(float x, float y, float z, TextureName texture, unsigned int list)
+{
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    if (texture != 0)
+        bindTexture(texture);
+    glCallList(list);
+    glPopMatrix();
 }

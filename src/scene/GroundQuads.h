@@ -2,6 +2,8 @@
 // the ground tiles, the street pieces and the signs.
 #pragma once
 
+#include "textures/TextureName.h"
+
 struct TexturedVertex {
     float x, y, z;
     float s, t;
@@ -13,3 +15,7 @@ unsigned int compileQuadList(const TexturedVertex* vertices, int count);
 
 // Emits the quads into the list being compiled (normal (0, 1, 0) first).
 void emitQuads(const TexturedVertex* vertices, int count);
+
+// Calls list with the origin moved to (x, y, z), texture bound first unless
+// it is 0 (which leaves the bound texture as it is).
+void drawListAt(float x, float y, float z, TextureName texture, unsigned int list);

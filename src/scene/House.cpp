@@ -73,7 +73,7 @@ void setLineWidth(float width)
 
 } // namespace
 
-House::House(float x_, float y_, float z_, MonthQuarter* record_, int pickName_)
+House::House(const UnitBox& box, float x_, float y_, float z_, MonthQuarter* record_, int pickName_)
     : record(record_), textures(&record_->getTextures()), growth(0.0f), growthRate(0.0f), age(0.0f),
       boundsMin{ 0.0f, 0.0f, 0.0f }, boundsMax{ 0.0f, 0.0f, 0.0f }, grownList(0), grownRegion(-1)
 {
@@ -83,12 +83,16 @@ House::House(float x_, float y_, float z_, MonthQuarter* record_, int pickName_)
     pickName = pickName_;
     selectedPicture = -1;
     growthRate = (std::rand() % 40 + 10) * 0.005f;
-    buildCubes();
+    buildCubes(box);
 }
 
-House::~House() = default;   // where a Cube is known
+House::~House()
+{
+    if (grownList != 0)
+        glDeleteLists(grownList, 1);
+}
 
-void House::buildCubes()
+void House::buildCubes(const UnitBox& box)
 {
     const int n = static_cast<int>(textures->size());
     const int variant = layoutUsesVariant(n) ? std::rand() % 3 : 0;
@@ -97,7 +101,7 @@ void House::buildCubes()
     cubes.reserve(boxes.size());
     for (size_t i = 0; i < boxes.size(); ++i) {
         const BoxPlacement& b = boxes[i];
-        cubes.push_back(std::make_unique<Cube>(b.x, b.y, b.z, 0.0f, b.rotationY, 0.0f, b.scale, (*textures)[i]));
+        cubes.push_back(std::make_unique<Cube>(box, b.x, b.y, b.z, 0.0f, b.rotationY, 0.0f, b.scale, (*textures)[i]));
         cubes.back()->extendBounds(boundsMin, boundsMax);
         lowestTop = std::min(lowestTop, b.y + b.scale * boxHalfHeight);
     }

@@ -1,6 +1,6 @@
-// One quarter of a month of the library as a stack of photo boxes: grows
-// out of the ground, pulses and glows when selected, carries its house
-// number for picking and blocks the walker.
+// House: one quarter of a month of the library as a stack of photo boxes.
+// It grows out of the ground, pulses and glows when selected, carries its
+// house number for picking and blocks the walker.
 #pragma once
 
 #include <limits>
@@ -11,10 +11,12 @@
 #include "scene/SceneObject.h"
 
 class Cube;
+class UnitBox;
 
 class House : public SceneObject {
 public:
-    House(float x, float y, float z, MonthQuarter* record, int pickName);
+    // Its boxes draw box, which must outlive it.
+    House(const UnitBox& box, float x, float y, float z, MonthQuarter* record, int pickName);
     ~House() override;
     House(const House&) = delete;
     House& operator=(const House&) = delete;
@@ -39,7 +41,7 @@ public:
     int allFaceVerticesLastDrawn() const { return lastVertices > 0 ? 24 * static_cast<int>(cubes.size()) : 0; }
 
 private:
-    void buildCubes();
+    void buildCubes(const UnitBox& box);
     bool isSelected() const;
     void drawGrowing(double seconds);
     void drawGrown(const float modelview[16]);
@@ -59,7 +61,7 @@ private:
     float boundsMin[3];
     float boundsMax[3];
     float lowestTop = std::numeric_limits<float>::infinity();   // of any box
-    unsigned int grownList;                     // 0 until first drawn grown
+    unsigned int grownList;                     // owned; 0 until first drawn grown
     int grownRegion;                            // the eye region it was built for
     int grownVertices = 0;                      // in grownList
     int lastVertices = 0;

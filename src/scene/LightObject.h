@@ -1,5 +1,6 @@
-// The city's directional light (GL_LIGHT0). Drawing it places the light
-// under the frame's view transform so it keeps its direction in the world.
+// LightObject: the city's directional light (GL_LIGHT0). Drawing it places
+// the light under the frame's view transform so it keeps its direction in
+// the world.
 #pragma once
 
 #include "scene/SceneObject.h"

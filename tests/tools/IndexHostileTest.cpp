@@ -36,7 +36,7 @@ struct IndexerRun {
 
 // Runs the indexer on photos into library; prepare runs in the child first.
 IndexerRun runIndexer(const std::string& photos, const std::string& library,
-               const std::function<void()>& prepare = [] {})
+               const std::function<void()>& prepare = [] {}, const std::string& program = indexer)
 {
     const std::string log = library + ".log";
     const pid_t child = fork();
@@ -46,7 +46,7 @@ IndexerRun runIndexer(const std::string& photos, const std::string& library,
         dup2(fd, 2);
         setenv("TZ", "UTC", 1);
         prepare();
-        execl(indexer.c_str(), indexer.c_str(), photos.c_str(), library.c_str(), nullptr);
+        execl(program.c_str(), program.c_str(), photos.c_str(), library.c_str(), nullptr);
         _exit(127);
     }
     int status = 0;
@@ -127,7 +127,8 @@ TEST(IndexHostile, RunsKilledOrFailingLeaveNothingTheNextRunDoesNotClearAway)
     const std::string folder = photos.file(std::string(120, 'p'));   // long paths: the index outgrows a thumbnail
     fs::create_directory(folder);
     for (int i = 0; i < 40; ++i)
-        writePhoto(folder + "/photo-" + std::to_string(i) + ".jpg", i % 2 ? support::red : support::green);
+        writePhoto(folder + "/photo-" + std::to_string(i) + ".jpg",   // 40 photos, no two copies of each other
+                   support::Colour{static_cast<unsigned char>(i * 6), static_cast<unsigned char>(255 - i * 6), 0, 255});
     const std::string lib = output.file("lib");
     ASSERT_EQ(runIndexer(photos.path(), output.file("reference")).status, 0);
     uintmax_t thumbnail = 0;
@@ -163,10 +164,19 @@ TEST(IndexHostile, RunsKilledOrFailingLeaveNothingTheNextRunDoesNotClearAway)
 }
 
 // Not root: a folder without permissions. Root passes every permission
-// check, so the run is made as nobody.
+// check, so the run is made as nobody, from a copy of the indexer nobody can
+// reach wherever the checkout lies (a clone under /root is out of its reach).
 TEST(IndexHostile, AnOutputFolderThatCannotBeOpenedIsSaidSo)
 {
-    support::TempDir photos, output;
+    support::TempDir photos, output, reachable;
+    const std::string program = reachable.file("zandervale-index");
+    fs::copy_file(indexer, program);
+    chmod(reachable.path().c_str(), 0755);
+    for (fs::path folder = fs::path(reachable.path()).parent_path(); folder.has_relative_path(); folder = folder.parent_path()) {
+        struct stat info;
+        if (stat(folder.c_str(), &info) != 0 || !(info.st_mode & S_IXOTH))
+            GTEST_SKIP() << folder << " does not let others pass, so nobody cannot run the indexer from under it";
+    }
     writePhoto(photos.file("a.jpg"), support::red);
     fs::create_directory(output.file("lib"));
     chmod(output.file("lib").c_str(), 0);
@@ -176,7 +186,7 @@ TEST(IndexHostile, AnOutputFolderThatCannotBeOpenedIsSaidSo)
     const IndexerRun run = runIndexer(photos.path(), output.file("lib"), [nobody] {
         if (getuid() == 0 && nobody && setgid(nobody->pw_gid) == 0 && setuid(nobody->pw_uid) != 0)
             _exit(126);
-    });
+    }, program);
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find(output.file("lib") + ": cannot be opened: Permission denied"), std::string::npos) << run.output;
     chmod(output.file("lib").c_str(), 0755);

@@ -8,6 +8,7 @@
 #include "PhotoDate.h"
 #include "PhotoPaths.h"
 #include "calendar/Calendar.h"
+#include "photos/PhotoMetadata.h"
 
 namespace photoindex {
 namespace {
@@ -16,17 +17,19 @@ TEST(IndexDates, UnusableExifDatesArePassedOverAndOnlyImplausibleOnesAreNoted)
 {
     const std::string y2002 = "2002:01:01 10:00:00", y2003 = "2003:01:01 10:00:00";
     const LocalDate now{2025, 6, 1, 12, 0, 0}, file{2011, 3, 15, 8, 0, 0}, futureFile{2025, 6, 2, 0, 0, 0};
-    struct Row { const char* what; std::string exif[3]; LocalDate file; DateSource source; int year; size_t notes; };
+    struct Row { const char* what; DateTexts texts; LocalDate file; DateSource source; int year; size_t notes; };
     const Row rows[] = {
-        {"all-zero", {"0000:00:00 00:00:00", y2002, ""}, file, DateSource::digitized, 2002, 0},
-        {"padded", {std::string("2001:01:01 10:00:00\0 ", 21), y2002, y2003}, file, DateSource::original, 2001, 0},
-        {"now exactly", {"2025:06:01 12:00:00", y2002, ""}, file, DateSource::original, 2025, 0},
-        {"a second ahead", {"2025:06:01 12:00:01", y2002, ""}, file, DateSource::digitized, 2002, 1},
-        {"before 1900", {"1899:12:31 23:59:59", "1900:01:01 00:00:00", ""}, file, DateSource::digitized, 1900, 1},
-        {"nothing usable", {"2030:01:01 00:00:00", "", ""}, futureFile, DateSource::none, 0, 2},
+        {"all-zero", {"", "0000:00:00 00:00:00", y2002, ""}, file, DateSource::digitized, 2002, 0},
+        {"padded", {"", std::string("2001:01:01 10:00:00\0 ", 21), y2002, y2003}, file, DateSource::original, 2001, 0},
+        {"now exactly", {"", "2025:06:01 12:00:00", y2002, ""}, file, DateSource::original, 2025, 0},
+        {"a second ahead", {"", "2025:06:01 12:00:01", y2002, ""}, file, DateSource::digitized, 2002, 1},
+        {"before 1900", {"", "1899:12:31 23:59:59", "1900:01:01 00:00:00", ""}, file, DateSource::digitized, 1900, 1},
+        {"nothing usable", {"", "2030:01:01 00:00:00", "", ""}, futureFile, DateSource::none, 0, 2},
+        {"a sidecar first", {y2003, y2002, "", ""}, file, DateSource::sidecar, 2003, 0},
+        {"a future sidecar", {"2030:01:01 00:00:00", y2002, "", ""}, file, DateSource::original, 2002, 1},
     };
     for (const Row& row : rows) {
-        const DateChoice choice = chooseDate(row.exif, nullptr, row.file, now);
+        const DateChoice choice = chooseDate(row.texts, nullptr, row.file, now);
         EXPECT_EQ(std::make_tuple(choice.source, choice.date.year, choice.notes.size()),
                   std::make_tuple(row.source, row.year, row.notes)) << row.what;
     }
@@ -74,14 +77,28 @@ TEST(IndexDates, NamesOfCamerasPhonesAndMessengersGiveRealDatesOnly)
     tzset();
 }
 
-TEST(IndexDates, ANameDateComesAfterEveryExifDateAndBeforeTheFileTime)
+// DateTime is the day of the last edit: the name's date comes first.
+TEST(IndexDates, ANameDateComesAfterTheDatesOfTakingAndBeforeDateTimeAndTheFileTime)
 {
     const LocalDate now{2025, 6, 1, 12, 0, 0}, file{2024, 3, 15, 8, 0, 0}, named{2019, 7, 4, 12, 0, 0};
-    const std::string none[3] = {"", "", ""}, dated[3] = {"", "", "2003:01:01 10:00:00"};
-    EXPECT_EQ(chooseDate(none, &named, file, now).source, DateSource::fileName);
-    EXPECT_EQ(chooseDate(none, &named, file, now).date.year, 2019);
-    EXPECT_EQ(chooseDate(dated, &named, file, now).source, DateSource::dateTime);
-    EXPECT_EQ(chooseDate(none, nullptr, file, now).source, DateSource::fileTime);
+    const std::string y2003 = "2003:01:01 10:00:00";
+    const std::pair<DateTexts, DateSource> rows[] = {{{"", "", "", ""}, DateSource::fileName},
+        {{"", "", "", y2003}, DateSource::fileName}, {{"", "", y2003, y2003}, DateSource::digitized}};
+    for (const auto& [texts, source] : rows)
+        EXPECT_EQ(chooseDate(texts, &named, file, now).source, source) << texts.dateTime;
+    EXPECT_EQ(chooseDate({"", "", "", y2003}, &named, file, now).date.year, 2019);
+    EXPECT_EQ(chooseDate({"", "", "", y2003}, nullptr, file, now).source, DateSource::dateTime);
+    EXPECT_EQ(chooseDate({}, nullptr, file, now).source, DateSource::fileTime);
+}
+
+TEST(IndexDates, XmpDatesBecomeExifTextsAtTheirOwnWallClockTime)
+{
+    const std::pair<const char*, const char*> rows[] = {   // "": no date
+        {"2019-07-04T10:11:12", "2019:07:04 10:11:12"}, {"2019-07-04T10:11:12.345+02:00", "2019:07:04 10:11:12"},
+        {"2019-07-04T10:11Z", "2019:07:04 10:11:00"}, {"2019-07-04", "2019:07:04 00:00:00"},
+        {"2019-07", ""}, {"2019:07:04 10:11:12", ""}, {"", ""}};
+    for (const auto& [xmp, exif] : rows)
+        EXPECT_EQ(exifDateOfXmp(xmp), exif) << xmp;
 }
 
 TEST(IndexDates, QuartersEndOnDays7And14And21AndTheMonthsLastDay)

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <exiv2/exiv2.hpp>
 #include <vips/vips.h>
 
 #include <cmath>
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 
 #include "library/PictureLibrary.h"
 #include "support/ImageFiles.h"
@@ -95,6 +97,8 @@ void writePhoto(const std::string& path, const support::PixelFunction& pixel, co
     exif_data_save_data(exif, &segment, &size);
     std::string jpeg = readFile(path);
     jpeg.insert(2, "\xFF\xE1" + std::string{char((size + 2) >> 8), char(size + 2)} + std::string((char*)segment, size));
+    // A comment with its path: no two photos of a test are copies of each other.
+    jpeg.insert(2, "\xFF\xFE" + std::string{char((path.size() + 2) >> 8), char(path.size() + 2)} + path);
     std::ofstream(path, std::ios::binary) << jpeg;
     free(segment);
     exif_data_unref(exif);
@@ -129,7 +133,7 @@ TEST(IndexRun, PhotosGoWhereTheirDatesPlaceThemUnderTheirOwnNames)
     const auto [status, output] = f.index();
     ASSERT_EQ(status, 0) << output;
     EXPECT_NE(output.find(f.p + "future.jpg: DateTimeOriginal " + future + " lies in the future"), std::string::npos);
-    EXPECT_NE(output.find("1 photos from before 1953"), std::string::npos) << output;
+    EXPECT_NE(output.find("1 photo from before 1953"), std::string::npos) << output;
     EXPECT_NE(output.find(f.p + "bad\\xff.jpg: name is not valid UTF-8"), std::string::npos);
     EXPECT_NE(output.find(f.p + "line\\nbreak.jpg: name holds a control character"), std::string::npos);
     std::map<std::string, std::tuple<int, int, int>> placed, expected = {{"all & more.jpg", {2005, 7, 1}},
@@ -172,16 +176,12 @@ TEST(IndexRun, EveryExifOrientationGivesAnUprightThumbnailCroppedToCover)
     }
 }
 
-// The library folder lies inside the photos, as in every test here; links to folders are not followed.
+// The library folder lies inside the photos, as in every test here.
 TEST(IndexRun, ReRunsMakeThumbnailsOnlyForNewOrChangedPhotosAndDropThoseOfGonePhotos)
 {
     PhotoFolder f;
     for (const char* name : {"keep", "change", "gone"})
         writePhoto(f.p + name + ".jpg", plain(red));
-    fs::create_directory_symlink(f.p, f.p + "loop");
-    support::TempDir elsewhere;   // reached only through a link to a folder
-    writePhoto(elsewhere.file("x.jpg"), plain(red));
-    fs::create_directory_symlink(elsewhere.path(), f.p + "link");
     auto thumbnails = [&] {   // photo -> its thumbnail's name and time
         std::map<std::string, std::string> made;
         for (const auto& [original, picture] : readBack(f.xml))
@@ -219,7 +219,12 @@ TEST(IndexRun, AFolderWithoutPhotosFailsAndLeavesTheLastLibraryAsItWas)
     fs::create_directory(photos);
     const auto [status, output] = runIndexer("'" + photos + "' '" + f.lib + "'");
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(output, "No photos found under " + photos + "\n");
+    EXPECT_EQ(output, "zandervale-index: No photos found under " + photos + "\n");
+    std::ofstream(photos + "/clip.mp4") << "video";
+    const auto [refused, said] = runIndexer("'" + photos + "' '" + f.p + "new/lib'");
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(said, "zandervale-index: No photos found under " + photos + " (1 video, which the city does not show)\n");
+    EXPECT_FALSE(fs::exists(f.p + "new"));
     EXPECT_EQ(readFile(f.xml), before);
     EXPECT_EQ(readBack(f.xml).size(), 3u);
     for (const auto& [original, picture] : readBack(f.xml))
@@ -260,7 +265,7 @@ TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
     ASSERT_EQ(f.index().first, 0);
     const std::string before = readFile(f.xml);
     for (int i = 0; i < 400; ++i)
-        fs::copy_file(f.p + "first.jpg", f.p + "copy" + std::to_string(i) + ".jpg");
+        std::ofstream(f.p + "copy" + std::to_string(i) + ".jpg", std::ios::binary) << readFile(f.p + "first.jpg") << i;
     pid_t pid = 0;
     const char* argv[] = {indexer.c_str(), f.p.c_str(), f.lib.c_str(), nullptr};
     ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
@@ -305,7 +310,7 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
     EXPECT_NE(output.find("Photos found: 11\n"), std::string::npos) << output;
     EXPECT_NE(output.find("skipped " + f.p + "small.dng: its preview of 320 x 240 is smaller than 640 px"),
               std::string::npos) << output;
-    EXPECT_NE(output.find("Not photos: 2 videos, 1 other files\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("Not photos: 2 videos, 1 other file\n"), std::string::npos) << output;
     EXPECT_NE(output.find("Dated by the file name (no usable EXIF date): 2\n"), std::string::npos) << output;
     const auto pictures = readBack(f.xml);
     ASSERT_EQ(pictures.size(), 10u) << output;
@@ -329,6 +334,108 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
         }
         EXPECT_EQ(seen, "rrbb") << original;
     }
+}
+
+// Sets EXIF or XMP tags of the file at path, as a camera or an editor would have written them.
+void setMetadata(const std::string& path, const std::vector<std::pair<std::string, std::string>>& tags)
+{
+    const auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    for (const auto& [key, value] : tags)
+        image->exifData()[key] = value;
+    image->writeMetadata();
+}
+
+const char sidecarXmp[] = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+    "<rdf:Description xmlns:exif='http://ns.adobe.com/exif/1.0/' exif:DateTimeOriginal='2012-05-20T10:00:00+02:00'/>"
+    "</rdf:RDF></x:xmpmeta>";
+
+// A phone-and-camera folder as people keep it, indexed into a library inside
+// it and then into one beside it: every photo once, in its own quarter.
+TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
+{
+    PhotoFolder f;
+    support::TempDir beside;
+    const std::string other = beside.file("other");
+    for (const char* folder : {"2019", "Backup", "old", "ZLibrary"})
+        fs::create_directory(f.p + folder);
+    const Dates july = {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:10 10:00:00"}};
+    const auto scene640 = [](int x, int y) { return support::Colour{uint8_t(x * 7 + y), uint8_t(y * 3), uint8_t(x ^ y), 255}; };
+    writePhoto(f.p + "2019/beach.jpg", plain(red), july);
+    fs::copy_file(f.p + "2019/beach.jpg", f.p + "Backup/beach.jpg");
+    writePhoto(f.p + "2019/DSC_0002.JPG", plain(blue), july);   // a camera's RAW+JPEG: one photo
+    ASSERT_TRUE(support::writeDng(f.p + "2019/DSC_0002.DNG", 640, 480, plain(blue), 1, "2019:07:10 10:00:00"));
+    writePhoto(f.p + "IMG_20190101_120000-edited.jpg", plain(red), {{EXIF_TAG_DATE_TIME, "2023:03:03 10:00:00"}});
+    writePhoto(f.p + "IMG_1234.JPG", plain(red), july);
+    std::ofstream(f.p + "IMG_1234.xmp") << sidecarXmp;
+    writePhoto(f.p + "future.jpg", plain(green), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2099:01:01 10:00:00"}, {EXIF_TAG_DATE_TIME_DIGITIZED, "2018:02:02 10:00:00"}});
+    ASSERT_TRUE(support::writeKind(f.p + "scan.tif", "tiff", 64, 48, plain(blue)));
+    setMetadata(f.p + "scan.tif", {{"Exif.Photo.DateTimeOriginal", "2012:05:06 10:00:00"}, {"Exif.Image.DateTime", "2016:11:03 10:00:00"}});
+    writePhoto(f.p + "old/t00000.jpg", plain(red));   // another program's library
+    std::ofstream(f.p + "old/Zandervale.xml") << "<Zandervale/>";
+    std::ofstream(f.p + "empty.jpg");
+    writePhoto(f.p + "2019/cut.jpg", scene640, july, 0, 640, 480);
+    fs::resize_file(f.p + "2019/cut.jpg", fs::file_size(f.p + "2019/cut.jpg") * 2 / 3);
+    std::ofstream(f.p + "clip.mp4") << "video";
+    fs::create_directory_symlink(f.p, f.p + "2019/loop");
+    support::TempDir elsewhere;
+    writePhoto(elsewhere.file("sunset.jpg"), plain(green), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:08:30 10:00:00"}});
+    fs::create_directory_symlink(elsewhere.path(), f.p + "Summer2019");
+    std::map<std::string, std::tuple<int, int, int>> expected = {{"2019/beach.jpg", {2019, 7, 2}}, {"2019/cut.jpg", {2019, 7, 2}}, {"2019/DSC_0002.JPG", {2019, 7, 2}},
+        {"IMG_20190101_120000-edited.jpg", {2019, 1, 1}}, {"IMG_1234.JPG", {2012, 5, 3}}, {"scan.tif", {2012, 5, 1}}, {"future.jpg", {2018, 2, 1}},
+        {"Summer2019/sunset.jpg", {2019, 8, 4}}};
+    // Into a library inside the folder, then one beside it, then again with a photo gone and a date corrected.
+    for (const std::string& library : {f.p + "ZLibrary", other, other}) {
+        if (library == other && fs::exists(other)) {
+            fs::remove(f.p + "scan.tif");
+            expected.erase("scan.tif");
+            std::ofstream(f.p + "IMG_1234.xmp") << std::regex_replace(sidecarXmp, std::regex("2012-05-20"), "2013-06-01");
+            fs::last_write_time(f.p + "IMG_1234.xmp", fs::last_write_time(f.p + "IMG_1234.xmp") + std::chrono::seconds(2));
+            expected["IMG_1234.JPG"] = {2013, 6, 1};
+        }
+        const auto [status, output] = runIndexer("'" + f.p + "' '" + library + "'");
+        ASSERT_EQ(status, 0) << output;
+        std::map<std::string, std::tuple<int, int, int>> placed;
+        for (const auto& [original, picture] : readBack(library + "/Zandervale.xml"))
+            placed[original.substr(f.p.size())] = {picture.year, picture.month, picture.quarter};
+        EXPECT_EQ(placed, expected) << output;
+        for (const std::string& line : {"library folder passed over: " + f.p + "old\n",
+                                        "library folder passed over: " + f.p + "ZLibrary\n",
+                                        std::string("Links followed: 1 folder, 0 photos\n"),
+                                        std::string("Read once, reached by more than one path: 1 folder or photo\n"),
+                                        "skipped " + f.p + "empty.jpg: empty file\n",
+                                        "Damaged, indexed from what could be read: 1\n  " + f.p + "2019/cut.jpg\n",
+                                        f.p + "future.jpg: DateTimeOriginal 2099:01:01 10:00:00 lies in the future; dated by DateTimeDigitized instead\n",
+                                        std::string("Not photos: 1 video, 1 other file\n"),
+                                        "Duplicates shown once: 1, all listed in " + library + "/zandervale-index.log\n"})
+            EXPECT_NE(output.find(line), std::string::npos) << line << output;
+        const std::string log = readFile(library + "/zandervale-index.log");
+        EXPECT_NE(log.find(f.p + "Backup/beach.jpg, a copy of " + f.p + "2019/beach.jpg\n"), std::string::npos);
+        EXPECT_NE(log.find("Dated by the file name: 1\n" + f.p + "IMG_20190101_120000-edited.jpg\n"), std::string::npos) << log;
+        EXPECT_EQ(output.find("Gone since the last run: 1 photo\n") != std::string::npos, !expected.count("scan.tif"));
+    }
+}
+
+// Two phones' folders into one library; a file of the user's that only looks like a thumbnail stays.
+TEST(IndexRun, SeveralFoldersGoIntoOneLibraryEachPhotoOnce)
+{
+    PhotoFolder f;
+    support::TempDir phoneTemp, cameraTemp;
+    const std::string phone = fs::canonical(phoneTemp.path()).string(), camera = fs::canonical(cameraTemp.path()).string();
+    writePhoto(phone + "/a.jpg", plain(red), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:07:10 10:00:00"}});
+    writePhoto(camera + "/b.jpg", plain(blue), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2020:08:30 10:00:00"}});
+    fs::copy_file(phone + "/a.jpg", camera + "/a copy.jpg");
+    fs::create_directory(f.lib);
+    std::ofstream(f.lib + "/t00001.jpg.bak") << "the user's own";
+    const auto [status, output] = runIndexer("--output '" + f.lib + "' '" + phone + "' '" + camera + "'");
+    ASSERT_EQ(status, 0) << output;
+    std::map<std::string, int> years;
+    for (const auto& [original, picture] : readBack(f.xml))
+        years[original] = picture.year;
+    const std::string kept = std::min(phone + "/a.jpg", camera + "/a copy.jpg");   // the first by path order
+    EXPECT_EQ(years, (std::map<std::string, int>{{kept, 2019}, {camera + "/b.jpg", 2020}})) << output;
+    EXPECT_TRUE(fs::exists(f.lib + "/t00001.jpg.bak"));
+    EXPECT_EQ(runIndexer("'" + phone + "' '" + camera + "' '" + f.lib + "'").first, 2);
 }
 
 // A scene with both gradients and edges, fw x fh, seen at (x, y) of w x h.
@@ -377,7 +484,10 @@ double psnrAgainstWholePhoto(const std::string& photo, const std::string& thumbn
 
 // A 3:2 photo with a letterboxed 4:3 preview and a turned one with a 320 x 240
 // preview take the preview path; a preview older than the photo's last change
-// does not. Each thumbnail is within 25 dB of the whole photo's.
+// does not. A photo blacked out by an editor that kept its preview and dates
+// gets a thumbnail of what it shows now, and so does one whose preview-made
+// thumbnail a stopped run left unchecked. Each is within 25 dB of the whole
+// photo's; those the check replaced within 30.
 TEST(IndexRun, FaithfulExifPreviewsMakeTheThumbnailAndStaleOnesDoNot)
 {
     PhotoFolder f;
@@ -387,13 +497,27 @@ TEST(IndexRun, FaithfulExifPreviewsMakeTheThumbnailAndStaleOnesDoNot)
     writePhoto(f.p + "letterboxed.jpg", sceneOf(480, 320), taken, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 120, 7, 107));
     writePhoto(f.p + "turned.jpg", sceneOf(640, 480), taken, 6, 640, 480, previewBytes(f.p + "p.jpg", 320, 240, 0, 240));
     writePhoto(f.p + "stale.jpg", sceneOf(480, 320), changed, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 107, 0, 107, true));
+    writePhoto(f.p + "blacked.jpg", [](int x, int y) { return x > 100 && x < 380 && y > 40 && y < 280 ? support::black : scene(x, y, 480, 320); },
+               taken, 1, 480, 320, previewBytes(f.p + "p.jpg", 160, 107, 0, 107));
     const auto [status, output] = f.index();
     ASSERT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("Thumbnails made from EXIF previews: 2 of 3\n"), std::string::npos) << output;
-    const auto pictures = readBack(f.xml);
-    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_NE(output.find("Thumbnails made from EXIF previews: 3 of 4\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("Preview thumbnails checked against their photos: 3, replaced as out of date: "), std::string::npos) << output;
+    auto pictures = readBack(f.xml);
+    ASSERT_EQ(pictures.size(), 4u);
     for (const auto& [original, picture] : pictures)
         EXPECT_GE(psnrAgainstWholePhoto(original, picture.texture), 25.0) << original;
+    EXPECT_GE(psnrAgainstWholePhoto(f.p + "blacked.jpg", pictures.at(f.p + "blacked.jpg").texture), 30.0);
+    // As a run stopped before its check leaves it: the mark in the index, the preview's thumbnail on disk.
+    const std::string texture = pictures.at(f.p + "turned.jpg").texture, name = fs::path(texture).filename();
+    std::string index = readFile(f.lib + "/Zandervale.index");
+    const size_t line = index.find(name + "\t");
+    ASSERT_NE(line, std::string::npos);
+    index.replace(index.find("\t-\t", line), 3, "\tP\t");
+    std::ofstream(f.lib + "/Zandervale.index") << index;
+    support::writeWithDevil(texture, IL_JPG, 128, 96, plain(red));
+    ASSERT_EQ(f.index().first, 0);
+    EXPECT_GE(psnrAgainstWholePhoto(f.p + "turned.jpg", texture), 30.0);
 }
 
 }  // namespace

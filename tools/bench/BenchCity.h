@@ -72,6 +72,7 @@ struct BenchCity {
         if (!CityBuilder(library.c_str()).build(&city))
             return false;
         records = std::move(city.records);
+        artwork = std::move(city.artwork);
         for (const std::unique_ptr<SceneObject>& object : city.objects)
             objects.push_back(object.get());
         app.setScene(std::move(city.objects), control.get());
@@ -85,7 +86,8 @@ struct BenchCity {
         AppState state;
     } window;
     std::string library;
-    std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the houses
+    std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the objects,
+    std::unique_ptr<SceneArtwork> artwork;                 // as does their artwork
     std::vector<SceneObject*> objects;                    // the app's, in order
     Zandervale app;
     std::unique_ptr<ShooterControl> control = std::make_unique<ShooterControl>(app.walkerWindow());

@@ -11,6 +11,7 @@
 #include "Benchmarks.h"
 #include "scene/Cube.h"
 #include "scene/House.h"
+#include "scene/UnitBox.h"
 #include "textures/Textures.h"
 
 namespace bench {
@@ -32,7 +33,7 @@ public:
             glRotatef(cube->rotationY, 0.0f, 1.0f, 0.0f);
             glTranslatef(cube->x, cube->y, cube->z);
             glScalef(cube->scale, cube->scale, cube->scale);
-            glCallList(Cube::sharedList());
+            cube->unitBox().draw();
             unbindPhoto();
             glPopMatrix();
         }

@@ -171,7 +171,7 @@ Change timeChange(Gallery& gallery, const std::function<void()>& key)
         const Clock::time_point end = Clock::now();
         change.blockedMs = std::max(change.blockedMs, std::chrono::duration<double, std::milli>(end - frameStart).count());
         change.shownMs = std::chrono::duration<double, std::milli>(end - start).count();
-        if (gallery.isFading())
+        if (gallery.shown().isFading())
             break;
         dt = std::chrono::duration<double>(end - frameStart).count();
         frameStart = end;
@@ -215,8 +215,8 @@ FrameTimes runGallery(PhotoLoader* loader, MonthQuarter* house, double seconds,
     }
     double dt = 0.02, sinceStep = 0.0;
     for (double clock = 0.0; clock < seconds; clock += dt) {
-        const bool stepping = sinceStep > 2.5 && !gallery.isFading() && !gallery.awaitsPhoto();
-        const bool wasIdle = !gallery.isFading() && !gallery.awaitsPhoto();
+        const bool stepping = sinceStep > 2.5 && !gallery.shown().isFading() && !gallery.shown().awaitsPhoto();
+        const bool wasIdle = !gallery.shown().isFading() && !gallery.shown().awaitsPhoto();
         dt = millisecondsOf([&] {
                  if (stepping)
                      gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
@@ -278,7 +278,7 @@ MemoryRun stepThrough(PhotoLoader* loader, MonthQuarter* house)
     gallery.load(house, 0);
     double dt = 0.0, sinceStep = 0.0;
     for (const Clock::time_point end = Clock::now() + std::chrono::seconds(20); Clock::now() < end;) {
-        const bool stepping = sinceStep > 2.5 && !gallery.isFading() && !gallery.awaitsPhoto();
+        const bool stepping = sinceStep > 2.5 && !gallery.shown().isFading() && !gallery.shown().awaitsPhoto();
         dt = millisecondsOf([&] {
                  if (stepping)
                      gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <tuple>
+#include <utility>
 
 #include "calendar/Calendar.h"
 
@@ -45,6 +46,7 @@ bool operator<(const LocalDate& a, const LocalDate& b)
 const char* sourceName(DateSource source)
 {
     switch (source) {
+    case DateSource::sidecar: return "XMP sidecar";
     case DateSource::original: return "DateTimeOriginal";
     case DateSource::digitized: return "DateTimeDigitized";
     case DateSource::dateTime: return "DateTime";
@@ -100,23 +102,26 @@ bool parseFormattedDate(const std::string& text, LocalDate* date)
     return parseExifDate(exif, date);
 }
 
-DateChoice chooseDate(const std::string exif[3], const LocalDate* nameDate, const LocalDate& fileDate,
+DateChoice chooseDate(const DateTexts& texts, const LocalDate* nameDate, const LocalDate& fileDate,
                       const LocalDate& now)
 {
     DateChoice choice;
-    const DateSource sources[4] = {DateSource::original, DateSource::digitized, DateSource::dateTime,
-                                   DateSource::fileTime};
-    for (DateSource source : sources) {
-        if (source == DateSource::fileTime && nameDate) {
+    const std::pair<DateSource, const std::string*> sources[] = {
+        {DateSource::sidecar, &texts.sidecar}, {DateSource::original, &texts.original},
+        {DateSource::digitized, &texts.digitized}, {DateSource::fileName, nullptr},
+        {DateSource::dateTime, &texts.dateTime}, {DateSource::fileTime, nullptr}};
+    for (const auto& [source, text] : sources) {
+        if (source == DateSource::fileName) {
+            if (!nameDate)
+                continue;
             choice.date = *nameDate;
-            choice.source = DateSource::fileName;
+            choice.source = source;
             return choice;
         }
         LocalDate date = fileDate;
-        if (source != DateSource::fileTime && !parseExifDate(exif[static_cast<int>(source)], &date))
+        if (text && !parseExifDate(*text, &date))
             continue;
-        const std::string named = std::string(sourceName(source)) + " " +
-            (source == DateSource::fileTime ? formatDate(date) : shown(exif[static_cast<int>(source)]));
+        const std::string named = std::string(sourceName(source)) + " " + (text ? shown(*text) : formatDate(date));
         if (date.year < 1900) {
             choice.notes.push_back(named + " lies before 1900");
         } else if (now < date) {

@@ -17,10 +17,16 @@ struct LocalDate {
 bool operator<(const LocalDate& a, const LocalDate& b);
 
 // The sources in the order they are tried; none: every one was missing or unusable.
-enum class DateSource { original, digitized, dateTime, fileName, fileTime, none };
+// A date in the name comes before DateTime, which editors set to the day of an edit.
+enum class DateSource { sidecar, original, digitized, fileName, dateTime, fileTime, none };
 
-// The EXIF tag names of the three EXIF sources, then "file name" and "file time".
+// "XMP sidecar", the EXIF tag names of the three EXIF sources, "file name" and "file time".
 const char* sourceName(DateSource source);
+
+// The date texts a photo carries, as EXIF writes them; "" where absent.
+struct DateTexts {
+    std::string sidecar, original, digitized, dateTime;
+};
 
 // Reads an EXIF date "YYYY:MM:DD HH:MM:SS" (trailing NULs or spaces allowed).
 // Anything else, an impossible calendar day or the all-zero date is false.
@@ -38,12 +44,11 @@ struct DateChoice {
     std::vector<std::string> notes;   // dates passed over for lying before 1900 or after now
 };
 
-// The first usable date of exif[0..2] (DateTimeOriginal, DateTimeDigitized,
-// DateTime; empty when absent), nameDate (the date in the file's name, where
-// it holds one within 1900 and now) and fileDate. An EXIF or file date before
-// 1900 or after now is noted and passed over; a malformed or all-zero one is
-// passed over quietly.
-DateChoice chooseDate(const std::string exif[3], const LocalDate* nameDate, const LocalDate& fileDate,
+// The first usable date in DateSource's order: the texts, nameDate (the
+// date in the file's name, where it holds one within 1900 and now) and
+// fileDate. A text or file date before 1900 or after now is noted and passed
+// over; a malformed or all-zero one is passed over quietly.
+DateChoice chooseDate(const DateTexts& texts, const LocalDate* nameDate, const LocalDate& fileDate,
                       const LocalDate& now);
 
 }  // namespace photoindex

@@ -2,6 +2,8 @@
 // surrogates), since one bad byte would make the whole library unreadable.
 #include "PhotoPaths.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdio>
 #include <strings.h>
@@ -95,6 +97,23 @@ std::string printable(const std::string& path)
         }
     }
     return shown;
+}
+
+std::vector<std::string> sidecarPaths(const std::string& photoPath)
+{
+    const size_t slash = photoPath.rfind('/'), dot = photoPath.rfind('.');
+    const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                                 ? photoPath.substr(0, dot) : photoPath;
+    return {stem + ".xmp", stem + ".XMP", photoPath + ".xmp", photoPath + ".XMP"};
+}
+
+long long sidecarStamp(const std::string& photoPath)
+{
+    struct stat info;
+    for (const std::string& path : sidecarPaths(photoPath))
+        if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            return static_cast<long long>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return 0;
 }
 
 std::string thumbnailName(unsigned number)

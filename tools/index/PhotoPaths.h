@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace photoindex {
 
@@ -19,6 +20,12 @@ std::string pathProblem(const std::string& path);
 // path with control characters and bytes outside ASCII written as escapes,
 // safe to print on a terminal.
 std::string printable(const std::string& path);
+
+// Where photo managers put a photo's XMP sidecar, in the order looked for:
+// IMG_1234.xmp and IMG_1234.JPG.xmp (either case of .xmp).
+std::vector<std::string> sidecarPaths(const std::string& photoPath);
+// The modification time in nanoseconds of the first sidecar that exists; 0: none.
+long long sidecarStamp(const std::string& photoPath);
 
 // "t" and five base-36 digits ".jpg": ten characters, so every reader of the
 // library format loads it. number must be below maxThumbnails.

@@ -16,6 +16,7 @@ struct PhotoReading {
     bool unreadable = false;      // the problem is the file's permissions or the disk, not its content
     std::string outputProblem;    // the thumbnail could not be written: the library's fault, not the photo's
     bool fromPreview = false;     // the thumbnail was made from the EXIF preview, not the decoded photo
+    bool damaged = false;         // only part of the photo could be decoded; the thumbnail shows that part
 };
 
 // Starts libvips; false when it cannot.
@@ -26,5 +27,22 @@ void stopPhotoReading();
 // the latest date accepted as taken. Safe to call from several threads.
 PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath,
                        const LocalDate& fileDate, const LocalDate& now);
+
+// How close, as PSNR, a thumbnail made from an EXIF preview must come to
+// one made from the photo itself: below it, the photo was changed after its
+// preview was written (an editor that kept the old one) and the preview lies.
+constexpr double previewFaithfulDecibels = 30;
+
+struct PreviewCheck {
+    bool checked = false;       // compared with a thumbnail of the decoded photo
+    bool replaced = false;      // it differed, and that thumbnail took its place
+    std::string problem;        // the photo cannot be decoded now
+    std::string outputProblem;  // the thumbnail could not be replaced
+};
+
+// Decodes the photo at path into a thumbnail and replaces the one at
+// thumbnailPath (made from its EXIF preview) where they differ. Safe to
+// call from several threads.
+PreviewCheck checkPreview(const std::string& path, const std::string& thumbnailPath);
 
 }  // namespace photoindex

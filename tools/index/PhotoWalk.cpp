@@ -1,5 +1,6 @@
-// A depth-first walk with openat-style calls: entries are examined without
-// following links, and every folder is entered once by device and inode.
+// A depth-first walk with openat-style calls: entries are examined before
+// any link is followed, and every folder and photo is read once by device
+// and inode, so a loop or a second path to the same place costs nothing.
 #include "PhotoWalk.h"
 
 #include <dirent.h>
@@ -16,6 +17,8 @@
 #include <set>
 #include <utility>
 
+#include "IndexFile.h"
+#include "LibraryFile.h"
 #include "PhotoPaths.h"
 
 namespace photoindex {
@@ -48,21 +51,29 @@ std::set<std::string> stemsShownBySiblings(const std::vector<std::string>& names
     return stems;
 }
 
+}  // namespace
+
+bool isLibraryFile(const std::string& name) { return name == libraryFileName || name == indexFileName; }
+
+namespace {
+
 class Walker {
 public:
     Walker(dev_t device, ino_t inode, const std::function<void(size_t)>& found)
-        : found(found) { visited.insert({device, inode}); }
+        : found(found), output{device, inode} {}
 
     WalkResult result;
 
     // Depth first, folders in name order, so the photo list comes out sorted.
-    void walk(const std::string& folder)
+    // expected: the folder as it was examined; one swapped since is not entered.
+    void walk(const std::string& folder, const struct stat& expected, bool viaLink)
     {
-        // O_NOFOLLOW: a folder swapped for a link since it was listed is not entered.
-        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | (viaLink ? 0 : O_NOFOLLOW) | O_CLOEXEC);
+        struct stat opened;
+        DIR* dir = fd >= 0 && fstat(fd, &opened) == 0 && opened.st_dev == expected.st_dev &&
+                           opened.st_ino == expected.st_ino ? fdopendir(fd) : nullptr;
         if (!dir) {
-            noteUnreadable(folder, std::strerror(errno), &result.folders);
+            noteUnreadable(folder, fd >= 0 ? "changed while it was read" : std::strerror(errno), &result.folders);
             if (fd >= 0)
                 close(fd);
             return;
@@ -75,6 +86,11 @@ public:
         }
         if (errno != 0)
             noteUnreadable(folder, std::strerror(errno), &result.folders);
+        if (std::any_of(names.begin(), names.end(), isLibraryFile)) {
+            result.libraries.push_back(folder);
+            closedir(dir);
+            return;
+        }
         std::sort(names.begin(), names.end());
         const std::set<std::string> shown = stemsShownBySiblings(names);
         for (const std::string& name : names)
@@ -85,7 +101,8 @@ public:
 
 private:
     const std::function<void(size_t)>& found;
-    std::set<std::pair<dev_t, ino_t>> visited;   // bind mounts can loop too
+    const std::pair<dev_t, ino_t> output;
+    std::set<std::pair<dev_t, ino_t>> visited;   // folders and photos; bind mounts can loop too
 
     void noteUnreadable(const std::string& path, const std::string& reason, std::vector<SkippedEntry>* list)
     {
@@ -101,58 +118,81 @@ private:
                 noteUnreadable(path, std::strerror(errno), &result.skipped);
             return;
         }
-        if (S_ISDIR(info.st_mode)) {
-            enterFolder(path, info);
-            return;
-        }
+        const bool link = S_ISLNK(info.st_mode);
         const FileRole role = fileRoleOfName(name);
-        if (role == FileRole::video || role == FileRole::other) {
-            if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))
-                ++(role == FileRole::video ? result.videos : result.others);
+        if (link && fstatat(folderFd, name.c_str(), &info, 0) != 0) {
+            if (role == FileRole::photo || role == FileRole::raw)
+                result.skipped.push_back({path, std::string("link cannot be followed: ") + std::strerror(errno)});
             return;
         }
-        // A link to a photo counts as the photo; a link to a folder is never followed.
-        if (S_ISLNK(info.st_mode) && fstatat(folderFd, name.c_str(), &info, 0) != 0) {
-            result.skipped.push_back({path, std::string("link cannot be followed: ") + std::strerror(errno)});
+        if (S_ISDIR(info.st_mode)) {
+            const bool entered = enterFolder(path, info, link);
+            result.linkedFolders += link && entered;
             return;
         }
         if (!S_ISREG(info.st_mode))
             return;
+        if (role == FileRole::video || role == FileRole::other) {
+            ++(role == FileRole::video ? result.videos : result.others);
+            return;
+        }
+        if (info.st_size == 0) {   // said apart from files whose content is no photo
+            result.skipped.push_back({path, "empty file"});
+            return;
+        }
         const std::string problem = pathProblem(path);
         if (!problem.empty()) {
             result.skipped.push_back({path, problem});
             return;
         }
+        if (!visited.insert({info.st_dev, info.st_ino}).second) {
+            ++result.seenTwice;
+            return;
+        }
+        result.linkedPhotos += link;
         result.photos.push_back({path, static_cast<long long>(info.st_size), info.st_mtim.tv_sec,
                                  info.st_mtim.tv_nsec});
         found(result.photos.size());
     }
 
 public:
-    void enterFolder(const std::string& path, const struct stat& info)
+    // True when the folder is read now, false when it was passed over.
+    bool enterFolder(const std::string& path, const struct stat& info, bool viaLink)
     {
-        if (!visited.insert({info.st_dev, info.st_ino}).second)
-            return;
+        if (std::make_pair(info.st_dev, info.st_ino) == output) {
+            result.libraries.push_back(path);
+            return false;
+        }
+        if (!visited.insert({info.st_dev, info.st_ino}).second) {
+            ++result.seenTwice;
+            return false;
+        }
         const std::string problem = pathProblem(path);
         if (!problem.empty()) {
             result.folders.push_back({path, "folder " + problem});
-            return;
+            return false;
         }
-        walk(path);
+        walk(path, info, viaLink);
+        return true;
     }
 };
 
 }  // namespace
 
-WalkResult walkPhotos(const std::string& root, dev_t excludedDevice, ino_t excludedInode,
+WalkResult walkPhotos(const std::vector<std::string>& roots, dev_t excludedDevice, ino_t excludedInode,
                       const std::function<void(size_t found)>& found)
 {
     Walker walker(excludedDevice, excludedInode, found);
-    struct stat info;
-    if (stat(root.c_str(), &info) == 0)
-        walker.enterFolder(root, info);
-    else
-        walker.walk(root);   // reports why
+    for (const std::string& root : roots) {
+        struct stat info;
+        if (stat(root.c_str(), &info) == 0)
+            walker.enterFolder(root, info, true);
+        else
+            walker.result.folders.push_back({root, std::string("cannot be read: ") + std::strerror(errno)});
+    }
+    // Each root's photos come in path order; several roots are merged into it.
+    std::stable_sort(walker.result.photos.begin(), walker.result.photos.end(),
+                     [](const FoundPhoto& a, const FoundPhoto& b) { return a.path < b.path; });
     return std::move(walker.result);
 }
 

@@ -1,5 +1,5 @@
-// Finds the photos under a folder without following links to folders,
-// without entering the library's own folder, and noting what it could not read.
+// Finds the photos under a folder, following links once each, passing over
+// every library folder (ours or another's), and noting what it could not read.
 #pragma once
 
 #include <sys/types.h>
@@ -32,12 +32,19 @@ struct WalkResult {
     std::vector<std::string> unreadable;
     // Files that are not photos, so the report can say where they went.
     size_t videos = 0, others = 0;
+    std::vector<std::string> libraries;   // folders holding a library, never read as photos
+    size_t linkedFolders = 0, linkedPhotos = 0;
+    size_t seenTwice = 0;   // second paths (links, hard links) to a folder or photo already read
 };
 
-// Walks root (an absolute path without a trailing slash). The folder with
-// device and inode `excluded` is not entered. Hidden entries (a leading dot)
-// are passed over. found is called with the running count of photos.
-WalkResult walkPhotos(const std::string& root, dev_t excludedDevice, ino_t excludedInode,
+// The file whose presence makes a folder a library: ours, or another run's.
+bool isLibraryFile(const std::string& name);
+
+// Walks each root (absolute paths without a trailing slash) in turn into one
+// result. The folder with device and inode `excluded` (OUTPUT_DIR) is passed
+// over as a library wherever it lies. Hidden entries (a leading dot) are
+// passed over. found is called with the running count of photos.
+WalkResult walkPhotos(const std::vector<std::string>& roots, dev_t excludedDevice, ino_t excludedInode,
                       const std::function<void(size_t found)>& found);
 
 }  // namespace photoindex

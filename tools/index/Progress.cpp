@@ -102,7 +102,8 @@ void Progress::draw(const std::string& line, bool now)
 
 void Progress::reportCounts(bool now)
 {
-    if (countsPipe < 0)
+    // A pass with nothing to do (no preview left to check) says nothing.
+    if (countsPipe < 0 || total == 0)
         return;
     const Clock::time_point time = Clock::now();
     if (!now && time - lastCounted < redrawEvery)

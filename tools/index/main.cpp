@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "Duplicates.h"
 #include "IndexFile.h"
 #include "LibraryFile.h"
 #include "OutputFiles.h"
@@ -36,11 +37,15 @@ namespace {
 
 const char version[] = "zandervale-index 1.0\n";
 const char usage[] = "Usage: zandervale-index PHOTO_DIR [OUTPUT_DIR]\n"
+                     "  or:  zandervale-index --output OUTPUT_DIR PHOTO_DIR...\n"
                      "Try 'zandervale-index --help' for more.\n";
 const char help[] =
     "Usage: zandervale-index PHOTO_DIR [OUTPUT_DIR]\n"
+    "  or:  zandervale-index --output OUTPUT_DIR PHOTO_DIR...\n"
     "Builds a Zandervale photo library from the photos in PHOTO_DIR and its folders:\n"
     "OUTPUT_DIR/Zandervale.xml, with a 128x96 thumbnail of every photo beside it.\n"
+    "With --output, several photo folders (two phones' backups, a camera's folder)\n"
+    "go into one library, each photo once.\n"
     "OUTPUT_DIR defaults to $XDG_DATA_HOME/zandervale/library\n"
     "(~/.local/share/zandervale/library).\n"
     "\n"
@@ -48,30 +53,41 @@ const char help[] =
     ".jpe, .png, .heic, .heif, .hif, .avif, .webp, .tif, .tiff, .gif in any case),\n"
     "turned upright, and camera RAWs (.dng, .cr2, .cr3, .nef, .arw, .raf, .orf,\n"
     ".rw2, .pef) by their embedded preview of 640 px or more; a RAW beside a JPEG\n"
-    "or HEIF of its name is that one photo. Videos and other files are counted.\n"
-    "Hidden files and folders, OUTPUT_DIR and links to folders are passed over. A\n"
-    "file is read as what its content is, whatever its name says, and skipped with\n"
-    "a line saying why when decoding it would take more than 512 MB: a baseline\n"
-    "JPEG counts an eighth of each side (it shrinks as it decodes), every other\n"
-    "photo its whole size.\n"
-    "A photo is dated by its EXIF DateTimeOriginal, else DateTimeDigitized, else\n"
-    "DateTime, else a date in its name (IMG_20190704_101112, IMG-20190704-WA0001,\n"
-    "PXL_20190704_101112345 in UTC, Screenshot_2019-07-04-10-11-12, ...), else the\n"
-    "file's modification time, all in local time; an EXIF date or file time before\n"
-    "1900 or in the future is reported and the next one is used. See\n"
-    "zandervale-index(1). The photos dated by their file time are named in the\n"
-    "report (the first 20) and all listed in OUTPUT_DIR/zandervale-index.log.\n"
+    "or HEIF of its name is that one photo. Byte-identical copies of a photo are\n"
+    "shown once (the first by path), all listed in OUTPUT_DIR/zandervale-index.log.\n"
+    "Videos and other files are counted.\n"
+    "Hidden files and folders are passed over, and so is every folder that holds a\n"
+    "library (Zandervale.xml or Zandervale.index), OUTPUT_DIR among them. Links to\n"
+    "folders and photos are followed, each folder and photo read once however many\n"
+    "paths lead to it. A file is read as what its content is, whatever its name\n"
+    "says, and skipped with a line saying why when decoding it would take more\n"
+    "than 512 MB: a baseline JPEG counts an eighth of each side (it shrinks as it\n"
+    "decodes), every other photo its whole size. A photo that decodes only in part\n"
+    "(a truncated JPEG) is indexed from what could be read and reported as damaged.\n"
+    "A photo is dated by the date in its XMP sidecar (IMG_1234.xmp or\n"
+    "IMG_1234.JPG.xmp, as photo managers write a corrected date), else its EXIF\n"
+    "DateTimeOriginal, else DateTimeDigitized, else a date in its name\n"
+    "(IMG_20190704_101112, IMG-20190704-WA0001, PXL_20190704_101112345 in UTC,\n"
+    "Screenshot_2019-07-04-10-11-12, ...), else its EXIF DateTime (an editor sets\n"
+    "it to the day of the edit), else the file's modification time, all in local\n"
+    "time; a date before 1900 or in the future is reported and the next one is\n"
+    "used. See zandervale-index(1). The photos dated by their file time are named\n"
+    "in the report (the first 20) and all listed in OUTPUT_DIR/zandervale-index.log.\n"
     "Each month has four quarters: days 1-7, 8-14, 15-21 and 22 to the month's end.\n"
     "The city shows at most 60 years: the latest 60 of the photos.\n"
     "A JPEG's thumbnail is made from its EXIF preview where that is faithful to the\n"
     "photo (bars cut, same aspect, large enough, not older than the photo's last\n"
-    "change), else from the decoded photo.\n"
+    "change), else from the decoded photo. Once the library is written, each such\n"
+    "thumbnail is compared with one made from the photo itself and replaced where\n"
+    "they differ (an editor may keep the old preview), and the library is written\n"
+    "again; a run stopped before that leaves them for the next run to check.\n"
     "A re-run makes thumbnails only for new or changed photos and removes those of\n"
     "photos that are gone, and what a run that was stopped or failed left behind.\n"
     "Photos are never modified.\n"
     "\n"
-    "  --help     show this text and exit\n"
-    "  --version  show the version and exit\n"
+    "  --output OUTPUT_DIR  write the library there; every operand is a PHOTO_DIR\n"
+    "  --help               show this text and exit\n"
+    "  --version            show the version and exit\n"
     "\n"
     "Exit status: 0 library written, 1 failure (also when PHOTO_DIR holds no photo:\n"
     "the library is then left as it was), 2 usage error.\n";
@@ -79,14 +95,23 @@ const char help[] =
 enum ExitStatus { success = 0, failure = 1, usageError = 2 };
 
 struct Options {
-    std::string photos, output;
+    std::vector<std::string> photos;
+    std::string output;
 };
+
+int usageFailure(const std::string& problem)
+{
+    if (!problem.empty())
+        std::fprintf(stderr, "zandervale-index: %s\n", problem.c_str());
+    std::fputs(usage, stderr);
+    return usageError;
+}
 
 // -1 to go on, else the exit status.
 int parseArguments(int argc, char** argv, Options* options)
 {
     std::vector<std::string> operands;
-    bool optionsEnd = false;
+    bool optionsEnd = false, outputNamed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (!optionsEnd && argument == "--help") {
@@ -97,21 +122,34 @@ int parseArguments(int argc, char** argv, Options* options)
             std::fputs(version, stdout);
             return success;
         }
-        if (!optionsEnd && argument == "--")
+        if (!optionsEnd && (argument == "--output" || argument.compare(0, 9, "--output=") == 0)) {
+            if (outputNamed)
+                return usageFailure("--output given twice");
+            if (argument == "--output" && ++i == argc)
+                return usageFailure("--output needs OUTPUT_DIR");
+            options->output = argument == "--output" ? argv[i] : argument.substr(9);
+            outputNamed = true;
+        } else if (!optionsEnd && argument == "--") {
             optionsEnd = true;
-        else if (!optionsEnd && argument.size() > 1 && argument[0] == '-')
-            return std::fprintf(stderr, "zandervale-index: unknown option %s\n%s", argument.c_str(), usage), usageError;
-        else
+        } else if (!optionsEnd && argument.size() > 1 && argument[0] == '-') {
+            return usageFailure("unknown option " + argument);
+        } else {
             operands.push_back(argument);
+        }
     }
-    if (operands.empty() || operands.size() > 2 || operands[0].empty() ||
-        (operands.size() == 2 && operands[1].empty()))
-        return std::fputs(usage, stderr), usageError;
-    options->photos = operands[0];
-    if (operands.size() == 2) {
-        options->output = operands[1];
+    // Without --output the second operand, if any, is OUTPUT_DIR.
+    if (!outputNamed && operands.size() == 2) {
+        options->output = operands.back();
+        operands.pop_back();
+        outputNamed = true;
+    }
+    if (operands.empty() || (outputNamed && options->output.empty()) ||
+        std::find(operands.begin(), operands.end(), std::string()) != operands.end() ||
+        (operands.size() > 1 && !outputNamed))
+        return usageFailure("");
+    options->photos = operands;
+    if (outputNamed)
         return -1;
-    }
     const char* data = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
     if (data && data[0] == '/')
@@ -119,7 +157,7 @@ int parseArguments(int argc, char** argv, Options* options)
     else if (home && home[0] == '/')
         options->output = std::string(home) + "/.local/share/zandervale/library";
     else
-        return std::fputs("zandervale-index: no HOME to put the library in; name OUTPUT_DIR\n", stderr), usageError;
+        return usageFailure("no HOME to put the library in; name OUTPUT_DIR");
     return -1;
 }
 
@@ -129,12 +167,14 @@ bool fail(const std::string& message)
     return false;
 }
 
-// Like mkdir -p.
-bool makeFolders(const std::string& path)
+// Like mkdir -p; made lists the folders it made, outermost first.
+bool makeFolders(const std::string& path, std::vector<std::string>* made)
 {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string folder = path.substr(0, slash);
-        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+        if (mkdir(folder.c_str(), 0755) == 0)
+            made->push_back(folder);
+        else if (errno != EEXIST)
             return fail("cannot make " + folder + ": " + std::strerror(errno));
         if (slash == std::string::npos)
             return true;
@@ -169,12 +209,15 @@ bool exists(const std::string& path)
 struct Job {
     FoundPhoto photo;
     std::string thumbnail;
+    long long sidecarStamp;
     PhotoReading reading;
+    std::vector<std::string> notes;
 };
 
 struct Run {
     Options options;
-    std::string photos, output;   // absolute
+    std::vector<std::string> photos;   // absolute
+    std::string output;
     Progress progress{isatty(STDERR_FILENO) != 0, progressPipeFromEnvironment()};
     std::map<std::string, IndexEntry> known;   // the last run's index, by path
     std::vector<IndexEntry> entries;           // this run's index
@@ -182,6 +225,9 @@ struct Run {
     std::map<std::string, size_t> skippedFor;  // reason -> photos
     size_t found = 0, reused = 0, foldersPassed = 0;
     size_t videos = 0, otherFiles = 0;   // found beside the photos, counted so nobody looks for them
+    size_t linkedFolders = 0, linkedPhotos = 0, seenTwice = 0;
+    std::vector<Duplicate> duplicates;
+    std::vector<std::string> madeFolders;   // by this run, for OUTPUT_DIR: removed again when it writes nothing
 
     std::string outputPath(const std::string& name) const { return output + "/" + name; }
 
@@ -189,20 +235,29 @@ struct Run {
     void removeLeftovers() const;
     bool plan(const WalkResult& walk);
     bool readPhotos();
+    bool checkPreviews();
+    size_t previewsChecked = 0, previewsReplaced = 0;
     bool writeLibrary(YearSpan* span, size_t* leftOut, std::vector<CrowdedQuarter>* crowded);
     void report(const YearSpan& span, size_t leftOut, const std::vector<CrowdedQuarter>& crowded);
     void reportOthers() const;
+    void reportLists(const std::vector<std::string>& fileDated) const;
 };
 
 bool Run::open()
 {
-    struct stat photoInfo, outputInfo;
-    if (!absoluteFolder(options.photos, &photos, &photoInfo))
+    std::vector<struct stat> photoInfos;
+    for (const std::string& folder : options.photos) {
+        photos.emplace_back();
+        photoInfos.emplace_back();
+        if (!absoluteFolder(folder, &photos.back(), &photoInfos.back()))
+            return false;
+    }
+    struct stat outputInfo;
+    if (!makeFolders(options.output, &madeFolders) || !absoluteFolder(options.output, &output, &outputInfo))
         return false;
-    if (!makeFolders(options.output) || !absoluteFolder(options.output, &output, &outputInfo))
-        return false;
-    if (photoInfo.st_dev == outputInfo.st_dev && photoInfo.st_ino == outputInfo.st_ino)
-        return fail("OUTPUT_DIR must be another folder than PHOTO_DIR");
+    for (const struct stat& photoInfo : photoInfos)
+        if (photoInfo.st_dev == outputInfo.st_dev && photoInfo.st_ino == outputInfo.st_ino)
+            return fail("OUTPUT_DIR must be another folder than PHOTO_DIR");
     // Held until the process ends: two runs on one library would delete each other's thumbnails.
     const int lock = ::open(output.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (lock < 0)
@@ -262,10 +317,15 @@ bool Run::plan(const WalkResult& walk)
     }
     for (const FoundPhoto& photo : walk.photos) {
         const auto old = known.find(photo.path);
+        const long long sidecar = sidecarStamp(photo.path);
         if (old != known.end() && old->second.size == photo.size && old->second.mtime == photo.mtime &&
-            old->second.mtimeNanoseconds == photo.mtimeNanoseconds && exists(outputPath(old->second.thumbnail))) {
+            old->second.mtimeNanoseconds == photo.mtimeNanoseconds && old->second.sidecarStamp == sidecar &&
+            exists(outputPath(old->second.thumbnail))) {
             entries.push_back(old->second);
             ++reused;
+            // What the first run said of it holds on every run.
+            for (const std::string& note : old->second.notes)
+                progress.message("zandervale-index: " + photo.path + ": " + note);
             continue;
         }
         std::string name = old != known.end() ? old->second.thumbnail : std::string();
@@ -275,7 +335,7 @@ bool Run::plan(const WalkResult& walk)
             name = thumbnailName(next++);
         }
         taken.insert(name);
-        jobs.push_back({photo, name, {}});
+        jobs.push_back({photo, name, sidecar, {}, {}});
     }
     return true;
 }
@@ -291,8 +351,11 @@ bool Run::readPhotos()
             Job& job = jobs[i];
             job.reading = readPhoto(job.photo.path, outputPath(job.thumbnail), localDateOf(job.photo.mtime), now);
             for (const std::string& note : job.reading.date.notes)
-                progress.message("zandervale-index: " + job.photo.path + ": " + note + "; dated by " +
-                                 sourceName(job.reading.date.source) + " instead");
+                job.notes.push_back(note + "; dated by " + sourceName(job.reading.date.source) + " instead");
+            if (job.reading.problem.empty() && job.reading.damaged)
+                job.notes.push_back("damaged; indexed from what could be read");
+            for (const std::string& note : job.notes)
+                progress.message("zandervale-index: " + job.photo.path + ": " + note);
             if (!job.reading.problem.empty())
                 progress.message("zandervale-index: skipped " + job.photo.path + ": " + job.reading.problem);
             progress.advance();
@@ -317,8 +380,57 @@ bool Run::readPhotos()
                 entries.push_back(old->second);
             continue;
         }
-        entries.push_back({job.thumbnail, job.photo.size, job.photo.mtime, job.photo.mtimeNanoseconds,
-                           job.reading.date.date, job.reading.date.source, job.photo.path});
+        IndexEntry entry;
+        entry.thumbnail = job.thumbnail;
+        entry.size = job.photo.size;
+        entry.mtime = job.photo.mtime;
+        entry.mtimeNanoseconds = job.photo.mtimeNanoseconds;
+        entry.date = job.reading.date.date;
+        entry.source = job.reading.date.source;
+        entry.path = job.photo.path;
+        entry.sidecarStamp = job.sidecarStamp;
+        entry.damaged = job.reading.damaged;
+        entry.previewUnchecked = job.reading.fromPreview;
+        entry.notes = job.notes;
+        entries.push_back(entry);
+    }
+    return true;
+}
+
+// Every thumbnail made from an EXIF preview is compared with one made from
+// the photo itself, after the first library is written so the city is there
+// at once; those a stopped run left unchecked come first, as entries hold
+// the reused before the new.
+bool Run::checkPreviews()
+{
+    std::vector<IndexEntry*> unchecked;
+    for (IndexEntry& entry : entries)
+        if (entry.previewUnchecked)
+            unchecked.push_back(&entry);
+    std::vector<PreviewCheck> checks(unchecked.size());
+    const unsigned workers = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i; (i = next++) < unchecked.size();) {
+            checks[i] = checkPreview(unchecked[i]->path, outputPath(unchecked[i]->thumbnail));
+            progress.advance();
+        }
+    };
+    progress.start(unchecked.size());
+    std::vector<std::thread> threads;
+    for (unsigned i = 1; i < workers && i < unchecked.size(); ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    progress.finish();
+    for (size_t i = 0; i < unchecked.size(); ++i) {
+        if (!checks[i].outputProblem.empty())
+            return fail("cannot write a thumbnail: " + checks[i].outputProblem);
+        // One that cannot be decoded now keeps its mark and is tried again next run.
+        unchecked[i]->previewUnchecked = !checks[i].checked;
+        previewsChecked += checks[i].checked;
+        previewsReplaced += checks[i].replaced;
     }
     return true;
 }
@@ -328,7 +440,8 @@ bool Run::readPhotos()
 void Run::reportOthers() const
 {
     if (videos > 0 || otherFiles > 0)
-        std::fprintf(stderr, "Not photos: %zu videos, %zu other files\n", videos, otherFiles);
+        std::fprintf(stderr, "Not photos: %s, %s\n", counted(videos, "video").c_str(),
+                     counted(otherFiles, "other file").c_str());
     size_t nameDated = 0;
     for (const IndexEntry& entry : entries)
         nameDated += entry.source == DateSource::fileName;
@@ -340,6 +453,9 @@ void Run::reportOthers() const
     }
     if (made > 0)
         std::fprintf(stderr, "Thumbnails made from EXIF previews: %zu of %zu\n", fromPreviews, made);
+    if (previewsChecked > 0)
+        std::fprintf(stderr, "Preview thumbnails checked against their photos: %zu, replaced as out of date: %zu\n",
+                     previewsChecked, previewsReplaced);
 }
 
 bool Run::writeLibrary(YearSpan* span, size_t* leftOut, std::vector<CrowdedQuarter>* crowded)
@@ -388,16 +504,28 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
         std::fprintf(stderr, "    %zu: %s\n", count, reason.c_str());
     if (foldersPassed > 0)
         std::fprintf(stderr, "Folders not read: %zu\n", foldersPassed);
+    std::set<std::string> kept;
+    for (const IndexEntry& entry : entries)
+        kept.insert(entry.path);
+    size_t gone = 0;
+    for (const auto& [path, entry] : known)
+        gone += !kept.count(path);
+    if (gone > 0)
+        std::fprintf(stderr, "Gone since the last run: %s\n", counted(gone, "photo").c_str());
+    if (linkedFolders + linkedPhotos > 0)
+        std::fprintf(stderr, "Links followed: %s, %s\n", counted(linkedFolders, "folder").c_str(),
+                     counted(linkedPhotos, "photo").c_str());
+    if (seenTwice > 0)
+        std::fprintf(stderr, "Read once, reached by more than one path: %s\n",
+                     counted(seenTwice, "folder or photo", "folders or photos").c_str());
     reportOthers();
-    // The full list replaces the last run's, whole or not at all.
-    const std::string log = fileDatedLog(fileDated);
-    const std::string logProblem = replaceFile(outputPath(logFileName), log.data(), log.size(), false);
-    std::fputs(fileDatedReport(fileDated, outputPath(logFileName)).c_str(), stderr);
-    if (!logProblem.empty())
-        std::fprintf(stderr, "zandervale-index: cannot write %s\n", printable(logProblem).c_str());
+    if (!duplicates.empty())
+        std::fprintf(stderr, "Duplicates shown once: %zu, all listed in %s\n", duplicates.size(),
+                     printable(outputPath(logFileName)).c_str());
+    reportLists(fileDated);
     if (leftOut > 0)
-        std::fprintf(stderr, "Left out of the city, which shows at most %d years: %zu photos from before %d\n",
-                     mostSpanYears, leftOut, span.first);
+        std::fprintf(stderr, "Left out of the city, which shows at most %d years: %s from before %d\n",
+                     mostSpanYears, counted(leftOut, "photo").c_str(), span.first);
     if (!crowded.empty())
         std::fprintf(stderr, "Quarters over %d photos (the extra photos appear in the gallery but not as boxes):\n",
                      MaxTexturesPerQuarter);
@@ -411,6 +539,31 @@ void Run::report(const YearSpan& span, size_t leftOut, const std::vector<Crowded
     std::fputs("\n", stderr);
 }
 
+// The photos a person may want to look at: the first of each list in the
+// report, all of them in the log, which replaces the last run's whole or not at all.
+void Run::reportLists(const std::vector<std::string>& fileDated) const
+{
+    std::vector<LogSection> sections(2);
+    sections[0].title = "Duplicates shown once";
+    for (const Duplicate& duplicate : duplicates)
+        sections[0].lines.push_back(duplicate.path + ", a copy of " + duplicate.kept);
+    sections[1].title = "Damaged, indexed from what could be read";
+    sections.push_back({"Dated by the file name", {}});
+    for (const IndexEntry& entry : entries) {
+        if (entry.damaged)
+            sections[1].lines.push_back(entry.path);
+        if (entry.source == DateSource::fileName)
+            sections[2].lines.push_back(entry.path);
+    }
+    const std::string log = runLog(fileDated, sections);
+    const std::string logProblem = replaceFile(outputPath(logFileName), log.data(), log.size(), false);
+    std::fputs(fileDatedReport(fileDated, outputPath(logFileName)).c_str(), stderr);
+    if (!sections[1].lines.empty())
+        std::fputs(listReport(sections[1].title, sections[1].lines, outputPath(logFileName)).c_str(), stderr);
+    if (!logProblem.empty())
+        std::fprintf(stderr, "zandervale-index: cannot write %s\n", printable(logProblem).c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -419,24 +572,32 @@ int main(int argc, char** argv)
     const int parsed = parseArguments(argc, argv, &run.options);
     if (parsed >= 0)
         return parsed;
-    if (!startPhotoReading(argv[0]))
-        return fail("cannot start libvips"), failure;
+    if (!startPhotoReading(argv[0])) {
+        fail("cannot start libvips");
+        return failure;
+    }
     if (!run.open())
         return failure;
     struct stat outputInfo;
     stat(run.output.c_str(), &outputInfo);
-    const WalkResult walk = walkPhotos(run.photos, outputInfo.st_dev, outputInfo.st_ino,
+    WalkResult walk = walkPhotos(run.photos, outputInfo.st_dev, outputInfo.st_ino,
                                        [&](size_t found) { run.progress.scanning(found); });
     run.progress.finish();
     for (const std::vector<SkippedEntry>* list : {&walk.folders, &walk.skipped})
         for (const SkippedEntry& entry : *list)
             run.progress.message("zandervale-index: skipped " + printable(entry.path) + ": " + entry.reason);
+    for (const std::string& library : walk.libraries)
+        run.progress.message("zandervale-index: library folder passed over: " + printable(library));
     for (const SkippedEntry& entry : walk.skipped)
         ++run.skippedFor[entry.reason];
     run.foldersPassed = walk.folders.size();
     run.videos = walk.videos;
     run.otherFiles = walk.others;
+    run.linkedFolders = walk.linkedFolders;
+    run.linkedPhotos = walk.linkedPhotos;
+    run.seenTwice = walk.seenTwice;
     run.found = walk.photos.size() + walk.skipped.size();
+    run.duplicates = removeDuplicates(&walk.photos);
     // What lies in a folder or file that cannot be read now is kept as the
     // last run knew it, not taken for gone.
     for (const auto& [path, entry] : run.known)
@@ -446,14 +607,21 @@ int main(int argc, char** argv)
                 break;
             }
     if (walk.photos.empty() && run.entries.empty()) {
-        std::fputs(noPhotosMessage(run.photos).c_str(), stderr);
+        std::fputs(noPhotosMessage(run.photos, walk.videos).c_str(), stderr);
+        // Nothing new is left behind: the folders this run made for the library go again.
+        for (auto folder = run.madeFolders.rbegin(); folder != run.madeFolders.rend(); ++folder)
+            rmdir(folder->c_str());
         stopPhotoReading();
         return failure;
     }
     YearSpan span;
     size_t leftOut = 0;
     std::vector<CrowdedQuarter> crowded;
-    const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &leftOut, &crowded);
+    // The library is written as soon as every photo has a thumbnail, and once
+    // more when the preview check has made its marks good.
+    const bool written = run.plan(walk) && run.readPhotos() && run.writeLibrary(&span, &leftOut, &crowded) &&
+                         run.checkPreviews() &&
+                         (run.previewsChecked == 0 || run.writeLibrary(&span, &leftOut, &crowded));
     if (written)
         run.report(span, leftOut, crowded);
     else

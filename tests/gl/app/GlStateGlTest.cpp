@@ -21,6 +21,7 @@
 #include "scene/House.h"
 #include "scene/LightObject.h"
 #include "scene/Quarter.h"
+#include "scene/SceneArtwork.h"
 #include "scene/Sign.h"
 #include "scene/Street.h"
 #include "support/ImageFiles.h"
@@ -122,15 +123,16 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
     support::WindowSize screen(1024, 768);
     support::FakeWindow window;
     CheckedWalker walker(window);
+    const SceneArtwork art{ YearSpan() };   // outlives the city
     Zandervale app;
     walker.init(&app);
-    House* selected = new House(90, 0, -40, &record, 10);
+    House* selected = new House(art.box, 90, 0, -40, &record, 10);
     std::vector<std::unique_ptr<SceneObject>> city;
-    for (SceneObject* object : std::initializer_list<SceneObject*>{ new LightObject(12.5f, 25, 12.5f), new Quarter(50, 0, 0),
-             new Street(0, 0, 0, Street::crossing, 7, 2005), new Street(50, 0, 0, Street::eastWest, 7, 2005),
-             new Street(0, 0, 50, Street::northSouth, 7, 2005), new House(90, 0, 40, &record, 11), selected,
-             new Sign(60, 20, 0, Sign::yearBanner, 7), new Sign(60, 20, 20, Sign::monthBanner, 7),
-             new Sign(40, 0, 0, Sign::yearLabel, 7), new Sign(40, 0, 20, Sign::monthLabel, 7), new Sign(60, 20, -20, Sign::title, 0) })
+    for (SceneObject* object : std::initializer_list<SceneObject*>{ new LightObject(12.5f, 25, 12.5f), new Quarter(art.ground, 50, 0, 0),
+             new Street(art.ground, 0, 0, 0, Street::crossing, 7, 2005), new Street(art.ground, 50, 0, 0, Street::eastWest, 7, 2005),
+             new Street(art.ground, 0, 0, 50, Street::northSouth, 7, 2005), new House(art.box, 90, 0, 40, &record, 11), selected,
+             new Sign(art.signs, 60, 20, 0, Sign::yearBanner, 7), new Sign(art.signs, 60, 20, 20, Sign::monthBanner, 7),
+             new Sign(art.signs, 40, 0, 0, Sign::yearLabel, 7), new Sign(art.signs, 40, 0, 20, Sign::monthLabel, 7), new Sign(art.signs, 60, 20, -20, Sign::title, 0) })
         city.emplace_back(new Checked(object));
     app.setScene(std::move(city), &walker);
     walker.translation = { 0, -1.8f, 0 };
@@ -162,8 +164,12 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
         }
         EXPECT_TRUE(shown(centre)) << what << " never showed";
     };
+    std::vector<GLfloat> colours(8);   // the city's current colour before the gallery and after it
+    glGetFloatv(GL_CURRENT_COLOR, &colours[0]);
     app.openGallery(&record, 1);
     drawUntil("the missing photo's thumbnail", [](const GLubyte* c) { return c[2] > 60 && c[0] < 100; });
+    glGetFloatv(GL_CURRENT_COLOR, &colours[4]);
+    EXPECT_EQ(std::vector<GLfloat>(colours.begin(), colours.begin() + 4), std::vector<GLfloat>(colours.begin() + 4, colours.end()));
     app.inputControl()->keyboardUp(27, 0, 0);
     app.openGallery(&record, 0);
     drawUntil("the photo", [](const GLubyte* c) { return c[0] > 200 && c[2] < 60; });

@@ -9,6 +9,7 @@
 #include "controls/ShooterControl.h"
 #include "scene/Cube.h"
 #include "scene/House.h"
+#include "scene/UnitBox.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 #include "support/WalkerFakes.h"
@@ -30,7 +31,7 @@ struct PlainHouse : SceneObject {
             glRotatef(c->rotationY, 0, 1, 0);
             glTranslatef(c->x, c->y, c->z);
             glScalef(c->scale, c->scale, c->scale);
-            glCallList(Cube::sharedList());
+            c->unitBox().draw();
             glPopMatrix();
         }
     }
@@ -38,13 +39,13 @@ struct PlainHouse : SceneObject {
 };
 
 // A walker in the 1024 x 768 window, houses of its city and their plain
-// copies; the records outlive the app and its houses.
+// copies; the records and the box outlive the app and its houses.
 class HouseFrame : public testing::Test {
 protected:
     void addHouse(float x, float z, std::vector<TextureName> textures, int number)
     {
         records.emplace_back(new MonthQuarter(2005, 7, 1, std::move(textures), {}));
-        city.emplace_back(new House(x, 0, z, records.back().get(), number));
+        city.emplace_back(new House(box, x, 0, z, records.back().get(), number));
         plain.emplace_back(new PlainHouse(city.back().get()));
     }
     // Grows the houses while the walker looks away, then turns it to them.
@@ -82,6 +83,7 @@ protected:
     }
     support::TempDir folder;
     std::vector<std::unique_ptr<MonthQuarter>> records;
+    const UnitBox box;
     std::vector<std::unique_ptr<SceneObject>> city, plain;
     support::WindowSize screen{ 1024, 768 };
     support::FakeWindow window;

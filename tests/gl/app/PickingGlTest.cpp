@@ -13,6 +13,8 @@
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/Street.h"
+#include "scene/GroundSet.h"
+#include "scene/UnitBox.h"
 #include "support/WindowSize.h"
 #include "support/WalkerFakes.h"
 
@@ -29,6 +31,8 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     support::FakeWindow window;
     ShooterControl walker(window, 0, 0, 0);
     std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app, which deletes the houses
+    const UnitBox box;
+    const GroundSet ground;
     Zandervale app;
     const std::array<int, 3> colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     const float places[][2] = {{50, 40}, {110, 75}, {50, 140}};   // ahead, behind it, at the edge
@@ -37,9 +41,9 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     for (int i : {1, 0, 2}) {
         const std::vector<TextureName> textures(pictures[i], support::solidTexture(colours[i]));
         records.emplace_back(new MonthQuarter(2005, 7, i + 1, textures, {}));
-        houses.emplace_back(new House(places[i][0], 0, places[i][1], records.back().get(), 10 + i));
+        houses.emplace_back(new House(box, places[i][0], 0, places[i][1], records.back().get(), 10 + i));
     }
-    houses.emplace_back(new Street(50, 0, 40, Street::crossing, 1, 2005));   // drawn, never picked
+    houses.emplace_back(new Street(ground, 50, 0, 40, Street::crossing, 1, 2005));   // drawn, never picked
     app.setScene(std::move(houses), &walker);
     walker.init(&app);
     for (int frame = 0; frame < 40; ++frame)   // full grown
@@ -70,13 +74,14 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
 
 TEST(Picking, NearestCrossingIsTakenAtOnceWithinFiftyElseTheClosest)
 {
+    const GroundSet ground;
     Zandervale app;
     EXPECT_EQ(app.nearestStreet(0, 0, 0), nullptr);   // a city without crossings
     std::vector<std::unique_ptr<SceneObject>> objects;
-    objects.emplace_back(new Street(35, 0, 35, Street::eastWest, 1, 2005));   // not a crossing
-    objects.emplace_back(new Street(35, 0, 155, Street::crossing, 1, 2006));
-    objects.emplace_back(new Street(155, 0, 35, Street::crossing, 2, 2005));
-    objects.emplace_back(new Street(155, 0, 155, Street::crossing, 2, 2006));
+    objects.emplace_back(new Street(ground, 35, 0, 35, Street::eastWest, 1, 2005));   // not a crossing
+    objects.emplace_back(new Street(ground, 35, 0, 155, Street::crossing, 1, 2006));
+    objects.emplace_back(new Street(ground, 155, 0, 35, Street::crossing, 2, 2005));
+    objects.emplace_back(new Street(ground, 155, 0, 155, Street::crossing, 2, 2006));
     const std::vector<SceneObject*> at = {objects[0].get(), objects[1].get(), objects[2].get(), objects[3].get()};
     app.setScene(std::move(objects), nullptr);
     EXPECT_EQ(app.nearestStreet(155, 1.8f, 155), at[3]);   // eye above it: distance 1

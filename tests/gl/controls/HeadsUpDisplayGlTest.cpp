@@ -14,8 +14,10 @@
 #include "controls/HeadsUpDisplay.h"
 #include "controls/ShooterControl.h"
 #include "library/MonthQuarter.h"
+#include "scene/GroundSet.h"
 #include "scene/House.h"
 #include "scene/Street.h"
+#include "scene/UnitBox.h"
 #include "support/WalkerFakes.h"
 #include "support/WindowSize.h"
 
@@ -71,8 +73,10 @@ const ModeCase modeCases[] = {
 
 TEST_F(HudFrames, EachModeShowsItsPartsWhereTheLayoutPutsThem)
 {
-    Street crossing(0, 0, 0, Street::crossing, 3, 2005);
-    House house(0, 0, 0, &record, 10);
+    const GroundSet ground;
+    const UnitBox box;
+    Street crossing(ground, 0, 0, 0, Street::crossing, 3, 2005);
+    House house(box, 0, 0, 0, &record, 10);
     house.selectedPicture = 0;
     SceneObject* other = &crossing;
     for (const ModeCase& c : modeCases) {
@@ -138,7 +142,8 @@ TEST(HeadsUpDisplay, LinesNameTheDateQuarterAndCount)
     // The location line names the nearest crossing's own month.
     ::HudFrame frame{};
     EXPECT_EQ(locationLine(frame), "") << "no crossing, no line";
-    const Street july(0, 0, 0, Street::crossing, 7, 1998), december(0, 0, 0, Street::crossing, 12, 2010);
+    const GroundSet ground;
+    const Street july(ground, 0, 0, 0, Street::crossing, 7, 1998), december(ground, 0, 0, 0, Street::crossing, 12, 2010);
     for (const Street* crossing : {&july, &december}) {
         frame.crossing = crossing;
         EXPECT_EQ(locationLine(frame), dateText(crossing->month, crossing->year));

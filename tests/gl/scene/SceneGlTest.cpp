@@ -8,10 +8,12 @@
 
 #include "scene/Cube.h"
 #include "scene/House.h"
+#include "scene/SceneArtwork.h"
 #include "scene/Sign.h"
 #include "scene/Street.h"
 #include "support/GlPixels.h"
 #include "textures/GlState.h"
+#include "textures/Textures.h"
 
 using support::Colour;
 
@@ -21,6 +23,7 @@ namespace {
 struct SceneGl : testing::Test {
     void SetUp() override { enableGl(GlState::texturing | GlState::culling); }
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
+    const SceneArtwork art{ YearSpan() };
 };
 
 // Pictures are written as rows of letters, top row first: "RG/BW" is red
@@ -94,24 +97,24 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
     GLuint boxTextures[2] = {};
     glGenTextures(2, boxTextures);
     markTexture(boxTextures[1], "WW/WW");
-    markTexture(boundBy(Street(0, 0, 0, Street::eastWest, 1, 2001)), "RG/BW");
-    markTexture(boundBy(Street(0, 0, 0, Street::crossing, 1, 2001)), "RG/BW");
+    markTexture(boundBy(Street(art.ground, 0, 0, 0, Street::eastWest, 1, 2001)), "RG/BW");
+    markTexture(boundBy(Street(art.ground, 0, 0, 0, Street::crossing, 1, 2001)), "RG/BW");
     // 2005, 1998 and December on front plates; 2004 and November (with black) behind.
     const struct { int kind, index; const char* picture; } marks[] = { { Sign::yearLabel, 7, "RG/BW" },
         { Sign::yearLabel, 6, "KG/BW" }, { Sign::yearLabel, 0, "RK/BW" }, { Sign::monthLabel, 12, "RG/BW" },
         { Sign::monthLabel, 11, "KG/BW" }, { Sign::title, 0, "RG/BW" } };
     for (const auto& m : marks)
-        markTexture(boundBy(Sign(0, 0, 0, m.kind, m.index)), m.picture);
+        markTexture(boundBy(Sign(art.signs, 0, 0, 0, m.kind, m.index)), m.picture);
     using Object = std::shared_ptr<SceneObject>;
-    const auto sign = [](int kind, int index) -> Object { return std::make_shared<Sign>(0, 0, 0, kind, index); };
-    const auto street = [](int kind) -> Object { return std::make_shared<Street>(0, 0, 0, kind, 7, 2001); };
-    const Object box = std::make_shared<Cube>(0, 0, 0, 0, 0, 0, 1, markTexture(boxTextures[0], "RG/BW"));
+    const auto sign = [this](int kind, int index) -> Object { return std::make_shared<Sign>(art.signs, 0, 0, 0, kind, index); };
+    const auto street = [this](int kind) -> Object { return std::make_shared<Street>(art.ground, 0, 0, 0, kind, 7, 2001); };
+    const Object box = std::make_shared<Cube>(art.box, 0, 0, 0, 0, 0, 0, 1, markTexture(boxTextures[0], "RG/BW"));
     const struct { const char* what; Object object; const char* side; float halfWidth, halfHeight; int columns, rows; const char* picture; } views[] = {
         { "box", box, "+z", 25, 18.75f, 2, 2, "RG/BW" }, { "box", box, "-z", 25, 18.75f, 2, 2, "RG/BW" },
         { "box", box, "-x", 25, 18.75f, 2, 2, "RG/BW" }, { "box", box, "+x", 25, 18.75f, 2, 2, "RG/BW" },
         { "box top", box, "+y", 25, 25, 2, 2, "BR/WG" },
         // 5 x 5 units round (0, 0, -10), in cells 2 units wide and 8 deep
-        { "box turned about the parent axis", std::make_shared<Cube>(10, 0, 0, 0, 90, 0, 0.1f, boxTextures[1]), "+y", 10, 20, 10, 5,
+        { "box turned about the parent axis", std::make_shared<Cube>(art.box, 10, 0, 0, 0, 90, 0, 0.1f, boxTextures[1]), "+y", 10, 20, 10, 5,
           "KKKKKKKKKK/KKKKWWKKKK/KKKKKKKKKK/KKKKKKKKKK/KKKKKKKKKK" },
         { "2005 banner", sign(Sign::yearBanner, 7), "-z", 2.5f, 0.5f, 2, 2, "RG/BW" }, { "2005 banner", sign(Sign::yearBanner, 7), "+z", 2.5f, 0.5f, 2, 2, "KG/BW" },
         { "1998 banner", sign(Sign::yearBanner, 0), "+z", 2.5f, 0.5f, 2, 2, "RK/BW" }, { "title", sign(Sign::title, 0), "+x", 5, 6, 2, 2, "RG/BW" },
@@ -128,6 +131,25 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
         v.object->draw(0.0);
         EXPECT_EQ(seen(v.columns, v.rows), v.picture) << v.what << " from " << v.side;
     }
+}
+
+// The names the GL hands out meanwhile are no list or texture once a second
+// artwork, or a house grown with a list of its own, is freed.
+TEST_F(SceneGl, ArtworkAndHouseGiveBackTheirListsAndTextures)
+{
+    GLuint box = 0, list = 0, texture = 0;
+    glGenTextures(1, &box), atlasCell(markTexture(box, "RG/BW"));   // the atlas keeps its pages
+    list = glGenLists(1), glGenTextures(1, &texture);
+    const auto alive = [&] { int names = 0; for (GLuint i = 1; i < 100; ++i) names += glIsList(list + i) + glIsTexture(texture + i); return names; };
+    { const SceneArtwork second{ YearSpan{ 2001, 2020 } }; }
+    EXPECT_EQ(alive(), 0);
+    MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(3, box), std::vector<std::string>(3));
+    auto house = std::make_unique<House>(art.box, 0, 0, 0, &rec, 10);
+    viewFrom("+z", 50, 50), glTranslatef(0, 0, -100);
+    house->draw(100), list = glGenLists(1), house->draw(0);   // grown past full size, then grown
+    ASSERT_EQ(alive(), 1);
+    house.reset();
+    EXPECT_EQ(alive(), 0);
 }
 
 TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
@@ -149,7 +171,7 @@ TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        House house(0, 0, 0, &rec, 10);
+        House house(art.box, 0, 0, 0, &rec, 10);
         house.selectedPicture = c.selected;
         house.draw(20 * period);   // grown past full size, pulse at phase 0
         viewFrom("+z", 4, 4);      // 32 pixels a unit
@@ -170,7 +192,7 @@ TEST_F(SceneGl, SelectedHousePulsesAndGlowsAnUnselectedOneStandsStill)
 TEST_F(SceneGl, HouseBlocksOnlyWithin25AndAHalfAndAsksBoxesRelativeToIt)
 {
     MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(8), std::vector<std::string>(8));   // pairs
-    House house(100, 0, 200, &rec, 10);
+    House house(art.box, 100, 0, 200, &rec, 10);
     // The odd box, drawn about (8.84, 7.5, 8.84), reaches z = 25.8 with its margin.
     const struct { const char* what; float toX, toZ; bool blocked; } cases[] = {
         { "into the odd box", 108.84f, 208.84f, true }, { "same point without the house offset", 8.84f, 8.84f, false },

@@ -14,6 +14,7 @@
 #include "controls/ShooterControl.h"
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
+#include "scene/UnitBox.h"
 #include "support/WalkerFakes.h"
 
 namespace {
@@ -219,8 +220,9 @@ TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereThe
 TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensIt)
 {
     MonthQuarter record(2005, 7, 1, std::vector<TextureName>(5, 0), std::vector<std::string>());
-    House house(0, 0, 0, &record, 10);
-    House previous(0, 0, 0, &record, 11);
+    const UnitBox box;   // no GL here: an empty list
+    House house(box, 0, 0, 0, &record, 10);
+    House previous(box, 0, 0, 0, &record, 11);
     previous.selectedPicture = 2;
     control.selected = &previous;
     press(control, "\r");
@@ -247,7 +249,8 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
 TEST_F(ShooterControlTest, OpeningTheGalleryLetsGoOfEveryHeldKeyAndButton)
 {
     MonthQuarter record(2005, 7, 1, std::vector<TextureName>(1, 0), std::vector<std::string>());
-    House house(0, 0, 0, &record, 10);
+    const UnitBox box;
+    House house(box, 0, 0, 0, &record, 10);
     house.selectedPicture = 0;
     control.selected = &house;
     control.mouseLook = true;

@@ -3,15 +3,11 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <thread>
 
 #include "gallery/Gallery.h"
 #include "gallery/GalleryRules.h"
-#include "gallery/PrefetchingPhotoLoader.h"
 #include "library/MonthQuarter.h"
 #include "support/CaptureStdout.h"
 
@@ -42,14 +38,14 @@ protected:
     {
         gallery.specialUp(key, 0, 0), gallery.advance(dt);
         EXPECT_LE(live.size(), 4u);
-        const TextureName shown = gallery.shownPhoto().texture;
-        return (live.count(shown) ? live[shown] : "-") + (gallery.isFading() ? " fading " : " ") +
-               gallery.statusText() + (gallery.showsLoadingNotice() ? " LOADING" : "");
+        const TextureName shown = gallery.shown().shownPhoto().texture;
+        return (live.count(shown) ? live[shown] : "-") + (gallery.shown().isFading() ? " fading " : " ") +
+               gallery.shown().statusText() + (gallery.shown().showsLoadingNotice() ? " LOADING" : "");
     }
     std::map<TextureName, std::string> live;   // what each texture holds
     std::string lastPath;
     TextureName lastName = 0;
-    Gallery gallery{this};
+    Gallery gallery{this, [] { return std::make_pair(512, 384); }};
     std::unique_ptr<MonthQuarter> record;
 };
 
@@ -69,7 +65,7 @@ TEST_F(GalleryFrames, SlideshowCountsDownSixToZeroAdvancesRightAfterEightSeconds
     open({"p0", "p1", "p2"});
     gallery.keyboardUp(' ', 0, 0);
     std::string seen;
-    for (int i = 0; i < 33; ++i, seen += gallery.isFading() ? "f" : gallery.statusText())
+    for (int i = 0; i < 33; ++i, seen += gallery.shown().isFading() ? "f" : gallery.shown().statusText())
         frame(0.25);   // the clock at 8.0 is not past 8, at 8.25 it is
     EXPECT_EQ(seen, "ffffff6666555544443333222211110" "0f");
     gallery.keyboardUp(' ', 0, 0);
@@ -82,40 +78,40 @@ TEST_F(GalleryFrames, HeldArrowsZoomByOnePlusThreeDtWithinBoundsAndAStepResets)
 {
     open({"p0", "p1"});
     frame(2.0), gallery.special(GLUT_KEY_UP, 0, 0), frame(0.1);
-    EXPECT_FLOAT_EQ(gallery.getZoom(), 1.3f);
+    EXPECT_FLOAT_EQ(gallery.shown().getZoom(), 1.3f);
     gallery.special(GLUT_KEY_DOWN, 0, 0), frame(0.1);
-    EXPECT_FLOAT_EQ(gallery.getZoom(), 1.0f);   // divided by the same factor
+    EXPECT_FLOAT_EQ(gallery.shown().getZoom(), 1.0f);   // divided by the same factor
     frame(1000.0);   // one long frame
-    EXPECT_EQ(gallery.getZoom(), minZoom);
+    EXPECT_EQ(gallery.shown().getZoom(), minZoom);
     gallery.special(GLUT_KEY_UP, 0, 0), frame(1000.0);
-    EXPECT_EQ(gallery.getZoom(), maxZoom);
+    EXPECT_EQ(gallery.shown().getZoom(), maxZoom);
     frame(0.1, GLUT_KEY_RIGHT);   // the step resets, the held arrow zooms on from 1
-    EXPECT_FLOAT_EQ(gallery.getZoom(), 1.3f);
+    EXPECT_FLOAT_EQ(gallery.shown().getZoom(), 1.3f);
 }
 
-// A zoomed photo follows a left-button drag, its edges never inside the view (8 x 6 units over 1024 x 768
-// pixels); zooming out pulls it back, and 0 fits it again.
+// A zoomed photo follows a left-button drag, its edges never inside the view (8 x 6 units over the
+// window's 512 x 384 pixels); zooming out pulls it back, and 0 fits it again.
 TEST_F(GalleryFrames, DragPansAZoomedPhotoWithinItsEdgesAndZeroFitsItAgain)
 {
     open({"p0"});
     frame(2.0);
     gallery.mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 500, 400), gallery.motion(628, 400);
-    EXPECT_EQ(gallery.getPan().x, 0.0f);   // at zoom 1 the photo fills the view's width
+    EXPECT_EQ(gallery.shown().getPan().x, 0.0f);   // at zoom 1 the photo fills the view's width
     gallery.special(GLUT_KEY_UP, 0, 0), gallery.advance(0.5), gallery.specialUp(GLUT_KEY_UP, 0, 0);   // zoom 2.5
-    gallery.motion(756, 336);   // 1 unit right, 0.5 up
-    EXPECT_FLOAT_EQ(gallery.getPan().x, 1.0f);
-    EXPECT_FLOAT_EQ(gallery.getPan().y, 0.5f);
+    gallery.motion(692, 368);   // 1 unit right, 0.5 up
+    EXPECT_FLOAT_EQ(gallery.shown().getPan().x, 1.0f);
+    EXPECT_FLOAT_EQ(gallery.shown().getPan().y, 0.5f);
     gallery.motion(5000, 5000);   // far right and down: the left and top edges reach the view's
-    EXPECT_FLOAT_EQ(gallery.getPan().x, 6.0f);
-    EXPECT_FLOAT_EQ(gallery.getPan().y, -4.5f);
+    EXPECT_FLOAT_EQ(gallery.shown().getPan().x, 6.0f);
+    EXPECT_FLOAT_EQ(gallery.shown().getPan().y, -4.5f);
     gallery.mouse(GLUT_LEFT_BUTTON, GLUT_UP, 5000, 5000), gallery.motion(0, 0);
-    EXPECT_FLOAT_EQ(gallery.getPan().x, 6.0f);   // no button, no pan
+    EXPECT_FLOAT_EQ(gallery.shown().getPan().x, 6.0f);   // no button, no pan
     gallery.special(GLUT_KEY_DOWN, 0, 0), gallery.advance(0.1), gallery.specialUp(GLUT_KEY_DOWN, 0, 0);
-    EXPECT_FLOAT_EQ(gallery.getPan().x, 4.0f * gallery.getZoom() - 4.0f);
+    EXPECT_FLOAT_EQ(gallery.shown().getPan().x, 4.0f * gallery.shown().getZoom() - 4.0f);
     gallery.keyboard('0', 0, 0);
-    EXPECT_EQ(gallery.getZoom(), 1.0f);
-    EXPECT_EQ(gallery.getPan().x, 0.0f);
-    EXPECT_EQ(gallery.getPan().y, 0.0f);
+    EXPECT_EQ(gallery.shown().getZoom(), 1.0f);
+    EXPECT_EQ(gallery.shown().getPan().x, 0.0f);
+    EXPECT_EQ(gallery.shown().getPan().y, 0.0f);
 }
 
 TEST_F(GalleryFrames, NoTextureLeftBehindAndFailuresReportedOncePerOpening)
@@ -137,59 +133,6 @@ TEST_F(GalleryFrames, NoTextureLeftBehindAndFailuresReportedOncePerOpening)
                       "Error: image missing not found!\nError: no photo listed for this picture\n");
 }
 
-// Photo "pN" decodes N pixels wide. Decodes away from the test's thread wait
-// until the gate opens (30 s at most, then they note that they timed out).
-struct GatedDecoder : PhotoLoader {
-    DecodedPhoto decode(const std::string& path) override
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        if (std::this_thread::get_id() == mainThread)
-            ++onMain;
-        else if (!opened.wait_for(lock, std::chrono::seconds(30), [&] { return gateOpen; }))
-            timedOut = true;
-        DecodedPhoto photo;
-        photo.outcome = photo.Decoded, photo.width = std::stoi(path.substr(1)), photo.height = 1;
-        return photo;
-    }
-    TextureName upload(const DecodedPhoto& photo) override { widths[++lastName] = photo.width; return lastName; }
-    void release(TextureName texture) override { widths.erase(texture); }
-
-    std::mutex mutex;
-    std::condition_variable opened;
-    bool gateOpen = false;
-    std::atomic<bool> timedOut{false};
-    const std::thread::id mainThread = std::this_thread::get_id();
-    int onMain = 0;
-    std::map<TextureName, int> widths;   // main thread only
-    TextureName lastName = 0;
-};
-
-TEST(PrefetchingPhotoLoader, NoFrameDecodesOrWaitsAndEachChangeShowsItsPhotoOnceDecoded)
-{
-    GatedDecoder decoder;
-    PrefetchingPhotoLoader loader(&decoder);
-    Gallery gallery(&loader);
-    MonthQuarter record(1, 1, 1, std::vector<TextureName>(4), std::vector<std::string>{"p0", "p1", "p2", "p3"});
-    gallery.load(&record, 0);
-    gallery.advance(2.0), gallery.specialUp(GLUT_KEY_RIGHT, 0, 0), gallery.advance(0.1);   // the worker holds p0
-    EXPECT_TRUE(gallery.shownPhoto().empty() && gallery.showsLoadingNotice() && gallery.getIndex() == 0);
-    std::unique_lock<std::mutex>(decoder.mutex), decoder.gateOpen = true, decoder.opened.notify_all();   // held to the ;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    for (int step = 0; step <= 5; ++step) {   // the wrap to p0 was never asked for ahead
-        while ((gallery.awaitsPhoto() || gallery.isFading()) && std::chrono::steady_clock::now() < deadline)
-            gallery.advance(0.1);
-        EXPECT_EQ(decoder.widths[gallery.shownPhoto().texture], step % 4);
-        gallery.specialUp(GLUT_KEY_RIGHT, 0, 0);
-    }
-    EXPECT_TRUE(decoder.onMain == 0 && !decoder.timedOut);
-    loader.prefetch({"p7", "p8"});
-    while (!loader.ready("p8") && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    loader.prefetch({"p8"});   // drops p7
-    EXPECT_EQ(loader.ready("p7") * 100 + loader.decode("p8").width * 10 + loader.decode("p7").width, 87);
-    EXPECT_EQ(decoder.onMain, 0);
-}
-
 TEST(GalleryRules, CaptionShowsThePathInFontGlyphsEndingBeforeX500)
 {
     const std::string path = "/home/anna/Pictures/2005/Holidays in the mountains/IMG_4711.jpg";
@@ -209,6 +152,5 @@ TEST(GalleryRules, PortraitPhotosFillTheHeightOthersTheWidth)
     EXPECT_EQ(std::vector<float>({portrait.x, portrait.y, landscape.x, landscape.y, square.x, square.y}),
               std::vector<float>({4.5f, 6, 4, 3, 4, 4}));
 }
-
 
 }  // namespace

@@ -1,0 +1,210 @@
+// The signs' images and lists, and each kind of sign as the plates, board or
+// wire it draws.
+#include "scene/SignSet.h"
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <initializer_list>
+
+#include "calendar/Calendar.h"
+#include "scene/GroundQuads.h"
+#include "scene/Sign.h"
+#include "textures/Textures.h"
+
+namespace {
+
+constexpr int monthCount = monthsInYear;
+
+// The lists, in the order they are built.
+enum List { yearPlate, redWire, yearBackPlate, monthBackPlate, blueWire, monthPlate, yearBoard, monthBoard, titlePlates };
+
+// Upright plates carry t = 0 on their top edge. The plates' normal lies in
+// the plate, so banners are lit like the ground.
+const TexturedVertex yearPlateQuad[4] = {
+    { 2.5f, -0.5f, 0, 0, 1 }, { -2.5f, -0.5f, 0, 1, 1 }, { -2.5f, 0.5f, 0, 1, 0 }, { 2.5f, 0.5f, 0, 0, 0 },
+};
+const TexturedVertex yearBackPlateQuad[4] = {
+    { 2.5f, -0.5f, 0, 1, 1 }, { 2.5f, 0.5f, 0, 1, 0 }, { -2.5f, 0.5f, 0, 0, 0 }, { -2.5f, -0.5f, 0, 0, 1 },
+};
+const TexturedVertex monthBackPlateQuad[4] = {
+    { 0, -0.5f, 2.5f, 0, 1 }, { 0, -0.5f, -2.5f, 1, 1 }, { 0, 0.5f, -2.5f, 1, 0 }, { 0, 0.5f, 2.5f, 0, 0 },
+};
+const TexturedVertex monthPlateQuad[4] = {
+    { 0, -0.5f, 2.5f, 1, 1 }, { 0, 0.5f, 2.5f, 1, 0 }, { 0, 0.5f, -2.5f, 0, 0 }, { 0, -0.5f, -2.5f, 0, 1 },
+};
+const TexturedVertex yearBoardQuad[4] = {
+    { -50, 0, 10, 0, 1 }, { 50, 0, 10, 1, 1 }, { 50, 0, -10, 1, 0 }, { -50, 0, -10, 0, 0 },
+};
+const TexturedVertex monthBoardQuad[4] = {
+    { -10, 0, -50, 0, 1 }, { -10, 0, 50, 1, 1 }, { 10, 0, 50, 1, 0 }, { 10, 0, -50, 0, 0 },
+};
+const TexturedVertex titleQuads[8] = {
+    { 0, -6, 5, 0, 1 }, { 0, -6, -5, 1, 1 }, { 0, 6, -5, 1, 0 }, { 0, 6, 5, 0, 0 },
+    { 0, -6, 5, 1, 1 }, { 0, 6, 5, 1, 0 },   { 0, 6, -5, 0, 0 }, { 0, -6, -5, 0, 1 },
+};
+
+const GLfloat redWireColour[4] = { 1.0f, 0.0f, 0.0f, 0.0f };
+const GLfloat blueWireColour[4] = { 0.0f, 0.0f, 1.0f, 1.0f };
+
+// By List: a list of quads, or a wire (no quads) of a colour along x or z.
+const struct {
+    const TexturedVertex* quads;
+    int count;
+    const GLfloat* wireColour;
+    bool wireAlongZ;
+} listContents[9] = {
+    { yearPlateQuad, 4, nullptr, false }, { nullptr, 0, redWireColour, false },
+    { yearBackPlateQuad, 4, nullptr, false }, { monthBackPlateQuad, 4, nullptr, false },
+    { nullptr, 0, blueWireColour, true }, { monthPlateQuad, 4, nullptr, false },
+    { yearBoardQuad, 4, nullptr, false }, { monthBoardQuad, 4, nullptr, false }, { titleQuads, 8, nullptr, false },
+};
+
+// What each kind of sign draws, in order: plates showing the front or back
+// entry of its table (years or months), the title plates, an untextured wire.
+enum Image { frontEntry, backEntry, title, none };
+struct Step {
+    Image image;
+    List list;
+};
+const struct {
+    int count;
+    Step steps[3];
+} kindSteps[5] = {
+    { 1, { { title, titlePlates } } },                                                   // Sign::title
+    { 3, { { frontEntry, yearPlate }, { none, redWire }, { backEntry, yearBackPlate } } },   // yearBanner
+    { 3, { { frontEntry, monthPlate }, { none, blueWire }, { backEntry, monthBackPlate } } },   // monthBanner
+    { 1, { { frontEntry, yearBoard } } },                                                // yearLabel
+    { 1, { { frontEntry, monthBoard } } },                                               // monthLabel
+};
+
+// The wire hangs between two posts, sagging to the plate: (along, height).
+const float wireSegments[6][4] = {
+    { 11, 0.5f, 8, 0.25f }, { 8, 0.25f, 5, 0.1f }, { 5, 0.1f, 2.5f, 0 },
+    { -2.5f, 0, -5, 0.1f }, { -5, 0.1f, -8, 0.25f }, { -8, 0.25f, -11, 0.5f },
+};
+
+// A point of the wire: the red wire runs along x, the blue one is the same
+// wire turned to run along z (its along-coordinate is -z).
+void wireVertex(bool alongZ, float along, float height)
+{
+    if (alongZ)
+        glVertex3f(0.0f, height, -along);
+    else
+        glVertex3f(along, height, 0.0f);
+}
+
+// glutSolidCone points along +z; each cone is pushed so the following
+// lists stay where the sign's translation puts them.
+void cone(float px, float baseY, float pz, float tiltDegrees, double radius, double height)
+{
+    glPushMatrix();
+    glTranslatef(px, baseY, pz);
+    glRotatef(tiltDegrees, 1.0f, 0.0f, 0.0f);
+    glutSolidCone(radius, height, 5, 5);
+    glPopMatrix();
+}
+
+// The wire's colour stays current after the list: a banner leaves it so.
+GLuint compileWire(bool alongZ, const GLfloat* colour)
+{
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glColor4fv(colour);
+    glBegin(GL_LINES);
+    for (const auto& s : wireSegments) {
+        wireVertex(alongZ, s[0], s[1]);
+        wireVertex(alongZ, s[2], s[3]);
+    }
+    glEnd();
+    for (float post : { -11.0f, 11.0f }) {
+        const float px = alongZ ? 0.0f : post;
+        const float pz = alongZ ? post : 0.0f;
+        cone(px, -6.0f, pz, -90.0f, 0.1, 5.0);   // up from the ground
+        cone(px, 0.5f, pz, 90.0f, 0.05, 6.0);    // down from the wire's end
+    }
+    glEndList();
+    return list;
+}
+
+int entryIn(int entry, int count)
+{
+    return entry >= 0 && entry < count ? entry : -1;
+}
+
+// Which entries of the kind's table (years for kinds 1 and 3, months for
+// kinds 2 and 4) a sign binds on its front and back plates; -1 binds
+// nothing. Never an entry outside the table: the banner of the table's first
+// year has no earlier year and shows its own on both faces.
+struct SignEntries {
+    int front;
+    int back;
+};
+SignEntries signTableEntries(int kind, int index, int yearCount)
+{
+    switch (kind) {
+    case Sign::yearBanner:
+        return { entryIn(index, yearCount), entryIn(index == 0 ? 0 : index - 1, yearCount) };
+    case Sign::monthBanner:
+        return { entryIn(index, monthCount), entryIn(index - 1, monthCount) };
+    case Sign::yearLabel:
+        return { entryIn(index, yearCount), -1 };
+    case Sign::monthLabel:
+        return { entryIn(index - 1, monthCount), -1 };
+    default:
+        return { -1, -1 };
+    }
+}
+
+} // namespace
+
+SignSet::SignSet(YearSpan years)
+{
+    char path[64];
+    for (int year = years.first; year <= years.last; ++year) {
+        snprintf(path, sizeof path, "./signs/sign%d_128x32.png", year);
+        yearImages.push_back(loadTextureAnisotropic(path));
+    }
+    for (int i = 0; i < monthCount; ++i) {
+        snprintf(path, sizeof path, "./signs/sign%s128x32.png", monthName(i + 1));
+        monthImages[i] = loadTextureAnisotropic(path);
+    }
+    titleImage = loadTextureMipmapped("./signs/signZandervale512x512_02.png");
+    for (int i = 0; i < 9; ++i)
+        lists[i] = listContents[i].quads ? compileQuadList(listContents[i].quads, listContents[i].count)
+                                         : compileWire(listContents[i].wireAlongZ, listContents[i].wireColour);
+}
+
+SignSet::~SignSet()
+{
+    for (unsigned int list : lists)
+        glDeleteLists(list, 1);
+    deleteTextures(static_cast<int>(yearImages.size()), yearImages.data());
+    deleteTextures(monthCount, monthImages);
+    deleteTextures(1, &titleImage);
+}
+
+void SignSet::draw(int kind, int index, float x, float y, float z) const
+{
+    if (kind < Sign::title || kind > Sign::monthLabel)
+        return;
+    const SignEntries entries = signTableEntries(kind, index, static_cast<int>(yearImages.size()));
+    const bool ofYears = kind == Sign::yearBanner || kind == Sign::yearLabel;
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    for (int i = 0; i < kindSteps[kind].count; ++i) {
+        const Step& step = kindSteps[kind].steps[i];
+        const int entry = step.image == frontEntry ? entries.front : step.image == backEntry ? entries.back : -1;
+        if (step.image == title)
+            bindTexture(titleImage);
+        else if (entry >= 0)
+            bindTexture(ofYears ? yearImages[entry] : monthImages[entry]);
+        if (step.image == none)
+            disableGl(GlState::texturing);
+        glCallList(lists[step.list]);
+        if (step.image == none)
+            enableGl(GlState::texturing);
+    }
+    glPopMatrix();
+}

@@ -1,0 +1,27 @@
+// What every sign draws with: the year images of the city's span, the twelve
+// month images, the title image and the nine display lists of plates, boards
+// and wires. Made once for the city while a GL context is current, and freed
+// with it; the signs made with it go first.
+#pragma once
+
+#include <vector>
+
+#include "library/PictureLibrary.h"
+#include "scene/NotCopyable.h"
+#include "textures/TextureName.h"
+
+class SignSet : NotCopyable {
+public:
+    // Loads one year image for each year of years.
+    explicit SignSet(YearSpan years);
+    ~SignSet();
+
+    // The sign of kind (a Sign::Kind) and index standing at (x, y, z).
+    void draw(int kind, int index, float x, float y, float z) const;
+
+private:
+    std::vector<TextureName> yearImages;   // the span's first year onward
+    TextureName monthImages[12];
+    TextureName titleImage;
+    unsigned int lists[9];
+};
