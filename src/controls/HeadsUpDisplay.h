@@ -1,6 +1,7 @@
 // The heads-up display over the walker's view: crosshair, compass, help
 // panel, the status strip naming the nearest crossing, the date prompt or a
-// short note above it, and the panel of the selected house. The texts are plain functions so they can be read directly.
+// short note above it, and the panel of the selected house. The texts are
+// plain functions so they can be read directly.
 #pragma once
 
 #include <string>

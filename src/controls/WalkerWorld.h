@@ -1,6 +1,7 @@
-// What the walker asks of the world it walks in: whether a step is blocked,
-// what lies under a window point, the nearest street crossing, the city as
-// a calendar, and the way into the gallery. The application object answers for the real city.
+// WalkerWorld: what the walker asks of the world it walks in. Whether a
+// step is blocked, what lies under a window point, the nearest street
+// crossing, the city as a calendar, and the way into the gallery; the
+// application object answers for the real city.
 #pragma once
 
 class CityCalendar;
