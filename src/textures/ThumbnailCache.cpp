@@ -14,12 +14,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <thread>
 
 #include "textures/ThumbnailDecoder.h"
 
@@ -134,10 +131,6 @@ void prune(const std::string& folder, const std::string& keepPath)
     }
 }
 
-std::mutex writersLock;
-std::condition_variable writersDone;
-int writersRunning = 0;
-
 }  // namespace
 
 FileStamp stampOf(const char* path)
@@ -225,7 +218,8 @@ ThumbnailCache::ThumbnailCache(std::string folder_, const std::string& libraryPa
 
 ThumbnailCache::~ThumbnailCache()
 {
-    waitForWriters();
+    stopping = true;
+    waitForWriter();
     if (nextFile >= 0) {
         close(nextFile);
         unlink(nextPath.c_str());
@@ -310,18 +304,10 @@ void ThumbnailCache::finish()
         next.clear();
         return;
     }
-    {
-        std::lock_guard<std::mutex> guard(writersLock);
-        ++writersRunning;
-    }
-    // Runs until written or until the process ends, whichever comes first:
-    // a file left half written keeps its temporary name and is removed later.
-    std::thread([this, kept = std::move(next)]() mutable {
-        writeNext(std::move(kept));
-        std::lock_guard<std::mutex> guard(writersLock);
-        --writersRunning;
-        writersDone.notify_all();
-    }).detach();
+    waitForWriter();
+    // Joined by waitForWriter or the destructor, which stops it early: a
+    // file left unfinished is removed.
+    writer = std::thread([this, kept = std::move(next)]() mutable { writeNext(std::move(kept)); });
     next.clear();
 }
 
@@ -333,6 +319,8 @@ void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
     put(&tail, uint32_t(libraryPath.size()));
     tail += libraryPath;
     for (auto& [file, entry] : kept) {
+        if (stopping)
+            break;
         if (!entry.made) {   // from the old file into the next
             blocks.resize(static_cast<size_t>(blockBytes(entry.width, entry.height)));
             written = written && nextEnd + int64_t(blocks.size()) <= thumbnailCacheBytes &&
@@ -354,20 +342,22 @@ void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
     put(&tail, int64_t(kept.size()));
     put(&tail, int64_t(nextEnd + int64_t(tail.size()) + 16));
     tail.append(tailMagic, 8);
-    written = written && writeAt(nextFile, tail.data(), int64_t(tail.size()), nextEnd);
+    written = written && !stopping && writeAt(nextFile, tail.data(), int64_t(tail.size()), nextEnd);
     const int closed = close(nextFile);
     nextFile = -1;
     if (written && closed == 0 && rename(nextPath.c_str(), path.c_str()) == 0) {
         prune(folder, path);
         return;
     }
-    std::printf("Cannot keep the thumbnail cache in %s: %s\n", folder.c_str(), std::strerror(errno));
-    std::fflush(stdout);
+    if (!stopping) {
+        std::printf("Cannot keep the thumbnail cache in %s: %s\n", folder.c_str(), std::strerror(errno));
+        std::fflush(stdout);
+    }
     unlink(nextPath.c_str());
 }
 
-void ThumbnailCache::waitForWriters()
+void ThumbnailCache::waitForWriter()
 {
-    std::unique_lock<std::mutex> guard(writersLock);
-    writersDone.wait(guard, [] { return writersRunning == 0; });
+    if (writer.joinable())
+        writer.join();
 }

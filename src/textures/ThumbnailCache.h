@@ -3,8 +3,10 @@
 // the next opening reads them instead of decoding and encoding again.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -33,6 +35,7 @@ public:
     // Reads the index of the library's file in folder. A file that is not
     // whole, not of this format or of another library is not used.
     ThumbnailCache(std::string folder, const std::string& libraryPath);
+    // Stops a writer still running; its unfinished file is removed.
     ~ThumbnailCache();
     ThumbnailCache(const ThumbnailCache&) = delete;
     ThumbnailCache& operator=(const ThumbnailCache&) = delete;
@@ -49,8 +52,8 @@ public:
     // and puts it in place of the old one; a folder that cannot be written
     // gives one line and nothing else.
     void finish();
-    // Waits for every file finish started to be written (tests, tools).
-    static void waitForWriters();
+    // Waits for the file finish started to be written (tests, tools).
+    void waitForWriter();
 
     const std::string& filePath() const { return path; }
     size_t entries() const { return index.size(); }
@@ -76,4 +79,6 @@ private:
     int64_t nextEnd = 0;
     bool anyMade = false;
     std::string problem;   // why the folder cannot be written
+    std::atomic<bool> stopping{false};
+    std::thread writer;
 };

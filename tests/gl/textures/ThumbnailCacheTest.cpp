@@ -17,7 +17,7 @@
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 #include "textures/Textures.h"
-#include "textures/ThumbnailCache.h"
+#include "textures/ThumbnailCacheSet.h"
 #include "textures/ThumbnailDecoder.h"
 
 namespace {
@@ -44,7 +44,7 @@ Opening open(const std::string& library)
     YearSpan span;
     opening.lines = support::captureStdout([&] {
         loadPictureLibrary(library.c_str(), &records, &span);
-        ThumbnailCache::waitForWriters();
+        libraryThumbnailCaches().waitForWriters();
     });
     for (const MonthQuarter* record : records) {
         for (TextureName texture : record->getTextures())
@@ -151,7 +151,7 @@ TEST_F(ThumbnailCacheFile, RefusesAFileCutShortOrOfAnotherLibrary)
             foreign.keep(name, stampOf(name.c_str()), red.width, red.height, blocks.data());
         }
         foreign.finish();
-        ThumbnailCache::waitForWriters();
+        foreign.waitForWriter();
         ASSERT_EQ(rename(foreign.filePath().c_str(), cacheFile.c_str()), 0);
     }
     expectSlowPathPicture(open(library), "another library's file");
