@@ -1,6 +1,7 @@
 # libFuzzer targets (clang only), built when ZV_FUZZ is on:
 #  zv-fuzz-library       the library reader on hostile Zandervale.xml files
 #  zv-fuzz-image-header  the image-header guard on hostile image files
+#  zv-fuzz-cache         the thumbnail cache's reader on hostile cache files
 # The reader and the guard are built into them with the fuzzer's coverage and
 # the address and UB sanitizers; run them with `make fuzz`.
 option(ZV_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
@@ -29,3 +30,4 @@ function(zv_fuzz_target name source lib)
 endfunction()
 zv_fuzz_target(zv-fuzz-library LibraryFuzz.cpp zv_library)
 zv_fuzz_target(zv-fuzz-image-header ImageHeaderFuzz.cpp zv_textures)
+zv_fuzz_target(zv-fuzz-cache CacheFuzz.cpp zv_textures)
