@@ -127,13 +127,11 @@ TEST_F(ThumbnailCacheFile, IsWrittenOnceAndReadAtTheNextOpening)
 TEST_F(ThumbnailCacheFile, MakesAThumbnailReplacedWithItsSizeAndTimesKeptAgain)
 {
     // As cp -p, rsync -t and tar x leave a replaced file.
-    struct stat before, after;
+    struct stat before;
     ASSERT_EQ(stat(picture(2).c_str(), &before), 0);
-    ASSERT_TRUE(writePicture(picture(2), support::red));
+    ASSERT_TRUE(writePicture(picture(2), support::red));   // of the same size
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, picture(2).c_str(), times, 0), 0);
-    ASSERT_EQ(stat(picture(2).c_str(), &after), 0);
-    ASSERT_EQ(after.st_size, before.st_size);
     slow.colours[2] = support::red;
     const Opening changed = open(library);
     EXPECT_PRED3(support::nearColour, changed.colours[2], support::red, 6);
@@ -209,11 +207,10 @@ TEST_F(ThumbnailCacheFile, CostsOnlyOneLineWhereTheFolderCannotBeWritten)
     const std::string folder = thumbnailCacheFolder();
     ASSERT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
     cacheHome.write("zandervale", "a file where the folder should be");
-    const Opening opening = open(library);
+    Opening opening = open(library);
     EXPECT_EQ(opening.lines, slow.lines + "Cannot keep the thumbnail cache in " + folder + ": Not a directory\n");
-    ASSERT_EQ(opening.colours.size(), slow.colours.size());
-    for (size_t i = 0; i < slow.colours.size(); ++i)
-        EXPECT_PRED3(support::nearColour, opening.colours[i], slow.colours[i], 0) << i;
+    opening.lines = slow.lines;
+    expectSlowPathPicture(opening, "unwritable folder");
 }
 
 // Blocks for a 2 x 2 thumbnail, as the loader keeps them.
