@@ -430,7 +430,7 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
 {
     std::unique_ptr<ThumbnailQueue> queue;
     // Kept by the set: it may still be writing in the background.
-    ThumbnailCache* cache =
+    const std::shared_ptr<ThumbnailCache> cache =
         compressesThumbnails() ? libraryThumbnailCaches().open(thumbnailCacheFolder(), path) : nullptr;
     const TextureSource source{
         [&queue, cache](std::vector<PlannedFile> plan) {

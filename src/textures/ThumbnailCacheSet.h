@@ -11,11 +11,14 @@
 
 class ThumbnailCacheSet {
 public:
-    // The cache of the library at libraryPath in folder, kept by the set.
-    ThumbnailCache* open(const std::string& folder, const std::string& libraryPath);
+    // The cache of the library at libraryPath in folder, kept by the set and
+    // shared with the load that reads the library: a process ended in the
+    // middle of a load (Escape while the progress shows) lets the set go
+    // while the load's workers still ask the cache.
+    std::shared_ptr<ThumbnailCache> open(const std::string& folder, const std::string& libraryPath);
     // Waits for every file the caches began to write (tests, tools).
     void waitForWriters();
 
 private:
-    std::vector<std::unique_ptr<ThumbnailCache>> caches;
+    std::vector<std::shared_ptr<ThumbnailCache>> caches;
 };
