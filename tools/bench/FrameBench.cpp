@@ -42,6 +42,7 @@
 #include "scene/UnitBox.h"
 #include "textures/Dxt1.h"
 #include "textures/ThumbnailCache.h"
+#include "textures/ThumbnailCacheSet.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailDecoder.h"
 
@@ -505,7 +506,7 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         std::fprintf(out, " %.2f %ld %ld", times.median(), vertices, allFaces);
     }
     std::fprintf(out, "\n");
-    ThumbnailCache::waitForWriters();
+    libraryThumbnailCaches().waitForWriters();
     return 0;
 }
 
