@@ -14,7 +14,7 @@
 #include <string>
 
 #include "textures/ReadableFile.h"
-#include "textures/ThumbnailCache.h"
+#include "textures/ThumbnailCacheSet.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -418,16 +418,20 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
     return readOrSayWhy(path, library, span, TextureSource{{}, checkReadableFile, loadTextureFile}, {});
 }
 
+ThumbnailCacheSet& libraryThumbnailCaches()
+{
+    // Destroyed as the process ends, which stops and joins the writers.
+    static ThumbnailCacheSet caches;
+    return caches;
+}
+
 bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
                         const LoadProgress& progress)
 {
     std::unique_ptr<ThumbnailQueue> queue;
-    // Lives until the process ends: it may still be writing in the background.
-    // Held in a list that is never destroyed, so it stays reachable to the end.
-    static auto* const caches = new std::vector<ThumbnailCache*>();
-    ThumbnailCache* cache = compressesThumbnails() ? new ThumbnailCache(thumbnailCacheFolder(), path) : nullptr;
-    if (cache != nullptr)
-        caches->push_back(cache);
+    // Kept by the set: it may still be writing in the background.
+    const std::shared_ptr<ThumbnailCache> cache =
+        compressesThumbnails() ? libraryThumbnailCaches().open(thumbnailCacheFolder(), path) : nullptr;
     const TextureSource source{
         [&queue, cache](std::vector<PlannedFile> plan) {
             queue = std::make_unique<ThumbnailQueue>(std::move(plan), ThumbnailQueue::workersForThisMachine(),

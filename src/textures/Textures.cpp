@@ -1,6 +1,7 @@
-// DevIL behind the three texture loaders. Every load makes a new texture,
-// leaves it bound to GL_TEXTURE_2D and leaves DevIL's error queue empty; a
-// file that cannot be loaded gives a 1x1 grey texture, never name 0.
+// DevIL behind the three texture loaders, and the atlas pages the photos
+// share. Every load makes a new texture, leaves it bound to GL_TEXTURE_2D
+// and leaves DevIL's error queue empty; a file that cannot be loaded gives
+// a 1x1 grey texture, never name 0.
 #define ILUT_USE_OPENGL
 #include "textures/Textures.h"
 

@@ -1,5 +1,7 @@
-// Turns image files into OpenGL textures through DevIL. Every texture comes
-// out upright: texture row t = 0 is the image's top row.
+// Makes the program's OpenGL textures: the artwork, and any picture the
+// thumbnail decoder leaves alone, through DevIL; the library's decoded
+// thumbnails as cells of shared atlas pages. Every texture comes out
+// upright: texture row t = 0 is the image's top row.
 #pragma once
 
 #include "textures/GlState.h"

@@ -1,8 +1,10 @@
-// The cache file: a header, the blocks of each thumbnail, then an index of
-// (stamp, size in texels, offset, path) and a trailer that says where the
-// index starts and how long the whole file is. A file is written under a
-// temporary name and renamed over the old one, so a reader sees a whole
-// file or none; one cut short or changed fails the trailer's checks.
+// The cache file: a header with the format's version, the blocks of each
+// thumbnail, then an index of (stamp, offset, checksum of the blocks, size
+// in texels, path) and a trailer that says where the index starts, how many
+// entries it has, how long the whole file is and the index's checksum. A
+// file is written under a temporary name and renamed over the old one, so a
+// reader sees a whole file or none; one cut short, changed or too large
+// fails the trailer's checks, changed blocks fail their entry's checksum.
 #include "textures/ThumbnailCache.h"
 
 #include <dirent.h>
@@ -12,14 +14,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <thread>
+#include <memory>
+#include <new>
 
 #include "textures/ThumbnailDecoder.h"
 
@@ -28,8 +30,15 @@ namespace {
 const char headMagic[8] = {'Z', 'V', 'C', 'A', 'C', 'H', 'E', '1'};
 const char tailMagic[8] = {'Z', 'V', 'C', 'E', 'N', 'D', '0', '1'};
 constexpr int64_t headBytes = 16;
-constexpr int64_t tailBytes = 32;
-constexpr uint32_t dxt1Format = 1;
+constexpr int64_t tailBytes = 40;
+// The version of the layout; a file of another one is made again.
+constexpr uint32_t formatVersion = 2;
+// Seven stamp fields, offset and checksum, then width, height and the
+// path's length; the path follows.
+constexpr int64_t entryBytes = 9 * 8 + 3 * 2;
+constexpr int64_t longestPath = PATH_MAX;
+// A 1 x 1 thumbnail framed and widened to whole blocks: one DXT1 block.
+constexpr int64_t smallestBlocks = 8;
 
 int64_t blockBytes(int width, int height)
 {
@@ -46,6 +55,13 @@ std::string hexName(const std::string& text)
     return name;
 }
 
+// The stamp's fields in their order on disk.
+std::array<int64_t*, 7> fieldsOf(FileStamp* stamp)
+{
+    return {&stamp->device, &stamp->inode, &stamp->size, &stamp->modifiedSeconds, &stamp->modifiedNanoseconds,
+            &stamp->changedSeconds, &stamp->changedNanoseconds};
+}
+
 // Little helpers for the byte layout, native order (the file never leaves
 // the machine; the format word would show another order as foreign).
 template <typename T>
@@ -55,37 +71,36 @@ void put(std::string* bytes, T value)
 }
 
 template <typename T>
-bool take(const std::vector<char>& bytes, size_t* at, T* value)
+bool take(const char* bytes, size_t size, size_t* at, T* value)
 {
-    if (bytes.size() - *at < sizeof(T))
+    if (size - *at < sizeof(T))
         return false;
-    std::memcpy(value, &bytes[*at], sizeof(T));
+    std::memcpy(value, bytes + *at, sizeof(T));
     *at += sizeof(T);
+    return true;
+}
+
+// pread and pwrite move what they can; this goes on until all of it moved.
+template <typename Byte, typename Move>
+bool moveWhole(Move move, int file, Byte* bytes, int64_t length, int64_t offset)
+{
+    while (length > 0) {
+        const ssize_t moved = move(file, bytes, static_cast<size_t>(length), offset);
+        if (moved <= 0)
+            return false;
+        bytes += moved, length -= moved, offset += moved;
+    }
     return true;
 }
 
 bool readAt(int file, void* into, int64_t length, int64_t offset)
 {
-    char* bytes = static_cast<char*>(into);
-    while (length > 0) {
-        const ssize_t got = pread(file, bytes, static_cast<size_t>(length), offset);
-        if (got <= 0)
-            return false;
-        bytes += got, length -= got, offset += got;
-    }
-    return true;
+    return moveWhole(pread, file, static_cast<char*>(into), length, offset);
 }
 
 bool writeAt(int file, const void* from, int64_t length, int64_t offset)
 {
-    const char* bytes = static_cast<const char*>(from);
-    while (length > 0) {
-        const ssize_t put = pwrite(file, bytes, static_cast<size_t>(length), offset);
-        if (put <= 0)
-            return false;
-        bytes += put, length -= put, offset += put;
-    }
-    return true;
+    return moveWhole(pwrite, file, static_cast<const char*>(from), length, offset);
 }
 
 bool makeFolders(const std::string& folder)
@@ -134,22 +149,63 @@ void prune(const std::string& folder, const std::string& keepPath)
     }
 }
 
-std::mutex writersLock;
-std::condition_variable writersDone;
-int writersRunning = 0;
+uint64_t rotateLeft(uint64_t value, int bits)
+{
+    return value << bits | value >> (64 - bits);
+}
 
 }  // namespace
+
+bool FileStamp::operator==(const FileStamp& other) const
+{
+    return device == other.device && inode == other.inode && size == other.size &&
+           modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds &&
+           changedSeconds == other.changedSeconds && changedNanoseconds == other.changedNanoseconds;
+}
 
 FileStamp stampOf(const char* path)
 {
     FileStamp stamp;
     struct stat info;
     if (stat(path, &info) == 0) {
+        stamp.device = int64_t(info.st_dev);
+        stamp.inode = int64_t(info.st_ino);
         stamp.size = info.st_size;
-        stamp.seconds = info.st_mtim.tv_sec;
-        stamp.nanoseconds = info.st_mtim.tv_nsec;
+        stamp.modifiedSeconds = info.st_mtim.tv_sec;
+        stamp.modifiedNanoseconds = info.st_mtim.tv_nsec;
+        stamp.changedSeconds = info.st_ctim.tv_sec;
+        stamp.changedNanoseconds = info.st_ctim.tv_nsec;
     }
     return stamp;
+}
+
+uint64_t cacheChecksum(const void* bytes, size_t length)
+{
+    // Each step is one-to-one in the running value and in the word, and so
+    // is folding the four lanes together, so a single changed word always
+    // shows. Four lanes let the multiplies overlap: a second opening checks
+    // every thumbnail it draws.
+    constexpr uint64_t mix = 0x9E3779B185EBCA87ull, spread = 0xC2B2AE3D27D4EB4Full;
+    const unsigned char* at = static_cast<const unsigned char*>(bytes);
+    const auto step = [](uint64_t hash, uint64_t word) { return rotateLeft(hash ^ word * spread, 31) * mix; };
+    const auto wordAt = [](const unsigned char* place) {
+        uint64_t word;
+        std::memcpy(&word, place, 8);
+        return word;
+    };
+    uint64_t a = 0x27D4EB2F165667C5ull ^ length, b = 0x165667B19E3779F9ull, c = 0x85EBCA77C2B2AE63ull, d = mix;
+    for (; length >= 32; at += 32, length -= 32) {
+        a = step(a, wordAt(at));
+        b = step(b, wordAt(at + 8));
+        c = step(c, wordAt(at + 16));
+        d = step(d, wordAt(at + 24));
+    }
+    uint64_t hash = (((a ^ b) * mix ^ c) * mix ^ d) * mix;
+    for (; length >= 8; at += 8, length -= 8)
+        hash = step(hash, wordAt(at));
+    for (; length > 0; ++at, --length)
+        hash = step(hash, *at);
+    return hash ^ hash >> 29;
 }
 
 std::string thumbnailCacheFolder()
@@ -175,57 +231,98 @@ ThumbnailCache::ThumbnailCache(std::string folder_, const std::string& libraryPa
     if (folder.empty())
         return;
     path = folder + "/" + hexName(libraryPath) + ".zvcache";
-    oldFile = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO in the file's place must not hold the viewer.
+    oldFile = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (oldFile < 0)
+        return;
+    switch (readIndex()) {
+    case Refusal::none:
+        // Marks the library as opened now, for the bound's oldest-first rule.
+        futimens(oldFile, nullptr);
+        break;
+    case Refusal::olderFormat:
+        break;
+    case Refusal::damaged:
+        sayDropped("it is damaged");
+        break;
+    case Refusal::foreign:
+        sayDropped("it belongs to another library");
+        break;
+    }
+}
+
+ThumbnailCache::Refusal ThumbnailCache::readIndex()
+{
     struct stat info;
-    if (oldFile < 0 || fstat(oldFile, &info) != 0 || info.st_size < headBytes + tailBytes)
-        return;
     char head[headBytes], tail[tailBytes];
+    // The size is judged before anything is read or allocated: the writer
+    // never makes a file beyond the bound.
+    if (fstat(oldFile, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < headBytes + tailBytes ||
+        info.st_size > thumbnailCacheBytes || !readAt(oldFile, head, headBytes, 0) ||
+        !readAt(oldFile, tail, tailBytes, info.st_size - tailBytes) || std::memcmp(head, headMagic, 8) != 0)
+        return Refusal::damaged;
     uint32_t format = 0;
-    int64_t indexAt = 0, count = 0, length = 0;
-    if (!readAt(oldFile, head, headBytes, 0) || !readAt(oldFile, tail, tailBytes, info.st_size - tailBytes))
-        return;
     std::memcpy(&format, head + 8, 4);
+    if (format != formatVersion)
+        return Refusal::olderFormat;
+    int64_t indexAt = 0, count = 0, length = 0;
+    uint64_t indexChecksum = 0;
     std::memcpy(&indexAt, tail, 8);
     std::memcpy(&count, tail + 8, 8);
     std::memcpy(&length, tail + 16, 8);
-    if (std::memcmp(head, headMagic, 8) != 0 || format != dxt1Format || std::memcmp(tail + 24, tailMagic, 8) != 0 ||
-        length != info.st_size || indexAt < headBytes || indexAt > length - tailBytes || count < 0)
-        return;
-    std::vector<char> bytes(static_cast<size_t>(length - tailBytes - indexAt));
-    if (!readAt(oldFile, bytes.data(), int64_t(bytes.size()), indexAt))
-        return;
+    std::memcpy(&indexChecksum, tail + 24, 8);
+    if (std::memcmp(tail + 32, tailMagic, 8) != 0 || length != info.st_size || indexAt < headBytes ||
+        indexAt > length - tailBytes || count < 0 || count > (indexAt - headBytes) / smallestBlocks)
+        return Refusal::damaged;
+    // The index holds the library's path and count entries, each with a
+    // path no longer than the system's.
+    const int64_t indexLength = length - tailBytes - indexAt;
+    if (indexLength < 4 + count * entryBytes || indexLength > 4 + longestPath + count * (entryBytes + longestPath))
+        return Refusal::damaged;
+    const size_t size = static_cast<size_t>(indexLength);
+    const std::unique_ptr<char[]> bytes(new (std::nothrow) char[size]);
+    if (bytes == nullptr || !readAt(oldFile, bytes.get(), indexLength, indexAt) ||
+        cacheChecksum(bytes.get(), size) != indexChecksum)
+        return Refusal::damaged;
     size_t at = 0;
     uint32_t libraryLength = 0;
-    if (!take(bytes, &at, &libraryLength) || bytes.size() - at < libraryLength ||
+    if (!take(bytes.get(), size, &at, &libraryLength) || size - at < libraryLength ||
         std::string(&bytes[at], libraryLength) != libraryPath)
-        return;   // another library's file under this name
+        return Refusal::foreign;   // another library's file under this name
     at += libraryLength;
     std::unordered_map<std::string, Entry> read;
     for (int64_t i = 0; i < count; ++i) {
         Entry entry{};
         uint16_t width = 0, height = 0, pathLength = 0;
-        if (!take(bytes, &at, &entry.stamp.size) || !take(bytes, &at, &entry.stamp.seconds) ||
-            !take(bytes, &at, &entry.stamp.nanoseconds) || !take(bytes, &at, &entry.offset) ||
-            !take(bytes, &at, &width) || !take(bytes, &at, &height) || !take(bytes, &at, &pathLength) ||
-            bytes.size() - at < pathLength)
-            return;
+        bool whole = true;
+        for (int64_t* field : fieldsOf(&entry.stamp))
+            whole = whole && take(bytes.get(), size, &at, field);
+        if (!whole || !take(bytes.get(), size, &at, &entry.offset) || !take(bytes.get(), size, &at, &entry.checksum) ||
+            !take(bytes.get(), size, &at, &width) || !take(bytes.get(), size, &at, &height) ||
+            !take(bytes.get(), size, &at, &pathLength) || size - at < pathLength)
+            return Refusal::damaged;
         entry.width = width, entry.height = height;
         if (width == 0 || height == 0 || width > largestAtlasPhoto || height > largestAtlasPhoto ||
             entry.offset < headBytes || entry.offset > indexAt - blockBytes(width, height))
-            return;
+            return Refusal::damaged;
         read[std::string(&bytes[at], pathLength)] = entry;
         at += pathLength;
     }
-    if (at != bytes.size())
-        return;
+    if (at != size)
+        return Refusal::damaged;
     index = std::move(read);
-    // Marks the library as opened now, for the bound's oldest-first rule.
-    futimens(oldFile, nullptr);
+    return Refusal::none;
+}
+
+void ThumbnailCache::sayDropped(const char* why) const
+{
+    std::printf("Not using the thumbnail cache %s: %s; it is made again\n", path.c_str(), why);
 }
 
 ThumbnailCache::~ThumbnailCache()
 {
-    waitForWriters();
+    stopping = true;
+    waitForWriter();
     if (nextFile >= 0) {
         close(nextFile);
         unlink(nextPath.c_str());
@@ -242,8 +339,11 @@ bool ThumbnailCache::find(const std::string& file, const FileStamp& stamp, int* 
         return false;
     const Entry& entry = found->second;
     blocks->resize(static_cast<size_t>(blockBytes(entry.width, entry.height)));
-    if (!readAt(oldFile, blocks->data(), int64_t(blocks->size()), entry.offset))
+    if (!readAt(oldFile, blocks->data(), int64_t(blocks->size()), entry.offset) ||
+        cacheChecksum(blocks->data(), blocks->size()) != entry.checksum) {
+        damagedBlocks = true;
         return false;
+    }
     *width = entry.width;
     *height = entry.height;
     return true;
@@ -253,7 +353,7 @@ void ThumbnailCache::startNextFile()
 {
     nextPath = path + "." + std::to_string(getpid()) + ".tmp";
     std::string head(headMagic, 8);
-    put(&head, dxt1Format);
+    put(&head, formatVersion);
     put(&head, uint32_t(0));
     if (!makeFolders(folder) || (nextFile = open(nextPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)) < 0 ||
         !writeAt(nextFile, head.data(), headBytes, 0)) {
@@ -271,14 +371,15 @@ void ThumbnailCache::startNextFile()
 void ThumbnailCache::keep(const std::string& file, const FileStamp& stamp, int width, int height,
                           const unsigned char* madeBlocks)
 {
-    if (path.empty() || nextFile == -2)
+    if (path.empty() || nextFile == -2 || file.size() > size_t(longestPath))
         return;
-    Entry entry{stamp, width, height, 0, madeBlocks != nullptr};
+    Entry entry{stamp, width, height, 0, 0, madeBlocks != nullptr};
     if (madeBlocks == nullptr) {
         const auto old = index.find(file);
         if (old == index.end())
             return;
         entry.offset = old->second.offset;
+        entry.checksum = old->second.checksum;
     } else {
         anyMade = true;
         if (nextFile == -1)
@@ -296,6 +397,7 @@ void ThumbnailCache::keep(const std::string& file, const FileStamp& stamp, int w
             return;
         }
         entry.offset = nextEnd;
+        entry.checksum = cacheChecksum(madeBlocks, size_t(bytes));
         nextEnd += bytes;
     }
     next.emplace_back(file, entry);
@@ -303,6 +405,8 @@ void ThumbnailCache::keep(const std::string& file, const FileStamp& stamp, int w
 
 void ThumbnailCache::finish()
 {
+    if (damagedBlocks.exchange(false))
+        sayDropped("it is damaged");
     if (!problem.empty())
         std::printf("Cannot keep the thumbnail cache in %s: %s\n", folder.c_str(), problem.c_str());
     problem.clear();
@@ -310,18 +414,10 @@ void ThumbnailCache::finish()
         next.clear();
         return;
     }
-    {
-        std::lock_guard<std::mutex> guard(writersLock);
-        ++writersRunning;
-    }
-    // Runs until written or until the process ends, whichever comes first:
-    // a file left half written keeps its temporary name and is removed later.
-    std::thread([this, kept = std::move(next)]() mutable {
-        writeNext(std::move(kept));
-        std::lock_guard<std::mutex> guard(writersLock);
-        --writersRunning;
-        writersDone.notify_all();
-    }).detach();
+    waitForWriter();
+    // Joined by waitForWriter or the destructor, which stops it early: a
+    // file left unfinished is removed.
+    writer = std::thread([this, kept = std::move(next)]() mutable { writeNext(std::move(kept)); });
     next.clear();
 }
 
@@ -332,42 +428,55 @@ void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
     std::string tail;
     put(&tail, uint32_t(libraryPath.size()));
     tail += libraryPath;
+    int64_t count = 0;
     for (auto& [file, entry] : kept) {
-        if (!entry.made) {   // from the old file into the next
+        if (stopping)
+            break;
+        if (!entry.made) {   // from the old file into the next, checked again on the way
             blocks.resize(static_cast<size_t>(blockBytes(entry.width, entry.height)));
+            if (!readAt(oldFile, blocks.data(), int64_t(blocks.size()), entry.offset) ||
+                cacheChecksum(blocks.data(), blocks.size()) != entry.checksum)
+                continue;
             written = written && nextEnd + int64_t(blocks.size()) <= thumbnailCacheBytes &&
-                      readAt(oldFile, blocks.data(), int64_t(blocks.size()), entry.offset) &&
                       writeAt(nextFile, blocks.data(), int64_t(blocks.size()), nextEnd);
             entry.offset = nextEnd;
             nextEnd += int64_t(blocks.size());
         }
-        put(&tail, entry.stamp.size);
-        put(&tail, entry.stamp.seconds);
-        put(&tail, entry.stamp.nanoseconds);
+        for (int64_t* field : fieldsOf(&entry.stamp))
+            put(&tail, *field);
         put(&tail, entry.offset);
+        put(&tail, entry.checksum);
         put(&tail, uint16_t(entry.width));
         put(&tail, uint16_t(entry.height));
-        put(&tail, uint16_t(std::min<size_t>(file.size(), USHRT_MAX)));
-        tail += file.substr(0, USHRT_MAX);
+        put(&tail, uint16_t(file.size()));
+        tail += file;
+        ++count;
     }
+    const int64_t length = nextEnd + int64_t(tail.size()) + tailBytes;
+    const uint64_t indexChecksum = cacheChecksum(tail.data(), tail.size());
     put(&tail, nextEnd);
-    put(&tail, int64_t(kept.size()));
-    put(&tail, int64_t(nextEnd + int64_t(tail.size()) + 16));
+    put(&tail, count);
+    put(&tail, length);
+    put(&tail, indexChecksum);
     tail.append(tailMagic, 8);
-    written = written && writeAt(nextFile, tail.data(), int64_t(tail.size()), nextEnd);
+    // Too large a library costs only its speed, and a stopped writer nothing.
+    const bool quiet = stopping || length > thumbnailCacheBytes;
+    written = written && !quiet && writeAt(nextFile, tail.data(), int64_t(tail.size()), nextEnd);
     const int closed = close(nextFile);
     nextFile = -1;
     if (written && closed == 0 && rename(nextPath.c_str(), path.c_str()) == 0) {
         prune(folder, path);
         return;
     }
-    std::printf("Cannot keep the thumbnail cache in %s: %s\n", folder.c_str(), std::strerror(errno));
-    std::fflush(stdout);
+    if (!quiet) {
+        std::printf("Cannot keep the thumbnail cache in %s: %s\n", folder.c_str(), std::strerror(errno));
+        std::fflush(stdout);
+    }
     unlink(nextPath.c_str());
 }
 
-void ThumbnailCache::waitForWriters()
+void ThumbnailCache::waitForWriter()
 {
-    std::unique_lock<std::mutex> guard(writersLock);
-    writersDone.wait(guard, [] { return writersRunning == 0; });
+    if (writer.joinable())
+        writer.join();
 }

@@ -3,54 +3,69 @@
 // the next opening reads them instead of decoding and encoding again.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
-// What a thumbnail file was when its blocks were made.
+// What a thumbnail file was when its blocks were made: which file (device
+// and inode), its size, and its modification and change times to the
+// nanosecond. The change time is the kernel's own: a file replaced and
+// given its old times back (cp -p, rsync -t, tar, touch -r) still differs.
 struct FileStamp {
+    int64_t device = 0;
+    int64_t inode = 0;
     int64_t size = -1;
-    int64_t seconds = 0;
-    int64_t nanoseconds = 0;
-    bool operator==(const FileStamp& other) const
-    {
-        return size == other.size && seconds == other.seconds && nanoseconds == other.nanoseconds;
-    }
+    int64_t modifiedSeconds = 0;
+    int64_t modifiedNanoseconds = 0;
+    int64_t changedSeconds = 0;
+    int64_t changedNanoseconds = 0;
+    bool operator==(const FileStamp& other) const;
 };
 // The stamp of the file at path; size -1 when it cannot be read.
 FileStamp stampOf(const char* path);
 
+// The checksum the cache file keeps of each thumbnail's blocks and of its
+// index: any one changed 8-byte word changes it.
+uint64_t cacheChecksum(const void* bytes, size_t length);
+
 // $XDG_CACHE_HOME/zandervale, else $HOME/.cache/zandervale; empty when
 // neither is set.
 std::string thumbnailCacheFolder();
-// The most the folder's cache files may hold together; the files of the
-// libraries opened longest ago are removed first.
+// The most the folder's cache files may hold together, and so the most one
+// file may hold; the files of the libraries opened longest ago are removed
+// first.
 constexpr int64_t thumbnailCacheBytes = int64_t(2) << 30;
 
 class ThumbnailCache {
 public:
-    // Reads the index of the library's file in folder. A file that is not
-    // whole, not of this format or of another library is not used.
+    // Reads the index of the library's file in folder. A file that is cut
+    // short, changed, too large or another library's is not used and says
+    // so in one line; one of an older format is not used and says nothing.
     ThumbnailCache(std::string folder, const std::string& libraryPath);
+    // Stops a writer still running; its unfinished file is removed.
     ~ThumbnailCache();
     ThumbnailCache(const ThumbnailCache&) = delete;
     ThumbnailCache& operator=(const ThumbnailCache&) = delete;
 
     // The blocks kept for path when it is still the file they were made
-    // from (same size and time) and of that size in texels; any thread.
+    // from (the same stamp) and they still hold what was written, and of
+    // that size in texels; any thread.
     bool find(const std::string& path, const FileStamp& stamp, int* width, int* height,
               std::vector<unsigned char>* blocks) const;
     // A thumbnail the next file holds, on the loading thread, in order: its
     // blocks when they were made anew, or null when find gave them.
     void keep(const std::string& path, const FileStamp& stamp, int width, int height,
               const unsigned char* madeBlocks);
-    // When anything was made anew, writes the next file in the background
-    // and puts it in place of the old one; a folder that cannot be written
-    // gives one line and nothing else.
+    // Says in one line when find met changed blocks; when anything was made
+    // anew, writes the next file in the background and puts it in place of
+    // the old one. A folder that cannot be written gives one line.
     void finish();
-    // Waits for every file finish started to be written (tests, tools).
-    static void waitForWriters();
+    // Waits for the file finish started to be written (tests, tools).
+    void waitForWriter();
 
     const std::string& filePath() const { return path; }
     size_t entries() const { return index.size(); }
@@ -60,20 +75,27 @@ private:
         FileStamp stamp;
         int width, height;
         int64_t offset;   // in the old file (kept) or in the next one (made)
+        uint64_t checksum;
         bool made;
     };
+    enum class Refusal { none, olderFormat, damaged, foreign };
+    Refusal readIndex();
     void startNextFile();
     void writeNext(std::vector<std::pair<std::string, Entry>> kept);
+    void sayDropped(const char* why) const;
 
     const std::string folder;
     const std::string libraryPath;
     std::string path;   // this library's file
     int oldFile = -1;
     std::unordered_map<std::string, Entry> index;
+    mutable std::atomic<bool> damagedBlocks{false};
     std::vector<std::pair<std::string, Entry>> next;
     int nextFile = -1;
     std::string nextPath;
     int64_t nextEnd = 0;
     bool anyMade = false;
     std::string problem;   // why the folder cannot be written
+    std::atomic<bool> stopping{false};
+    std::thread writer;
 };

@@ -8,9 +8,9 @@
 #include "textures/Textures.h"
 
 ThumbnailQueue::ThumbnailQueue(std::vector<PlannedFile> plan_, int workerCount, int ahead_, bool compress_,
-                               ThumbnailCache* cache_)
+                               std::shared_ptr<ThumbnailCache> cache_)
     : plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), compress(compress_),
-      cache(compress_ ? cache_ : nullptr),
+      cache(compress_ ? std::move(cache_) : nullptr),
       results(plan.size()),
       finished(std::make_unique<bool[]>(plan.size()))
 {

@@ -25,8 +25,9 @@ public:
     // At most ahead decoded pictures wait to be taken at any time; with
     // compress the workers make them DXT1 blocks, or take them from cache
     // (may be null) where it holds them, and hand them to it once loaded.
+    // The workers share the cache until the queue is destroyed.
     ThumbnailQueue(std::vector<PlannedFile> plan, int workers, int ahead, bool compress = false,
-                   ThumbnailCache* cache = nullptr);
+                   std::shared_ptr<ThumbnailCache> cache = nullptr);
     ~ThumbnailQueue();
     ThumbnailQueue(const ThumbnailQueue&) = delete;
     ThumbnailQueue& operator=(const ThumbnailQueue&) = delete;
@@ -49,7 +50,7 @@ private:
     const std::vector<PlannedFile> plan;
     const size_t ahead;
     const bool compress;
-    ThumbnailCache* const cache;
+    const std::shared_ptr<ThumbnailCache> cache;
     std::vector<DecodedThumbnail> results;
     std::unique_ptr<bool[]> finished;   // per planned file, under lock
     std::mutex lock;

@@ -436,6 +436,18 @@ TEST(IndexRun, SeveralFoldersGoIntoOneLibraryEachPhotoOnce)
     EXPECT_EQ(years, (std::map<std::string, int>{{kept, 2019}, {camera + "/b.jpg", 2020}})) << output;
     EXPECT_TRUE(fs::exists(f.lib + "/t00001.jpg.bak"));
     EXPECT_EQ(runIndexer("'" + phone + "' '" + camera + "' '" + f.lib + "'").first, 2);
+    // Without PHOTO_DIR, the folders the library was made from, as the viewer runs it at each start: a new
+    // photo arrives; a folder gone (a card not inserted) leaves the library as it was.
+    writePhoto(camera + "/c.jpg", plain(green), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2021:01:02 10:00:00"}});
+    const auto [again, againOutput] = runIndexer("--output '" + f.lib + "'");
+    ASSERT_EQ(again, 0) << againOutput;
+    EXPECT_EQ(readBack(f.xml).size(), 3u) << againOutput;
+    const std::string before = readFile(f.xml);
+    fs::remove_all(phone);
+    const auto [gone, goneOutput] = runIndexer("--output '" + f.lib + "'");
+    EXPECT_EQ(gone, 1);
+    EXPECT_NE(goneOutput.find("zandervale-index: " + phone + ": No such file or directory"), std::string::npos) << goneOutput;
+    EXPECT_EQ(readFile(f.xml), before);
 }
 
 // A scene with both gradients and edges, fw x fh, seen at (x, y) of w x h.

@@ -10,7 +10,7 @@
 #include "BenchCity.h"
 #include "Benchmarks.h"
 #include "scene/House.h"
-#include "textures/ThumbnailCache.h"
+#include "textures/ThumbnailCacheSet.h"
 
 namespace bench {
 
@@ -51,7 +51,7 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         std::fprintf(out, " %.2f %ld %ld", times.median(), vertices, allFaces);
     }
     std::fprintf(out, "\n");
-    ThumbnailCache::waitForWriters();
+    libraryThumbnailCaches().waitForWriters();
     return 0;
 }
 

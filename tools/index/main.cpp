@@ -37,15 +37,17 @@ namespace {
 
 const char version[] = "zandervale-index 1.0\n";
 const char usage[] = "Usage: zandervale-index PHOTO_DIR [OUTPUT_DIR]\n"
-                     "  or:  zandervale-index --output OUTPUT_DIR PHOTO_DIR...\n"
+                     "  or:  zandervale-index --output OUTPUT_DIR [PHOTO_DIR...]\n"
                      "Try 'zandervale-index --help' for more.\n";
 const char help[] =
     "Usage: zandervale-index PHOTO_DIR [OUTPUT_DIR]\n"
-    "  or:  zandervale-index --output OUTPUT_DIR PHOTO_DIR...\n"
+    "  or:  zandervale-index --output OUTPUT_DIR [PHOTO_DIR...]\n"
     "Builds a Zandervale photo library from the photos in PHOTO_DIR and its folders:\n"
     "OUTPUT_DIR/Zandervale.xml, with a 128x96 thumbnail of every photo beside it.\n"
     "With --output, several photo folders (two phones' backups, a camera's folder)\n"
-    "go into one library, each photo once.\n"
+    "go into one library, each photo once; without a PHOTO_DIR, the folders the\n"
+    "library was last made from (kept in OUTPUT_DIR/Zandervale.folders) are\n"
+    "indexed again, as the viewer does at each start.\n"
     "OUTPUT_DIR defaults to $XDG_DATA_HOME/zandervale/library\n"
     "(~/.local/share/zandervale/library).\n"
     "\n"
@@ -86,6 +88,7 @@ const char help[] =
     "Photos are never modified.\n"
     "\n"
     "  --output OUTPUT_DIR  write the library there; every operand is a PHOTO_DIR\n"
+    "                       (none: the folders it was last made from)\n"
     "  --help               show this text and exit\n"
     "  --version            show the version and exit\n"
     "\n"
@@ -97,7 +100,12 @@ enum ExitStatus { success = 0, failure = 1, usageError = 2 };
 struct Options {
     std::vector<std::string> photos;
     std::string output;
+    bool rememberedPhotos = false;   // the folders OUTPUT_DIR was last made from
 };
+
+// Beside the library: the photo folders it was made from, one a line, so
+// that a later run (the viewer's, at its start) can take them again.
+const char foldersFileName[] = "Zandervale.folders";
 
 int usageFailure(const std::string& problem)
 {
@@ -142,6 +150,10 @@ int parseArguments(int argc, char** argv, Options* options)
         options->output = operands.back();
         operands.pop_back();
         outputNamed = true;
+    }
+    if (operands.empty() && outputNamed && !options->output.empty()) {
+        options->rememberedPhotos = true;
+        return -1;
     }
     if (operands.empty() || (outputNamed && options->output.empty()) ||
         std::find(operands.begin(), operands.end(), std::string()) != operands.end() ||
@@ -243,8 +255,21 @@ struct Run {
     void reportLists(const std::vector<std::string>& fileDated) const;
 };
 
+// The folders a library was made from; false, having said why, when it
+// names none.
+bool rememberedFolders(const std::string& output, std::vector<std::string>* folders)
+{
+    std::istringstream lines(readText(output + "/" + foldersFileName));
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty())
+            folders->push_back(line);
+    return !folders->empty() || fail(output + " names no photo folders to index again; name PHOTO_DIR");
+}
+
 bool Run::open()
 {
+    if (options.rememberedPhotos && !rememberedFolders(options.output, &options.photos))
+        return false;
     std::vector<struct stat> photoInfos;
     for (const std::string& folder : options.photos) {
         photos.emplace_back();
@@ -476,6 +501,14 @@ bool Run::writeLibrary(YearSpan* span, size_t* leftOut, std::vector<CrowdedQuart
     std::string problem = replaceFile(outputPath(indexFileName), index.data(), index.size(), true);
     if (problem.empty())
         problem = replaceFile(outputPath(libraryFileName), xml.data(), xml.size(), true);
+    if (problem.empty()) {
+        // A path with a line end cannot be kept one a line; it is left out.
+        std::string folders;
+        for (const std::string& folder : photos)
+            if (folder.find('\n') == std::string::npos)
+                folders += folder + "\n";
+        problem = replaceFile(outputPath(foldersFileName), folders.data(), folders.size(), false);
+    }
     if (!problem.empty())
         return fail("cannot write " + problem);
     std::set<std::string> kept;
