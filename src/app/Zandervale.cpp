@@ -1,17 +1,16 @@
 // The application object: start-up, the scene root's frame and picking
 // passes, collision over all objects, and the routing of input between the
-// navigation controller and the gallery. Picking itself is in Picking.cpp.
+// navigation controller and the gallery. Picking is in Picking.cpp, the
+// overlay's drawing in Overlay.cpp.
 #include "app/Zandervale.h"
 
 #include <GL/freeglut.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
-#include "app/FrameRateText.h"
+#include "app/Overlay.h"
 #include "app/Picking.h"
 #include "app/Window.h"
 #include "city/CityBuilder.h"
@@ -34,75 +33,6 @@ constexpr double overviewReach = 0.9;
 int characterInput(unsigned char key) { return std::tolower(key); }
 int specialInput(int key) { return 0x100 + key; }
 int buttonInput(int button) { return 0x1000 + button; }
-
-void drawFrameRate(const AppState& state)
-{
-    const int halfWidth = state.windowWidth / 2;
-    const int halfHeight = state.windowHeight / 2;
-    glColor3f(0.8f, 0.8f, 0.8f);
-    glRasterPos2i(3 - halfWidth, halfHeight - 13);
-    for (char c : frameRateText(state.clock.getFramesPerSecond()))
-        glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, c);
-}
-
-void beginOverlay(const AppState& state)
-{
-    const int halfWidth = state.windowWidth / 2;
-    const int halfHeight = state.windowHeight / 2;
-    switchGl(GlState::blending, GlState::depthTest | GlState::lighting | GlState::texturing);
-    useBlendFunction(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(-halfWidth, halfWidth, -halfHeight, halfHeight, 0.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-void endOverlay()
-{
-    useDefaultGlState();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    // The modelview stays the identity; the next frame loads the view.
-    glMatrixMode(GL_MODELVIEW);
-}
-
-// The start-up screen: a bar that fills as the pictures load and their
-// count, centred, before anything of the city exists. Expects the overlay.
-void drawLoadProgress(int done, int total)
-{
-    constexpr int barWidth = 400;
-    constexpr int barHeight = 16;
-    const int filled = total > 0 ? barWidth * done / total : barWidth;
-    const int left = -barWidth / 2;
-    glColor3f(0.25f, 0.45f, 0.8f);
-    glRecti(left, 0, left + filled, barHeight);
-    glColor3f(0.8f, 0.8f, 0.8f);
-    glBegin(GL_LINE_LOOP);
-    glVertex2i(left - 2, -2);
-    glVertex2i(left + barWidth + 2, -2);
-    glVertex2i(left + barWidth + 2, barHeight + 2);
-    glVertex2i(left - 2, barHeight + 2);
-    glEnd();
-    const std::string text = std::to_string(done) + " / " + std::to_string(total) + " pictures";
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
-    glRasterPos2i(-glutBitmapLength(GLUT_BITMAP_9_BY_15, bytes) / 2, -24);
-    glutBitmapString(GLUT_BITMAP_9_BY_15, bytes);
-}
-
-// One line of text centred on the window, over a dark band that keeps it
-// readable on any ground. Expects the overlay.
-void drawCentredLine(const char* text, int windowWidth)
-{
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    const int width = glutBitmapLength(GLUT_BITMAP_HELVETICA_18, bytes);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.7f);
-    glRecti(-width / 2 - 12, -12, width - width / 2 + 12, 24);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glRasterPos2i(std::max(-width / 2, 4 - windowWidth / 2), 0);
-    glutBitmapString(GLUT_BITMAP_HELVETICA_18, bytes);
-}
 
 } // namespace
 
