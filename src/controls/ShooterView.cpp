@@ -1,0 +1,102 @@
+// The walker's view of each city frame: the view transform of the walker or
+// the overview camera, the walker light (GL_LIGHT1), the walker's marker
+// seen from above, and the heads-up display drawn over it.
+#include "controls/ShooterControl.h"
+
+#include <GL/freeglut.h>
+
+#include "controls/HeadsUpDisplay.h"
+#include "controls/WalkerWindow.h"
+#include "controls/WalkerWorld.h"
+#include "textures/GlState.h"
+
+namespace {
+
+void loadView(float pitch, float yaw, const ShooterControl::Vector3f& translation)
+{
+    glRotatef(pitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(yaw, 0.0f, 1.0f, 0.0f);
+    glTranslatef(translation.x, translation.y, translation.z);
+}
+
+}  // namespace
+
+void ShooterControl::applyView()
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (overview)
+        loadView(overviewPitch, overviewYaw, overviewTranslation);
+    else
+        loadView(pitch, yaw, translation);
+}
+
+void ShooterControl::beginFrame(double dt)
+{
+    if (overview) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        moveOverviewCamera(dt);
+        loadView(overviewPitch, overviewYaw, overviewTranslation);
+        glPushMatrix();
+        // The light stands at the walker's stored translation, which is the
+        // eye mirrored through the origin; the marker stands at the eye.
+        const GLfloat light[] = {translation.x, translation.y, translation.z, 1.0f};
+        glLightfv(GL_LIGHT1, GL_POSITION, light);
+        drawWalkerMarker();
+        glPopMatrix();
+        return;
+    }
+    moveWalker(dt);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // Placed under the identity, the light rides with the eye.
+    const GLfloat atEye[] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glLightfv(GL_LIGHT1, GL_POSITION, atEye);
+    loadView(pitch, yaw, translation);
+    if (mouseLook)
+        warpToCentre();
+}
+
+void ShooterControl::drawWalkerMarker()
+{
+    glTranslatef(-translation.x, -translation.y, -translation.z);
+    disableGl(GlState::lighting | GlState::texturing);
+    glColor3f(1.0f, 0.0f, 0.1f);
+    glPushMatrix();
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);   // the cone's axis is z; stand it up
+    glutSolidCone(5.0, 200.0, 5, 3);
+    glPopMatrix();
+    glTranslatef(0.0f, 100.0f, 0.0f);
+    glutSolidSphere(20.0, 8, 8);
+    enableGl(GlState::lighting | GlState::texturing);
+}
+
+void ShooterControl::drawOverlay(double dt)
+{
+    // The compass turns with the yaw, and this is what keeps it bounded.
+    if (!overview)
+        yaw = normalisedYaw(yaw);
+    HudFrame frame{};
+    frame.width = window.width();
+    frame.height = window.height();
+    frame.crosshair = !overview && mouseLook;
+    frame.compass = !overview;
+    frame.help = helpShown;
+    frame.yaw = yaw;
+    // The strip always speaks of the walker, also under the overview camera.
+    if (app != nullptr)
+        frame.crossing = app->nearestStreet(-translation.x, -translation.y, -translation.z);
+    frame.selected = selected;
+    frame.compassTexture = compassTexture;
+    frame.helpTexture = helpTexture;
+    frame.panelTexture = panelTexture;
+    if (prompt.isOpen())
+        frame.prompt = prompt.line();
+    else if (noteSecondsLeft > 0.0)
+        frame.note = noteLine;
+    noteSecondsLeft -= dt;
+    drawHud(frame);
+}
