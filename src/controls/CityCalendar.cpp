@@ -119,8 +119,19 @@ TimeTarget dateTarget(const CityCalendar& calendar, const std::string& typed)
         return refusal("type YYYY-MM-DD");
     if (!calendar.hasYear(date.year))
         return refusal("no photos in " + typed.substr(0, 4));
-    return monthTarget(calendar, date.year, date.month == 0 ? 1 : date.month,
-                       date.day == 0 ? 0 : quarterOfDay(date.day));
+    if (date.month == 0) {
+        // A bare year: its first house, wherever in the year that stands.
+        for (int at = 0; at < static_cast<int>(calendar.houses().size()); ++at)
+            if (calendar.houses()[static_cast<std::size_t>(at)].year == date.year)
+                return houseAt(calendar, at);
+        TimeTarget january = monthTarget(calendar, date.year, 1, 0);
+        january.note = "no photos in " + std::to_string(date.year);
+        return january;
+    }
+    TimeTarget target = monthTarget(calendar, date.year, date.month, date.day == 0 ? 0 : quarterOfDay(date.day));
+    if (target.crossing != nullptr && target.house == nullptr)
+        target.note = std::string("no photos in ") + monthName(date.month) + " " + std::to_string(date.year);
+    return target;
 }
 
 TimeTarget stepTarget(const CityCalendar& calendar, const TimePoint& from, int direction)

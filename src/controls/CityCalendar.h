@@ -59,15 +59,17 @@ struct TimePoint {
 
 // Where a jump goes: the crossing to land on and the house to face and
 // select (none: the selection is cleared). Without a crossing nothing
-// moves, and the note says why (it may be empty).
+// moves, and the note says why (it may be empty); with one, a note says
+// why no house is selected.
 struct TimeTarget {
     const CalendarCrossing* crossing = nullptr;
     const CalendarHouse* house = nullptr;
     std::string note;
 };
 
-// A typed date: the crossing of its month (January for a bare year), facing
-// the house of the day's quarter or else the month's first house.
+// A typed date: a bare year's first house; else the crossing of its month,
+// facing the house of the day's quarter or else the month's first house,
+// with a note where the month (or the year) has no photos.
 TimeTarget dateTarget(const CityCalendar& calendar, const std::string& typed);
 // The next (direction +1) or previous (-1) house in time.
 TimeTarget stepTarget(const CityCalendar& calendar, const TimePoint& from, int direction);

@@ -87,12 +87,11 @@ TimePoint ShooterControl::timeHere()
 
 void ShooterControl::jump(const TimeTarget& target)
 {
-    if (target.crossing == nullptr) {
-        noteLine = target.note;
-        noteSecondsLeft = target.note.empty() ? 0.0 : noteSeconds;
+    // A note says why nothing moves, or why no house is selected where it lands.
+    noteLine = target.note;
+    noteSecondsLeft = target.note.empty() ? 0.0 : noteSeconds;
+    if (target.crossing == nullptr)
         return;
-    }
-    noteSecondsLeft = 0.0;
     // The house flown to is the selection, ready for Enter.
     SceneObject* house = target.house != nullptr ? target.house->house : nullptr;
     if (selected != house) {
