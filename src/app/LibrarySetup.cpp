@@ -108,7 +108,6 @@ std::vector<std::string> LibrarySetup::lines() const
     std::vector<std::string> shown{"Zandervale turns your photos into a small city:",
                                    "a street for every year, a house for every week's photos."};
     switch (current) {
-    case Stage::Offer: shown.push_back(std::string(chooseFolderLabel) + " (C or click)"); break;
     case Stage::Choosing: shown.push_back("Choose your photo folder in the window that opened"); break;
     case Stage::Typing:
         shown.push_back("Type your photo folder, then Enter (Esc to go back):");
@@ -118,11 +117,13 @@ std::vector<std::string> LibrarySetup::lines() const
         shown.push_back("Making the city of " + folder);
         shown.push_back(run.total() > 0 ? photoCountLine(run.done(), run.total()) : "Looking for photos...");
         break;
-    case Stage::Failed: shown.push_back(std::string(chooseFolderLabel) + " (C or click)"); break;
     case Stage::Done: shown.push_back("Opening the city of " + folder); break;
+    default: break;
     }
     if (!problem.empty())
         shown.push_back(problem);
+    if (offered())   // the offer comes last: the window draws it as the button
+        shown.push_back(std::string(chooseFolderLabel) + " (C or click)");
     return shown;
 }
 

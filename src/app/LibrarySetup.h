@@ -38,6 +38,8 @@ public:
     void update();
 
     Stage stage() const { return current; }
+    // Whether the offer to choose stands (first, or after a failure).
+    bool offered() const { return current == Stage::Offer || current == Stage::Failed; }
     // The lines the window shows, top to bottom.
     std::vector<std::string> lines() const;
     // The bar while indexing, 0 to 1; negative when there is none.

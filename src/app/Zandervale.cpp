@@ -6,18 +6,28 @@
 
 #include <GL/freeglut.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <tuple>
 
+#include "app/LibrarySetup.h"
 #include "app/Overlay.h"
 #include "app/Picking.h"
 #include "app/Window.h"
+#include "city/City.h"
 #include "city/CityBuilder.h"
 #include "controls/CityCalendar.h"
 #include "controls/MovementControl.h"
 #include "controls/ShooterControl.h"
 #include "gallery/Gallery.h"
+#include "library/LibraryWatch.h"
 #include "library/PictureLibrary.h"
 #include "scene/House.h"
 #include "scene/Street.h"
@@ -33,6 +43,37 @@ constexpr double overviewReach = 0.9;
 int characterInput(unsigned char key) { return std::tolower(key); }
 int specialInput(int key) { return 0x100 + key; }
 int buttonInput(int button) { return 0x1000 + button; }
+
+constexpr double growthNoteSeconds = 4.0;
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool isFile(const std::string& path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+using QuarterKey = std::tuple<int, int, int>;
+QuarterKey keyOf(const MonthQuarter& record)
+{
+    return {record.getYear(), record.getMonth(), record.getQuarter()};
+}
+
+std::string photosLine(long count, const char* what)
+{
+    return std::to_string(count) + (count == 1 ? " photo " : " photos ") + what;
+}
 
 } // namespace
 
@@ -50,33 +91,145 @@ void Zandervale::openWindow()
     initImageLibrary();
 }
 
-int Zandervale::run(const char* libraryPath)
+int Zandervale::run(const char* path)
 {
     openWindow();
     loading = true;
     // Keys reach the application from the first progress frame: Escape
     // stops the loading, other keys wait for the city.
     state.inputControl = this;
+    libraryPath = path;
+    libraryBytes = fileText(libraryPath);
+    std::srand(1);   // the same library makes the same city, read again or not
     City built;
-    const bool read = CityBuilder(libraryPath).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
+    const bool read = CityBuilder(path).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
     loading = false;
     if (!read)   // stopped, or the loader said why
         return stopLoading ? 0 : 1;
-    records = std::move(built.records);
-    artwork = std::move(built.artwork);
-    setScene(std::move(built.objects), nullptr);
-    libraryEmpty = built.libraryEmpty;
-    const double farPlane = extendFarPlane(state, built.viewDistance);
     walker = std::make_unique<ShooterControl>(window);
     walker->init(this);
+    movementControl = walker.get();
+    showCity(std::move(built));
+    if (libraryEmpty) {
+        // Nothing to show: lead the way to a library of the person's photos.
+        const std::string folder = defaultLibraryFolder();
+        setup = std::make_unique<LibrarySetup>(indexerProgram(), folder);
+        watch = std::make_unique<LibraryWatch>(folder + "/" + libraryFileName);
+    } else {
+        watch = std::make_unique<LibraryWatch>(libraryPath);
+        // New photos arrive by themselves: the folders the library was made
+        // from are indexed again in the background.
+        const std::string folder = folderOf(libraryPath);
+        if (isFile(folder + "/Zandervale.folders"))
+            refresh.start(indexerProgram(), {"--output", folder});
+    }
+    startMainLoop(state);
+    return 0;   // the window was closed
+}
+
+void Zandervale::showCity(City built)
+{
+    // The objects go first: they point at the records and the artwork.
+    setScene(std::move(built.objects), movementControl).clear();
+    std::vector<TextureName> photos;
+    for (const std::unique_ptr<MonthQuarter>& record : records)
+        photos.insert(photos.end(), record->getTextures().begin(), record->getTextures().end());
+    records = std::move(built.records);
+    artwork = std::move(built.artwork);
+    releasePhotos(photos);
+    libraryEmpty = built.libraryEmpty;
+    const double farPlane = extendFarPlane(state, built.viewDistance);
     const CityGround& ground = built.ground;
     // The highest overview still sees the house tops and the ground inside
     // the far plane.
-    walker->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ},
-                            fieldOfViewDegrees, overviewReach * farPlane);
-    movementControl = walker.get();
-    startMainLoop(state);
-    return 0;   // the window was closed
+    if (walker != nullptr)
+        walker->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ},
+                                fieldOfViewDegrees, overviewReach * farPlane);
+}
+
+void Zandervale::followLibrary()
+{
+    if (setup != nullptr)
+        setup->update();
+    refresh.poll();
+    if (watch != nullptr && watch->rewritten())
+        readLibraryAgain(watch->libraryPath());
+}
+
+// The new city in place of the old: houses that stood before with the same
+// photos stand grown, new and changed ones grow; the walker stays where it
+// is, and the selection with it where its house is still there.
+void Zandervale::readLibraryAgain(const std::string& path)
+{
+    const std::string bytes = fileText(path);
+    if (path == libraryPath && bytes == libraryBytes)
+        return;   // written again as it was
+    std::map<QuarterKey, std::vector<std::string>> stood;
+    long photosBefore = 0;
+    for (const std::unique_ptr<MonthQuarter>& record : records) {
+        stood[keyOf(*record)] = record->getOriginals();
+        photosBefore += record->getPictureCount();
+    }
+    const House* selectedHouse = walker != nullptr ? dynamic_cast<const House*>(walker->selected) : nullptr;
+    const QuarterKey selectedKey = selectedHouse != nullptr ? keyOf(*selectedHouse->getRecord()) : QuarterKey{};
+    const int selectedPicture = selectedHouse != nullptr ? selectedHouse->selectedPicture : -1;
+    std::srand(1);
+    City built;
+    if (!CityBuilder(path.c_str()).build(&built))
+        return;   // the loader said why; the city stays as it was
+    if (walker != nullptr)
+        walker->selected = nullptr;
+    showCity(std::move(built));
+    libraryPath = path;
+    libraryBytes = bytes;
+    long photosAfter = 0;
+    for (SceneObject* object : sceneObjects) {
+        House* house = dynamic_cast<House*>(object);
+        if (house == nullptr)
+            continue;
+        const MonthQuarter& record = *house->getRecord();
+        photosAfter += record.getPictureCount();
+        const auto was = stood.find(keyOf(record));
+        if (was != stood.end() && was->second == record.getOriginals())
+            house->standGrown();
+        if (selectedHouse != nullptr && keyOf(record) == selectedKey && walker != nullptr) {
+            walker->selected = house;
+            house->selectedPicture = std::min(selectedPicture, record.getPictureCount() - 1);
+        }
+    }
+    if (!libraryEmpty)
+        setup.reset();
+    if (walker != nullptr && photosAfter != photosBefore) {
+        walker->noteLine = photosAfter > photosBefore ? photosLine(photosAfter - photosBefore, "new")
+                                                      : photosLine(photosBefore - photosAfter, "gone");
+        walker->noteSecondsLeft = growthNoteSeconds;
+    }
+}
+
+bool Zandervale::setupKey(unsigned char key)
+{
+    if (setup == nullptr || galleryActive)
+        return false;
+    if (setup->keyboard(key)) {
+        escapeTaken = key == escapeKey;
+        return true;
+    }
+    if ((key == 'c' || key == 'C') && setup->offered()) {
+        setup->choose();
+        return true;
+    }
+    return false;
+}
+
+bool Zandervale::setupClick(int button, int buttonState, int x, int y)
+{
+    if (setup == nullptr || galleryActive || !setup->offered() || button != GLUT_LEFT_BUTTON || buttonState != GLUT_DOWN)
+        return false;
+    // GLUT's y grows downward; the overlay's upward from the centre.
+    if (!setupButton().holds(x - state.windowWidth / 2, state.windowHeight / 2 - y))
+        return false;
+    setup->choose();
+    return true;
 }
 
 std::vector<std::unique_ptr<SceneObject>> Zandervale::setScene(std::vector<std::unique_ptr<SceneObject>> objects,
@@ -128,13 +281,16 @@ void Zandervale::draw(double dt)
         gallery->draw(dt);   // the whole screen; nothing of the city shows
         return;
     }
+    followLibrary();
     if (movementControl != nullptr)
         movementControl->beginFrame(dt);
     order.draw(sceneObjects, dt);
     beginOverlay(state);
     if (movementControl != nullptr)
         movementControl->drawOverlay(dt);
-    if (libraryEmpty)
+    if (setup != nullptr)
+        drawSetupScreen(setup->lines(), setup->offered(), setup->progress());
+    else if (libraryEmpty)
         drawCentredLine("This library holds no photos. Make one with: zandervale-index PHOTO_DIR", state.windowWidth);
     drawFrameRate(state);
     endOverlay();
@@ -210,6 +366,8 @@ InputControl* Zandervale::routeTarget()
 
 void Zandervale::keyboard(unsigned char key, int x, int y)
 {
+    if (setupKey(key))
+        return;
     InputControl* target = routeTarget();
     if (target == nullptr)
         return;
@@ -220,6 +378,10 @@ void Zandervale::keyboard(unsigned char key, int x, int y)
 void Zandervale::keyboardUp(unsigned char key, int x, int y)
 {
     if (key == escapeKey) {
+        if (escapeTaken) {   // its press left the typed path
+            escapeTaken = false;
+            return;
+        }
         if (loading) {
             stopLoading = true;
             return;
@@ -267,6 +429,8 @@ void Zandervale::specialUp(int key, int x, int y)
 
 void Zandervale::mouse(int button, int state, int x, int y)
 {
+    if (setupClick(button, state, x, y))
+        return;
     InputControl* target = routeTarget();
     if (target == nullptr)
         return;

@@ -5,11 +5,13 @@
 
 #include <memory>
 #include <set>
+#include <string>
 #include <cstddef>
 #include <vector>
 
 #include "app/AppState.h"
 #include "app/GlutWalkerWindow.h"
+#include "app/IndexerRun.h"
 #include "controls/InputControl.h"
 #include "controls/WalkerWorld.h"
 #include "library/MonthQuarter.h"
@@ -19,6 +21,9 @@
 
 class CityCalendar;
 class Gallery;
+class LibrarySetup;
+class LibraryWatch;
+struct City;
 class MovementControl;
 class ShooterControl;
 
@@ -83,6 +88,15 @@ private:
     // While the city is built: keeps the window answering and shows how far
     // the library's textures have loaded. False: stop loading.
     bool showLoadProgress(int done, int total);
+    // The built city in place of the one shown (none at start).
+    void showCity(City built);
+    // Each frame: the way from no library to one, the indexer run over the
+    // library's folders at start, and the library read again when rewritten.
+    void followLibrary();
+    void readLibraryAgain(const std::string& path);
+    // Keys and clicks of the screen without a library; true when taken.
+    bool setupKey(unsigned char key);
+    bool setupClick(int button, int buttonState, int x, int y);
 
 
     // The records the houses point at and the artwork every object draws
@@ -105,6 +119,14 @@ private:
     double progressFrameSeconds = 0.0;   // what that frame cost
     std::unique_ptr<CityCalendar> cityCalendar;   // made on first use
     DrawingOrder order;
+    // The library file shown, its bytes as read (a rewrite with the same
+    // bytes changes nothing), its watch, the set-up while it holds no
+    // photos, and the indexer run over its folders at start.
+    std::string libraryPath, libraryBytes;
+    std::unique_ptr<LibraryWatch> watch;
+    std::unique_ptr<LibrarySetup> setup;
+    IndexerRun refresh;
+    bool escapeTaken = false;   // the set-up took Escape's press: its release quits nothing
     AppState state;            // what the window's callbacks reach
     GlutWalkerWindow window;   // reads state's size
 };

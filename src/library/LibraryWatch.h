@@ -18,6 +18,7 @@ public:
     // folder that does not exist yet is looked for again on each call, and
     // a library found in it when it appears counts as written.
     bool rewritten();
+    std::string libraryPath() const { return folder + "/" + name; }
 
 private:
     bool startWatching();

@@ -33,6 +33,9 @@ public:
     bool drawBounds(unsigned int query);
     // A frame in which the house was found hidden and left undrawn.
     void passHidden(double seconds) { age += static_cast<float>(seconds), lastVertices = 0; }
+    // A house that stood in the city before its library was read again
+    // shows at its full size at once; only new and changed ones grow.
+    void standGrown() { growth = 1.0f; }
     MonthQuarter* getRecord() const { return record; }
     const std::vector<std::unique_ptr<Cube>>& getCubes() const { return cubes; }
     // The vertices of the boxes the last draw gave the GL (0 when it left

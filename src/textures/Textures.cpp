@@ -156,6 +156,9 @@ struct AtlasPage {
     int height = 0;
     int used = 0;   // rows filled from the top
 };
+// Cells placed on each page's texture, full pages included, so that a page
+// goes when its last photo does.
+std::unordered_map<GLuint, int> atlasPageCells;
 
 // Pages by framed width, RGBA and DXT1 apart.
 struct PageKey {
@@ -222,6 +225,7 @@ AtlasCell placeInAtlas(int width, int height, const GLubyte* framed, bool compre
     const AtlasCell cell = { page.texture, 1 / across, (page.used + 1) / down, (1 + width) / across,
                              (page.used + 1 + height) / down };
     page.used += h;
+    ++atlasPageCells[page.texture];
     return cell;
 }
 
@@ -322,6 +326,33 @@ TextureName uploadThumbnail(const DecodedThumbnail& thumbnail)
     atlasCells[name] = placeInAtlas(thumbnail.width, thumbnail.height,
                                     compressed ? thumbnail.blocks.data() : thumbnail.framed.data(), compressed);
     return name;
+}
+
+void releasePhotos(const std::vector<TextureName>& photos)
+{
+    std::vector<GLuint> unused;
+    for (TextureName photo : photos) {
+        const auto known = atlasCells.find(photo);
+        if (known != atlasCells.end() && known->second.texture != photo) {
+            const GLuint page = known->second.texture;
+            if (--atlasPageCells[page] == 0) {
+                atlasPageCells.erase(page);
+                unused.push_back(page);
+                for (auto& [key, open] : atlasPages)
+                    if (open.texture == page)
+                        open = AtlasPage();
+            }
+        }
+        if (known != atlasCells.end())
+            atlasCells.erase(known);
+        if (photo != 0)
+            unused.push_back(photo);   // a reserved name or the photo's own texture
+    }
+    if (unused.empty())
+        return;
+    // Deleting the bound texture unbinds it behind the state record's back.
+    bindTexture(0);
+    glDeleteTextures(static_cast<GLsizei>(unused.size()), unused.data());
 }
 
 bool samplesDxt1(const char* extensions)

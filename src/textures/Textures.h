@@ -4,6 +4,8 @@
 // upright: texture row t = 0 is the image's top row.
 #pragma once
 
+#include <vector>
+
 #include "textures/GlState.h"
 #include "textures/TextureName.h"
 
@@ -48,6 +50,9 @@ struct DecodedThumbnail;
 // Places a decoded thumbnail in the atlas and returns a name that stands for
 // it there for atlasCell and bindPhoto; the name has no texture of its own.
 TextureName uploadThumbnail(const DecodedThumbnail& thumbnail);
+// Gives back photos' textures and their atlas cells, as when a library is
+// read again; a page no cell uses any more is deleted.
+void releasePhotos(const std::vector<TextureName>& photos);
 // Whether a GL with these extensions samples DXT1 blocks as they stand.
 bool samplesDxt1(const char* extensions);
 // Whether thumbnails are prepared as DXT1 blocks for the current GL context:

@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "e2e/Viewer.h"
+#include "support/FakePortal.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 
@@ -367,7 +368,28 @@ TEST(Installed, LauncherSaysWhatToDoWithWhatIsNoLibraryAndOpensALibraryFolder)
 
 // The desktop entry: an icon in the theme at two sizes and scalable, a MIME type of its own for library files, and
 // started with no library (standard error no terminal, as from a menu), a window that says how to make one.
-TEST(Installed, DesktopEntryHasItsIconAndTypeAndWithoutALibraryAWindowSaysWhatToDo)
+// Photos dated by their file time: count of them a quarter from day 3 of month on, in 2019, in one colour.
+void writeDatedPhotos(const std::string& folder, int month, int count, support::Colour colour)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::string photo = folder + "/" + std::to_string(month) + "-" + std::to_string(i) + ".jpg";
+        const unsigned char shade = static_cast<unsigned char>(255 - 3 * i);   // no two alike: copies show once
+        ASSERT_TRUE(support::writeWithDevil(photo, IL_JPG, 64, 48, [&](int, int) {
+            return support::Colour{std::min(colour.r, shade), std::min(colour.g, shade), std::min(colour.b, shade), 255};
+        }));
+        std::tm taken{};
+        taken.tm_year = 2019 - 1900, taken.tm_mon = month - 1, taken.tm_mday = 3 + 7 * (i % 4), taken.tm_hour = 12;
+        taken.tm_isdst = -1;
+        const utimbuf times{std::mktime(&taken), std::mktime(&taken)};
+        ASSERT_EQ(utime(photo.c_str(), &times), 0);
+    }
+}
+
+// A person who never opens a terminal: the program installed, started from its desktop entry (standard error
+// no terminal) with no library yet. The window says what the program does and offers to choose the photo
+// folder; the desktop's chooser (a portal on a private session bus) answers, the indexer's count shows, then
+// the city. Photos added later and the folders indexed again grow new houses in the open viewer.
+TEST(Installed, FromTheDesktopWithoutALibraryAChosenFolderBecomesACityThatGrows)
 {
     support::TempDir dir;
     const std::string install = "cmake --install " ZV_BUILD_DIR " --prefix " + dir.file("usr") + " >/dev/null";
@@ -383,17 +405,39 @@ TEST(Installed, DesktopEntryHasItsIconAndTypeAndWithoutALibraryAWindowSaysWhatTo
     const std::string entry = read("applications/zandervale.desktop");
     EXPECT_NE(entry.find("\nIcon=zandervale\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nMimeType=application/x-zandervale-library;\n"), std::string::npos) << entry;
+    ASSERT_EQ(mkdir(dir.file("photos").c_str(), 0755), 0);
+    writeDatedPhotos(dir.file("photos"), 1, 12, support::Colour{255, 0, 255, 255});
+    support::PrivateSessionBus bus;
+    ASSERT_TRUE(bus.running());
+    support::FakePortal portal(bus, dir.file("photos"));
     setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);   // no library in the default place
-    // Standard error away from any terminal, whoever runs the test.
     e2e::Viewer viewer({"-c", "exec " + dir.file("usr/bin/zandervale") + " 2>/dev/null"}, "/bin/sh", dir.path());
     unsetenv("XDG_DATA_HOME");
-    viewer.waitFor("the line across the middle", [](Shot s) {
-        return s.share(0, s.height / 2 - 20, s.width, s.height / 2 + 10, [](int r, int g, int b) { return r > 240 && g > 240 && b > 240; }) > 0.01;
-    });
+    const auto button = [](Shot s) {
+        return s.share(s.width / 2 - 150, s.height / 2 + 55, s.width / 2 + 150, s.height / 2 + 85, [](int r, int g, int b) {
+            return r < 80 && g > 100 && g < 150 && b > 200;
+        });
+    };
+    viewer.waitFor("the offer to choose the photo folder", [&](Shot s) { return button(s) > 0.5; });
     // A taskbar matches the window to the entry by its class and shows the icon the window carries.
     EXPECT_NE(entry.find("\nStartupWMClass=" + viewer.windowClass() + "\n"), std::string::npos) << entry;
     EXPECT_EQ(viewer.windowClass(), "Zandervale");
     EXPECT_EQ(viewer.iconWidth(), 48);
+    viewer.xdotool("key c");
+    viewer.waitFor("the houses of the chosen folder", [&](Shot s) {
+        return button(s) < 0.1 && s.share(0, 0, s.width, s.height, isHue(magenta)) > 0.01;
+    }, 90.0);
+    EXPECT_EQ(portal.requests(), 1);
+    EXPECT_TRUE(portal.directoryAsked());
+    writeDatedPhotos(dir.file("photos"), 2, 12, support::Colour{0, 255, 255, 255});
+    const std::string again = dir.file("usr/bin/zandervale-index") + " --output " + dir.file("data/zandervale/library") +
+                              " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(again.c_str()), 0) << again;
+    viewer.xdotool("key Tab");   // February stands behind the title sign: the overview shows the row
+    viewer.waitFor("the new houses beside the old", [](Shot s) {
+        // Seen from above, a quarter's house covers some 0.05 % of the window.
+        return s.share(0, 0, s.width, s.height, isHue(cyan)) > 0.0005 && s.share(0, 0, s.width, s.height, isHue(magenta)) > 0.0005;
+    }, 60.0);
     viewer.xdotool("key Escape");
     EXPECT_EQ(viewer.waitForExit(), 0);
 }
