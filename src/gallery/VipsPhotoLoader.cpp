@@ -13,7 +13,6 @@
 #include "gallery/PhotoOrientation.h"
 #include "photos/RawPreview.h"
 #include "photos/VipsPhotos.h"
-#include "textures/ReadableFile.h"
 
 namespace {
 
@@ -51,9 +50,9 @@ int jpegShrink(const PhotoHeader& header, int side)
 
 // Loads the file by its kind's loader, shrunk on load where the format
 // allows it. Truncated data is refused, as the other loader does.
-bool open(const std::string& path, const PhotoHeader& header, int side, Image* photo)
+bool open(int fd, const PhotoHeader& header, int side, Image* photo, std::string* problem)
 {
-    photo->image = openPhoto(path.c_str(), header.kind, jpegShrink(header, side), true);
+    photo->image = openPhoto(fd, header, jpegShrink(header, side), true, problem);
     return photo->image != nullptr;
 }
 
@@ -81,13 +80,13 @@ bool square(int side, Image* photo)
 // kind (a HEIF's own turn is already applied and its tag dropped); width
 // and height as decoded, before that tag turns them (libheif's own HEICs
 // give their turned size in the header).
-bool decodeWithVips(const std::string& path, const PhotoHeader& header, std::vector<unsigned char>* pixels,
-                    int* orientation, int* width, int* height)
+bool decodeWithVips(int fd, const PhotoHeader& header, std::vector<unsigned char>* pixels, int* orientation,
+                    int* width, int* height, std::string* problem)
 {
     const int side = SquarePhotoLoader::textureSide;
     Image image, target;
     target.image = vips_image_new_from_memory(pixels->data(), pixels->size(), side, side, 3, VIPS_FORMAT_UCHAR);
-    if (open(path, header, side, &image)) {
+    if (open(fd, header, side, &image, problem)) {
         *orientation = vips_image_get_orientation(image.image);
         *width = image.image->Xsize;
         *height = image.image->Ysize;
@@ -102,11 +101,11 @@ bool decodeWithVips(const std::string& path, const PhotoHeader& header, std::vec
 
 // A camera RAW by its preview, which comes decoded and carries the RAW's
 // orientation. problem says why it cannot be shown.
-bool decodeRawPreview(const std::string& path, std::vector<unsigned char>* pixels, int* orientation, int* width,
-                      int* height, std::string* problem)
+bool decodeRawPreview(int fd, std::vector<unsigned char>* pixels, int* orientation, int* width, int* height,
+                      std::string* problem)
 {
     const int side = SquarePhotoLoader::textureSide;
-    RawPreview preview = openRawPreview(path.c_str());
+    RawPreview preview = openRawPreview(fd);
     *problem = preview.problem;
     Image image, target;
     image.image = preview.image;
@@ -158,30 +157,40 @@ DecodedPhoto VipsPhotoLoader::decode(const std::string& path)
 {
     PhotoHeader header;
     DecodedPhoto photo;
-    if (isRawName(path) && checkReadableFile(path.c_str()) == FileCheck::Readable) {
+    const PhotoFile file(path);
+    const int fd = file.descriptor();
+    // A RAW-named file that LibRaw does not take is read by its content.
+    if (isRawName(path) && file.state() == PhotoFile::State::Open) {
         std::vector<unsigned char> pixels(static_cast<size_t>(textureSide) * textureSide * 3);
         int orientation = 1, width = 0, height = 0;
         std::string problem;
-        if (!decodeRawPreview(path, &pixels, &orientation, &width, &height, &problem))
+        if (decodeRawPreview(fd, &pixels, &orientation, &width, &height, &problem))
+            return decodedSquare(std::move(pixels), textureSide, orientation, width, height);
+        if (problem != notRawProblem)
             return refused(problem);
-        return decodedSquare(std::move(pixels), textureSide, orientation, width, height);
+        if (!decodablePhotoKind(file.readHeader().kind))
+            return refused(problem);
     }
-    if (!admit(path, &header, &photo))
+    if (!admit(file, &header, &photo))
         return photo;
     // Written straight into the photo's own buffer: no second copy of the
     // square is ever held.
     photo.pixels.resize(static_cast<size_t>(textureSide) * textureSide * 3);
     JpegSquareResult jpeg = JpegSquareResult::Unsupported;
     int orientation = 1, width = static_cast<int>(header.width), height = static_cast<int>(header.height);
+    std::string problem;
     if (header.kind == PhotoKind::Jpeg)
-        jpeg = decodeJpegSquare(path.c_str(), jpegShrink(header, textureSide), textureSide, photo.pixels.data());
+        jpeg = decodeJpegSquare(fd, header.width, header.height, jpegShrink(header, textureSide), textureSide,
+                                photo.pixels.data());
+    if (jpeg == JpegSquareResult::TwoSizes)
+        return refused(twoSizesProblem);
     if (jpeg == JpegSquareResult::Broken ||
         (jpeg == JpegSquareResult::Unsupported &&
-         !decodeWithVips(path, header, &photo.pixels, &orientation, &width, &height)))
-        return refused("it cannot be decoded");
+         !decodeWithVips(fd, header, &photo.pixels, &orientation, &width, &height, &problem)))
+        return refused(problem.empty() ? "it cannot be decoded" : problem);
     // libexif reads the orientation of JPEGs alone; libvips may have shrunk one on load.
     if (header.kind == PhotoKind::Jpeg) {
-        orientation = exifOrientation(path.c_str());
+        orientation = exifOrientation(fd);
         width = static_cast<int>(header.width);
         height = static_cast<int>(header.height);
     }

@@ -93,8 +93,10 @@ TEST(IndexHostile, EveryBadPhotoIsSkippedWithItsLineAndTheGoodOnesIndexed)
     for (const support::HostilePhoto& photo : support::hostilePhotos())
         photos.write(photo.name, photo.bytes);
     support::writeSparseJpeg(photos.file("sparse.jpg"), 4ll << 30);
+    photos.write("many-links.heic", support::heifManyLinksBytes(65536, 255));
     writePhoto(photos.file("good-1.jpg"), support::red);
     writePhoto(photos.file("good-2.jpg"), support::blue);
+    writePhoto(photos.file("really-a-jpeg.nef"), support::green);
     const IndexerRun run = runIndexer(photos.path(), output.file("lib"));
     ASSERT_EQ(run.status, 0) << run.output;
     for (const support::HostilePhoto& photo : support::hostilePhotos())
@@ -105,6 +107,8 @@ TEST(IndexHostile, EveryBadPhotoIsSkippedWithItsLineAndTheGoodOnesIndexed)
     const std::string xml = readFile(output.file("lib/Zandervale.xml"));
     EXPECT_NE(xml.find("good-1.jpg"), std::string::npos);
     EXPECT_NE(xml.find("good-2.jpg"), std::string::npos);
+    EXPECT_NE(xml.find("really-a-jpeg.nef"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(photos.file("many-links.heic") + ": its header cannot be read"), std::string::npos) << run.output;
     if (!support::sanitizedBuild) {
         EXPECT_LT(run.peakKilobytes * 1024, static_cast<long>(photoDecodeBudgetBytes)) << run.output;
     }

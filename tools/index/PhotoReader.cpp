@@ -7,11 +7,7 @@
 #include <libexif/exif-data.h>
 #include <vips/vips.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -21,6 +17,7 @@
 #include "ExifPreview.h"
 #include "NameDate.h"
 #include "OutputFiles.h"
+#include "photos/PhotoFile.h"
 #include "photos/RawPreview.h"
 #include "photos/VipsPhotos.h"
 
@@ -77,15 +74,13 @@ void readExif(VipsImage* image, std::string dates[3], std::vector<unsigned char>
 
 // The viewer's image library reads 8-bit RGB JPEGs best: no alpha, no CMYK,
 // no 16-bit or greyscale surprises. Exactly 128 x 96, whatever rounding did.
-// preview: a preview already decoded (a RAW's, or a JPEG's EXIF one); else
-// the photo is read from path.
-VipsImage* thumbnailOf(const std::string& path, VipsImage* preview, Images* images)
+// source: a preview already decoded (a RAW's, or a JPEG's EXIF one), or the
+// photo as opened, shrunk on load.
+VipsImage* thumbnailOf(VipsImage* source, Images* images)
 {
     VipsImage** scaled = images->next();
-    if ((preview ? vips_thumbnail_image(preview, scaled, thumbnailWidth, "height", thumbnailHeight,
-                                        "crop", VIPS_INTERESTING_CENTRE, NULL)
-                 : vips_thumbnail(path.c_str(), scaled, thumbnailWidth, "height", thumbnailHeight,
-                                  "crop", VIPS_INTERESTING_CENTRE, NULL)) != 0)
+    if (vips_thumbnail_image(source, scaled, thumbnailWidth, "height", thumbnailHeight, "crop",
+                             VIPS_INTERESTING_CENTRE, NULL) != 0)
         return nullptr;
     VipsImage* image = *scaled;
     if (vips_image_hasalpha(image)) {
@@ -121,15 +116,16 @@ std::string exifText(std::time_t taken)
 // What a photo's date and thumbnail are read from.
 struct Source {
     std::string exif[3];              // its EXIF dates, as readExif gives them
-    VipsImage* preview = nullptr;     // a decoded preview to make the thumbnail of; nullptr: the file
+    VipsImage* preview = nullptr;     // a decoded preview to make the thumbnail of; nullptr: the photo
+    VipsImage* photo = nullptr;       // the photo, opened from its file
     std::string kindName = "RAW";
     uint64_t decodeBytes = 0;         // what decoding the file takes
 };
 
 // A camera RAW by its preview; why it cannot be read, or "".
-std::string openRaw(const std::string& path, Images* images, Source* source)
+std::string openRaw(int fd, Images* images, Source* source)
 {
-    RawPreview raw = openRawPreview(path.c_str());
+    RawPreview raw = openRawPreview(fd);
     *images->next() = raw.image;
     source->preview = raw.image;
     if (raw.taken != 0)
@@ -137,24 +133,29 @@ std::string openRaw(const std::string& path, Images* images, Source* source)
     return raw.problem;
 }
 
-// Any other photo through the gate, opened by its kind for its EXIF; a
-// JPEG's faithful EXIF preview becomes the source. Closes fd.
-std::string openByKind(int fd, const std::string& path, Images* images, Source* source)
+// libjpeg-turbo's shrink on load for a thumbnail, leaving the resize
+// twice the thumbnail's pixels to filter from, as vips_thumbnail does.
+int thumbnailShrink(const PhotoHeader& photo)
 {
-    const PhotoHeader photo = readPhotoHeader([fd](uint64_t offset, unsigned char* out, size_t want) {
-        const ssize_t got = pread(fd, out, want, static_cast<off_t>(offset));
-        return got > 0 ? static_cast<size_t>(got) : size_t{0};
-    });
-    close(fd);
+    const uint32_t factor = std::min(photo.width, photo.height) / thumbnailWidth;
+    return factor >= 16 ? 8 : factor >= 8 ? 4 : factor >= 4 ? 2 : 1;
+}
+
+// Any other photo through the gate, opened once by its kind, for its EXIF
+// and its pixels; a JPEG's faithful EXIF preview becomes the source.
+std::string openByKind(const PhotoFile& file, Images* images, Source* source)
+{
+    const PhotoHeader photo = file.readHeader();
     source->kindName = photoKindName(photo.kind);
     source->decodeBytes = photoDecodeBytes(photo);
-    const std::string problem = photoProblem(photo);
+    std::string problem = photoProblem(photo);
     if (!problem.empty())
         return problem;
     VipsImage** header = images->next();
-    *header = openPhoto(path.c_str(), photo.kind, 1, false);
+    *header = openPhoto(file.descriptor(), photo, thumbnailShrink(photo), false, &problem);
+    source->photo = *header;
     if (!*header)
-        return "not a readable " + source->kindName + " image";
+        return problem.empty() ? "not a readable " + source->kindName + " image" : problem;
     std::vector<unsigned char> exifPreview;
     readExif(*header, source->exif, &exifPreview);
     if (photo.kind == PhotoKind::Jpeg && !previewMayBeStale(source->exif[0], source->exif[2])) {
@@ -228,20 +229,25 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
                        const LocalDate& fileDate, const LocalDate& now)
 {
     PhotoReading reading;
-    // Non-blocking: a file turned into a FIFO since the walk must not hang the run.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        reading.problem = std::string("cannot be read: ") + std::strerror(errno);
+    // Opened once: a file swapped or turned into a FIFO since the walk
+    // reaches no decoder.
+    const PhotoFile file(path);
+    if (file.state() == PhotoFile::State::NotRegular) {
+        reading.problem = "not a regular file";
+        return reading;
+    }
+    if (file.state() != PhotoFile::State::Open) {
+        reading.problem = std::string("cannot be read: ") + std::strerror(file.error());
         reading.unreadable = true;
         return reading;
     }
     Images images;
     Source source;
-    if (isRawName(path)) {
-        close(fd);
-        reading.problem = openRaw(path, &images, &source);
-    } else {
-        reading.problem = openByKind(fd, path, &images, &source);
+    if (isRawName(path))
+        reading.problem = openRaw(file.descriptor(), &images, &source);
+    // A RAW-named file that LibRaw does not take is read by its content.
+    if (!isRawName(path) || (reading.problem == notRawProblem && decodablePhotoKind(file.readHeader().kind))) {
+        reading.problem = openByKind(file, &images, &source);
         reading.fromPreview = source.preview != nullptr;
     }
     if (!reading.problem.empty())
@@ -255,7 +261,7 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
         reading.problem = "no date between 1900 and today";
         return reading;
     }
-    VipsImage* thumbnail = thumbnailOf(path, source.preview, &images);
+    VipsImage* thumbnail = thumbnailOf(source.preview ? source.preview : source.photo, &images);
     void* jpeg = nullptr;
     size_t size = 0;
     if (!thumbnail || vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) != 0) {
