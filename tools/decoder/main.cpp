@@ -1,11 +1,13 @@
 // zandervale-decoder: the process both programs hand each photo to for
 // decoding, started by their DecoderPool with its socket as descriptor 3.
-// It starts libvips, then serves the gallery's squares under its limits and filter until its program goes.
+// It starts libvips, then serves the gallery's squares and the library
+// builder's thumbnails under its limits and filter until its program goes.
 #include <malloc.h>
 #include <vips/vips.h>
 
 #include <cstdio>
 
+#include "PhotoThumbnail.h"
 #include "gallery/PhotoSquare.h"
 #include "photos/DecoderWorker.h"
 #include "photos/VipsPhotos.h"
@@ -16,8 +18,10 @@ void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 void decode(const DecodeRequest& request, int fd, DecodeReply* reply, std::vector<unsigned char>* payload)
 {
-    if (request.op != DecodeOp::Square)
+    if (request.op == DecodeOp::Thumbnail) {
+        photoindex::makeThumbnail(fd, request.header, request.rawName, reply, payload);
         return;
+    }
     // The square is the gallery's texture: no larger than GL textures go.
     DecodedPhoto photo = request.side > 0 && request.side <= 8192
                              ? decodePhotoSquare(fd, request.header, request.rawName, request.side)

@@ -1,172 +1,25 @@
-// The photo passes the gate first; then libvips opens it by its kind once
-// for its EXIF block (parsed by libexif) and once to shrink it on load, turn
-// it upright and crop it to cover 128 x 96, unless a faithful EXIF preview
-// or, for a camera RAW, LibRaw's preview stands in for the decoded photo.
+// The photo is opened once and passes the gate here; a decoder process
+// reads its EXIF dates and makes its thumbnail from that descriptor
+// (makeThumbnail), and the date is chosen and the thumbnail written here.
 #include "PhotoReader.h"
-
-#include <libexif/exif-data.h>
-#include <vips/vips.h>
 
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
+#include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
-#include "ExifPreview.h"
 #include "NameDate.h"
 #include "OutputFiles.h"
+#include "photos/DecoderPool.h"
 #include "photos/PhotoFile.h"
 #include "photos/RawPreview.h"
-#include "photos/VipsPhotos.h"
 
 namespace photoindex {
 
 namespace {
-
-// Unrefs the images of one pipeline, however it ends.
-class Images {
-public:
-    ~Images()
-    {
-        for (VipsImage* image : held)
-            if (image)
-                g_object_unref(image);
-    }
-    VipsImage** next() { held.push_back(nullptr); return &held.back(); }
-
-private:
-    std::deque<VipsImage*> held;   // growing keeps the slots handed out where they are
-};
-
-std::string asciiEntry(ExifData* data, ExifIfd ifd, ExifTag tag)
-{
-    ExifEntry* entry = exif_content_get_entry(data->ifd[ifd], tag);
-    if (!entry || entry->format != EXIF_FORMAT_ASCII || !entry->data)
-        return std::string();
-    const char* text = reinterpret_cast<const char*>(entry->data);
-    return std::string(text, strnlen(text, entry->size));
-}
-
-// DateTimeOriginal, DateTimeDigitized and DateTime, "" where absent, and
-// the embedded preview's bytes. Read raw: libexif's standard-conformance
-// fixes would add missing tags.
-void readExif(VipsImage* image, std::string dates[3], std::vector<unsigned char>* preview)
-{
-    const void* blob = nullptr;
-    size_t size = 0;
-    if (!vips_image_get_typeof(image, VIPS_META_EXIF_NAME) ||
-        vips_image_get_blob(image, VIPS_META_EXIF_NAME, &blob, &size) != 0)
-        return;
-    ExifData* data = exif_data_new();
-    if (!data)
-        return;
-    exif_data_unset_option(data, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(data, static_cast<const unsigned char*>(blob), static_cast<unsigned>(size));
-    dates[0] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL);
-    dates[1] = asciiEntry(data, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_DIGITIZED);
-    dates[2] = asciiEntry(data, EXIF_IFD_0, EXIF_TAG_DATE_TIME);
-    if (data->data && data->size > 0)
-        preview->assign(data->data, data->data + data->size);
-    exif_data_unref(data);
-}
-
-// The viewer's image library reads 8-bit RGB JPEGs best: no alpha, no CMYK,
-// no 16-bit or greyscale surprises. Exactly 128 x 96, whatever rounding did.
-// source: a preview already decoded (a RAW's, or a JPEG's EXIF one), or the
-// photo as opened, shrunk on load.
-VipsImage* thumbnailOf(VipsImage* source, Images* images)
-{
-    VipsImage** scaled = images->next();
-    if (vips_thumbnail_image(source, scaled, thumbnailWidth, "height", thumbnailHeight, "crop",
-                             VIPS_INTERESTING_CENTRE, NULL) != 0)
-        return nullptr;
-    VipsImage* image = *scaled;
-    if (vips_image_hasalpha(image)) {
-        VipsImage** flat = images->next();
-        VipsArrayDouble* white = vips_array_double_newv(1, 255.0);
-        const int failed = vips_flatten(image, flat, "background", white, NULL);
-        vips_area_unref(VIPS_AREA(white));
-        if (failed)
-            return nullptr;
-        image = *flat;
-    }
-    VipsImage** rgb = images->next();
-    VipsImage** bytes = images->next();
-    VipsImage** exact = images->next();
-    if (vips_colourspace(image, rgb, VIPS_INTERPRETATION_sRGB, NULL) != 0 ||
-        vips_cast_uchar(*rgb, bytes, NULL) != 0 ||
-        vips_gravity(*bytes, exact, VIPS_COMPASS_DIRECTION_CENTRE, thumbnailWidth, thumbnailHeight,
-                     "extend", VIPS_EXTEND_COPY, NULL) != 0)
-        return nullptr;
-    return *exact;
-}
-
-// LibRaw's time of taking, which it read as local time, as an EXIF text.
-std::string exifText(std::time_t taken)
-{
-    std::tm parts{};
-    localtime_r(&taken, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &parts);
-    return text;
-}
-
-// What a photo's date and thumbnail are read from.
-struct Source {
-    std::string exif[3];              // its EXIF dates, as readExif gives them
-    VipsImage* preview = nullptr;     // a decoded preview to make the thumbnail of; nullptr: the photo
-    VipsImage* photo = nullptr;       // the photo, opened from its file
-    std::string kindName = "RAW";
-    uint64_t decodeBytes = 0;         // what decoding the file takes
-};
-
-// A camera RAW by its preview; why it cannot be read, or "".
-std::string openRaw(int fd, Images* images, Source* source)
-{
-    RawPreview raw = openRawPreview(fd);
-    *images->next() = raw.image;
-    source->preview = raw.image;
-    if (raw.taken != 0)
-        source->exif[0] = exifText(raw.taken);
-    return raw.problem;
-}
-
-// libjpeg-turbo's shrink on load for a thumbnail, leaving the resize
-// twice the thumbnail's pixels to filter from, as vips_thumbnail does.
-int thumbnailShrink(const PhotoHeader& photo)
-{
-    const uint32_t factor = std::min(photo.width, photo.height) / thumbnailWidth;
-    return factor >= 16 ? 8 : factor >= 8 ? 4 : factor >= 4 ? 2 : 1;
-}
-
-// Any other photo through the gate, opened once by its kind, for its EXIF
-// and its pixels; a JPEG's faithful EXIF preview becomes the source.
-std::string openByKind(const PhotoFile& file, Images* images, Source* source)
-{
-    const PhotoHeader photo = file.readHeader();
-    source->kindName = photoKindName(photo.kind);
-    source->decodeBytes = photoDecodeBytes(photo);
-    std::string problem = photoProblem(photo);
-    if (!problem.empty())
-        return problem;
-    VipsImage** header = images->next();
-    *header = openPhoto(file.descriptor(), photo, thumbnailShrink(photo), false, &problem);
-    source->photo = *header;
-    if (!*header)
-        return problem.empty() ? "not a readable " + source->kindName + " image" : problem;
-    std::vector<unsigned char> exifPreview;
-    readExif(*header, source->exif, &exifPreview);
-    if (photo.kind == PhotoKind::Jpeg && !previewMayBeStale(source->exif[0], source->exif[2])) {
-        source->preview = faithfulPreview(exifPreview.data(), exifPreview.size(), photo.width, photo.height,
-                                          vips_image_get_orientation(*header));
-        *images->next() = source->preview;
-    }
-    return "";
-}
-
-void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 // The decode budget is for the whole process: photos decoding on several
 // workers at once together stay within it. A photo waits until what it
@@ -195,6 +48,7 @@ private:
 };
 
 DecodeBudget decodeBudget;
+std::unique_ptr<DecoderPool> decoders;
 
 class BudgetShare {
 public:
@@ -209,21 +63,15 @@ private:
 
 }  // namespace
 
-bool startPhotoReading(const char* programPath)
+bool startPhotoReading(const char*)
 {
-    if (!startVipsForPhotos(programPath))
-        return false;
-    // Photos are read once each: a cache would only hold their files open.
-    vips_cache_set_max(0);
-    // Each worker thread reads its own photo; small thumbnails gain little from more.
-    vips_concurrency_set(1);
-    // A photo that decodes with damage still gets its thumbnail; libvips'
-    // warnings about it would only tear up the progress bar.
-    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, quiet, nullptr);
+    // One decoder a reading thread: the run's threads never wait for one.
+    decoders = std::make_unique<DecoderPool>(decoderProgramPath(), std::max(1u, std::min(8u, std::thread::hardware_concurrency())),
+                                             decodeDeadlineSeconds);
     return true;
 }
 
-void stopPhotoReading() { vips_shutdown(); }
+void stopPhotoReading() { decoders.reset(); }
 
 PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath,
                        const LocalDate& fileDate, const LocalDate& now)
@@ -241,36 +89,39 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
         reading.unreadable = true;
         return reading;
     }
-    Images images;
-    Source source;
-    if (isRawName(path))
-        reading.problem = openRaw(file.descriptor(), &images, &source);
-    // A RAW-named file that LibRaw does not take is read by its content.
-    if (!isRawName(path) || (reading.problem == notRawProblem && decodablePhotoKind(file.readHeader().kind))) {
-        reading.problem = openByKind(file, &images, &source);
-        reading.fromPreview = source.preview != nullptr;
-    }
+    DecodeRequest request;
+    request.op = DecodeOp::Thumbnail;
+    request.rawName = isRawName(path);
+    request.header = file.readHeader();
+    // A RAW-named photo goes to LibRaw ungated: the decoder gates it by its
+    // content when LibRaw does not take it.
+    reading.problem = request.rawName ? "" : photoProblem(request.header);
     if (!reading.problem.empty())
         return reading;
-    // A preview is already decoded; the share covers the photo's decode.
-    const BudgetShare share(source.preview ? 0 : source.decodeBytes);
+    DecodeReply reply;
+    std::vector<unsigned char> jpeg;
+    std::string failure;
+    {
+        const BudgetShare share(photoProblem(request.header).empty() ? photoDecodeBytes(request.header) : 0);
+        if (!decoders->decode(request, file.descriptor(), &reply, &jpeg, &failure)) {
+            reading.problem = failure;
+            return reading;
+        }
+    }
+    reading.fromPreview = reply.fromPreview;
+    if (!reply.done) {
+        reading.problem = reply.problem;
+        return reading;
+    }
+    const std::string exif[3] = {reply.exif[0], reply.exif[1], reply.exif[2]};
     LocalDate named;
     const bool hasNamedDate = dateFromName(path.substr(path.rfind('/') + 1), now, &named);
-    reading.date = chooseDate(source.exif, hasNamedDate ? &named : nullptr, fileDate, now);
+    reading.date = chooseDate(exif, hasNamedDate ? &named : nullptr, fileDate, now);
     if (reading.date.source == DateSource::none) {
         reading.problem = "no date between 1900 and today";
         return reading;
     }
-    VipsImage* thumbnail = thumbnailOf(source.preview ? source.preview : source.photo, &images);
-    void* jpeg = nullptr;
-    size_t size = 0;
-    if (!thumbnail || vips_jpegsave_buffer(thumbnail, &jpeg, &size, "Q", 85, "strip", TRUE, NULL) != 0) {
-        vips_error_clear();
-        reading.problem = "not a readable " + source.kindName + " image";
-        return reading;
-    }
-    reading.outputProblem = replaceFile(thumbnailPath, jpeg, size, false);
-    g_free(jpeg);
+    reading.outputProblem = replaceFile(thumbnailPath, jpeg.data(), jpeg.size(), false);
     return reading;
 }
 

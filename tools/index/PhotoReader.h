@@ -1,14 +1,16 @@
 // Reads one photo: its date from EXIF (else its name, else the file time) and its 128 x 96
-// upright, centre-cropped JPEG thumbnail, made by libvips.
+// upright, centre-cropped JPEG thumbnail, made by libvips in a decoder process.
 #pragma once
 
 #include <string>
 
 #include "PhotoDate.h"
+#include "PhotoThumbnail.h"
 
 namespace photoindex {
 
-constexpr int thumbnailWidth = 128, thumbnailHeight = 96;
+// A photo that holds its decoder longer than this is left out.
+constexpr double decodeDeadlineSeconds = 30.0;
 
 struct PhotoReading {
     DateChoice date;
@@ -18,7 +20,7 @@ struct PhotoReading {
     bool fromPreview = false;     // the thumbnail was made from the EXIF preview, not the decoded photo
 };
 
-// Starts libvips; false when it cannot.
+// Readies the decoders, each started when first needed; false when it cannot.
 bool startPhotoReading(const char* programPath);
 void stopPhotoReading();
 
