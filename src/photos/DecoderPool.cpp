@@ -40,10 +40,14 @@ std::string endOf(int status)
         return "the decoder passed its processor-time limit of " + std::to_string(decoderCpuSeconds) + " s";
     if (signal == SIGSYS)
         return "the decoder made a system call its filter forbids";
+    if (signal == SIGKILL)
+        return "the decoder was killed";
     // A failed allocation under the address-space limit ends in GLib's or
     // the C++ library's abort.
-    return std::string("the decoder died (") + strsignal(signal) + ", memory limit " +
-           std::to_string(decoderMemoryBytes >> 20) + " MB)";
+    if (signal == SIGABRT || signal == SIGTRAP)
+        return std::string("the decoder gave up (") + strsignal(signal) + "), most likely past its memory limit of " +
+               std::to_string(decoderMemoryBytes >> 20) + " MB";
+    return std::string("the decoder crashed (") + strsignal(signal) + ")";
 }
 
 bool readPayload(int memory, uint64_t bytes, std::vector<unsigned char>* payload)
