@@ -83,6 +83,10 @@ std::string decoderProgramPath()
 DecoderPool::DecoderPool(std::string program, unsigned count, double deadlineSeconds)
     : program(std::move(program)), deadlineSeconds(deadlineSeconds), workers(count == 0 ? 1 : count)
 {
+    // Started now, each loads its libraries while its program does other
+    // work; one that cannot start is tried again at its first photo.
+    for (Worker& worker : workers)
+        start(&worker);
 }
 
 DecoderPool::~DecoderPool()

@@ -18,7 +18,7 @@
 class DecoderPool {
 public:
     // program: the decoder's path (decoderProgramPath); workers: how many
-    // photos may decode at once.
+    // photos may decode at once. The decoders start at once.
     DecoderPool(std::string program, unsigned workers, double deadlineSeconds);
     ~DecoderPool();
     DecoderPool(const DecoderPool&) = delete;
