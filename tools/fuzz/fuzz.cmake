@@ -1,6 +1,7 @@
 # libFuzzer targets (clang only), built when ZV_FUZZ is on:
 #  zv-fuzz-library       the library reader on hostile Zandervale.xml files
 #  zv-fuzz-image-header  the image-header guard on hostile image files
+#  zv-fuzz-previews      a camera RAW's preview and a JPEG's EXIF preview
 # The reader and the guard are built into them with the fuzzer's coverage and
 # the address and UB sanitizers; run them with `make fuzz`.
 option(ZV_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
@@ -14,7 +15,7 @@ endif()
 # A UB report must stop the run, or libFuzzer never counts it as a finding.
 set(ZV_FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all
   -fno-omit-frame-pointer)
-foreach(lib zv_photos zv_textures zv_library)
+foreach(lib zv_photos zv_textures zv_library zv_index)
   target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link ${ZV_FUZZ_SANITIZERS})
   target_link_options(${lib} INTERFACE -fsanitize=address,undefined)
 endforeach()
@@ -29,3 +30,4 @@ function(zv_fuzz_target name source lib)
 endfunction()
 zv_fuzz_target(zv-fuzz-library LibraryFuzz.cpp zv_library)
 zv_fuzz_target(zv-fuzz-image-header ImageHeaderFuzz.cpp zv_textures)
+zv_fuzz_target(zv-fuzz-previews PreviewFuzz.cpp zv_index)
