@@ -8,7 +8,7 @@
 
 #include "photos/RawPreview.h"
 
-VipsPhotoLoader::VipsPhotoLoader() : decoders(decoderProgramPath(), 1, deadlineSeconds)
+VipsPhotoLoader::VipsPhotoLoader() : decoders(decoderProgramPath(), 1, photoDeadlineSeconds)
 {
     static std::once_flag tuned;
     std::call_once(tuned, [] {

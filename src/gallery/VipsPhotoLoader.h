@@ -9,9 +9,6 @@
 
 class VipsPhotoLoader : public SquarePhotoLoader {
 public:
-    // A photo that takes longer than this to decode is given up.
-    static constexpr double deadlineSeconds = 30.0;
-
     VipsPhotoLoader();
     DecodedPhoto decode(const std::string& path) override;
 

@@ -15,6 +15,10 @@
 
 #include "photos/DecodeRequest.h"
 
+// A photo that holds its decoder longer than this is given up: far above
+// what the largest photo the budget admits takes to decode.
+constexpr double photoDeadlineSeconds = 30.0;
+
 class DecoderPool {
 public:
     // program: the decoder's path (decoderProgramPath); workers: how many

@@ -65,9 +65,10 @@ private:
 
 bool startPhotoReading(const char*)
 {
-    // One decoder a reading thread: the run's threads never wait for one.
-    decoders = std::make_unique<DecoderPool>(decoderProgramPath(), std::max(1u, std::min(8u, std::thread::hardware_concurrency())),
-                                             decodeDeadlineSeconds);
+    // One decoder a reading thread (as many as the run starts): the run's
+    // threads never wait for one.
+    const unsigned threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    decoders = std::make_unique<DecoderPool>(decoderProgramPath(), threads, photoDeadlineSeconds);
     return true;
 }
 

@@ -9,8 +9,6 @@
 
 namespace photoindex {
 
-// A photo that holds its decoder longer than this is left out.
-constexpr double decodeDeadlineSeconds = 30.0;
 
 struct PhotoReading {
     DateChoice date;
