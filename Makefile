@@ -66,13 +66,14 @@ asan: deps
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ctest --output-on-failure
 
-# Each libFuzzer target (library reader, image-header guard, date readers, cache reader) for FUZZ_SECONDS,
+# Each libFuzzer target (library reader, image-header guard, date readers, cache reader,
+# RAW and EXIF previews) for FUZZ_SECONDS,
 # built with clang; a finding fails with its input kept in $(FUZZ_BUILD)/fuzz.
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target zv-fuzz-library zv-fuzz-image-header zv-fuzz-dates \
-	  zv-fuzz-cache
+	  zv-fuzz-cache zv-fuzz-previews
 	@tools/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:

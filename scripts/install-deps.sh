@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   freeglut3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-  libdevil-dev libxml2-dev libexif-dev libexiv2-dev libjpeg-dev libpng-dev libvips-dev libvips-tools libheif-dev libraw-dev libtiff-dev libsimde-dev
+  libdevil-dev libxml2-dev libexif-dev libexiv2-dev libjpeg-dev libpng-dev libvips-dev libvips-tools libheif-dev libraw-dev libtiff-dev libsimde-dev libseccomp-dev
   libcairo2-dev fonts-dejavu-core
   libgtest-dev
   clang-14 libclang-rt-14-dev

@@ -19,6 +19,10 @@ pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 target_link_libraries(zv_test_support PUBLIC GTest::gtest zv_textures PkgConfig::HEIF PkgConfig::TIFF PkgConfig::EXIF
   PkgConfig::GIO)
+# The loaders and the library builder under test hand photos to the decoder.
+if(TARGET zandervale-decoder)
+  add_dependencies(zv_test_support zandervale-decoder)
+endif()
 target_compile_definitions(zv_test_support PUBLIC
   ZV_RUN_DIR="${ZV_RUN_DIR}"
   ZV_BINARY="${ZV_RUN_DIR}/zandervale"

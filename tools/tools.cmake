@@ -38,6 +38,9 @@ set_target_properties(zv-artwork zv-sample-library PROPERTIES
 # --- the library builder for photo folders (zandervale-index) ---------------
 include(${CMAKE_CURRENT_LIST_DIR}/index/index.cmake)
 
+# --- the decoder process both programs hand their photos to -----------------
+include(${CMAKE_CURRENT_LIST_DIR}/decoder/decoder.cmake)
+
 # --- the artwork in the run directory ---------------------------------------
 set(ZV_ARTWORK_FILES
   street512x512_02.png cross512x512_01.png

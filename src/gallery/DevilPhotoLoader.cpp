@@ -4,10 +4,13 @@
 
 #include <IL/il.h>
 #include <IL/ilu.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
 
 #include "gallery/PhotoOrientation.h"
-
-#include <string>
 
 namespace {
 
@@ -31,13 +34,13 @@ std::string takeErrors()
 
 // Scales DevIL's bound image to the square and turns it upright. The rows
 // are top first: initImageLibrary has DevIL store every format so.
-void takeSquare(const std::string& path, DecodedPhoto* photo)
+void takeSquare(int fd, DecodedPhoto* photo)
 {
     const int side = DevilPhotoLoader::textureSide;
     const int width = ilGetInteger(IL_IMAGE_WIDTH), height = ilGetInteger(IL_IMAGE_HEIGHT);
     iluImageParameter(ILU_FILTER, ILU_NEAREST);
     iluScale(side, side, 1);
-    const int orientation = exifOrientation(path.c_str());
+    const int orientation = exifOrientation(fd);
     photo->pixels = orientSquare(ilGetData(), side, orientation);
     photo->side = side;
     photo->width = swapsSides(orientation) ? height : width;
@@ -51,7 +54,8 @@ DecodedPhoto DevilPhotoLoader::decode(const std::string& path)
 {
     PhotoHeader header;
     DecodedPhoto photo;
-    if (!admit(path, &header, &photo))
+    const PhotoFile file(path);
+    if (!admit(file, &header, &photo))
         return photo;
     // DevIL never shrinks on load: the whole photo must fit the budget.
     PhotoHeader whole = header;
@@ -62,11 +66,19 @@ DecodedPhoto DevilPhotoLoader::decode(const std::string& path)
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    const bool loaded = ilLoad(devilType(header.kind), path.c_str()) &&
+    // DevIL reads the file the gate read, through a duplicate rewound to its start.
+    lseek(file.descriptor(), 0, SEEK_SET);
+    const int own = fcntl(file.descriptor(), F_DUPFD_CLOEXEC, 0);
+    std::FILE* stream = own >= 0 ? fdopen(own, "rb") : nullptr;
+    if (stream == nullptr && own >= 0)
+        close(own);
+    const bool loaded = stream != nullptr && ilLoadF(devilType(header.kind), stream) &&
                         ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
+    if (stream != nullptr)
+        std::fclose(stream);
     const std::string error = takeErrors();
     if (loaded)
-        takeSquare(path, &photo);
+        takeSquare(file.descriptor(), &photo);
     ilBindImage(0);
     ilDeleteImages(1, &image);
     if (photo.outcome != DecodedPhoto::Decoded)

@@ -11,6 +11,8 @@
 
 #include <jerror.h>
 #include <jpeglib.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -117,12 +119,14 @@ void filterDown(Work* work, int y, unsigned char* out)
 }
 
 // The decode itself, between jpeg_create_decompress and its destroy.
-JpegSquareResult decodeOpen(jpeg_decompress_struct* info, ErrorManager* errors, int shrink, int side,
-                            unsigned char* rgb, Work* work)
+JpegSquareResult decodeOpen(jpeg_decompress_struct* info, ErrorManager* errors, const uint32_t size[2], int shrink,
+                            int side, unsigned char* rgb, Work* work)
 {
     if (setjmp(errors->exit) != 0)
         return JpegSquareResult::Broken;
     jpeg_read_header(info, TRUE);
+    if (info->image_width != size[0] || info->image_height != size[1])
+        return JpegSquareResult::TwoSizes;
     if (info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK)
         return JpegSquareResult::Unsupported;
     info->out_color_space = JCS_RGB;
@@ -150,11 +154,19 @@ JpegSquareResult decodeOpen(jpeg_decompress_struct* info, ErrorManager* errors, 
 
 }  // namespace
 
-JpegSquareResult decodeJpegSquare(const char* path, int shrink, int side, unsigned char* rgb)
+JpegSquareResult decodeJpegSquare(int fd, uint32_t width, uint32_t height, int shrink, int side,
+                                  unsigned char* rgb)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
+    // A duplicate shares the offset: rewound, it reads from the start.
+    lseek(fd, 0, SEEK_SET);
+    const int own = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    std::FILE* file = own >= 0 ? fdopen(own, "rb") : nullptr;
+    if (file == nullptr) {
+        if (own >= 0)
+            close(own);
         return JpegSquareResult::Broken;
+    }
+    const uint32_t size[2] = {width, height};
     jpeg_decompress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
@@ -164,7 +176,7 @@ JpegSquareResult decodeJpegSquare(const char* path, int shrink, int side, unsign
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
     Work work;
-    const JpegSquareResult result = decodeOpen(&info, &errors, shrink, side, rgb, &work);
+    const JpegSquareResult result = decodeOpen(&info, &errors, size, shrink, side, rgb, &work);
     jpeg_destroy_decompress(&info);
     std::fclose(file);
     return result;

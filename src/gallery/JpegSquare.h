@@ -4,9 +4,14 @@
 // photo is ever held. Safe on any thread.
 #pragma once
 
-enum class JpegSquareResult { Decoded, Broken, Unsupported };
+#include <cstdint>
 
-// Fills rgb, side x side RGB with the top row first, from the JPEG at path
-// decoded at 1/shrink of its size (1, 2, 4 or 8). Broken: the file is not a
-// whole JPEG; Unsupported: a JPEG this path does not convert (CMYK).
-JpegSquareResult decodeJpegSquare(const char* path, int shrink, int side, unsigned char* rgb);
+enum class JpegSquareResult { Decoded, Broken, Unsupported, TwoSizes };
+
+// Fills rgb, side x side RGB with the top row first, from the JPEG open as
+// fd decoded at 1/shrink of its size (1, 2, 4 or 8). Broken: the file is not
+// a whole JPEG; Unsupported: a JPEG this path does not convert (CMYK);
+// TwoSizes: its frame is not the width x height the gate read, found
+// before any pixel is decoded.
+JpegSquareResult decodeJpegSquare(int fd, uint32_t width, uint32_t height, int shrink, int side,
+                                  unsigned char* rgb);

@@ -2,6 +2,8 @@
 #include "gallery/PhotoOrientation.h"
 
 #include <libexif/exif-data.h>
+#include <libexif/exif-loader.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -28,9 +30,10 @@ bool valid(int orientation) { return orientation >= 1 && orientation <= 8; }
 
 }  // namespace
 
-int exifOrientation(const char* path)
+namespace {
+
+int orientationOf(ExifData* data)
 {
-    ExifData* data = exif_data_new_from_file(path);
     if (data == nullptr)
         return 1;
     int orientation = 1;
@@ -40,6 +43,29 @@ int exifOrientation(const char* path)
         orientation = exif_get_short(entry->data, exif_data_get_byte_order(data));
     exif_data_unref(data);
     return valid(orientation) ? orientation : 1;
+}
+
+}  // namespace
+
+int exifOrientation(const char* path)
+{
+    return orientationOf(exif_data_new_from_file(path));
+}
+
+int exifOrientation(int fd)
+{
+    ExifLoader* loader = exif_loader_new();
+    if (loader == nullptr)
+        return 1;
+    unsigned char chunk[16384];
+    off_t at = 0;
+    // The loader says when it has the EXIF block or knows there is none.
+    for (ssize_t got; (got = pread(fd, chunk, sizeof chunk, at)) > 0; at += got)
+        if (!exif_loader_write(loader, chunk, static_cast<unsigned>(got)))
+            break;
+    ExifData* data = exif_loader_get_data(loader);
+    exif_loader_unref(loader);
+    return orientationOf(data);
 }
 
 bool swapsSides(int orientation)

@@ -8,6 +8,8 @@
 // The orientation tag of the file's main image, 1 (as stored) when the file
 // has none or an invalid one.
 int exifOrientation(const char* path);
+// The same, read from the photo open as fd.
+int exifOrientation(int fd);
 
 // Orientations 5 to 8 turn the photo by a quarter: its upright width is the
 // stored height.

@@ -6,21 +6,16 @@
 #include <utility>
 
 #include "textures/GlState.h"
-#include "textures/ReadableFile.h"
 
-bool SquarePhotoLoader::admit(const std::string& path, PhotoHeader* header, DecodedPhoto* photo)
+bool SquarePhotoLoader::admit(const PhotoFile& file, PhotoHeader* header, DecodedPhoto* photo)
 {
-    switch (checkReadableFile(path.c_str())) {
-    case FileCheck::Missing: *photo = DecodedPhoto{}; return false;
-    case FileCheck::NotRegular: *photo = refused("it is not a regular file"); return false;
-    case FileCheck::Readable: break;
+    switch (file.state()) {
+    case PhotoFile::State::Missing:
+    case PhotoFile::State::Unreadable: *photo = DecodedPhoto{}; return false;
+    case PhotoFile::State::NotRegular: *photo = refused("it is not a regular file"); return false;
+    case PhotoFile::State::Open: break;
     }
-    bool opened = false;
-    *header = readPhotoHeaderFile(path.c_str(), &opened);
-    if (!opened) {
-        *photo = DecodedPhoto{};
-        return false;
-    }
+    *header = file.readHeader();
     const std::string problem = photoProblem(*header);
     if (!problem.empty()) {
         *photo = refused(problem);

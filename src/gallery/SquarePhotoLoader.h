@@ -4,7 +4,7 @@
 #pragma once
 
 #include "gallery/PhotoLoader.h"
-#include "photos/PhotoGate.h"
+#include "photos/PhotoFile.h"
 
 class SquarePhotoLoader : public PhotoLoader {
 public:
@@ -16,7 +16,7 @@ public:
 protected:
     // The file's header when the gate lets a decoder of its kind have the
     // file; otherwise the photo says why not (not found, or refused). Reads
-    // the header only.
-    static bool admit(const std::string& path, PhotoHeader* header, DecodedPhoto* photo);
+    // the header only, from the file as it was opened.
+    static bool admit(const PhotoFile& file, PhotoHeader* header, DecodedPhoto* photo);
     static DecodedPhoto refused(std::string reason);
 };

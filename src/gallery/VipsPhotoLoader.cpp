@@ -1,155 +1,20 @@
-// Every vips step is lazy: the pixels are decoded once, strip by strip,
-// when the final image is written to memory.
+// One decoder serves the gallery: it decodes one photo at a time anyway.
 #include "gallery/VipsPhotoLoader.h"
 
 #include <malloc.h>
-#include <vips/vips.h>
 
-#include <algorithm>
-#include <cstdlib>
+#include <cstdio>
 #include <mutex>
 
-#include "gallery/JpegSquare.h"
-#include "gallery/PhotoOrientation.h"
 #include "photos/RawPreview.h"
-#include "photos/VipsPhotos.h"
-#include "textures/ReadableFile.h"
 
-namespace {
-
-// Owns one vips image reference.
-struct Image {
-    VipsImage* image = nullptr;
-    ~Image()
-    {
-        if (image != nullptr)
-            g_object_unref(image);
-    }
-    // Replaces the image by the result of a step; false when the step failed.
-    template <typename Step>
-    bool then(Step step)
-    {
-        VipsImage* out = nullptr;
-        if (step(image, &out) != 0)
-            return false;
-        g_object_unref(image);
-        image = out;
-        return true;
-    }
-};
-
-// libjpeg-turbo decodes at 1/2, 1/4 or 1/8 scale for a fraction of the
-// cost; the largest of these that keeps both sides at least the texture's.
-int jpegShrink(const PhotoHeader& header, int side)
+VipsPhotoLoader::VipsPhotoLoader() : decoders(decoderProgramPath(), 1, photoDeadlineSeconds)
 {
-    const uint32_t shortSide = std::min(header.width, header.height);
-    int shrink = 1;
-    while (shrink < 8 && shortSide / (2u * shrink) >= static_cast<uint32_t>(side))
-        shrink *= 2;
-    return shrink;
-}
-
-// Loads the file by its kind's loader, shrunk on load where the format
-// allows it. Truncated data is refused, as the other loader does.
-bool open(const std::string& path, const PhotoHeader& header, int side, Image* photo)
-{
-    photo->image = openPhoto(path.c_str(), header.kind, jpegShrink(header, side), true);
-    return photo->image != nullptr;
-}
-
-// To side x side 8-bit RGB: alpha dropped, then scaled (the cheapest place,
-// before any colour conversion), then grey, CMYK and 16-bit turned sRGB.
-bool square(int side, Image* photo)
-{
-    if (vips_image_hasalpha(photo->image) && photo->image->Bands > 1 &&
-        !photo->then([](VipsImage* in, VipsImage** out) {
-            return vips_extract_band(in, out, 0, "n", in->Bands - 1, nullptr);
-        }))
-        return false;
-    const double across = double(side) / photo->image->Xsize, down = double(side) / photo->image->Ysize;
-    return photo->then([&](VipsImage* in, VipsImage** out) {
-               return vips_resize(in, out, across, "vscale", down, "kernel", VIPS_KERNEL_LANCZOS3, nullptr);
-           }) &&
-           photo->then([](VipsImage* in, VipsImage** out) {
-               return vips_colourspace(in, out, VIPS_INTERPRETATION_sRGB, nullptr);
-           }) &&
-           photo->then([](VipsImage* in, VipsImage** out) { return vips_cast_uchar(in, out, nullptr); }) &&
-           photo->image->Xsize == side && photo->image->Ysize == side && photo->image->Bands == 3;
-}
-
-// orientation: the photo's orientation tag as libvips reads it from any
-// kind (a HEIF's own turn is already applied and its tag dropped); width
-// and height as decoded, before that tag turns them (libheif's own HEICs
-// give their turned size in the header).
-bool decodeWithVips(const std::string& path, const PhotoHeader& header, std::vector<unsigned char>* pixels,
-                    int* orientation, int* width, int* height)
-{
-    const int side = SquarePhotoLoader::textureSide;
-    Image image, target;
-    target.image = vips_image_new_from_memory(pixels->data(), pixels->size(), side, side, 3, VIPS_FORMAT_UCHAR);
-    if (open(path, header, side, &image)) {
-        *orientation = vips_image_get_orientation(image.image);
-        *width = image.image->Xsize;
-        *height = image.image->Ysize;
-    }
-    if (image.image == nullptr || !square(side, &image) || target.image == nullptr ||
-        vips_image_write(image.image, target.image) != 0) {
-        vips_error_clear();   // the buffer is shared by all threads
-        return false;
-    }
-    return true;
-}
-
-// A camera RAW by its preview, which comes decoded and carries the RAW's
-// orientation. problem says why it cannot be shown.
-bool decodeRawPreview(const std::string& path, std::vector<unsigned char>* pixels, int* orientation, int* width,
-                      int* height, std::string* problem)
-{
-    const int side = SquarePhotoLoader::textureSide;
-    RawPreview preview = openRawPreview(path.c_str());
-    *problem = preview.problem;
-    Image image, target;
-    image.image = preview.image;
-    if (image.image == nullptr)
-        return false;
-    *orientation = vips_image_get_orientation(image.image);
-    *width = image.image->Xsize;
-    *height = image.image->Ysize;
-    target.image = vips_image_new_from_memory(pixels->data(), pixels->size(), side, side, 3, VIPS_FORMAT_UCHAR);
-    if (!square(side, &image) || target.image == nullptr || vips_image_write(image.image, target.image) != 0) {
-        vips_error_clear();
-        *problem = "its preview cannot be decoded";
-        return false;
-    }
-    return true;
-}
-
-DecodedPhoto decodedSquare(std::vector<unsigned char> pixels, int side, int orientation, int width, int height)
-{
-    DecodedPhoto photo;
-    orientSquareInPlace(pixels.data(), side, orientation);
-    photo.pixels = std::move(pixels);
-    photo.side = side;
-    photo.width = swapsSides(orientation) ? height : width;
-    photo.height = swapsSides(orientation) ? width : height;
-    photo.outcome = DecodedPhoto::Decoded;
-    return photo;
-}
-
-}  // namespace
-
-VipsPhotoLoader::VipsPhotoLoader()
-{
-    static std::once_flag started;
-    std::call_once(started, [] {
-        if (!startVipsForPhotos("zandervale"))
-            std::abort();   // only when GLib's type system cannot start
-        // The gallery never asks for the same photo twice in a row: a cache
-        // would only hold decoded photos in memory.
-        vips_cache_set_max(0);
-        // Decoded photos (3 MB) are made on one thread and freed on another.
-        // glibc would serve them from its per-thread heaps after the first
-        // one, which keep their high-water mark; mapped, they go back.
+    static std::once_flag tuned;
+    std::call_once(tuned, [] {
+        // Decoded photos (3 MB) are received on one thread and freed on
+        // another. glibc would serve them from its per-thread heaps after the
+        // first one, which keep their high-water mark; mapped, they go back.
         mallopt(M_MMAP_THRESHOLD, 1 << 20);
     });
 }
@@ -158,34 +23,31 @@ DecodedPhoto VipsPhotoLoader::decode(const std::string& path)
 {
     PhotoHeader header;
     DecodedPhoto photo;
-    if (isRawName(path) && checkReadableFile(path.c_str()) == FileCheck::Readable) {
-        std::vector<unsigned char> pixels(static_cast<size_t>(textureSide) * textureSide * 3);
-        int orientation = 1, width = 0, height = 0;
-        std::string problem;
-        if (!decodeRawPreview(path, &pixels, &orientation, &width, &height, &problem))
-            return refused(problem);
-        return decodedSquare(std::move(pixels), textureSide, orientation, width, height);
-    }
-    if (!admit(path, &header, &photo))
+    const PhotoFile file(path);
+    DecodeRequest request;
+    request.rawName = isRawName(path) && file.state() == PhotoFile::State::Open;
+    // A RAW-named photo goes to LibRaw ungated: the decoder gates it by its
+    // content when LibRaw does not take it.
+    if (request.rawName)
+        header = file.readHeader();
+    else if (!admit(file, &header, &photo))
         return photo;
-    // Written straight into the photo's own buffer: no second copy of the
-    // square is ever held.
-    photo.pixels.resize(static_cast<size_t>(textureSide) * textureSide * 3);
-    JpegSquareResult jpeg = JpegSquareResult::Unsupported;
-    int orientation = 1, width = static_cast<int>(header.width), height = static_cast<int>(header.height);
-    if (header.kind == PhotoKind::Jpeg)
-        jpeg = decodeJpegSquare(path.c_str(), jpegShrink(header, textureSide), textureSide, photo.pixels.data());
-    if (jpeg == JpegSquareResult::Broken ||
-        (jpeg == JpegSquareResult::Unsupported &&
-         !decodeWithVips(path, header, &photo.pixels, &orientation, &width, &height)))
-        return refused("it cannot be decoded");
-    // libexif reads the orientation of JPEGs alone; libvips may have shrunk one on load.
-    if (header.kind == PhotoKind::Jpeg) {
-        orientation = exifOrientation(path.c_str());
-        width = static_cast<int>(header.width);
-        height = static_cast<int>(header.height);
+    request.op = DecodeOp::Square;
+    request.header = header;
+    request.side = textureSide;
+    DecodeReply reply;
+    std::string failure;
+    if (!decoders.decode(request, file.descriptor(), &reply, &photo.pixels, &failure)) {
+        std::printf("Decoding %s failed: %s\n", path.c_str(), failure.c_str());
+        return refused(failure);
     }
-    if (orientation < 1 || orientation > 8)
-        orientation = 1;
-    return decodedSquare(std::move(photo.pixels), textureSide, orientation, width, height);
+    if (!reply.done)
+        return refused(reply.problem);
+    if (photo.pixels.size() != static_cast<size_t>(textureSide) * textureSide * 3)
+        return refused("the decoder gave no square");
+    photo.outcome = DecodedPhoto::Decoded;
+    photo.side = textureSide;
+    photo.width = reply.width;
+    photo.height = reply.height;
+    return photo;
 }

@@ -58,9 +58,9 @@ PhotoHeader unreadable(PhotoKind kind)
     return header;
 }
 
-// Boxes looked at on one level, and ipma entries: a file of millions of
+// Boxes looked at on one level: a file of millions of
 // empty boxes would otherwise be read a box at a time to its end.
-constexpr unsigned maxBoxes = 4096, maxAssociatedItems = 65536;
+constexpr unsigned maxBoxes = 4096;
 
 // How far the GIF's blocks are followed to the first image: extensions
 // before it are small in any real file.
@@ -128,57 +128,194 @@ bool findBox(const Bytes& bytes, uint64_t from, uint64_t to, const char* type, B
     return false;
 }
 
-// What the HEIF's primary item says of itself: its spatial extent, its
-// rotation (which libheif applies) and the bits of its channels.
+// What the HEIF's primary item says of itself: its spatial extent, the bits
+// of its channels, and the size its HEVC stream codes, which libheif
+// decodes whatever the extent says.
 struct HeifItem {
-    uint32_t width = 0, height = 0, bits = 8;
-    bool extentKnown = false, quarterTurn = false;
+    uint32_t width = 0, height = 0, bits = 8, codedWidth = 0, codedHeight = 0;
+    bool extentKnown = false;
 };
 
-// Applies the property numbered index (1-based) in ipco to item.
-void applyProperty(const Bytes& bytes, const Box& ipco, unsigned index, HeifItem* item)
+// A property table or an association table is read into memory once, at
+// most this large: walked through the file, a table of millions of links
+// took seconds.
+constexpr uint64_t maxTableBytes = uint64_t(32) << 20;
+// A phone's HEIC (a grid of 48 tiles, its thumbnail, depth and gain maps)
+// links a few hundred properties in all.
+constexpr uint64_t maxLinks = 65536;
+
+bool readContent(const Bytes& bytes, const Box& box, std::vector<unsigned char>* content)
 {
-    Box box;
-    uint64_t at = ipco.content;
-    for (unsigned i = 1; i <= maxBoxes && readBox(bytes, at, ipco.end, &box); ++i, at = box.end) {
-        if (i != index)
-            continue;
+    if (box.end - box.content > maxTableBytes)
+        return false;
+    content->resize(box.end - box.content);
+    return content->empty() || bytes.get(box.content, content->data(), content->size());
+}
+
+uint32_t bigAt(const std::vector<unsigned char>& data, size_t at, int size)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < size; ++i)
+        value = value << 8 | data[at + i];
+    return value;
+}
+
+// Bits of an HEVC parameter set, its emulation-prevention bytes removed.
+class BitReader {
+public:
+    BitReader(const unsigned char* nal, size_t size)
+    {
+        int zeros = 0;
+        for (size_t i = 2; i < size; ++i) {   // past the two-byte NAL header
+            if (zeros >= 2 && nal[i] == 3) {
+                zeros = 0;
+                continue;
+            }
+            zeros = nal[i] == 0 ? zeros + 1 : 0;
+            rbsp.push_back(nal[i]);
+        }
+    }
+    uint32_t bit()
+    {
+        if (at >= rbsp.size() * 8) {
+            ended = true;
+            return 0;
+        }
+        const uint32_t value = rbsp[at / 8] >> (7 - at % 8) & 1;
+        ++at;
+        return value;
+    }
+    uint32_t read(int count)
+    {
         uint32_t value = 0;
-        if (std::memcmp(box.type, "ispe", 4) == 0 && bytes.big(box.content + 4, 4, &item->width) &&
-            bytes.big(box.content + 8, 4, &item->height))
-            item->extentKnown = true;
-        else if (std::memcmp(box.type, "irot", 4) == 0 && bytes.big(box.content, 1, &value))
-            item->quarterTurn = (value & 1) != 0;
-        else if (std::memcmp(box.type, "pixi", 4) == 0 && bytes.big(box.content + 5, 1, &value))
-            item->bits = value;
+        while (count-- > 0)
+            value = value << 1 | bit();
+        return value;
+    }
+    uint32_t golomb()   // ue(v)
+    {
+        int zeros = 0;
+        while (bit() == 0 && !ended && zeros < 31)
+            ++zeros;
+        return (uint32_t(1) << zeros) - 1 + read(zeros);
+    }
+    bool ended = false;
+
+private:
+    std::vector<unsigned char> rbsp;
+    size_t at = 0;
+};
+
+// pic_width/height_in_luma_samples of an HEVC sequence parameter set.
+bool spsSize(const unsigned char* nal, size_t size, HeifItem* item)
+{
+    BitReader bits(nal, size);
+    bits.read(4);
+    const uint32_t subLayers = bits.read(3);
+    bits.read(1 + 88 + 8);   // the general profile, tier and level
+    uint32_t present[8] = {};
+    for (uint32_t i = 0; i < subLayers; ++i)
+        present[i] = bits.read(2);
+    if (subLayers > 0)
+        bits.read(2 * (8 - subLayers));
+    for (uint32_t i = 0; i < subLayers; ++i)
+        bits.read((present[i] & 2 ? 88 : 0) + (present[i] & 1 ? 8 : 0));
+    bits.golomb();
+    if (bits.golomb() == 3)
+        bits.read(1);
+    item->codedWidth = bits.golomb();
+    item->codedHeight = bits.golomb();
+    return !bits.ended;
+}
+
+// The sequence parameter set among an hvcC's arrays of NAL units.
+void readHevcConfig(const std::vector<unsigned char>& table, size_t from, size_t to, HeifItem* item)
+{
+    if (to < from + 23)
         return;
+    const unsigned arrays = table[from + 22];
+    size_t at = from + 23;
+    for (unsigned a = 0; a < arrays && at + 3 <= to; ++a) {
+        const unsigned type = table[at] & 0x3F, units = bigAt(table, at + 1, 2);
+        at += 3;
+        for (unsigned u = 0; u < units && at + 2 <= to; ++u) {
+            const size_t length = bigAt(table, at, 2);
+            if (at + 2 + length > to)
+                return;
+            if (type == 33 && spsSize(&table[at + 2], length, item))
+                return;
+            at += 2 + length;
+        }
     }
 }
 
-// Walks ipma for the item's associations; false when it is not there.
-bool readAssociations(const Bytes& bytes, const Box& ipma, const Box& ipco, uint32_t itemId, HeifItem* item)
+// Where each property of ipco lies in its content, numbered from 1.
+struct Property {
+    char type[4];
+    size_t content, end;
+};
+
+std::vector<Property> listProperties(const std::vector<unsigned char>& table)
 {
-    uint32_t versionFlags = 0, entries = 0;
-    if (!bytes.big(ipma.content, 4, &versionFlags) || !bytes.big(ipma.content + 4, 4, &entries))
-        return false;
-    const int idBytes = (versionFlags >> 24) < 1 ? 2 : 4, indexBytes = (versionFlags & 1) ? 2 : 1;
-    uint64_t at = ipma.content + 8;
-    for (uint32_t e = 0; e < entries && e < maxAssociatedItems && at < ipma.end; ++e) {
-        uint32_t id = 0, count = 0;
-        if (!bytes.big(at, idBytes, &id) || !bytes.big(at + idBytes, 1, &count))
-            return false;
-        at += idBytes + 1;
-        for (uint32_t a = 0; a < count; ++a, at += indexBytes) {
-            uint32_t index = 0;
-            if (at + indexBytes > ipma.end || !bytes.big(at, indexBytes, &index))
-                return false;
-            if (id == itemId)
-                applyProperty(bytes, ipco, index & (indexBytes == 2 ? 0x7FFF : 0x7F), item);
-        }
-        if (id == itemId)
-            return true;
+    std::vector<Property> properties;
+    for (size_t at = 0; properties.size() < maxBoxes && at + 8 <= table.size();) {
+        const uint64_t size = bigAt(table, at, 4);
+        if (size < 8 || size > table.size() - at)
+            break;
+        Property property;
+        std::memcpy(property.type, &table[at + 4], 4);
+        property.content = at + 8;
+        property.end = at + size;
+        properties.push_back(property);
+        at += size;
     }
-    return false;
+    return properties;
+}
+
+void applyProperty(const std::vector<unsigned char>& ipco, const Property& box, HeifItem* item)
+{
+    const size_t length = box.end - box.content;
+    if (std::memcmp(box.type, "ispe", 4) == 0 && length >= 12) {
+        item->width = bigAt(ipco, box.content + 4, 4);
+        item->height = bigAt(ipco, box.content + 8, 4);
+        item->extentKnown = true;
+    } else if (std::memcmp(box.type, "pixi", 4) == 0 && length >= 6) {
+        item->bits = ipco[box.content + 5];
+    } else if (std::memcmp(box.type, "hvcC", 4) == 0) {
+        readHevcConfig(ipco, box.content, box.end, item);
+    }
+}
+
+// Walks ipma, in memory, for the item's associations; false when it is not
+// there, or when the table links more properties than any photo does
+// (libheif reads every link of every item, and took half a minute over
+// 16 million). No more entries are read than the file has items.
+bool readAssociations(const std::vector<unsigned char>& ipma, const std::vector<unsigned char>& ipco,
+                      uint32_t items, uint32_t itemId, HeifItem* item)
+{
+    if (ipma.size() < 8)
+        return false;
+    const uint32_t versionFlags = bigAt(ipma, 0, 4), entries = bigAt(ipma, 4, 4);
+    const int idBytes = (versionFlags >> 24) < 1 ? 2 : 4, indexBytes = (versionFlags & 1) ? 2 : 1;
+    const std::vector<Property> properties = listProperties(ipco);
+    size_t at = 8;
+    uint64_t links = 0;
+    bool found = false;
+    for (uint32_t e = 0; e < entries && e < items && at + idBytes + 1 <= ipma.size(); ++e) {
+        const uint32_t id = bigAt(ipma, at, idBytes), count = ipma[at + idBytes];
+        at += idBytes + 1;
+        links += count;
+        if (at + uint64_t(count) * indexBytes > ipma.size() || links > maxLinks)
+            return false;
+        for (uint32_t a = 0; id == itemId && !found && a < count; ++a) {
+            const uint32_t index = bigAt(ipma, at + a * indexBytes, indexBytes) & (indexBytes == 2 ? 0x7FFF : 0x7F);
+            if (index >= 1 && index <= properties.size())
+                applyProperty(ipco, properties[index - 1], item);
+        }
+        found = found || id == itemId;
+        at += count * indexBytes;
+    }
+    return found;
 }
 
 }  // namespace
@@ -239,15 +376,23 @@ PhotoHeader readTiffHeader(const ByteReader& read)
     if (!number(4, 4, &directory) || !number(directory, 2, &entries))
         return unreadable(PhotoKind::Tiff);
     uint32_t width = 0, height = 0, samples = 1, bits = 1;
+    bool twoSizes = false;
+    // libtiff keeps the first of a repeated tag: so does the gate, and a
+    // second, different size is refused.
+    const auto keepFirst = [&twoSizes](uint32_t* kept, uint32_t value) {
+        twoSizes = twoSizes || (*kept != 0 && *kept != value);
+        if (*kept == 0)
+            *kept = value;
+    };
     for (uint32_t i = 0; i < entries; ++i) {
         const uint64_t entry = uint64_t(directory) + 2 + 12 * i;
         uint32_t tag = 0, count = 0;
         if (!number(entry, 2, &tag) || !number(entry + 4, 4, &count))
             return unreadable(PhotoKind::Tiff);
         if (tag == 256)
-            width = tiffValue(bytes, big, entry);
+            keepFirst(&width, tiffValue(bytes, big, entry));
         else if (tag == 257)
-            height = tiffValue(bytes, big, entry);
+            keepFirst(&height, tiffValue(bytes, big, entry));
         else if (tag == 258 && count <= 2)
             bits = tiffValue(bytes, big, entry);
         else if (tag == 258)
@@ -258,14 +403,16 @@ PhotoHeader readTiffHeader(const ByteReader& read)
     if (width == 0 || height == 0 || samples == 0)
         return unreadable(PhotoKind::Tiff);
     // A palette or grey TIFF may come out of libvips as RGB: counted as three samples at least.
-    return sized(PhotoKind::Tiff, width, height, std::max<uint32_t>(samples, 3), (bits + 7) / 8);
+    PhotoHeader header = sized(PhotoKind::Tiff, width, height, std::max<uint32_t>(samples, 3), (bits + 7) / 8);
+    header.twoSizes = twoSizes;
+    return header;
 }
 
 PhotoHeader readHeifHeader(const ByteReader& read)
 {
     const Bytes bytes(read);
-    Box meta, pitm, iprp, ipco, ipma;
-    uint32_t version = 0, primary = 0;
+    Box meta, pitm, iinf, iprp, ipco, ipma;
+    uint32_t version = 0, primary = 0, items = 0;
     // Reads are bounded by the boxes' own sizes; the file's end makes a
     // box that claims more unreadable.
     if (!findBox(bytes, 0, UINT64_MAX >> 1, "meta", &meta) || !bytes.big(meta.content, 1, &version))
@@ -273,18 +420,25 @@ PhotoHeader readHeifHeader(const ByteReader& read)
     const uint64_t children = meta.content + 4;
     if (!findBox(bytes, children, meta.end, "pitm", &pitm) || !bytes.big(pitm.content, 1, &version) ||
         !bytes.big(pitm.content + 4, version == 0 ? 2 : 4, &primary) ||
+        !findBox(bytes, children, meta.end, "iinf", &iinf) || !bytes.big(iinf.content, 1, &version) ||
+        !bytes.big(iinf.content + 4, version == 0 ? 2 : 4, &items) ||
         !findBox(bytes, children, meta.end, "iprp", &iprp) ||
         !findBox(bytes, iprp.content, iprp.end, "ipco", &ipco) ||
         !findBox(bytes, iprp.content, iprp.end, "ipma", &ipma))
         return unreadable(PhotoKind::Heif);
+    std::vector<unsigned char> properties, associations;
     HeifItem item;
-    if (!readAssociations(bytes, ipma, ipco, primary, &item) || !item.extentKnown)
+    if (!readContent(bytes, ipco, &properties) || !readContent(bytes, ipma, &associations) ||
+        !readAssociations(associations, properties, items, primary, &item) || !item.extentKnown)
         return unreadable(PhotoKind::Heif);
-    // libheif turns the image by its irot before libvips sees it: the
-    // decoded size is the upright one.
-    if (item.quarterTurn)
-        std::swap(item.width, item.height);
-    return sized(PhotoKind::Heif, item.width, item.height, 4, item.bits > 8 ? 2 : 1);
+    // An HEVC picture is coded in blocks of up to 64 and cropped to the
+    // extent; anything larger is a second, hidden size.
+    const bool hidden = item.codedWidth > uint64_t(item.width) + 64 || item.codedHeight > uint64_t(item.height) + 64;
+    // libheif's own files give the extent of the upright image: it is the
+    // size libvips reports, whatever the irot says.
+    PhotoHeader header = sized(PhotoKind::Heif, item.width, item.height, 4, item.bits > 8 ? 2 : 1);
+    header.twoSizes = hidden;
+    return header;
 }
 
 PhotoHeader readWebpHeader(const ByteReader& read)

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "photos/KindHeaders.h"
+#include "photos/PhotoFile.h"
 
 namespace {
 
@@ -66,10 +67,16 @@ std::string sizeText(const PhotoHeader& header)
     return std::to_string(header.width) + " x " + std::to_string(header.height);
 }
 
+// Counts past a million megabytes say only that: a header may claim
+// 2^31 x 2^31 pixels, whose bytes no 64-bit count holds.
 std::string megabytes(uint64_t bytes)
 {
+    constexpr uint64_t most = 1000000;
+    const uint64_t count = (bytes >> 20) + ((bytes & ((1 << 20) - 1)) != 0);
+    if (count > most)
+        return "more than 1,000,000 MB";
     char text[32];
-    std::snprintf(text, sizeof text, "%llu MB", static_cast<unsigned long long>((bytes + (1 << 20) - 1) >> 20));
+    std::snprintf(text, sizeof text, "%llu MB", static_cast<unsigned long long>(count));
     return text;
 }
 
@@ -131,17 +138,22 @@ PhotoHeader readPhotoHeader(const unsigned char* bytes, size_t size)
 
 PhotoHeader readPhotoHeaderFile(const char* path, bool* opened)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    *opened = file != nullptr;
-    if (file == nullptr)
-        return PhotoHeader{};
-    const PhotoHeader header = readPhotoHeader([file](uint64_t offset, unsigned char* out, size_t want) {
-        if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0)
-            return size_t{0};
-        return std::fread(out, 1, want, file);
-    });
-    std::fclose(file);
-    return header;
+    const PhotoFile file(path);
+    *opened = file.state() == PhotoFile::State::Open;
+    return *opened ? file.readHeader() : PhotoHeader{};
+}
+
+const char* const twoSizesProblem = "its header gives two sizes";
+
+std::string decodedSizeProblem(const PhotoHeader& header, uint64_t width, uint64_t height, int shrink)
+{
+    const uint64_t step = shrink > 1 ? uint64_t(shrink) : 1;
+    const uint64_t wantWidth = (header.width + step - 1) / step, wantHeight = (header.height + step - 1) / step;
+    // libnsgif may keep a GIF to its logical screen where the gate counted
+    // a first frame reaching past it: smaller costs nothing.
+    if (header.kind == PhotoKind::Gif)
+        return width <= wantWidth && height <= wantHeight ? "" : twoSizesProblem;
+    return width == wantWidth && height == wantHeight ? "" : twoSizesProblem;
 }
 
 uint64_t photoDecodeBytes(const PhotoHeader& header)
@@ -162,6 +174,10 @@ std::string photoProblem(const PhotoHeader& header)
     if (!decodablePhotoKind(header.kind))
         return std::string("a ") + photoKindName(header.kind) + " image, not a kind read here (" +
                decodableNames() + ")";
+    if (header.tooSlow)
+        return "its header takes too long to read";
+    if (header.twoSizes)
+        return twoSizesProblem;
     if (!header.sizeKnown)
         return "its header cannot be read";
     if (header.width == 0 || header.height == 0)

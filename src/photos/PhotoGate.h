@@ -24,8 +24,7 @@ constexpr uint64_t photoDecodeBudgetBytes = uint64_t(512) << 20;
 struct PhotoHeader {
     PhotoKind kind = PhotoKind::Unknown;
     bool sizeKnown = false;   // false where the header cannot be read
-    // As the decoder makes it: an orientation tag may still turn it, but
-    // a HEIF's own turn is applied by libheif.
+    // As the decoder's header gives it: an orientation tag may still turn it.
     uint32_t width = 0;
     uint32_t height = 0;
     int samples = 4;          // a pixel's samples and a sample's bytes once decoded
@@ -33,12 +32,23 @@ struct PhotoHeader {
     // A decoder may shrink it on load by up to 8 and keep only strips of it:
     // a baseline JPEG.
     bool shrinksOnLoad = false;
+    // The header names two different sizes for the image (a repeated TIFF
+    // tag, a HEIF whose coded picture is larger than its extent).
+    bool twoSizes = false;
+    bool tooSlow = false;     // reading the header ran past its time
 };
 
 PhotoHeader readPhotoHeader(const ByteReader& read);
 PhotoHeader readPhotoHeader(const unsigned char* bytes, size_t size);
 // opened is false when the file cannot be read at all.
 PhotoHeader readPhotoHeaderFile(const char* path, bool* opened);
+
+// The refusal of a photo whose decoder, once it has read the header itself,
+// makes another size than the gate was told.
+extern const char* const twoSizesProblem;
+// twoSizesProblem when the decoder's width x height, opened at 1/shrink of
+// the size, is not the gate's; "" when they agree.
+std::string decodedSizeProblem(const PhotoHeader& header, uint64_t width, uint64_t height, int shrink = 1);
 
 // The bytes a decode of the photo holds at most: the whole image, or for a
 // baseline JPEG an eighth of each side, which is all the decoders ever

@@ -5,8 +5,11 @@
 
 #include <libraw/libraw.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "photos/PhotoGate.h"
 
@@ -19,8 +22,10 @@ int orientationOfFlip(int flip)
     return flip == 3 ? 3 : flip == 5 ? 8 : flip == 6 ? 6 : 1;
 }
 
-// Releases LibRaw's handle however the reading ends.
+// Releases LibRaw's handle however the reading ends; the file's bytes,
+// which LibRaw reads in place, go after it.
 struct Raw {
+    std::vector<unsigned char> file;
     libraw_data_t* data = libraw_init(0);
     libraw_processed_image_t* preview = nullptr;
     ~Raw()
@@ -76,6 +81,24 @@ VipsImage* imageOf(const libraw_processed_image_t& preview, std::string* problem
     return image;
 }
 
+// The whole file, within the decode budget; false when it is larger,
+// empty or cannot be read.
+bool readWhole(int fd, std::vector<unsigned char>* bytes)
+{
+    struct stat about {};
+    if (fstat(fd, &about) != 0 || about.st_size <= 0 || uint64_t(about.st_size) > photoDecodeBudgetBytes)
+        return false;
+    bytes->resize(static_cast<size_t>(about.st_size));
+    size_t done = 0;
+    while (done < bytes->size()) {
+        const ssize_t got = pread(fd, bytes->data() + done, bytes->size() - done, static_cast<off_t>(done));
+        if (got <= 0)
+            return false;
+        done += static_cast<size_t>(got);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool isRawName(const std::string& name)
@@ -89,11 +112,14 @@ bool isRawName(const std::string& name)
     return false;
 }
 
-RawPreview openRawPreview(const char* path)
+const char* const notRawProblem = "not a RAW image LibRaw reads";
+
+RawPreview openRawPreview(int fd)
 {
     Raw raw;
-    if (!raw.data || libraw_open_file(raw.data, path) != LIBRAW_SUCCESS)
-        return without("not a RAW image LibRaw reads");
+    // A file too large to be a RAW we read goes to the gate by its content.
+    if (!readWhole(fd, &raw.file) || !raw.data || libraw_open_buffer(raw.data, raw.file.data(), raw.file.size()) != LIBRAW_SUCCESS)
+        return without(notRawProblem);
     // Where LibRaw knows the preview's size before unpacking it, it is
     // checked then; the bytes to unpack are bounded either way. LibRaw 0.20
     // tells the preview's format only once it is unpacked.

@@ -21,7 +21,13 @@ struct RawPreview {
     std::time_t taken = 0;        // when the camera says it was taken; 0 when it does not
 };
 
-// Checks the preview's size against the photo decode budget before LibRaw
-// unpacks it. Needs libvips started by startVipsForPhotos. Safe to call
-// from several threads.
-RawPreview openRawPreview(const char* path);
+// The RAW already opened as fd, read by LibRaw from memory: LibRaw would
+// otherwise open the path again, which may by then name a FIFO or another
+// file. Checks the preview's size against the photo decode budget before
+// LibRaw unpacks it. Needs libvips started by startVipsForPhotos. Safe to
+// call from several threads.
+RawPreview openRawPreview(int fd);
+
+// The problem of a file LibRaw does not take as a RAW: such a file is read
+// by its content like any other photo.
+extern const char* const notRawProblem;

@@ -1,22 +1,48 @@
 #include "photos/VipsPhotos.h"
 
+#include <unistd.h>
+
 #include <mutex>
 
 namespace {
 
-// The loader class that reads each kind from a path.
+// The loader class that reads each kind from an open file.
 const struct {
     PhotoKind kind;
     const char* loader;
 } loaders[] = {
-    {PhotoKind::Jpeg, "VipsForeignLoadJpegFile"},
+    {PhotoKind::Jpeg, "VipsForeignLoadJpegSource"},
     {PhotoKind::Jpeg, "VipsForeignLoadJpegBuffer"},   // a camera RAW's preview
-    {PhotoKind::Png, "VipsForeignLoadPngFile"},
-    {PhotoKind::Heif, "VipsForeignLoadHeifFile"},
-    {PhotoKind::Webp, "VipsForeignLoadWebpFile"},
-    {PhotoKind::Tiff, "VipsForeignLoadTiffFile"},
-    {PhotoKind::Gif, "VipsForeignLoadNsgifFile"},
+    {PhotoKind::Png, "VipsForeignLoadPngSource"},
+    {PhotoKind::Heif, "VipsForeignLoadHeifSource"},
+    {PhotoKind::Webp, "VipsForeignLoadWebpSource"},
+    {PhotoKind::Tiff, "VipsForeignLoadTiffSource"},
+    {PhotoKind::Gif, "VipsForeignLoadNsgifSource"},
 };
+
+// The kind's loader on source; nonzero when it refuses.
+int load(VipsSource* source, PhotoKind kind, int jpegShrink, VipsFailOn failOn, VipsImage** image)
+{
+    switch (kind) {
+    case PhotoKind::Jpeg:
+        return vips_jpegload_source(source, image, "shrink", jpegShrink, "access", VIPS_ACCESS_SEQUENTIAL,
+                                    "fail_on", failOn, nullptr);
+    case PhotoKind::Png:
+        return vips_pngload_source(source, image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    // The first image only: a HEIF's primary one (libheif turns it by its
+    // own rotation and libvips then drops the orientation tag), a TIFF's
+    // first page, an animated GIF's or WebP's first frame.
+    case PhotoKind::Heif:
+        return vips_heifload_source(source, image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    case PhotoKind::Webp:
+        return vips_webpload_source(source, image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    case PhotoKind::Tiff:
+        return vips_tiffload_source(source, image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    case PhotoKind::Gif:
+        return vips_gifload_source(source, image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    default: return -1;
+    }
+}
 
 }  // namespace
 
@@ -36,29 +62,28 @@ bool startVipsForPhotos(const char* programName)
     return running;
 }
 
-VipsImage* openPhoto(const char* path, PhotoKind kind, int jpegShrink, bool failOnTruncated)
+VipsImage* openPhoto(int fd, const PhotoHeader& header, int jpegShrink, bool failOnTruncated, std::string* problem)
 {
     const VipsFailOn failOn = failOnTruncated ? VIPS_FAIL_ON_TRUNCATED : VIPS_FAIL_ON_NONE;
+    // The source reads through a duplicate, which shares the file offset:
+    // it starts from the beginning whatever read the descriptor before.
+    lseek(fd, 0, SEEK_SET);
+    VipsSource* source = vips_source_new_from_descriptor(fd);
     VipsImage* image = nullptr;
-    int failed = -1;
-    if (kind == PhotoKind::Jpeg)
-        failed = vips_jpegload(path, &image, "shrink", jpegShrink, "access", VIPS_ACCESS_SEQUENTIAL,
-                               "fail_on", failOn, nullptr);
-    else if (kind == PhotoKind::Png)
-        failed = vips_pngload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
-    // The first image only: a HEIF's primary one (libheif turns it by its
-    // own rotation and libvips then drops the orientation tag), a TIFF's
-    // first page, an animated GIF's or WebP's first frame.
-    else if (kind == PhotoKind::Heif)
-        failed = vips_heifload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
-    else if (kind == PhotoKind::Webp)
-        failed = vips_webpload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
-    else if (kind == PhotoKind::Tiff)
-        failed = vips_tiffload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
-    else if (kind == PhotoKind::Gif)
-        failed = vips_gifload(path, &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on", failOn, nullptr);
+    const int failed = source ? load(source, header.kind, header.kind == PhotoKind::Jpeg ? jpegShrink : 1, failOn, &image) : -1;
+    if (source)
+        g_object_unref(source);
     if (failed != 0) {
         vips_error_clear();
+        return nullptr;
+    }
+    // The loader has read the header its own way; no pixel is decoded yet.
+    const std::string sizes = decodedSizeProblem(header, image->Xsize, image->Ysize,
+                                                 header.kind == PhotoKind::Jpeg ? jpegShrink : 1);
+    if (!sizes.empty()) {
+        g_object_unref(image);
+        if (problem)
+            *problem = sizes;
         return nullptr;
     }
     return image;

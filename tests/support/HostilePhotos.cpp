@@ -14,6 +14,40 @@ std::string big32(unsigned value) { return big16(value >> 16) + big16(value & 0x
 std::string little16(unsigned value) { return {char(value), char(value >> 8)}; }
 std::string little32(unsigned value) { return little16(value & 0xFFFF) + little16(value >> 16); }
 
+std::string box(const char* type, const std::string& content) { return big32(content.size() + 8) + type + content; }
+
+// An HEVC sequence parameter set NAL unit coding width x height, in an hvcC.
+std::string hevcConfig(unsigned width, unsigned height)
+{
+    std::string bits = "0000" "000" "1" + std::string(88, '0') + "01011010";   // one layer, level 90
+    const auto golomb = [&bits](unsigned value) {
+        std::string binary;
+        for (unsigned v = value + 1; v != 0; v >>= 1)
+            binary.insert(binary.begin(), char('0' + (v & 1)));
+        bits += std::string(binary.size() - 1, '0') + binary;
+    };
+    golomb(0);   // its id
+    golomb(1);   // 4:2:0
+    golomb(width);
+    golomb(height);
+    bits += "1";
+    bits.resize((bits.size() + 7) / 8 * 8, '0');
+    std::string nal = "\x42\x01";
+    for (size_t i = 0; i < bits.size(); i += 8)
+        nal += char(std::stoi(bits.substr(i, 8), nullptr, 2));
+    return box("hvcC", "\1" + std::string(21, '\0') + "\1" + "\xA1" + big16(1) + big16(nal.size()) + nal);
+}
+
+// A HEIC's boxes around its property and association tables.
+std::string heifWith(const std::string& properties, const std::string& ipma, unsigned items)
+{
+    const std::string fullBox(4, '\0');
+    const std::string meta = fullBox + box("hdlr", fullBox + std::string(4, '\0') + "pict" + std::string(13, '\0')) +
+                             box("pitm", fullBox + big16(1)) + box("iinf", std::string("\1\0\0\0", 4) + big32(items)) +
+                             box("iprp", box("ipco", properties) + box("ipma", fullBox + big32(items) + ipma));
+    return box("ftyp", "heic" + big32(0) + "mif1heic") + box("meta", meta) + box("mdat", std::string(16, '\0'));
+}
+
 }  // namespace
 
 std::string gifBytes(unsigned width, unsigned height)
@@ -29,18 +63,28 @@ std::string tiffBytes(unsigned width, unsigned height, unsigned samples, unsigne
     return "II*" + std::string(1, '\0') + little32(8) + ifd + little32(0);
 }
 
-std::string heifBytes(unsigned width, unsigned height, bool quarterTurn, int bits)
+std::string heifBytes(unsigned width, unsigned height, bool quarterTurn, int bits, unsigned coded)
 {
-    const auto box = [](const char* type, const std::string& content) { return big32(content.size() + 8) + type + content; };
     const std::string fullBox(4, '\0');
-    std::string properties = box("ispe", fullBox + big32(width) + big32(height)) + box("irot", quarterTurn ? "\1" : std::string(1, '\0')) +
-                             box("pixi", fullBox + "\3" + std::string(3, char(bits)));
-    // Item 1 is the primary one, with properties 1 to 3, the second
+    const std::string properties = box("ispe", fullBox + big32(width) + big32(height)) +
+                                   box("irot", quarterTurn ? "\1" : std::string(1, '\0')) +
+                                   box("pixi", fullBox + "\3" + std::string(3, char(bits))) +
+                                   (coded ? hevcConfig(coded, coded) : box("free", ""));
+    // Item 1 is the primary one, with properties 1 to 4, the second
     // essential; item 2 (a thumbnail, say) has only the first.
-    const std::string ipma = fullBox + big32(2) + big16(1) + "\3\1\x82\3" + big16(2) + "\1\1";
-    const std::string meta = fullBox + box("hdlr", fullBox + std::string(4, '\0') + "pict" + std::string(13, '\0')) +
-                             box("pitm", fullBox + big16(1)) + box("iprp", box("ipco", properties) + box("ipma", ipma));
-    return box("ftyp", "heic" + big32(0) + "mif1heic") + box("meta", meta) + box("mdat", std::string(16, '\0'));
+    return heifWith(properties, big16(1) + "\4\1\x82\3\4" + big16(2) + "\1\1", 2);
+}
+
+std::string heifManyLinksBytes(unsigned items, unsigned links)
+{
+    const std::string entry = std::string(1, char(links)) + std::string(links, '\1');
+    std::string ipma;
+    ipma.reserve(size_t(items) * (2 + entry.size()));
+    // The primary item comes last, behind every other item's links.
+    for (unsigned item = 2; item <= items; ++item)
+        ipma += big16(item) + entry;
+    ipma += big16(1) + entry;
+    return heifWith(box("ispe", std::string(4, '\0') + big32(640) + big32(480)), ipma, items);
 }
 
 std::string webpBytes(unsigned width, unsigned height, bool alpha)
@@ -94,6 +138,14 @@ std::vector<HostilePhoto> hostilePhotos()
         {"HEIC cut short in its meta box", "phone.heic", heifBytes(4032, 3024).substr(0, 60), "its header cannot be read"},
         {"WebP claiming 16,383 x 16,383 with alpha", "webp-bomb.webp", webpBytes(16383, 16383, true), tooLarge},
         {"BMP named .jpg", "scan.jpg", bmpBytes(80, 60), "a BMP image, not a kind"},
+        {"TIFF giving 65,000 squared, then 64 squared", "two-sizes.tif",
+         tiffBytes(64, 64).replace(8, 2, little16(6)).insert(10, little16(256) + little16(4) + little32(1) + little32(65000) +
+                                                                  little16(257) + little16(4) + little32(1) + little32(65000)),
+         "its header gives two sizes"},
+        {"HEIC whose extent says 64 squared over a 12,000 squared picture", "small-ispe.heic", heifBytes(64, 64, false, 8, 12000),
+         "its header gives two sizes"},
+        {"HEIC claiming 2^31 squared", "huge.heic", heifBytes(0x80000000u, 0x80000000u),
+         "would take more than 1,000,000 MB, over the 512 MB"},
     };
 }
 

@@ -33,7 +33,11 @@ std::string pngIhdrBytes(unsigned width, unsigned height, int bitDepth, int colo
 // bits, with no image data; a WebP's extended header.
 std::string gifBytes(unsigned width, unsigned height);
 std::string tiffBytes(unsigned width, unsigned height, unsigned samples = 1, unsigned bits = 8);
-std::string heifBytes(unsigned width, unsigned height, bool quarterTurn = false, int bits = 8);
+// coded: the side its HEVC stream's parameter set codes (0: none given).
+std::string heifBytes(unsigned width, unsigned height, bool quarterTurn = false, int bits = 8, unsigned coded = 0);
+// A HEIC of that many items whose property associations each hold that
+// many links, the primary item's last.
+std::string heifManyLinksBytes(unsigned items, unsigned links);
 std::string webpBytes(unsigned width, unsigned height, bool alpha);
 // A whole uncompressed 24-bit BMP and TGA of one colour.
 std::string bmpBytes(int width, int height);

@@ -11,10 +11,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
+#include <thread>
 
 #include "photos/PhotoGate.h"
 #include "RunNotes.h"
@@ -94,8 +96,10 @@ TEST(IndexHostile, EveryBadPhotoIsSkippedWithItsLineAndTheGoodOnesIndexed)
     for (const support::HostilePhoto& photo : support::hostilePhotos())
         photos.write(photo.name, photo.bytes);
     support::writeSparseJpeg(photos.file("sparse.jpg"), 4ll << 30);
+    photos.write("many-links.heic", support::heifManyLinksBytes(65536, 255));
     writePhoto(photos.file("good-1.jpg"), support::red);
     writePhoto(photos.file("good-2.jpg"), support::blue);
+    writePhoto(photos.file("really-a-jpeg.nef"), support::green);
     const IndexerRun run = runIndexer(photos.path(), output.file("lib"));
     ASSERT_EQ(run.status, 0) << run.output;
     for (const support::HostilePhoto& photo : support::hostilePhotos())
@@ -106,8 +110,88 @@ TEST(IndexHostile, EveryBadPhotoIsSkippedWithItsLineAndTheGoodOnesIndexed)
     const std::string xml = readFile(output.file("lib/Zandervale.xml"));
     EXPECT_NE(xml.find("good-1.jpg"), std::string::npos);
     EXPECT_NE(xml.find("good-2.jpg"), std::string::npos);
+    EXPECT_NE(xml.find("really-a-jpeg.nef"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(photos.file("many-links.heic") + ": its header cannot be read"), std::string::npos) << run.output;
     if (!support::sanitizedBuild) {
         EXPECT_LT(run.peakKilobytes * 1024, static_cast<long>(photoDecodeBudgetBytes)) << run.output;
+    }
+}
+
+// The decoders the indexer has started: its children by that name.
+std::vector<pid_t> decodersOf(pid_t program)
+{
+    std::vector<pid_t> found;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        pid_t pid = 0, parent = 0;
+        std::string name, state;
+        if (stat >> pid >> name >> state >> parent && parent == program && name == "(zandervale-deco)")
+            found.push_back(pid);
+    }
+    return found;
+}
+
+// While the indexer reads, one decoder is killed mid-run, a RAW-named photo
+// becomes a FIFO and another photo is swapped 50 times between a good PNG
+// and a bomb. The run ends in its own time, the decoder costs one photo at
+// most, the FIFO and the swapped photo each are read as the gate saw them
+// or skipped with their line, and no process passes 768 MB.
+TEST(IndexHostile, KilledDecodersAndPhotosSwappedMidRunCostOnePhotoEach)
+{
+    support::TempDir photos, output;
+    constexpr int good = 24;
+    // Each its own picture: byte-identical copies would stand once.
+    for (int i = 0; i < good; ++i)
+        support::writeWithDevil(photos.file("photo-" + std::to_string(i) + ".jpg"), IL_JPG, 1600, 1200,
+                                [i](int x, int y) { return ((x + i) ^ y) & 64 ? support::red : support::blue; });
+    writePhoto(photos.file("raw.nef"), support::green);
+    // The two contents lie outside the photo folder, linked in by turns.
+    ASSERT_TRUE(support::writeTwoBandPng(output.file("good.png"), 1024, 768, support::PngFormat::Rgb, support::red, support::blue));
+    output.write("bomb.png", support::pngIhdrBytes(12000, 12000, 16, 2, true));
+    ASSERT_EQ(link(output.file("good.png").c_str(), photos.file("swapped.png").c_str()), 0);
+    const std::string log = output.file("log");
+    const pid_t run = fork();
+    if (run == 0) {
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        execl(indexer.c_str(), indexer.c_str(), photos.path().c_str(), output.file("lib").c_str(), nullptr);
+        _exit(127);
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(60);
+    std::vector<pid_t> decoders;
+    while ((decoders = decodersOf(run)).empty() && Clock::now() < deadline && waitpid(run, nullptr, WNOHANG) == 0)
+        std::this_thread::yield();
+    ASSERT_FALSE(decoders.empty()) << "no decoder seen";
+    kill(decoders.front(), SIGKILL);
+    ASSERT_EQ(rename(photos.file("raw.nef").c_str(), photos.file("raw.old").c_str()), 0);
+    ASSERT_EQ(mkfifo(photos.file("raw.nef").c_str(), 0644), 0);
+    for (int swap = 0; swap < 50; ++swap) {
+        const std::string next = output.file(swap % 2 ? "good.png" : "bomb.png"), spare = output.file("swap.tmp");
+        EXPECT_EQ(link(next.c_str(), spare.c_str()) == 0 && rename(spare.c_str(), photos.file("swapped.png").c_str()) == 0, true);
+    }
+    int status = 0;
+    rusage usage{};
+    while (wait4(run, &status, WNOHANG, &usage) == 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (Clock::now() >= deadline) {
+        kill(run, SIGKILL);
+        wait4(run, &status, 0, &usage);
+        FAIL() << "the indexer hung";
+    }
+    const std::string said = readFile(log);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
+    const std::string xml = readFile(output.file("lib/Zandervale.xml"));
+    int indexed = 0;
+    for (int i = 0; i < good; ++i)
+        indexed += xml.find("photo-" + std::to_string(i) + ".jpg<") != std::string::npos;
+    EXPECT_GE(indexed, good - 1) << said;
+    // Seen by the gate as one file, decoded as another: "not a readable PNG image".
+    EXPECT_EQ(said.find("swapped.png: not a readable"), std::string::npos) << said;
+    EXPECT_EQ(said.find("raw.nef: not a RAW"), std::string::npos) << said;
+    if (!support::sanitizedBuild) {
+        EXPECT_LT(usage.ru_maxrss, 768 * 1024) << said;
     }
 }
 

@@ -3,6 +3,7 @@
 #  zv-fuzz-image-header  the image-header guard on hostile image files
 #  zv-fuzz-dates         the name, EXIF and XMP date readers and Exiv2's metadata reading
 #  zv-fuzz-cache         the thumbnail cache's reader on hostile cache files
+#  zv-fuzz-previews      a camera RAW's preview and a JPEG's EXIF preview
 # The reader and the guard are built into them with the fuzzer's coverage and
 # the address and UB sanitizers; run them with `make fuzz`.
 option(ZV_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
@@ -33,3 +34,4 @@ zv_fuzz_target(zv-fuzz-library LibraryFuzz.cpp zv_library)
 zv_fuzz_target(zv-fuzz-image-header ImageHeaderFuzz.cpp zv_textures)
 zv_fuzz_target(zv-fuzz-dates DateFuzz.cpp zv_index)
 zv_fuzz_target(zv-fuzz-cache CacheFuzz.cpp zv_textures)
+zv_fuzz_target(zv-fuzz-previews PreviewFuzz.cpp zv_index)

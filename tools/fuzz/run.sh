@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # Every input becomes a file: in memory, runs are ten times as many.
 [ -w /dev/shm ] && export TMPDIR=${TMPDIR:-/dev/shm}
 
-for name in library image-header dates cache; do
+for name in library image-header dates cache previews; do
   work=$build/fuzz/$name
   mkdir -p "$work/corpus"
   dict=()

@@ -1,14 +1,13 @@
-// Reads one photo: its date from EXIF (else its name, else the file time) and its 128 x 96
-// upright, centre-cropped JPEG thumbnail, made by libvips.
+// Reads one photo: its date from an XMP sidecar or EXIF (else its name, else the file time) and its
+// 128 x 96 upright, centre-cropped JPEG thumbnail, made by libvips in a decoder process.
 #pragma once
 
 #include <string>
 
 #include "PhotoDate.h"
+#include "PhotoThumbnail.h"
 
 namespace photoindex {
-
-constexpr int thumbnailWidth = 128, thumbnailHeight = 96;
 
 struct PhotoReading {
     DateChoice date;
@@ -19,7 +18,7 @@ struct PhotoReading {
     bool damaged = false;         // only part of the photo could be decoded; the thumbnail shows that part
 };
 
-// Starts libvips; false when it cannot.
+// Readies the decoders, each started when first needed; false when it cannot.
 bool startPhotoReading(const char* programPath);
 void stopPhotoReading();
 
@@ -28,11 +27,6 @@ void stopPhotoReading();
 PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath,
                        const LocalDate& fileDate, const LocalDate& now);
 
-// How close, as PSNR, a thumbnail made from an EXIF preview must come to
-// one made from the photo itself: below it, the photo was changed after its
-// preview was written (an editor that kept the old one) and the preview lies.
-constexpr double previewFaithfulDecibels = 30;
-
 struct PreviewCheck {
     bool checked = false;       // compared with a thumbnail of the decoded photo
     bool replaced = false;      // it differed, and that thumbnail took its place
@@ -40,9 +34,9 @@ struct PreviewCheck {
     std::string outputProblem;  // the thumbnail could not be replaced
 };
 
-// Decodes the photo at path into a thumbnail and replaces the one at
-// thumbnailPath (made from its EXIF preview) where they differ. Safe to
-// call from several threads.
+// Has a decoder make a thumbnail of the whole photo at path and replaces the
+// one at thumbnailPath (made from its EXIF preview) where they differ
+// (previewFaithfulDecibels). Safe to call from several threads.
 PreviewCheck checkPreview(const std::string& path, const std::string& thumbnailPath);
 
 }  // namespace photoindex

@@ -40,6 +40,7 @@ TEST(PhotoGate, CountsWhatADecodeHoldsAndAdmitsUpToTheBudget)
         {"16-bit RGB TIFF of the same size", tiffBytes(12000, 12000, 3, 16), false},
         {"grey TIFF counted as RGB", tiffBytes(14000, 14000, 1, 8), false},
         {"HEIC of 9,000 x 9,000", heifBytes(9000, 9000), true},
+        {"HEIC whose HEVC stream codes whole blocks past its extent", heifBytes(4000, 4000, false, 8, 4032), true},
         {"10-bit HEIC of 9,000 x 9,000, decoded at 16 bits", heifBytes(9000, 9000, false, 10), false},
         {"WebP of 12,000 x 12,000 without alpha", webpBytes(12000, 12000, false), true},
         {"WebP of 12,000 x 12,000 with alpha", webpBytes(12000, 12000, true), false},
@@ -62,8 +63,8 @@ TEST(PhotoGate, TellsKindsByContentAndRefusesEachHostilePhotoInWords)
               "its size 50000 x 50000 is too large: decoding it would take 14306 MB, over the 512 MB a photo may take");
 }
 
-// The size is the one the decoder makes: a HEIC's primary item turned by
-// its irot (libheif applies it), never its thumbnail's; a WebP of any of its
+// The size is the one the decoder's header gives: a HEIC's primary item's
+// extent whatever its irot, never its thumbnail's; a WebP of any of its
 // three headers.
 TEST(PhotoGate, ReadsTheSizeEachKindDecodesTo)
 {
@@ -74,7 +75,7 @@ TEST(PhotoGate, ReadsTheSizeEachKindDecodesTo)
     lossy += std::string{char(640 & 0xFF), char(640 >> 8), char(480 & 0xFF), char(480 >> 8)};
     const struct { const char* what; std::string bytes; PhotoKind kind; uint32_t width, height; } cases[] = {
         {"HEIC", heifBytes(4032, 3024), PhotoKind::Heif, 4032, 3024},
-        {"HEIC turned by a quarter", heifBytes(4032, 3024, true), PhotoKind::Heif, 3024, 4032},
+        {"HEIC turned by a quarter", heifBytes(4032, 3024, true), PhotoKind::Heif, 4032, 3024},
         {"lossless WebP", lossless, PhotoKind::Webp, 1000, 800},
         {"lossy WebP", lossy, PhotoKind::Webp, 640, 480},
         {"extended WebP", webpBytes(70000, 3, false), PhotoKind::Webp, 70000, 3},

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "photos/PhotoFile.h"
 #include "photos/VipsPhotos.h"
 #include "support/HostilePhotos.h"
 #include "support/KindFiles.h"
@@ -21,7 +22,8 @@ int probedInChild(const std::string& path)
     if (child == 0) {
         if (!startVipsForPhotos("test"))
             _exit(3);
-        VipsImage* image = vips_image_new_from_file(path.c_str(), nullptr);
+        VipsSource* source = vips_source_new_from_file(path.c_str());
+        VipsImage* image = source ? vips_image_new_from_source(source, "", nullptr) : nullptr;
         _exit(image != nullptr ? 1 : 0);
     }
     int status = 0;
@@ -39,11 +41,14 @@ TEST(VipsPhotos, OnlyTheLoadersOfAdmittedKindsCanBeReached)
     ASSERT_TRUE(support::writeTwoBandPng(dir.file("ok.png"), 8, 8, support::PngFormat::Rgb, support::red, support::blue));
     EXPECT_EQ(probedInChild(dir.file("ok.png")), 1) << "PNG";
     ASSERT_TRUE(startVipsForPhotos("test"));
-    VipsImage* photo = openPhoto(dir.file("ok.png").c_str(), PhotoKind::Png, 1, true);
+    const PhotoFile png(dir.file("ok.png"));
+    PhotoHeader header = png.readHeader();
+    VipsImage* photo = openPhoto(png.descriptor(), header, 1, true);
     ASSERT_NE(photo, nullptr);
     EXPECT_EQ(photo->Xsize, 8);
     g_object_unref(photo);
-    EXPECT_EQ(openPhoto(dir.file("ok.png").c_str(), PhotoKind::Jpeg, 1, true), nullptr);
+    header.kind = PhotoKind::Jpeg;
+    EXPECT_EQ(openPhoto(png.descriptor(), header, 1, true), nullptr);
 }
 
 // Each kind passes the gate at its own size and opens with its own loader
@@ -57,16 +62,21 @@ TEST(VipsPhotos, EveryAdmittedKindOpensByItsKindAndNoOther)
     for (const auto& [kind, photoKind] : kinds) {
         const std::string path = dir.file(std::string("photo.") + kind);
         ASSERT_TRUE(support::writeKind(path, kind, 40, 30, stripes));
-        bool opened = false;
-        const PhotoHeader header = readPhotoHeaderFile(path.c_str(), &opened);
+        const PhotoFile file(path);
+        PhotoHeader header = file.readHeader();
         EXPECT_EQ(std::make_tuple(header.kind, header.width, header.height, photoProblem(header)),
                   std::make_tuple(photoKind, 40u, 30u, std::string())) << kind;
-        VipsImage* photo = openPhoto(path.c_str(), photoKind, 1, true);
+        VipsImage* photo = openPhoto(file.descriptor(), header, 1, true);
         ASSERT_NE(photo, nullptr) << kind;
         EXPECT_EQ(std::make_pair(photo->Xsize, photo->Ysize), std::make_pair(40, 30)) << kind;
         g_object_unref(photo);
-        EXPECT_EQ(openPhoto(path.c_str(), photoKind == PhotoKind::Gif ? PhotoKind::Tiff : PhotoKind::Gif, 1, true),
-                  nullptr) << kind;
+        // A decoder that reads another size than the gate's is refused before it decodes.
+        std::string problem;
+        header.height = 20;
+        EXPECT_EQ(openPhoto(file.descriptor(), header, 1, true, &problem), nullptr) << kind;
+        EXPECT_EQ(problem, "its header gives two sizes") << kind;
+        header.kind = photoKind == PhotoKind::Gif ? PhotoKind::Tiff : PhotoKind::Gif;
+        EXPECT_EQ(openPhoto(file.descriptor(), header, 1, true), nullptr) << kind;
     }
 }
 
