@@ -28,7 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using support::red, support::green, support::blue;
+using support::red, support::green, support::blue, support::readFile;
 using Dates = std::vector<std::pair<ExifTag, std::string>>;
 const std::string indexer = ZV_TOOLS_DIR "/zandervale-index";
 
@@ -40,12 +40,6 @@ std::pair<int, std::string> runIndexer(const std::string& arguments)
         output.append(buffer, size);
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 struct Picture { int year, month, quarter; std::string texture; };
