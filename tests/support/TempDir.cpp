@@ -24,4 +24,10 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
     return file(name);
 }
 
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 }  // namespace support

@@ -22,4 +22,7 @@ private:
     std::string root;
 };
 
+// The bytes of the file at path ("" when it cannot be read).
+std::string readFile(const std::string& path);
+
 }  // namespace support

@@ -27,6 +27,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using support::readFile;
 const std::string indexer = ZV_TOOLS_DIR "/zandervale-index";
 
 struct IndexerRun {
@@ -36,11 +37,10 @@ struct IndexerRun {
     std::string output;   // standard error and output
 };
 
-// Runs the indexer on photos into library; prepare runs in the child first.
-IndexerRun runIndexer(const std::string& photos, const std::string& library,
-               const std::function<void()>& prepare = [] {}, const std::string& program = indexer)
+// Starts the indexer on photos into library, its output into log; prepare runs in the child first.
+pid_t startIndexer(const std::string& photos, const std::string& library, const std::string& log,
+                   const std::function<void()>& prepare = [] {}, const std::string& program = indexer)
 {
-    const std::string log = library + ".log";
     const pid_t child = fork();
     if (child == 0) {
         const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -51,12 +51,20 @@ IndexerRun runIndexer(const std::string& photos, const std::string& library,
         execl(program.c_str(), program.c_str(), photos.c_str(), library.c_str(), nullptr);
         _exit(127);
     }
+    return child;
+}
+
+// Runs the indexer to its end.
+IndexerRun runIndexer(const std::string& photos, const std::string& library,
+               const std::function<void()>& prepare = [] {}, const std::string& program = indexer)
+{
+    const std::string log = library + ".log";
+    const pid_t child = startIndexer(photos, library, log, prepare, program);
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
-    std::ifstream in(log);
     IndexerRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
-            usage.ru_maxrss, std::string(std::istreambuf_iterator<char>(in), {})};
+            usage.ru_maxrss, readFile(log)};
     fs::remove(log);
     return run;
 }
@@ -64,12 +72,6 @@ IndexerRun runIndexer(const std::string& photos, const std::string& library,
 void writePhoto(const std::string& path, support::Colour colour)
 {
     support::writeWithDevil(path, IL_JPG, 64, 48, [=](int, int) { return colour; });
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The files in the library folder that neither the library file nor the
@@ -150,14 +152,7 @@ TEST(IndexHostile, KilledDecodersAndPhotosSwappedMidRunCostOnePhotoEach)
     output.write("bomb.png", support::pngIhdrBytes(12000, 12000, 16, 2, true));
     ASSERT_EQ(link(output.file("good.png").c_str(), photos.file("swapped.png").c_str()), 0);
     const std::string log = output.file("log");
-    const pid_t run = fork();
-    if (run == 0) {
-        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 1);
-        dup2(fd, 2);
-        execl(indexer.c_str(), indexer.c_str(), photos.path().c_str(), output.file("lib").c_str(), nullptr);
-        _exit(127);
-    }
+    const pid_t run = startIndexer(photos.path(), output.file("lib"), log);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(60);
     std::vector<pid_t> decoders;

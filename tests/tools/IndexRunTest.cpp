@@ -14,7 +14,6 @@
 #include <vips/vips.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -28,7 +27,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using support::red, support::green, support::blue;
+using support::red, support::green, support::blue, support::readFile;
 using Dates = std::vector<std::pair<ExifTag, std::string>>;
 const std::string indexer = ZV_TOOLS_DIR "/zandervale-index";
 
@@ -40,12 +39,6 @@ std::pair<int, std::string> runIndexer(const std::string& arguments)
         output.append(buffer, size);
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 struct Picture { int year, month, quarter; std::string texture; };
@@ -69,39 +62,23 @@ std::map<std::string, Picture> readBack(const std::string& library)
     return pictures;
 }
 
-// A JPEG with EXIF dates and an orientation (0: none) in an APP1 segment right after SOI.
-// preview: the JPEG bytes of an embedded EXIF preview ("": none).
+// A JPEG with EXIF dates, an orientation (0: none) and an embedded EXIF
+// preview (its JPEG bytes; "": none), as a camera writes them.
 void writePhoto(const std::string& path, const support::PixelFunction& pixel, const Dates& dates = {},
                 int orientation = 0, int width = 64, int height = 48, const std::string& preview = "")
 {
     support::writeWithDevil(path, IL_JPG, width, height, pixel);
-    ExifData* exif = exif_data_new();
-    auto add = [&](ExifIfd ifd, ExifTag tag) {
-        ExifEntry* entry = exif_entry_new();
-        exif_content_add_entry(exif->ifd[ifd], entry);
-        exif_entry_initialize(entry, tag);
-        exif_entry_unref(entry);
-        return entry->data;
-    };
+    const auto image = Exiv2::ImageFactory::open(path);
+    Exiv2::ExifData& exif = image->exifData();
     for (const auto& [tag, text] : dates)
-        std::memcpy(add(tag == EXIF_TAG_DATE_TIME ? EXIF_IFD_0 : EXIF_IFD_EXIF, tag), text.c_str(), 20);
+        exif[tag == EXIF_TAG_DATE_TIME ? "Exif.Image.DateTime" : tag == EXIF_TAG_DATE_TIME_ORIGINAL ? "Exif.Photo.DateTimeOriginal"
+                                                                                                   : "Exif.Photo.DateTimeDigitized"] = text;
     if (orientation)
-        exif_set_short(add(EXIF_IFD_0, EXIF_TAG_ORIENTATION), exif_data_get_byte_order(exif), ExifShort(orientation));
-    if (!preview.empty()) {
-        exif->data = static_cast<unsigned char*>(malloc(preview.size()));   // freed by libexif
-        std::memcpy(exif->data, preview.data(), preview.size());
-        exif->size = preview.size();
-    }
-    unsigned char* segment = nullptr;
-    unsigned size = 0;
-    exif_data_save_data(exif, &segment, &size);
-    std::string jpeg = readFile(path);
-    jpeg.insert(2, "\xFF\xE1" + std::string{char((size + 2) >> 8), char(size + 2)} + std::string((char*)segment, size));
-    // A comment with its path: no two photos of a test are copies of each other.
-    jpeg.insert(2, "\xFF\xFE" + std::string{char((path.size() + 2) >> 8), char(path.size() + 2)} + path);
-    std::ofstream(path, std::ios::binary) << jpeg;
-    free(segment);
-    exif_data_unref(exif);
+        exif["Exif.Image.Orientation"] = uint16_t(orientation);
+    if (!preview.empty())
+        Exiv2::ExifThumb(exif).setJpegThumbnail(reinterpret_cast<const Exiv2::byte*>(preview.data()), long(preview.size()));
+    image->setComment(path);   // no two photos of a test are copies of each other
+    image->writeMetadata();
 }
 
 support::PixelFunction plain(support::Colour colour) { return [=](int, int) { return colour; }; }

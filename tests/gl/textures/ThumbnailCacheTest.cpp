@@ -113,9 +113,6 @@ protected:
 
 TEST_F(ThumbnailCacheFile, IsWrittenOnceAndReadAtTheNextOpening)
 {
-    EXPECT_EQ(slow.lines, "Discarded an image: " + dir.file("gone.png") + "\n");
-    for (int i = 0; i < 6; ++i)
-        EXPECT_PRED3(support::nearColour, slow.colours[i], colourOf(i), 6) << i;
     EXPECT_EQ(cacheFile.rfind(cacheHome.path() + "/zandervale/", 0), 0u);
     EXPECT_EQ(ThumbnailCache(thumbnailCacheFolder(), library).entries(), 6u);
     const ino_t written = inode(cacheFile);

@@ -1,14 +1,13 @@
+// The folder chooser through the desktop portal. Its fallback to a chooser
+// program, and saying there is none, are seen through LibrarySetupTest.
 #include "app/FolderChooser.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 #include "support/FakePortal.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -19,19 +18,6 @@ FolderChooser::State answerOf(FolderChooser& chooser)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return chooser.state();
 }
-
-// PATH for one test, put back when it ends.
-class SearchPath {
-public:
-    explicit SearchPath(const std::string& path) : saved(std::getenv("PATH") ? std::getenv("PATH") : "")
-    {
-        setenv("PATH", path.c_str(), 1);
-    }
-    ~SearchPath() { setenv("PATH", saved.c_str(), 1); }
-
-private:
-    std::string saved;
-};
 
 } // namespace
 
@@ -56,26 +42,4 @@ TEST(FolderChooser, TakesThePortalsAnswerForAFolder)
     EXPECT_EQ(answerOf(chooser), FolderChooser::State::Cancelled);
     EXPECT_EQ(chooser.folder(), "");
     EXPECT_EQ(portal.requests(), 1);
-}
-
-// Without a session bus: zenity where it is installed, else nothing to ask with.
-TEST(FolderChooser, FallsBackToAChooserProgramAndElseSaysThereIsNone)
-{
-    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
-    support::TempDir dir;
-    ASSERT_EQ(mkdir(dir.file("bin").c_str(), 0755), 0);
-    {
-        SearchPath path(dir.file("empty"));
-        FolderChooser chooser;
-        chooser.ask("Choose your photo folder");
-        EXPECT_EQ(answerOf(chooser), FolderChooser::State::Unavailable);
-    }
-    dir.write("bin/zenity", "#!/bin/sh\ncase \"$*\" in *--directory*) echo /srv/photos ;; *) exit 1 ;; esac\n");
-    ASSERT_EQ(chmod(dir.file("bin/zenity").c_str(), 0755), 0);
-    SearchPath path(dir.file("bin") + ":/bin:/usr/bin");
-    FolderChooser chooser;
-    chooser.ask("Choose your photo folder");
-    EXPECT_EQ(answerOf(chooser), FolderChooser::State::Chosen);
-    EXPECT_EQ(chooser.folder(), "/srv/photos");
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
