@@ -384,9 +384,13 @@ void ShooterControl::warpToCentre()
 
 void ShooterControl::openSelection()
 {
-    House* house = dynamic_cast<House*>(selected);
-    if (house == nullptr || app == nullptr)
+    if (app == nullptr)
         return;
+    House* house = dynamic_cast<House*>(selected);
+    if (house == nullptr) {
+        noteNoSelection();
+        return;
+    }
     releaseHeld();
     app->openGallery(house->getRecord(), house->selectedPicture);
 }

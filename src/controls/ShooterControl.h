@@ -96,7 +96,7 @@ public:
     bool fast;
     bool aiming;            // the right button holds the pointer free
     DatePrompt prompt;           // the "Go to: " line
-    std::string noteLine;        // why a time key went nowhere
+    std::string noteLine;        // why a key went nowhere
     double noteSecondsLeft = 0.0;
 
 private:
@@ -120,6 +120,10 @@ private:
     void typeInPrompt(unsigned char key);
     TimePoint timeHere();
     void jump(const TimeTarget& target);
+    // Puts a line under the HUD for a while; an empty one clears it.
+    void showNote(const std::string& note);
+    // Enter and J say why they did nothing.
+    void noteNoSelection();
     void fly(double dt);
     void finishFlight();
     void placeWalker(const WalkerPose& pose);

@@ -217,7 +217,7 @@ TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereThe
     }
 }
 
-TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensIt)
+TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensItOrSaysWhyNot)
 {
     MonthQuarter record(2005, 7, 1, std::vector<TextureName>(5, 0), std::vector<std::string>());
     const UnitBox box;   // no GL here: an empty list
@@ -240,7 +240,11 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
     control.mouse(0, 0, 1, 1);   // empty ground clears the selection
     EXPECT_EQ(house.selectedPicture, -1);
     world.opened = nullptr;
-    press(control, "\r");
+    for (const char* key : {"\r", "j", "J"}) {   // nothing to open or fly to: a line says why
+        control.noteLine.clear();
+        press(control, key);
+        EXPECT_EQ(control.noteLine, "select a picture first: aim at a box and click") << key;
+    }
     EXPECT_EQ(world.opened, nullptr);
 }
 
