@@ -84,6 +84,15 @@ const AxisKey* findAxis(const AxisKey (&table)[n], int key)
     return nullptr;
 }
 
+// Shift, Ctrl, Alt, the Windows keys and Num Lock reach the special
+// callback on their own, and F5 presses before its release switches full
+// screen: none of them is a command, so none may land a flight.
+bool playsNoPart(int key)
+{
+    return key == GLUT_KEY_F5 || key == GLUT_KEY_NUM_LOCK ||
+           (key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R);
+}
+
 const HeldKey* findHeld(int key)
 {
     for (const HeldKey& entry : heldCharacters) {
@@ -155,6 +164,8 @@ void ShooterControl::keyboardUp(unsigned char key, int, int)
 
 void ShooterControl::special(int key, int, int)
 {
+    if (playsNoPart(key))
+        return;
     finishFlight();
     if (prompt.isOpen() || timeSpecial(key))
         return;
