@@ -215,6 +215,13 @@ void ShooterControl::passiveMotion(int x, int y)
         warpToCentre();
         return;
     }
+    // X reports a warp's motion late: without a window manager the resize
+    // is at once, and warps to the old centre are still reported after the
+    // first frame at the new size. They end once the new centre is seen.
+    if (x == echoX && y == echoY)
+        return;
+    if (x == centredWidth / 2 && y == centredHeight / 2)
+        echoX = echoY = -1;
     // Each event carries the movement since the last warp to the centre.
     pitch += (y - window.height() / 2) * mouseDegreesPerPixel;
     yaw += (x - window.width() / 2) * mouseDegreesPerPixel;
@@ -388,6 +395,10 @@ void ShooterControl::setMouseLook(bool on)
 
 void ShooterControl::warpToCentre()
 {
+    if (window.width() != centredWidth || window.height() != centredHeight) {
+        echoX = centredWidth / 2;
+        echoY = centredHeight / 2;
+    }
     centredWidth = window.width();
     centredHeight = window.height();
     window.warpPointer(window.width() / 2, window.height() / 2);

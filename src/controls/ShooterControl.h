@@ -142,4 +142,8 @@ private:
     // another size comes from a resize, not from the user's hand.
     int centredWidth;
     int centredHeight;
+    // The centre at the size before: motion there is an old warp's echo
+    // until the pointer shows at the new centre; -1 when there is none.
+    int echoX = -1;
+    int echoY = -1;
 };

@@ -137,6 +137,17 @@ TEST_F(ShooterControlTest, MotionFromAResizeDoesNotTurnTheView)
     }
     control.passiveMotion(522, 384);   // the user's own movement turns it again
     EXPECT_NEAR(control.yaw, 96.0f, 1e-4);
+    // Without a window manager a frame warps at the new size before X has
+    // reported the warps to the old centre.
+    window.w = 1280, window.h = 1024;
+    control.special(GLUT_KEY_F4, 0, 0), control.special(GLUT_KEY_F4, 0, 0);   // warps as a frame does
+    for (int i = 0; i < 2; ++i)
+        control.passiveMotion(512, 384);
+    control.passiveMotion(640, 512);
+    EXPECT_NEAR(control.yaw, 96.0f, 1e-4);
+    EXPECT_EQ(control.pitch, 0.0f);
+    control.passiveMotion(512, 384);   // once the new centre was seen, this is the user's
+    EXPECT_NEAR(control.yaw, 96.0f - 76.8f, 1e-3);
 }
 
 TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
