@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "controls/DatePrompt.h"
 #include "controls/Flight.h"
 #include "controls/MovementControl.h"
 #include "controls/OverviewFraming.h"
+#include "controls/OverviewLabels.h"
 #include "textures/TextureName.h"
 
 class SceneObject;
@@ -129,6 +131,8 @@ private:
     void placeWalker(const WalkerPose& pose);
 
     Flight flight;
+    // The overview's year and month labels, placed by the last overview frame.
+    std::vector<OverviewLabel> overviewLabelList;
     // The overview camera's x and z translation where a flight began and
     // where it ends, over the landing.
     float cameraFrom[2] = {0.0f, 0.0f};
