@@ -35,6 +35,7 @@ public:
     // Whether the city has a row for the year.
     bool hasYear(int year) const;
     const CalendarCrossing* crossing(int year, int month) const;
+    const std::vector<CalendarCrossing>& allCrossings() const { return crossings; }
     // In time order.
     const std::vector<CalendarHouse>& houses() const { return timeOrder; }
     // The index in houses() of this house, or -1.

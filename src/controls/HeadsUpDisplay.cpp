@@ -110,12 +110,25 @@ void drawPromptLine(const HudFrame& frame, int halfWidth, int halfHeight)
     drawText(8 - halfWidth, 44 - halfHeight, text);
 }
 
+// Light text on a dark shadow: it reads over grass, roofs and photos alike.
+void drawOverviewLabels(const std::vector<OverviewLabel>& labels, int halfWidth, int halfHeight)
+{
+    const struct { int dx, dy; float grey, alpha; } layers[] = {{1, -1, 0.0f, 0.8f}, {0, 0, 1.0f, 0.95f}};
+    for (const auto& layer : layers) {
+        glColor4f(layer.grey, layer.grey, layer.grey, layer.alpha);
+        for (const OverviewLabel& label : labels)
+            drawText(label.x - halfWidth + layer.dx, label.y - halfHeight + layer.dy, label.text);
+    }
+}
+
 } // namespace
 
 void drawHud(const HudFrame& frame)
 {
     const int halfWidth = frame.width >> 1;
     const int halfHeight = frame.height >> 1;
+    if (frame.labels != nullptr)
+        drawOverviewLabels(*frame.labels, halfWidth, halfHeight);
     if (frame.crosshair)
         drawCrosshair();
     // This colour also tints every quad below, the picture preview included.

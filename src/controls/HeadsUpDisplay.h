@@ -1,10 +1,14 @@
 // The heads-up display over the walker's view: crosshair, compass, help
 // panel, the status strip naming the nearest crossing, the date prompt or a
-// short note above it, and the panel of the selected house. The texts are
+// short note above it, the panel of the selected house and the overview's
+// year and month labels. The texts are
 // plain functions so they can be read directly.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "controls/OverviewLabels.h"
 
 #include "textures/TextureName.h"
 
@@ -26,6 +30,7 @@ struct HudFrame {
     TextureName panelTexture;
     std::string prompt;            // the "Go to: " line; empty: none
     std::string note;              // shown instead when there is no prompt
+    const std::vector<OverviewLabel>* labels = nullptr;   // the overview's years and months
 };
 
 // Drawn in the overlay: one unit a pixel, origin at the window centre, y up.

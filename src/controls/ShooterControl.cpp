@@ -84,6 +84,15 @@ const AxisKey* findAxis(const AxisKey (&table)[n], int key)
     return nullptr;
 }
 
+// Shift, Ctrl, Alt, the Windows keys and Num Lock reach the special
+// callback on their own, and F5 presses before its release switches full
+// screen: none of them is a command, so none may land a flight.
+bool playsNoPart(int key)
+{
+    return key == GLUT_KEY_F5 || key == GLUT_KEY_NUM_LOCK ||
+           (key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R);
+}
+
 const HeldKey* findHeld(int key)
 {
     for (const HeldKey& entry : heldCharacters) {
@@ -155,6 +164,8 @@ void ShooterControl::keyboardUp(unsigned char key, int, int)
 
 void ShooterControl::special(int key, int, int)
 {
+    if (playsNoPart(key))
+        return;
     finishFlight();
     if (prompt.isOpen() || timeSpecial(key))
         return;
@@ -204,6 +215,13 @@ void ShooterControl::passiveMotion(int x, int y)
         warpToCentre();
         return;
     }
+    // X reports a warp's motion late: without a window manager the resize
+    // is at once, and warps to the old centre are still reported after the
+    // first frame at the new size. They end once the new centre is seen.
+    if (x == echoX && y == echoY)
+        return;
+    if (x == centredWidth / 2 && y == centredHeight / 2)
+        echoX = echoY = -1;
     // Each event carries the movement since the last warp to the centre.
     pitch += (y - window.height() / 2) * mouseDegreesPerPixel;
     yaw += (x - window.width() / 2) * mouseDegreesPerPixel;
@@ -377,6 +395,10 @@ void ShooterControl::setMouseLook(bool on)
 
 void ShooterControl::warpToCentre()
 {
+    if (window.width() != centredWidth || window.height() != centredHeight) {
+        echoX = centredWidth / 2;
+        echoY = centredHeight / 2;
+    }
     centredWidth = window.width();
     centredHeight = window.height();
     window.warpPointer(window.width() / 2, window.height() / 2);
@@ -384,9 +406,13 @@ void ShooterControl::warpToCentre()
 
 void ShooterControl::openSelection()
 {
-    House* house = dynamic_cast<House*>(selected);
-    if (house == nullptr || app == nullptr)
+    if (app == nullptr)
         return;
+    House* house = dynamic_cast<House*>(selected);
+    if (house == nullptr) {
+        noteNoSelection();
+        return;
+    }
     releaseHeld();
     app->openGallery(house->getRecord(), house->selectedPicture);
 }

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "controls/DatePrompt.h"
 #include "controls/Flight.h"
 #include "controls/MovementControl.h"
 #include "controls/OverviewFraming.h"
+#include "controls/OverviewLabels.h"
 #include "textures/TextureName.h"
 
 class SceneObject;
@@ -96,7 +98,7 @@ public:
     bool fast;
     bool aiming;            // the right button holds the pointer free
     DatePrompt prompt;           // the "Go to: " line
-    std::string noteLine;        // why a time key went nowhere
+    std::string noteLine;        // why a key went nowhere
     double noteSecondsLeft = 0.0;
 
 private:
@@ -120,11 +122,17 @@ private:
     void typeInPrompt(unsigned char key);
     TimePoint timeHere();
     void jump(const TimeTarget& target);
+    // Puts a line under the HUD for a while; an empty one clears it.
+    void showNote(const std::string& note);
+    // Enter and J say why they did nothing.
+    void noteNoSelection();
     void fly(double dt);
     void finishFlight();
     void placeWalker(const WalkerPose& pose);
 
     Flight flight;
+    // The overview's year and month labels, placed by the last overview frame.
+    std::vector<OverviewLabel> overviewLabelList;
     // The overview camera's x and z translation where a flight began and
     // where it ends, over the landing.
     float cameraFrom[2] = {0.0f, 0.0f};
@@ -138,4 +146,8 @@ private:
     // another size comes from a resize, not from the user's hand.
     int centredWidth;
     int centredHeight;
+    // The centre at the size before: motion there is an old warp's echo
+    // until the pointer shows at the new centre; -1 when there is none.
+    int echoX = -1;
+    int echoY = -1;
 };

@@ -6,6 +6,7 @@
 #include <GL/freeglut.h>
 
 #include <cstddef>
+#include <string>
 
 #include "controls/CityCalendar.h"
 #include "controls/WalkerWorld.h"
@@ -16,6 +17,8 @@ namespace {
 
 // How long a time key's "no later house" and the like stay on screen.
 constexpr double noteSeconds = 2.0;
+
+const char* const noSelectionNote = "select a picture first: aim at a box and click";
 
 }  // namespace
 
@@ -31,8 +34,10 @@ bool ShooterControl::timeKey(unsigned char key)
     case 'J': case 'j': {
         // Down to the house picked from above, and on foot again.
         const TimeTarget target = houseTarget(calendar, selected);
-        if (target.crossing == nullptr)
+        if (target.crossing == nullptr) {
+            noteNoSelection();
             return true;
+        }
         if (overview)
             toggleOverview();
         jump(target);
@@ -88,8 +93,7 @@ TimePoint ShooterControl::timeHere()
 void ShooterControl::jump(const TimeTarget& target)
 {
     // A note says why nothing moves, or why no house is selected where it lands.
-    noteLine = target.note;
-    noteSecondsLeft = target.note.empty() ? 0.0 : noteSeconds;
+    showNote(target.note);
     if (target.crossing == nullptr)
         return;
     // The house flown to is the selection, ready for Enter.
@@ -113,6 +117,17 @@ void ShooterControl::jump(const TimeTarget& target)
     cameraFrom[1] = overviewTranslation.z;
     cameraTo[0] = -eyeX;
     cameraTo[1] = -eyeZ;
+}
+
+void ShooterControl::showNote(const std::string& note)
+{
+    noteLine = note;
+    noteSecondsLeft = note.empty() ? 0.0 : noteSeconds;
+}
+
+void ShooterControl::noteNoSelection()
+{
+    showNote(noSelectionNote);
 }
 
 void ShooterControl::fly(double dt)

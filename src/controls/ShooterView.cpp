@@ -1,9 +1,14 @@
 // The walker's view of each city frame: the view transform of the walker or
 // the overview camera, the walker light (GL_LIGHT1), the walker's marker
-// seen from above, and the heads-up display drawn over it.
+// and the labels seen from above, and the heads-up display drawn over it.
 #include "controls/ShooterControl.h"
 
 #include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <vector>
+
+#include "controls/CityCalendar.h"
 
 #include "controls/HeadsUpDisplay.h"
 #include "controls/WalkerWindow.h"
@@ -17,6 +22,24 @@ void loadView(float pitch, float yaw, const ShooterControl::Vector3f& translatio
     glRotatef(pitch, 1.0f, 0.0f, 0.0f);
     glRotatef(yaw, 0.0f, 1.0f, 0.0f);
     glTranslatef(translation.x, translation.y, translation.z);
+}
+
+// The crossings as the current view puts them in the window.
+std::vector<ScreenCrossing> projectCrossings(const CityCalendar& calendar)
+{
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    std::vector<ScreenCrossing> seen;
+    for (const CalendarCrossing& c : calendar.allCrossings()) {
+        GLdouble x = 0.0, y = 0.0, z = 0.0;
+        // Outside 0 to 1 in depth it is behind the camera or past the far plane.
+        if (gluProject(c.x, 0.0, c.z, model, projection, viewport, &x, &y, &z) == GL_TRUE && z > 0.0 && z < 1.0)
+            seen.push_back({c.year, c.month, x - viewport[0], y - viewport[1]});
+    }
+    return seen;
 }
 
 }  // namespace
@@ -39,6 +62,8 @@ void ShooterControl::beginFrame(double dt)
         glLoadIdentity();
         moveOverviewCamera(dt);
         loadView(overviewPitch, overviewYaw, overviewTranslation);
+        if (app != nullptr)
+            overviewLabelList = overviewLabels(projectCrossings(app->calendar()), window.width(), window.height());
         glPushMatrix();
         // The light stands at the walker's stored translation, which is the
         // eye mirrored through the origin; the marker stands at the eye.
@@ -90,6 +115,8 @@ void ShooterControl::drawOverlay(double dt)
     if (app != nullptr)
         frame.crossing = app->nearestStreet(-translation.x, -translation.y, -translation.z);
     frame.selected = selected;
+    if (overview)
+        frame.labels = &overviewLabelList;
     frame.compassTexture = compassTexture;
     frame.helpTexture = helpTexture;
     frame.panelTexture = panelTexture;

@@ -15,6 +15,8 @@
 namespace {
 
 constexpr unsigned char spaceKey = 32;
+constexpr int wheelAway = 3;
+constexpr int wheelToward = 4;
 // The indexer's thumbnails; the shape a refused photo's stand-in is drawn in.
 constexpr int thumbnailWidth = 128;
 constexpr int thumbnailHeight = 96;
@@ -81,6 +83,14 @@ void Gallery::keyboard(unsigned char key, int, int)
 
 void Gallery::mouse(int button, int state, int x, int y)
 {
+    // Each notch of the wheel is a press and a release of button 3 (away
+    // from the user) or 4; the press is the step. A fade ignores it, as it
+    // does the zoom keys.
+    if (button == wheelAway || button == wheelToward) {
+        if (state == GLUT_DOWN && !paging.isFading())
+            paging.zoomAt(button == wheelAway ? 1 : -1, viewPoint(x, y));
+        return;
+    }
     if (button != GLUT_LEFT_BUTTON)
         return;
     dragging = state == GLUT_DOWN;
@@ -98,6 +108,13 @@ void Gallery::motion(int x, int y)
                  -6.0f * static_cast<float>(y - dragY) / static_cast<float>(std::max(1, height)));
     dragX = x;
     dragY = y;
+}
+
+PicturePan Gallery::viewPoint(int x, int y) const
+{
+    const auto [width, height] = viewSize();
+    return PicturePan{8.0f * (static_cast<float>(x) / static_cast<float>(std::max(1, width)) - 0.5f),
+                      6.0f * (0.5f - static_cast<float>(y) / static_cast<float>(std::max(1, height)))};
 }
 
 void Gallery::special(int key, int, int)

@@ -17,7 +17,8 @@ class MonthQuarter;
 
 class Gallery : public InputControl {
 public:
-    // The window's width and height in pixels, read when the mouse drags.
+    // The window's width and height in pixels, read when the mouse drags
+    // or the wheel turns.
     using ViewSize = std::function<std::pair<int, int>()>;
 
     // Makes no GL call: the gallery's own texture and display list are made
@@ -42,7 +43,8 @@ public:
     void keyboardUp(unsigned char key, int x, int y) override;
     void special(int key, int x, int y) override;
     void specialUp(int key, int x, int y) override;
-    // Dragging with the left button moves a zoomed photo.
+    // Dragging with the left button moves a zoomed photo; the wheel zooms
+    // around the pointer.
     void mouse(int button, int state, int x, int y) override;
     void motion(int x, int y) override;
     void passiveMotion(int, int) override {}
@@ -57,6 +59,8 @@ private:
     void drawCaption(int halfWidth, int halfHeight) const;
     void drawNotices(int halfWidth, int halfHeight) const;
     void drawStandIn() const;
+    // A window pixel in view units from the centre.
+    PicturePan viewPoint(int x, int y) const;
     void drawProblem(int halfWidth, int halfHeight) const;
 
     std::unique_ptr<PhotoLoader> ownDecoder, ownLoader;   // the viewer's, the second using the first

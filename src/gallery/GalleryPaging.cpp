@@ -309,6 +309,13 @@ void GalleryPaging::panBy(float dx, float dy)
     pan = clampPan(pan, pictureScale(current.width, current.height, zoom));
 }
 
+void GalleryPaging::zoomAt(int notches, PicturePan point)
+{
+    const float newZoom = wheelZoom(zoom, notches);
+    pan = clampPan(panAround(pan, point, zoom, newZoom), pictureScale(current.width, current.height, newZoom));
+    zoom = newZoom;
+}
+
 float GalleryPaging::incomingWeight() const
 {
     return std::sin(fadeTime);

@@ -36,6 +36,9 @@ public:
     void holdZoom(int direction) { zoomDirection = direction; }
     // Moves a zoomed photo by (dx, dy) view units, its edges never inside the view.
     void panBy(float dx, float dy);
+    // The wheel's notches at `point` (view units from the centre): the
+    // photo's point there stays put unless an edge would come inside the view.
+    void zoomAt(int notches, PicturePan point);
 
     // What the frames show.
     const PictureSlot& shownPhoto() const { return current; }

@@ -116,6 +116,17 @@ float nextZoom(float zoom, int direction, double dt)
     return std::clamp(zoom, minZoom, maxZoom);
 }
 
+float wheelZoom(float zoom, int notches)
+{
+    return std::clamp(static_cast<float>(zoom * std::exp2(notches / 3.0)), minZoom, maxZoom);
+}
+
+PicturePan panAround(PicturePan pan, PicturePan point, float zoom, float newZoom)
+{
+    const float grow = newZoom / zoom;
+    return PicturePan{point.x - (point.x - pan.x) * grow, point.y - (point.y - pan.y) * grow};
+}
+
 int countdownDigit(float clock)
 {
     return std::clamp(static_cast<int>(8.5f - clock), 0, 9);

@@ -31,11 +31,21 @@ struct PicturePan {
 // 8 x 6 view: a photo that fits on an axis stays centred on it.
 PicturePan clampPan(PicturePan pan, PictureScale scale);
 
-constexpr float minZoom = 1.0f / 16.0f;
-constexpr float maxZoom = 64.0f;
+// The photo reaches the screen as a 1024-texel square: at 8 times the fit
+// in the first 1024-pixel window a texel covers 8 screen pixels, which
+// still shows its neighbours' detail; beyond that it is flat colour. Below
+// a quarter of the view a photo is too small to make out.
+constexpr float minZoom = 0.25f;
+constexpr float maxZoom = 8.0f;
 // One frame of a held arrow: direction +1 zooms in by (1 + 3 dt), -1 out by
 // the same factor, 0 keeps the zoom. The result stays within the bounds.
 float nextZoom(float zoom, int direction, double dt);
+// The wheel's notches: each in (+) or out (-) by the cube root of 2, so
+// three double the size; within the bounds.
+float wheelZoom(float zoom, int notches);
+// The pan that keeps the photo's point under `point` (view units from the
+// centre) where it is while the zoom goes from `zoom` to `newZoom`.
+PicturePan panAround(PicturePan pan, PicturePan point, float zoom, float newZoom);
 
 // The digit shown while the slideshow runs: 6 right after a change, 0 in
 // the last half second before the next one.

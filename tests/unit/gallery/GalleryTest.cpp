@@ -114,6 +114,31 @@ TEST_F(GalleryFrames, DragPansAZoomedPhotoWithinItsEdgesAndZeroFitsItAgain)
     EXPECT_EQ(gallery.shown().getPan().y, 0.0f);
 }
 
+// The 1600 x 1200 photo fills the 8 x 6 view at the fit; three notches double it.
+TEST_F(GalleryFrames, TheWheelZoomsANotchAtATimeAroundThePointerUpToEightTimesTheFit)
+{
+    open({"p0"});
+    frame(2.0);
+    const struct { int x, y, button, state; float zoom, panX, panY; } notches[] = {
+        {384, 96, 3, GLUT_DOWN, 1.2599f, -0.5198f, -0.3899f}, {384, 96, 3, GLUT_UP, 1.2599f, -0.5198f, -0.3899f},
+        {384, 96, 3, GLUT_DOWN, 1.5874f, -1.1748f, -0.8811f}, {384, 96, 3, GLUT_DOWN, 2.0f, -2.0f, -1.5f},
+        {0, 0, 4, GLUT_DOWN, 1.5874f, -2.3496f, -0.5717f},   // from the corner: the left edge stops it
+        {0, 0, 4, GLUT_DOWN, 1.2599f, -1.0397f, 0.1652f},
+        {0, 0, 4, GLUT_DOWN, 1.0f, 0.0f, 0.0f}, {0, 0, 4, GLUT_DOWN, 0.7937f, 0.0f, 0.0f}};
+    for (const auto& n : notches) {
+        gallery.mouse(n.button, n.state, n.x, n.y);
+        EXPECT_NEAR(gallery.shown().getZoom(), n.zoom, 1e-4);
+        EXPECT_NEAR(gallery.shown().getPan().x, n.panX, 1e-4);
+        EXPECT_NEAR(gallery.shown().getPan().y, n.panY, 1e-4);
+    }
+    for (int i = 0; i < 40; ++i)
+        gallery.mouse(4, GLUT_DOWN, 256, 192);
+    EXPECT_EQ(gallery.shown().getZoom(), 0.25f) << "a quarter of the view at the least";
+    for (int i = 0; i < 40; ++i)
+        gallery.mouse(3, GLUT_DOWN, 256, 192);
+    EXPECT_EQ(gallery.shown().getZoom(), 8.0f) << "a texel over 8 pixels of a 1024-pixel window at the most";
+}
+
 TEST_F(GalleryFrames, NoTextureLeftBehindAndFailuresReportedOncePerOpening)
 {
     open({"p0", "p1", "p2", "p3", "p4"}, 3);
