@@ -70,9 +70,11 @@ QuarterKey keyOf(const MonthQuarter& record)
     return {record.getYear(), record.getMonth(), record.getQuarter()};
 }
 
-std::string photosLine(long count, const char* what)
+// "12 new photos", "1 photo gone".
+std::string photosLine(long count, bool added)
 {
-    return std::to_string(count) + (count == 1 ? " photo " : " photos ") + what;
+    const std::string photos = count == 1 ? "photo" : "photos";
+    return std::to_string(count) + (added ? " new " + photos : " " + photos + " gone");
 }
 
 } // namespace
@@ -200,8 +202,8 @@ void Zandervale::readLibraryAgain(const std::string& path)
     if (!libraryEmpty)
         setup.reset();
     if (walker != nullptr && photosAfter != photosBefore) {
-        walker->noteLine = photosAfter > photosBefore ? photosLine(photosAfter - photosBefore, "new")
-                                                      : photosLine(photosBefore - photosAfter, "gone");
+        walker->noteLine = photosAfter > photosBefore ? photosLine(photosAfter - photosBefore, true)
+                                                      : photosLine(photosBefore - photosAfter, false);
         walker->noteSecondsLeft = growthNoteSeconds;
     }
 }
