@@ -28,15 +28,6 @@ std::string expandHome(const std::string& path)
 
 } // namespace
 
-std::string defaultLibraryFolder()
-{
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && data[0] == '/')
-        return std::string(data) + "/zandervale/library";
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.local/share/zandervale/library";
-}
-
 LibrarySetup::LibrarySetup(std::string indexer, std::string libraryFolder)
     : indexer(std::move(indexer)), libraryFolder(std::move(libraryFolder))
 {

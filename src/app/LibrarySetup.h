@@ -11,9 +11,6 @@
 #include "app/FolderChooser.h"
 #include "app/IndexerRun.h"
 
-// Where the indexer writes when told no other folder, as it decides it.
-std::string defaultLibraryFolder();
-
 class LibrarySetup {
 public:
     enum class Stage {

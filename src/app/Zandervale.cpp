@@ -28,6 +28,7 @@
 #include "controls/ShooterControl.h"
 #include "gallery/Gallery.h"
 #include "library/LibraryWatch.h"
+#include "library/LibraryWriter.h"
 #include "library/PictureLibrary.h"
 #include "scene/House.h"
 #include "scene/Street.h"

@@ -4,6 +4,7 @@
 #include <libxml/xmlwriter.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -70,4 +71,15 @@ bool writeLibraryFile(const std::string& path, const std::vector<LibraryPicture>
         return false;
     const bool written = std::fwrite(xml.data(), 1, xml.size(), file) == xml.size();
     return std::fclose(file) == 0 && written;
+}
+
+std::string defaultLibraryFolder()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/')
+        return std::string(data) + "/zandervale/library";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/')
+        return std::string(home) + "/.local/share/zandervale/library";
+    return "";
 }

@@ -6,6 +6,10 @@
 #include <vector>
 
 constexpr const char* libraryFileName = "Zandervale.xml";
+// Where the indexer writes when told no other folder, and where the viewer
+// looks without one: $XDG_DATA_HOME/zandervale/library, else
+// ~/.local/share/zandervale/library; "" without either to go by.
+std::string defaultLibraryFolder();
 // Most textures one quarter (one house) may hold.
 constexpr int MaxTexturesPerQuarter = 250;
 

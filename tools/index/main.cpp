@@ -24,6 +24,7 @@
 #include "Duplicates.h"
 #include "IndexFile.h"
 #include "LibraryFile.h"
+#include "library/LibraryWriter.h"
 #include "OutputFiles.h"
 #include "PhotoPaths.h"
 #include "PhotoReader.h"
@@ -162,13 +163,8 @@ int parseArguments(int argc, char** argv, Options* options)
     options->photos = operands;
     if (outputNamed)
         return -1;
-    const char* data = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (data && data[0] == '/')
-        options->output = std::string(data) + "/zandervale/library";
-    else if (home && home[0] == '/')
-        options->output = std::string(home) + "/.local/share/zandervale/library";
-    else
+    options->output = defaultLibraryFolder();
+    if (options->output.empty())
         return usageFailure("no HOME to put the library in; name OUTPUT_DIR");
     return -1;
 }
