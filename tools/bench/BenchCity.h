@@ -39,8 +39,7 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
 struct Pose {
     const char* name;
     bool overview;
-    ShooterControl::Vector3f translation;   // the eye negated
-    float yaw;
+    WalkerPose walker;
 };
 extern const Pose poses[3];
 
@@ -77,7 +76,7 @@ struct BenchCity {
             objects.push_back(object.get());
         app.setScene(std::move(city.objects), control.get());
         control->init(&app);
-        control->mouseLook = false, control->collisionOn = false;
+        control->setMouseLook(false), control->setCollision(false);
         return true;
     }
     // Opened first: the walker loads its textures as it is made.

@@ -1,5 +1,5 @@
 // The heads-up display: its lines as text, the yaw its compass turns by,
-// and each mode's frame drawn by the scene root over the whole 1024 x 768
+// and each mode's frame, built from the walker's state and drawn by the scene root over the whole 1024 x 768
 // window and read back (what shows, where, and the state a frame leaves).
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -33,8 +33,7 @@ protected:
     void SetUp() override
     {
         app.setScene({}, &control);
-        control.init(&app);
-        control.app = &world;
+        control.init(&world);
     }
     static Rgb at(int x, int y) { return support::WindowSize::at(x, y); }
     static bool anyIn(int left, int bottom, int right, int top, bool (*test)(Rgb))
@@ -48,8 +47,8 @@ protected:
     support::WindowSize screen{1024, 768};
     support::FakeWindow window;
     support::FakeWorld world;
-    ShooterControl control{window, support::solidTexture(compassRed), support::solidTexture(helpBlue),
-                           support::solidTexture(panelGreen)};
+    ShooterControl control{window, HeadsUpDisplay(support::solidTexture(compassRed), support::solidTexture(helpBlue),
+                                                  support::solidTexture(panelGreen))};
     Zandervale app;
     MonthQuarter record{1999, 12, 1, std::vector<TextureName>{support::solidTexture(previewMagenta)},
                         std::vector<std::string>{"a.jpg"}};
@@ -59,16 +58,18 @@ bool magenta(Rgb c) { return c[0] > 150 && c[1] < 80 && c[2] > 150; }
 bool crosshairBlue(Rgb c) { return c[2] > 200 && c[0] < 100; }
 bool textWhite(Rgb c) { return c[0] > 150 && c[1] > 150 && c[2] > 150; }
 
+// The compass turns with the walker's yaw, which the frame keeps within one turn.
 struct ModeCase {
     const char* what;
     bool overview, mouseLook, help, crossing, house, other;   // other: a selection that is no house
-    bool crosshair, compass, preview, panelText;
+    float yaw, yawAfter;
+    bool crosshair, compass, compassCorner, preview, panelText;
 };
 const ModeCase modeCases[] = {
-    {"walking", false, true, false, true, false, false, true, true, false, false},
-    {"walking, pointer free, help, house", false, false, true, false, true, false, false, true, true, true},
-    {"overview, help, house", true, true, true, true, true, false, false, false, true, true},
-    {"no house selected", false, true, false, false, false, true, true, true, false, false},
+    {"walking", false, true, false, true, false, false, 0, 0, true, true, false, false, false},
+    {"walking, pointer free, help, house", false, false, true, false, true, false, 0, 0, false, true, false, true, true},
+    {"overview, help, house", true, true, true, true, true, false, 405, 405, false, false, false, true, true},
+    {"no house selected, turned", false, true, false, false, false, true, 405, 45, true, true, true, false, false},
 };
 
 TEST_F(HudFrames, EachModeShowsItsPartsWhereTheLayoutPutsThem)
@@ -77,17 +78,18 @@ TEST_F(HudFrames, EachModeShowsItsPartsWhereTheLayoutPutsThem)
     const UnitBox box;
     Street crossing(ground, 0, 0, 0, Street::crossing, 3, 2005);
     House house(box, 0, 0, 0, &record, 10);
-    house.selectedPicture = 0;
     SceneObject* other = &crossing;
     for (const ModeCase& c : modeCases) {
         SCOPED_TRACE(c.what);
-        control.overview = c.overview;
-        control.mouseLook = c.mouseLook;
-        control.helpShown = c.help;
+        control.showOverview(c.overview);
+        control.setMouseLook(c.mouseLook);
+        if (control.isHelpShown() != c.help)
+            control.special(GLUT_KEY_F1, 0, 0);
         world.crossing = c.crossing ? &crossing : nullptr;
-        control.selected = c.house ? &house : c.other ? other : nullptr;
-        control.yaw = 0.0f;
+        control.select(c.house ? &house : c.other ? other : nullptr, 0);
+        control.placeAt(WalkerPose(0.0f, eyeLevel, 0.0f, c.yaw, 0.0f));
         app.draw(0.0);
+        EXPECT_EQ(control.pose().yaw(), c.yawAfter);
         // The frame leaves the window's defaults behind.
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
         EXPECT_FALSE(glIsEnabled(GL_BLEND));
@@ -99,7 +101,7 @@ TEST_F(HudFrames, EachModeShowsItsPartsWhereTheLayoutPutsThem)
         EXPECT_TRUE(anyIn(3, 755, 60, 768, [](Rgb p) { return p[0] > 150; })) << "no frame rate";
         EXPECT_EQ(anyIn(500, 376, 524, 392, crosshairBlue), c.crosshair);
         EXPECT_EQ(at(512, 698) == compassRed, c.compass);   // 70 below the top, centred
-        EXPECT_EQ(at(580, 698) == compassRed, false);       // 128 wide at yaw 0
+        EXPECT_EQ(at(580, 698) == compassRed, c.compassCorner);   // 128 wide: only a turned corner reaches
         EXPECT_EQ(at(300, 384)[2] == 120, c.help);
         // The strip: 140 x 32 in the bottom-left corner; the location line on it.
         EXPECT_EQ(at(139, 31)[1] > 50, true);
@@ -115,39 +117,15 @@ TEST_F(HudFrames, EachModeShowsItsPartsWhereTheLayoutPutsThem)
     }
 }
 
-TEST_F(HudFrames, CompassTurnsWithTheYawKeptWithinOneTurn)
-{
-    control.yaw = 405.0f;
-    app.draw(0.0);
-    EXPECT_EQ(control.yaw, 45.0f);
-    EXPECT_EQ(at(580, 698), compassRed);   // a turned corner reaches past 64
-}
-
 TEST(HeadsUpDisplay, LinesNameTheDateQuarterAndCount)
 {
     const std::pair<std::string, std::string> lines[] = {
-        {dateText(3, 2005), "March, 2005"},
-        {dateText(12, 1999), "December, 1999"},
-        {dateText(1, 2004), "January, 2004"},
-        {dateText(13, 2005), "month 13, 2005"},
-        {dateText(2, 987), "February, 0987"},   // always four year digits
-        {quarterText(1), "1. quarter"},
-        {pictureCountText(1), "1 pictures loaded"},
-        {pictureCountText(9), "9 pictures loaded"},
-        {pictureCountText(10), "10 pictures loaded"},
-        {pictureCountText(250), "250 pictures loaded"},
+        {dateText(3, 2005), "March, 2005"},    {dateText(12, 1999), "December, 1999"},
+        {dateText(13, 2005), "month 13, 2005"}, {dateText(2, 987), "February, 0987"},   // always four year digits
+        {quarterText(1), "1. quarter"},        {pictureCountText(250), "250 pictures loaded"},
     };
     for (const auto& [text, expected] : lines)
         EXPECT_EQ(text, expected);
-    // The location line names the nearest crossing's own month.
-    ::HudFrame frame{};
-    EXPECT_EQ(locationLine(frame), "") << "no crossing, no line";
-    const GroundSet ground;
-    const Street july(ground, 0, 0, 0, Street::crossing, 7, 1998), december(ground, 0, 0, 0, Street::crossing, 12, 2010);
-    for (const Street* crossing : {&july, &december}) {
-        frame.crossing = crossing;
-        EXPECT_EQ(locationLine(frame), dateText(crossing->month, crossing->year));
-    }
 }
 
 TEST(HeadsUpDisplay, YawIsBroughtIntoOneTurnAsRepeatedTurnsWould)

@@ -80,9 +80,9 @@ TEST(OverviewFraming, TheWholeCityFitsTheWindowFromAbove)
         support::WindowSize screen{c.width, c.height, farPlane};
         support::FakeWindow window;
         window.w = c.width, window.h = c.height;
-        ShooterControl control{window, 0, 0, 0};
+        ShooterControl control{window, HeadsUpDisplay(0, 0, 0)};
         control.setOverviewArea(OverviewArea{g.minX, g.maxX, g.minZ, g.maxZ}, fieldOfViewDegrees, 0.9 * farPlane);
-        control.overviewTranslation = {-700.0f, -1000.0f, -500.0f};   // where an earlier visit left it
+        control.placeOverviewCamera(WalkerPose(700.0f, 1000.0f, 500.0f, 10.0f, 60.0f));   // where an earlier visit left it
         control.keyboard('\t', 0, 0);
         control.applyView();
         // The first row's corners, at the month labels, and the last row's past its houses.

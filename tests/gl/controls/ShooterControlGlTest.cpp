@@ -21,7 +21,7 @@ protected:
     static std::array<int, 3> at(int x, int y) { return support::WindowSize::at(x, y); }
     support::WindowSize screen{1024, 768};
     support::FakeWindow window;
-    ShooterControl control{window, 0, 0, 0};
+    ShooterControl control{window, HeadsUpDisplay(0, 0, 0)};
     Zandervale app;
 };
 
@@ -51,7 +51,7 @@ TEST_F(WalkerFrame, LooksAlongItsYawAndTheOverviewShowsItsMarker)
     EXPECT_EQ(at(512, 384), (std::array<int, 3>{255, 0, 0}));
     EXPECT_NE(at(512, 600), (std::array<int, 3>{255, 0, 0}));   // level: not seen from above or below
     control.keyboard('\t', 0, 0);
-    control.translation = {-700.0f, -1.8f, -500.0f};   // the eye right under the camera
+    control.placeAt(WalkerPose(700.0f, eyeLevel, 500.0f, 90.0f, 0.0f));   // the eye right under the camera
     app.draw(0.0);
     const std::array<int, 3> marker = at(512, 384);   // (1.0, 0.0, 0.1)
     EXPECT_TRUE(marker[0] > 240 && marker[1] < 10 && std::abs(marker[2] - 25) < 8);

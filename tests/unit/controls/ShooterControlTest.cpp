@@ -1,16 +1,12 @@
 // The walker driven with plain dt values through a fake window and world:
-// kinematics, keys, the pointer and cursor rules, picking and Enter; and
-// the heads-up display's texts and the compass' yaw.
+// kinematics, keys, the pointer and cursor rules, picking and Enter.
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
 
 #include <cmath>
-#include <limits>
-#include <tuple>
 #include <vector>
 
-#include "controls/HeadsUpDisplay.h"
 #include "controls/ShooterControl.h"
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
@@ -19,6 +15,8 @@
 
 namespace {
 
+using support::eyeOf;
+
 void press(ShooterControl& walker, const char* keys, bool release = false)
 {
     for (const char* k = keys; *k != '\0'; ++k)
@@ -26,35 +24,39 @@ void press(ShooterControl& walker, const char* keys, bool release = false)
                 : walker.keyboard(static_cast<unsigned char>(*k), 0, 0);
 }
 
+// Where every walker starts: the eye at (-75, 1.8, 40), looking down +x.
+const WalkerPose start(-75.0f, eyeLevel, 40.0f, 90.0f, 0.0f);
+
 class ShooterControlTest : public testing::Test {
 protected:
-    void SetUp() override { control.app = &world; }
+    void SetUp() override { control.init(&world); }
     void run(double seconds, double step = 0.01)
     {
         for (long i = 0; i < std::lround(seconds / step); ++i)
             control.moveWalker(step);
     }
+    float x() const { return control.pose().x(); }
     support::FakeWindow window;
     support::FakeWorld world;
-    ShooterControl control{window, 1, 2, 3};
+    ShooterControl control{window, HeadsUpDisplay(1, 2, 3)};
 };
 
 TEST_F(ShooterControlTest, SpaceRisesLikeAJetAndGravityLandsExactlyAtEyeLevel)
 {
     control.keyboard(' ', 0, 0);
     run(1.0);
-    EXPECT_NEAR(control.verticalSpeed, 98.1f, 1e-3);
+    EXPECT_NEAR(control.verticalSpeed(), 98.1f, 1e-3);
     run(1.0);
-    EXPECT_EQ(control.verticalSpeed, 110.0f);
+    EXPECT_EQ(control.verticalSpeed(), 110.0f);
     control.keyboardUp(' ', 0, 0);
     run(1.0);
-    EXPECT_NEAR(control.verticalSpeed, 110.0f - 5 * 9.81f, 1e-3);
-    control.translation.y = -3000.0f;
+    EXPECT_NEAR(control.verticalSpeed(), 110.0f - 5 * 9.81f, 1e-3);
+    control.placeAt(WalkerPose(-75.0f, 3000.0f, 40.0f, 90.0f, 0.0f));
     run(6.0);
-    EXPECT_EQ(control.verticalSpeed, -220.0f);
+    EXPECT_EQ(control.verticalSpeed(), -220.0f);
     run(20.0);
-    EXPECT_EQ(control.translation.y, eyeLevel);
-    EXPECT_EQ(control.verticalSpeed, 0.0f);
+    EXPECT_EQ(eyeOf(control.pose()), eyeOf(start));
+    EXPECT_EQ(control.verticalSpeed(), 0.0f);
 }
 
 // The eye's step per unit of speed and time. At yaw 0 the walker looks down
@@ -70,14 +72,15 @@ TEST_F(ShooterControlTest, WalkKeysStepAlongTheHeadingAndDiagonalsAreRootTwoLong
 {
     for (const WalkCase& c : walkCases) {
         SCOPED_TRACE(testing::Message() << c.pressed << " up " << c.released << " yaw " << c.yaw);
-        ShooterControl walker(window, 1, 2, 3);
-        walker.yaw = c.yaw;
+        ShooterControl walker(window, HeadsUpDisplay(1, 2, 3));
+        walker.placeAt(WalkerPose(0.0f, eyeLevel, 0.0f, c.yaw, 0.0f));
         press(walker, c.pressed);
         press(walker, c.released, true);
         walker.moveWalker(0.5);
-        EXPECT_NEAR(75.0f - walker.translation.x, c.eyeX * walker.walkSpeed * 0.5, 1e-4);
-        EXPECT_NEAR(-40.0f - walker.translation.z, c.eyeZ * walker.walkSpeed * 0.5, 1e-4);
-        EXPECT_EQ(walker.translation.y, eyeLevel);
+        const std::vector<float> eye = eyeOf(walker.pose());
+        EXPECT_NEAR(eye[0], c.eyeX * 2.5, 1e-4);
+        EXPECT_NEAR(eye[2], c.eyeZ * 2.5, 1e-4);
+        EXPECT_EQ(eye[1], eyeLevel);
     }
 }
 
@@ -85,22 +88,23 @@ TEST_F(ShooterControlTest, MinusStopsWalkingQStillRunsAndArrowsTurnPastTheLimit)
 {
     press(control, "-w");   // ahead is +x at the starting yaw
     control.moveWalker(1.0);
-    EXPECT_EQ(control.translation.x, 75.0f);
+    EXPECT_EQ(x(), -75.0f);
     press(control, "q");
     control.moveWalker(0.1);
-    EXPECT_NEAR(control.translation.x, 75.0f - fastSpeed * 0.1, 1e-4);
-    press(control, "Qw+", true);   // shift changes the case between press and release
-    press(control, "+");
-    EXPECT_EQ(control.walkSpeed, 5.0f);
+    EXPECT_NEAR(x(), -75.0f + fastSpeed * 0.1, 1e-4);
+    press(control, "Qw", true);   // shift changes the case between press and release
+    press(control, "+w");
+    control.moveWalker(1.0);
+    EXPECT_NEAR(x(), -70.0f + 5.0f, 1e-4);
+    press(control, "w", true);
 
     control.special(GLUT_KEY_RIGHT, 0, 0);
     control.special(GLUT_KEY_DOWN, 0, 0);
     run(4.0);
-    EXPECT_NEAR(control.yaw, 270.0f, 1e-3);
-    EXPECT_NEAR(control.pitch, 180.0f, 1e-3);
-    control.mouseLook = true;
+    EXPECT_NEAR(control.pose().yaw(), 270.0f, 1e-3);
+    EXPECT_NEAR(control.pose().pitch(), 180.0f, 1e-3);
     control.passiveMotion(512, 384);   // the next mouse move clamps it
-    EXPECT_EQ(control.pitch, 80.0f);
+    EXPECT_EQ(control.pose().pitch(), 80.0f);
 }
 
 struct LookCase { int width, height, x, y; float yawChange, pitch; };
@@ -116,27 +120,25 @@ TEST_F(ShooterControlTest, MouseLookTurnsPointSixDegreesPerPixelFromTheCentre)
         SCOPED_TRACE(testing::Message() << c.width << " " << c.x << "," << c.y);
         window.w = c.width;
         window.h = c.height;
-        ShooterControl walker(window, 1, 2, 3);
-        walker.mouseLook = true;
+        ShooterControl walker(window, HeadsUpDisplay(1, 2, 3));
+        walker.setMouseLook(true);
         walker.passiveMotion(c.x, c.y);
-        EXPECT_NEAR(walker.yaw, 90.0f + c.yawChange, 1e-4);
-        EXPECT_NEAR(walker.pitch, c.pitch, 1e-4);
+        EXPECT_NEAR(walker.pose().yaw(), 90.0f + c.yawChange, 1e-4);
+        EXPECT_NEAR(walker.pose().pitch(), c.pitch, 1e-4);
     }
 }
 
 // Full screen on and off: the first motion at the new size only re-centres the pointer.
 TEST_F(ShooterControlTest, MotionFromAResizeDoesNotTurnTheView)
 {
-    control.init(&world);
     for (const auto& [width, height] : {std::pair{1280, 1024}, {1024, 768}}) {
         window.w = width, window.h = height;
         control.passiveMotion(100, 700);
-        EXPECT_EQ(control.yaw, 90.0f);
-        EXPECT_EQ(control.pitch, 0.0f);
+        EXPECT_EQ(eyeOf(control.pose(), true), eyeOf(start, true));
         EXPECT_EQ(window.warpedTo, std::make_pair(width / 2, height / 2));
     }
     control.passiveMotion(522, 384);   // the user's own movement turns it again
-    EXPECT_NEAR(control.yaw, 96.0f, 1e-4);
+    EXPECT_NEAR(control.pose().yaw(), 96.0f, 1e-4);
     // Without a window manager a frame warps at the new size before X has
     // reported the warps to the old centre.
     window.w = 1280, window.h = 1024;
@@ -144,25 +146,25 @@ TEST_F(ShooterControlTest, MotionFromAResizeDoesNotTurnTheView)
     for (int i = 0; i < 2; ++i)
         control.passiveMotion(512, 384);
     control.passiveMotion(640, 512);
-    EXPECT_NEAR(control.yaw, 96.0f, 1e-4);
-    EXPECT_EQ(control.pitch, 0.0f);
+    EXPECT_NEAR(control.pose().yaw(), 96.0f, 1e-4);
+    EXPECT_EQ(control.pose().pitch(), 0.0f);
     control.passiveMotion(512, 384);   // once the new centre was seen, this is the user's
-    EXPECT_NEAR(control.yaw, 96.0f - 76.8f, 1e-3);
+    EXPECT_NEAR(control.pose().yaw(), 96.0f - 76.8f, 1e-3);
 }
 
 TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
 {
     world.wallFrom = -1e9f;   // everything blocks
     world.wallTo = 1e9f;
-    control.translation.y = -30.0f;   // in the air: the fall is blocked too
+    const WalkerPose inTheAir(-75.0f, 30.0f, 40.0f, 90.0f, 0.0f);   // the fall is blocked too
+    control.placeAt(inTheAir);
     press(control, "w");
     run(1.0);
-    const ShooterControl::Vector3f& t = control.translation;
-    EXPECT_EQ((std::vector<float>{t.x, t.y, t.z}), (std::vector<float>{75.0f, -30.0f, -40.0f}));
+    EXPECT_EQ(eyeOf(control.pose()), eyeOf(inTheAir));
     const int steps = world.steps;
     control.special(GLUT_KEY_F2, 0, 0);
     control.moveWalker(1.0);
-    EXPECT_NEAR(control.translation.x, 75.0f - control.walkSpeed, 1e-4);
+    EXPECT_NEAR(x(), -70.0f, 1e-4);
     EXPECT_EQ(world.steps, steps);
 }
 
@@ -170,25 +172,23 @@ TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
 // no house is jumped over; a stall counts as one second.
 TEST_F(ShooterControlTest, SlowFramesWalkInShortStepsThatStopAtAThinWall)
 {
-    ShooterControl smooth(window, 1, 2, 3);
-    for (ShooterControl* walker : {&control, &smooth}) {
-        walker->keyboard('q', 0, 0);   // 50 units a second, the eye towards +x
-        walker->keyboard('w', 0, 0);
-    }
+    ShooterControl smooth(window, HeadsUpDisplay(1, 2, 3));
+    for (ShooterControl* walker : {&control, &smooth})
+        press(*walker, "qw");   // 50 units a second, the eye towards +x
     control.moveWalker(0.6);
     for (int i = 0; i < 20; ++i)
         smooth.moveWalker(0.03);
-    EXPECT_NEAR(control.translation.x, 45.0f, 1e-3);
-    EXPECT_NEAR(smooth.translation.x, 45.0f, 1e-3);
+    EXPECT_NEAR(x(), -45.0f, 1e-3);
+    EXPECT_NEAR(smooth.pose().x(), -45.0f, 1e-3);
 
-    world.wallFrom = -40.0f;   // 2 units thick, 5 ahead of the eye at -45
+    world.wallFrom = -40.0f;   // 2 units thick, 5 ahead of the eye
     world.wallTo = -38.0f;
     control.moveWalker(0.6);
-    EXPECT_GT(control.translation.x, 38.0f) << "walked through the wall";
+    EXPECT_LT(x(), -38.0f) << "walked through the wall";
     world.wallFrom = world.wallTo = 1e9f;
-    control.translation.x = 45.0f;
+    control.placeAt(WalkerPose(-45.0f, eyeLevel, 40.0f, 90.0f, 0.0f));
     control.moveWalker(30.0);
-    EXPECT_NEAR(control.translation.x, 45.0f - fastSpeed, 1e-3);
+    EXPECT_NEAR(x(), -45.0f + fastSpeed, 1e-3);
 }
 
 // Cursor, mouse look and where a left click picks, after each input in
@@ -215,13 +215,12 @@ const PointerStep pointerSteps[] = {
 
 TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereTheUserAims)
 {
-    control.init(&world);
     for (const PointerStep& step : pointerSteps) {
         SCOPED_TRACE(step.what);
         window.warpedTo = {-1, -1};
         step.apply(control);
         EXPECT_EQ(window.warpedTo != std::make_pair(-1, -1), step.warped);
-        EXPECT_EQ(control.mouseLook, step.mouseLook);
+        EXPECT_EQ(control.isMouseLook(), step.mouseLook);
         EXPECT_EQ(window.cursor, step.cursor);
         control.mouse(0, 0, 100, 200);
         EXPECT_EQ(world.pickedAt, step.pickedAt);
@@ -234,8 +233,7 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
     const UnitBox box;   // no GL here: an empty list
     House house(box, 0, 0, 0, &record, 10);
     House previous(box, 0, 0, 0, &record, 11);
-    previous.selectedPicture = 2;
-    control.selected = &previous;
+    control.select(&previous, 2);
     press(control, "\r");
     EXPECT_EQ(world.opened, &record);
     EXPECT_EQ(world.openedPicture, 2);
@@ -244,7 +242,7 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
     world.underPicture = 4;
     control.mouse(0, 0, 1, 1);
     EXPECT_EQ(previous.selectedPicture, -1);
-    EXPECT_EQ(control.selected, &house);
+    EXPECT_EQ(control.selection(), &house);
     press(control, "\r");
     EXPECT_EQ(world.openedPicture, 4);
     world.under = nullptr;
@@ -252,9 +250,9 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
     EXPECT_EQ(house.selectedPicture, -1);
     world.opened = nullptr;
     for (const char* key : {"\r", "j", "J"}) {   // nothing to open or fly to: a line says why
-        control.noteLine.clear();
+        control.showNote("", 0.0);
         press(control, key);
-        EXPECT_EQ(control.noteLine, "select a picture first: aim at a box and click") << key;
+        EXPECT_EQ(control.note(), "select a picture first: aim at a box and click") << key;
     }
     EXPECT_EQ(world.opened, nullptr);
 }
@@ -266,22 +264,17 @@ TEST_F(ShooterControlTest, OpeningTheGalleryLetsGoOfEveryHeldKeyAndButton)
     MonthQuarter record(2005, 7, 1, std::vector<TextureName>(1, 0), std::vector<std::string>());
     const UnitBox box;
     House house(box, 0, 0, 0, &record, 10);
-    house.selectedPicture = 0;
-    control.selected = &house;
-    control.mouseLook = true;
+    control.select(&house, 0);
     press(control, "wdqQ ");
     control.special(GLUT_KEY_LEFT, 0, 0);
     control.special(GLUT_KEY_UP, 0, 0);
     control.mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 0, 0);
-    ASSERT_FALSE(control.mouseLook);
     press(control, "\r");
     ASSERT_EQ(world.opened, &record);
-    const auto before = std::make_tuple(control.translation.x, control.translation.y, control.translation.z,
-                                        control.yaw, control.pitch);
+    const std::vector<float> before = eyeOf(control.pose(), true);
     run(1.0);
-    EXPECT_EQ(std::make_tuple(control.translation.x, control.translation.y, control.translation.z, control.yaw,
-                              control.pitch), before);
-    EXPECT_TRUE(control.mouseLook);
+    EXPECT_EQ(eyeOf(control.pose(), true), before);
+    EXPECT_TRUE(control.isMouseLook());
     EXPECT_EQ(window.cursor, GLUT_CURSOR_NONE);
 }
 
