@@ -51,8 +51,8 @@ TEST_F(ShooterControlTest, SpaceRisesLikeAJetAndGravityLandsExactlyAtEyeLevel)
     control.keyboardUp(' ', 0, 0);
     run(1.0);
     EXPECT_NEAR(control.verticalSpeed(), 110.0f - 5 * 9.81f, 1e-3);
-    control.placeAt(WalkerPose(-75.0f, 3000.0f, 40.0f, 90.0f, 0.0f));
-    run(6.0);
+    control.placeAt(WalkerPose(-75.0f, 3000.0f, 40.0f, 90.0f, 0.0f));   // placed standing still
+    run(5.0);
     EXPECT_EQ(control.verticalSpeed(), -220.0f);
     run(20.0);
     EXPECT_EQ(eyeOf(control.pose()), eyeOf(start));
@@ -152,11 +152,13 @@ TEST_F(ShooterControlTest, MotionFromAResizeDoesNotTurnTheView)
     EXPECT_NEAR(control.pose().yaw(), 96.0f - 76.8f, 1e-3);
 }
 
-TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
+// A blocked step leaves the walker exactly where it was, falling too. A slow
+// frame moves as far as real time says, in steps short enough that no house
+// is jumped over; a stall counts as one second.
+TEST_F(ShooterControlTest, BlockedStepsStayPutAndSlowFramesWalkInShortStepsThatStopAtAThinWall)
 {
-    world.wallFrom = -1e9f;   // everything blocks
-    world.wallTo = 1e9f;
-    const WalkerPose inTheAir(-75.0f, 30.0f, 40.0f, 90.0f, 0.0f);   // the fall is blocked too
+    world.wallFrom = -1e9f, world.wallTo = 1e9f;   // everything blocks
+    const WalkerPose inTheAir(-75.0f, 30.0f, 40.0f, 90.0f, 0.0f);
     control.placeAt(inTheAir);
     press(control, "w");
     run(1.0);
@@ -165,24 +167,21 @@ TEST_F(ShooterControlTest, BlockedStepLeavesTheWalkerExactlyWhereItWasUntilF2)
     control.special(GLUT_KEY_F2, 0, 0);
     control.moveWalker(1.0);
     EXPECT_NEAR(x(), -70.0f, 1e-4);
-    EXPECT_EQ(world.steps, steps);
-}
+    EXPECT_EQ(world.steps, steps) << "F2 walks through walls";
+    control.special(GLUT_KEY_F2, 0, 0);
 
-// A slow frame moves as far as real time says, in steps short enough that
-// no house is jumped over; a stall counts as one second.
-TEST_F(ShooterControlTest, SlowFramesWalkInShortStepsThatStopAtAThinWall)
-{
     ShooterControl smooth(window, HeadsUpDisplay(1, 2, 3));
-    for (ShooterControl* walker : {&control, &smooth})
+    world.wallFrom = world.wallTo = 1e9f;
+    for (ShooterControl* walker : {&control, &smooth}) {
+        walker->placeAt(start);
         press(*walker, "qw");   // 50 units a second, the eye towards +x
+    }
     control.moveWalker(0.6);
     for (int i = 0; i < 20; ++i)
         smooth.moveWalker(0.03);
     EXPECT_NEAR(x(), -45.0f, 1e-3);
     EXPECT_NEAR(smooth.pose().x(), -45.0f, 1e-3);
-
-    world.wallFrom = -40.0f;   // 2 units thick, 5 ahead of the eye
-    world.wallTo = -38.0f;
+    world.wallFrom = -40.0f, world.wallTo = -38.0f;   // 2 units thick, 5 ahead of the eye
     control.moveWalker(0.6);
     EXPECT_LT(x(), -38.0f) << "walked through the wall";
     world.wallFrom = world.wallTo = 1e9f;
@@ -227,24 +226,33 @@ TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereThe
     }
 }
 
-TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensItOrSaysWhyNot)
+// Enter opens the selection, and the gallery takes every release from
+// there on: whatever was held must not keep the walker walking, rising or
+// turning after it.
+TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensItLettingGoOfEveryKey)
 {
     MonthQuarter record(2005, 7, 1, std::vector<TextureName>(5, 0), std::vector<std::string>());
     const UnitBox box;   // no GL here: an empty list
     House house(box, 0, 0, 0, &record, 10);
     House previous(box, 0, 0, 0, &record, 11);
     control.select(&previous, 2);
-    press(control, "\r");
-    EXPECT_EQ(world.opened, &record);
-    EXPECT_EQ(world.openedPicture, 2);
-
-    world.under = &house;
-    world.underPicture = 4;
+    world.under = &house, world.underPicture = 4;
     control.mouse(0, 0, 1, 1);
     EXPECT_EQ(previous.selectedPicture, -1);
     EXPECT_EQ(control.selection(), &house);
+    press(control, "wdqQ ");
+    control.special(GLUT_KEY_LEFT, 0, 0);
+    control.special(GLUT_KEY_UP, 0, 0);
+    control.mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 0, 0);
     press(control, "\r");
+    EXPECT_EQ(world.opened, &record);
     EXPECT_EQ(world.openedPicture, 4);
+    const std::vector<float> before = eyeOf(control.pose(), true);
+    run(1.0);
+    EXPECT_EQ(eyeOf(control.pose(), true), before);
+    EXPECT_TRUE(control.isMouseLook());
+    EXPECT_EQ(window.cursor, GLUT_CURSOR_NONE);
+
     world.under = nullptr;
     control.mouse(0, 0, 1, 1);   // empty ground clears the selection
     EXPECT_EQ(house.selectedPicture, -1);
@@ -255,27 +263,6 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
         EXPECT_EQ(control.note(), "select a picture first: aim at a box and click") << key;
     }
     EXPECT_EQ(world.opened, nullptr);
-}
-
-// The gallery takes every release from here on: whatever was held when it
-// opened must not keep the walker walking, rising or turning after it.
-TEST_F(ShooterControlTest, OpeningTheGalleryLetsGoOfEveryHeldKeyAndButton)
-{
-    MonthQuarter record(2005, 7, 1, std::vector<TextureName>(1, 0), std::vector<std::string>());
-    const UnitBox box;
-    House house(box, 0, 0, 0, &record, 10);
-    control.select(&house, 0);
-    press(control, "wdqQ ");
-    control.special(GLUT_KEY_LEFT, 0, 0);
-    control.special(GLUT_KEY_UP, 0, 0);
-    control.mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 0, 0);
-    press(control, "\r");
-    ASSERT_EQ(world.opened, &record);
-    const std::vector<float> before = eyeOf(control.pose(), true);
-    run(1.0);
-    EXPECT_EQ(eyeOf(control.pose(), true), before);
-    EXPECT_TRUE(control.isMouseLook());
-    EXPECT_EQ(window.cursor, GLUT_CURSOR_NONE);
 }
 
 } // namespace
