@@ -1,16 +1,19 @@
 // The walker's frame drawn by the scene root over the whole 1024 x 768
 // window and read back: where the walker looks, its marker seen from the
 // overview, and each mode's heads-up display (what shows, where, and the
-// state a frame leaves).
+// state a frame leaves); and the HUD's texts and the yaw its compass turns by.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "app/Zandervale.h"
+#include "controls/HeadsUpDisplay.h"
 #include "controls/ShooterControl.h"
 #include "library/MonthQuarter.h"
 #include "scene/GroundSet.h"
@@ -131,18 +134,39 @@ TEST_F(WalkerFrame, EachModeShowsItsHudPartsWhereTheLayoutPutsThem)
         EXPECT_EQ(at(512, 698) == compassRed, c.compass);   // 70 below the top, centred
         EXPECT_EQ(at(580, 698) == compassRed, c.compassCorner);   // 128 wide: only a turned corner reaches
         EXPECT_EQ(at(300, 384)[2] == 120, c.help);
-        // The strip: 140 x 32 in the bottom-left corner; the location line on it.
-        EXPECT_EQ(at(139, 31)[1] > 50, true);
-        EXPECT_EQ(at(141, 16)[1] > 50 || at(70, 33)[1] > 50, false);
+        // The strip, 140 x 32 in the bottom-left corner, the location line on it; the panel, 256 x 256
+        // in the bottom-right corner, the preview 128 x 96 on it; nothing past their edges.
+        EXPECT_TRUE(at(139, 31)[1] > 50);
         EXPECT_EQ(anyIn(5, 6, 120, 20, textWhite), c.crossing);
-        // The panel: 256 x 256 in the bottom-right corner, the preview 128 x 96 on it.
-        const bool panel = c.house || c.other;
-        EXPECT_EQ(at(769, 255)[1] > 50, panel);
-        EXPECT_EQ(at(766, 100)[1] > 50 || at(900, 258)[1] > 50, false);
+        EXPECT_EQ(at(769, 255)[1] > 50, c.house || c.other);
         EXPECT_EQ(magenta(at(833, 11)), c.preview);
-        EXPECT_EQ(magenta(at(830, 60)) || magenta(at(900, 107)), false);
         EXPECT_EQ(anyIn(794, 155, 960, 240, textWhite), c.panelText);
+        EXPECT_FALSE(at(141, 16)[1] > 50 || at(70, 33)[1] > 50 || at(766, 100)[1] > 50 || at(900, 258)[1] > 50);
+        EXPECT_FALSE(magenta(at(830, 60)) || magenta(at(900, 107)));
     }
+}
+
+TEST(HeadsUpDisplay, LinesNameTheDateQuarterAndCount)
+{
+    const std::pair<std::string, std::string> lines[] = {
+        {dateText(3, 2005), "March, 2005"},    {dateText(12, 1999), "December, 1999"},
+        {dateText(13, 2005), "month 13, 2005"}, {dateText(2, 987), "February, 0987"},   // always four year digits
+        {quarterText(1), "1. quarter"},        {pictureCountText(250), "250 pictures loaded"},
+    };
+    for (const auto& [text, expected] : lines)
+        EXPECT_EQ(text, expected);
+}
+
+TEST(HeadsUpDisplay, YawIsBroughtIntoOneTurnAsRepeatedTurnsWould)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::pair<float, float> cases[] = {
+        {0.0f, 0.0f},     {360.0f, 360.0f}, {460.0f, 100.0f}, {720.0f, 360.0f},
+        {-30.0f, 330.0f}, {-360.0f, 0.0f},  {-750.0f, 330.0f}, {36000100.0f, 100.0f},
+        {inf, 0.0f},      {-inf, 0.0f},     {std::nanf(""), 0.0f},
+    };
+    for (const auto& [yaw, expected] : cases)
+        EXPECT_EQ(normalisedYaw(yaw), expected) << "yaw " << yaw;
 }
 
 }  // namespace

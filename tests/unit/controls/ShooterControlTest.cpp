@@ -1,5 +1,7 @@
 // The walker driven with plain dt values through a fake window and world:
-// kinematics, keys, the pointer and cursor rules, picking and Enter.
+// kinematics, keys, the pointer and cursor rules, picking and Enter; the
+// time keys: the prompt's routing, the flight (suspended walking, no walls,
+// the landing), the selection it leaves, and the overview camera following.
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
@@ -11,6 +13,7 @@
 #include "library/MonthQuarter.h"
 #include "scene/House.h"
 #include "scene/UnitBox.h"
+#include "support/CalendarCity.h"
 #include "support/WalkerFakes.h"
 
 namespace {
@@ -27,15 +30,26 @@ void press(ShooterControl& walker, const char* keys, bool release = false)
 // Where every walker starts: the eye at (-75, 1.8, 40), looking down +x.
 const WalkerPose start(-75.0f, eyeLevel, 40.0f, 90.0f, 0.0f);
 
+// The world answers for a small city of three years (see CalendarCity).
 class ShooterControlTest : public testing::Test {
 protected:
-    void SetUp() override { control.init(&world); }
+    void SetUp() override
+    {
+        world.city = city.calendar;
+        control.init(&world);
+    }
     void run(double seconds, double step = 0.01)
     {
         for (long i = 0; i < std::lround(seconds / step); ++i)
             control.moveWalker(step);
     }
     float x() const { return control.pose().x(); }
+    std::vector<float> eye() const { return eyeOf(control.pose()); }
+    std::vector<float> crossing(int year, int month) const
+    {
+        return {support::CalendarCity::crossingX(month), eyeLevel, support::CalendarCity::crossingZ(year)};
+    }
+    support::CalendarCity city;
     support::FakeWindow window;
     support::FakeWorld world;
     ShooterControl control{window, HeadsUpDisplay(1, 2, 3)};
@@ -76,11 +90,9 @@ TEST_F(ShooterControlTest, WalkKeysStepAlongTheHeadingAndDiagonalsAreRootTwoLong
         walker.placeAt(WalkerPose(0.0f, eyeLevel, 0.0f, c.yaw, 0.0f));
         press(walker, c.pressed);
         press(walker, c.released, true);
-        walker.moveWalker(0.5);
-        const std::vector<float> eye = eyeOf(walker.pose());
-        EXPECT_NEAR(eye[0], c.eyeX * 2.5, 1e-4);
-        EXPECT_NEAR(eye[2], c.eyeZ * 2.5, 1e-4);
-        EXPECT_EQ(eye[1], eyeLevel);
+        walker.moveWalker(0.5);   // 2.5 units at 5 a second
+        EXPECT_NEAR(std::hypot(walker.pose().x() - c.eyeX * 2.5, walker.pose().z() - c.eyeZ * 2.5), 0.0, 1e-4);
+        EXPECT_EQ(walker.pose().y(), eyeLevel);
     }
 }
 
@@ -96,7 +108,6 @@ TEST_F(ShooterControlTest, MinusStopsWalkingQStillRunsAndArrowsTurnPastTheLimit)
     press(control, "+w");
     control.moveWalker(1.0);
     EXPECT_NEAR(x(), -70.0f + 5.0f, 1e-4);
-    press(control, "w", true);
 
     control.special(GLUT_KEY_RIGHT, 0, 0);
     control.special(GLUT_KEY_DOWN, 0, 0);
@@ -143,8 +154,7 @@ TEST_F(ShooterControlTest, MotionFromAResizeDoesNotTurnTheView)
     // reported the warps to the old centre.
     window.w = 1280, window.h = 1024;
     control.special(GLUT_KEY_F4, 0, 0), control.special(GLUT_KEY_F4, 0, 0);   // warps as a frame does
-    for (int i = 0; i < 2; ++i)
-        control.passiveMotion(512, 384);
+    control.passiveMotion(512, 384), control.passiveMotion(512, 384);
     control.passiveMotion(640, 512);
     EXPECT_NEAR(control.pose().yaw(), 96.0f, 1e-4);
     EXPECT_EQ(control.pose().pitch(), 0.0f);
@@ -253,8 +263,7 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
     EXPECT_TRUE(control.isMouseLook());
     EXPECT_EQ(window.cursor, GLUT_CURSOR_NONE);
 
-    world.under = nullptr;
-    control.mouse(0, 0, 1, 1);   // empty ground clears the selection
+    world.under = nullptr, control.mouse(0, 0, 1, 1);   // empty ground clears the selection
     EXPECT_EQ(house.selectedPicture, -1);
     world.opened = nullptr;
     for (const char* key : {"\r", "j", "J"}) {   // nothing to open or fly to: a line says why
@@ -263,6 +272,112 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
         EXPECT_EQ(control.note(), "select a picture first: aim at a box and click") << key;
     }
     EXPECT_EQ(world.opened, nullptr);
+}
+
+TEST_F(ShooterControlTest, ATypedDateFliesOverTheCityWithoutWallsAndLandsWithTheHouseSelected)
+{
+    world.wallFrom = -1e9f, world.wallTo = 1e9f;   // every step would be blocked
+    control.keyboard('w', 0, 0);   // held through the prompt and the flight
+    press(control, "g2003-07-31\r");
+    ASSERT_TRUE(control.isFlying());
+    EXPECT_EQ(control.selection(), city.house(2003, 7, 4));
+    EXPECT_EQ(control.selection()->selectedPicture, 0);
+
+    const WalkerPose start = control.pose();
+    control.passiveMotion(900, 700);   // mouse look waits too
+    EXPECT_EQ(control.pose().yaw(), start.yaw());
+    run(0.5);
+    EXPECT_GT(control.pose().y(), eyeLevel + 50.0f) << "half way, high over the city";
+    EXPECT_EQ(world.steps, 0) << "no collision test in flight";
+    run(0.52);
+    EXPECT_FALSE(control.isFlying());
+    EXPECT_EQ(eye(), crossing(2003, 7));
+    EXPECT_NEAR(control.pose().yaw(), 135.0f, 1e-3);   // toward the house south-east of the crossing
+    EXPECT_EQ(control.pose().pitch(), 0.0f);
+    control.moveWalker(0.1);
+    EXPECT_GT(world.steps, 0) << "the held key walks on after landing";
+}
+
+TEST_F(ShooterControlTest, ThePromptTakesKeysButNotReleasesAndRefusesWithoutMoving)
+{
+    control.special(GLUT_KEY_RIGHT, 0, 0);
+    press(control, "G");
+    control.special(GLUT_KEY_LEFT, 0, 0);   // ignored while the prompt is open
+    control.special(GLUT_KEY_END, 0, 0);
+    control.specialUp(GLUT_KEY_RIGHT, 0, 0);   // a key held before the prompt must not stay held
+    press(control, "wh1987\r");
+    EXPECT_FALSE(control.isHelpShown());
+    EXPECT_EQ(control.datePrompt().line(), "Go to: 1987_  no photos in 1987");
+    const std::vector<float> before = eyeOf(control.pose(), true);
+    run(0.1);
+    press(control, "\x1b");
+    EXPECT_FALSE(control.datePrompt().isOpen());
+    EXPECT_EQ(eyeOf(control.pose(), true), before);
+}
+
+TEST_F(ShooterControlTest, AKeyInFlightLandsFirstButAModifierDoesNotAndNAtTheLastHouseStaysWithANote)
+{
+    control.special(GLUT_KEY_END, 0, 0);
+    run(0.3);
+    for (int key : {GLUT_KEY_SHIFT_L, GLUT_KEY_SHIFT_R, GLUT_KEY_CTRL_L, GLUT_KEY_CTRL_R, GLUT_KEY_ALT_L,
+                    GLUT_KEY_ALT_R, GLUT_KEY_SUPER_L, GLUT_KEY_SUPER_R, GLUT_KEY_NUM_LOCK, GLUT_KEY_F5}) {
+        control.special(key, 0, 0);
+        control.specialUp(key, 0, 0);
+        ASSERT_TRUE(control.isFlying()) << "key " << key;
+    }
+    press(control, "n");   // lands at the last house first, then finds nothing later
+    EXPECT_EQ(eye(), crossing(2003, 12));
+    EXPECT_EQ(control.selection(), city.house(2003, 12, 4));
+    EXPECT_EQ(control.note(), "no later house");
+    press(control, "b");
+    run(1.0);
+    EXPECT_EQ(eye(), crossing(2003, 7));
+    EXPECT_EQ(control.selection(), city.house(2003, 7, 4));
+    control.special(GLUT_KEY_PAGE_UP, 0, 0);   // 2002 has no houses
+    run(1.0);
+    EXPECT_EQ(eye(), crossing(2002, 7));
+    EXPECT_EQ(control.selection(), nullptr);
+}
+
+// Where the middle of the overview camera's view meets the ground, as x
+// and how far it is from the walker's eye.
+std::pair<double, double> viewMiddle(const ShooterControl& c)
+{
+    const WalkerPose& camera = c.overviewCamera();
+    const double pitch = camera.pitch() * M_PI / 180.0, yaw = camera.yaw() * M_PI / 180.0;
+    const double along = camera.y() / std::tan(pitch);
+    const double x = camera.x() + along * std::sin(yaw), z = camera.z() - along * std::cos(yaw);
+    return {x, std::hypot(x - c.pose().x(), z - c.pose().z())};
+}
+
+TEST_F(ShooterControlTest, FromTheOverviewTheCameraFollowsAndJTakesTheWalkerDownToItsHouse)
+{
+    press(control, "\t");
+    const float height = control.overviewCamera().y();
+    control.special(GLUT_KEY_END, 0, 0);   // far beyond the camera's view
+    control.moveOverviewCamera(0.5);      // the walker flies under the camera
+    EXPECT_TRUE(viewMiddle(control).first > 800.0 && viewMiddle(control).first < 1250.0) << "on its way from x 700 to 1355";
+    control.moveOverviewCamera(0.6);
+    EXPECT_EQ(eye(), crossing(2003, 12));
+    EXPECT_LT(viewMiddle(control).second, 1e-2);
+    const WalkerPose& camera = control.overviewCamera();   // a slanted camera looks at it too
+    control.placeOverviewCamera(WalkerPose(camera.x(), camera.y(), camera.z(), 30.0f, 60.0f));
+    control.special(GLUT_KEY_HOME, 0, 0);
+    press(control, "+");   // lands at once
+    EXPECT_EQ(eye(), crossing(2001, 1));
+    EXPECT_LT(viewMiddle(control).second, 1e-2);
+    EXPECT_EQ(control.overviewCamera().y(), height);
+
+    control.select(const_cast<SceneObject*>(city.house(2003, 7, 1)), 2);   // picked from above instead
+    press(control, "j");
+    EXPECT_FALSE(control.isOverview());
+    EXPECT_TRUE(control.isMouseLook());
+    run(1.0);
+    EXPECT_EQ(eye(), crossing(2003, 7));
+    EXPECT_EQ(control.selection()->selectedPicture, 2) << "the picked picture stays picked";
+    control.special(GLUT_KEY_F4, 0, 0);   // J on foot leaves the pointer as it was
+    press(control, "j");
+    EXPECT_FALSE(control.isMouseLook());
 }
 
 } // namespace
