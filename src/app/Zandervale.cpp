@@ -105,7 +105,7 @@ int Zandervale::run(const char* path)
     libraryBytes = fileText(libraryPath);
     std::srand(1);   // the same library makes the same city, read again or not
     City built;
-    const bool read = CityBuilder(path).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
+    const bool read = CityBuilder(path, thumbnailCaches).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
     loading = false;
     if (!read)   // stopped, or the loader said why
         return stopLoading ? 0 : 1;
@@ -178,7 +178,7 @@ void Zandervale::readLibraryAgain(const std::string& path)
     const int selectedPicture = selectedHouse != nullptr ? selectedHouse->selectedPicture : -1;
     std::srand(1);
     City built;
-    if (!CityBuilder(path.c_str()).build(&built))
+    if (!CityBuilder(path.c_str(), thumbnailCaches).build(&built))
         return;   // the loader said why; the city stays as it was
     if (walker != nullptr)
         walker->selected = nullptr;
@@ -402,6 +402,9 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
         // One press closes what covers the city; quitting takes another.
         if (movementControl != nullptr && movementControl->closePanel())
             return;
+        // exit runs no destructor of the application: a cache still being
+        // written is stopped here, and its unfinished file removed.
+        thumbnailCaches = ThumbnailCacheSet();
         std::fflush(stdout);
         std::exit(0);
     }
