@@ -6,8 +6,6 @@
 
 #include <GL/freeglut.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -27,6 +25,7 @@
 #include "controls/MovementControl.h"
 #include "controls/ShooterControl.h"
 #include "gallery/Gallery.h"
+#include "library/FilePaths.h"
 #include "library/LibraryWatch.h"
 #include "library/LibraryWriter.h"
 #include "library/PictureLibrary.h"
@@ -51,18 +50,6 @@ std::string fileText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string folderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool isFile(const std::string& path)
-{
-    struct stat status;
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 using QuarterKey = std::tuple<int, int, int>;
@@ -123,7 +110,7 @@ int Zandervale::run(const char* path)
         // New photos arrive by themselves: the folders the library was made
         // from are indexed again in the background.
         const std::string folder = folderOf(libraryPath);
-        if (isFile(folder + "/Zandervale.folders"))
+        if (isRegularFile(folder + "/Zandervale.folders"))
             refresh.start(indexerProgram(), {"--output", folder});
     }
     startMainLoop(state);
