@@ -196,11 +196,10 @@ TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
     EXPECT_EQ(f.index().first, 0);   // and the next run finishes the job
 }
 
-// A phone's and a camera's folder: every kind upright (red above blue), a
-// turned HEIC turned once, HEIC, WebP and DNG dated by their own EXIF,
-// messenger files by their names, a RAW beside its JPEG counted as that one
-// photo, a RAW with too small a preview skipped, videos and notes counted apart.
-TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
+// Every kind upright (red above blue), a turned HEIC turned once, HEIC, WebP
+// and DNG dated by their own EXIF, a RAW with too small a preview skipped.
+// Names, RAW+JPEG pairs and what is no photo are the real folder's test.
+TEST(IndexRun, EveryKindOfPhotoIsIndexedUpright)
 {
     PhotoFolder f;
     // Stored width x height with orientation 6: the upright top is the stored left.
@@ -213,34 +212,20 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
     ASSERT_TRUE(support::writeKind(f.p + "a.heic", "heic", 64, 48, upright, 1, "2017:03:04 05:06:07"));
     ASSERT_TRUE(support::writeKind(f.p + "a.avif", "avif", 64, 48, upright));
     ASSERT_TRUE(support::writeKind(f.p + "a.gif", "gif", 64, 48, upright));
-    writePhoto(f.p + "IMG-20190704-WA0001.jpg", upright);
-    writePhoto(f.p + "PXL_20210315_101010123.jpg", upright);
-    writePhoto(f.p + "DSC_0001.JPG", upright);
-    std::ofstream(f.p + "DSC_0001.NEF") << "a camera's RAW, shown by its JPEG";
+    writePhoto(f.p + "a.jpg", upright);
     ASSERT_TRUE(support::writeDng(f.p + "alone.DNG", 640, 480, turned6(640, 480), 6, "2018:05:06 07:08:09"));
     ASSERT_TRUE(support::writeDng(f.p + "small.dng", 320, 240, upright, 1, "2018:05:06 07:08:09"));
-    std::ofstream(f.p + "clip.MP4") << "video";
-    std::ofstream(f.p + "VID_20200101_000000.mov") << "video";
-    std::ofstream(f.p + "notes.txt") << "text";
     const auto [status, output] = f.index();
     ASSERT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("Photos found: 11\n"), std::string::npos) << output;
     EXPECT_NE(output.find("skipped " + f.p + "small.dng: its preview of 320 x 240 is smaller than 640 px"),
               std::string::npos) << output;
-    EXPECT_NE(output.find("Not photos: 2 videos, 1 other file\n"), std::string::npos) << output;
-    EXPECT_NE(output.find("Dated by the file name (no usable EXIF date): 2\n"), std::string::npos) << output;
     const auto pictures = readBack(f.xml);
-    ASSERT_EQ(pictures.size(), 10u) << output;
+    ASSERT_EQ(pictures.size(), 8u) << output;
     const Picture& raw = pictures.at(f.p + "alone.DNG");
     EXPECT_EQ(std::make_tuple(raw.year, raw.month, raw.quarter), std::make_tuple(2018, 5, 1));
     const Picture& heic = pictures.at(f.p + "a.heic");
     const Picture& webp = pictures.at(f.p + "a.webp");
     EXPECT_EQ(std::make_tuple(heic.year, heic.month, webp.year, webp.month), std::make_tuple(2017, 3, 2016, 2));
-    EXPECT_FALSE(pictures.count(f.p + "DSC_0001.NEF"));
-    const Picture& whatsApp = pictures.at(f.p + "IMG-20190704-WA0001.jpg");
-    const Picture& pixel = pictures.at(f.p + "PXL_20210315_101010123.jpg");
-    EXPECT_EQ(std::make_tuple(whatsApp.year, whatsApp.month, whatsApp.quarter), std::make_tuple(2019, 7, 1));
-    EXPECT_EQ(std::make_tuple(pixel.year, pixel.month, pixel.quarter), std::make_tuple(2021, 3, 3));
     for (const auto& [original, picture] : pictures) {
         ilBindImage(ilGenImage());
         ASSERT_TRUE(ilLoadImage(picture.texture.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) << original;
