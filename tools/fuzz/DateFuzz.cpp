@@ -1,7 +1,7 @@
-// libFuzzer target for what dates a photo: the first byte picks the reader. Names and EXIF or XMP date texts must give only
-// real dates; the metadata reader takes any bytes as a photo and as its
-// XMP sidecar, and must neither crash nor hand back an orientation outside
-// the EXIF range.
+// libFuzzer target for what dates a photo: the first byte picks the reader.
+// Names and EXIF or XMP date texts must give only real dates; the metadata
+// reader takes any bytes as a photo and as its XMP sidecar, and must neither
+// crash nor hand back an orientation outside the EXIF range.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
