@@ -50,7 +50,7 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         std::fprintf(out, " %.2f %ld %ld", times.median(), vertices, allFaces);
     }
     std::fprintf(out, "\n");
-    libraryThumbnailCaches().waitForWriters();
+    city.caches.waitForWriters();
     return 0;
 }
 
