@@ -6,9 +6,10 @@
 
 #include <cstdlib>
 
+#include "controls/InputControl.h"
+
 namespace {
 
-constexpr unsigned char enterKey = 13, escapeKey = 27, backspaceKey = 8, deleteKey = 127;
 constexpr size_t longestTypedPath = 240;
 
 bool isFolder(const std::string& path)

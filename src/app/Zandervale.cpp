@@ -35,7 +35,6 @@
 
 namespace {
 
-constexpr unsigned char escapeKey = 27;
 constexpr double overviewReach = 0.9;
 
 // One number per key or button for matching releases to presses. Shift

@@ -33,13 +33,6 @@ constexpr float maxFallSpeed = -220.0f;
 constexpr double maxStepSeconds = 1.0 / 30.0;
 constexpr double maxFrameSeconds = 1.0;
 
-constexpr unsigned char tabKey = 9;
-constexpr unsigned char enterKey = 13;
-constexpr int leftButton = 0;
-constexpr int rightButton = 2;
-constexpr int buttonDown = 0;
-constexpr int buttonUp = 1;
-
 // Movement keys set an axis while held; any release of the axis' keys
 // clears it, so the last key pressed wins and either release stops.
 struct AxisKey {
