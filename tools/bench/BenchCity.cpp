@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/Window.h"
+#include "controls/OverviewFraming.h"
 #include "library/LibraryWriter.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailCache.h"
@@ -84,10 +85,33 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
 // The walker's start; a street inside the city six years and four months
 // in, looking along it; the overview camera over the whole city.
 const Pose poses[3] = {
-    {"start", false, {75.0f, eyeLevel, -40.0f}, 90.0f},
-    {"in-city", false, {-420.0f, eyeLevel, -760.0f}, 90.0f},
-    {"overview", true, {75.0f, eyeLevel, -40.0f}, 90.0f},
+    {"start", false, 75.0f, -40.0f, 90.0f},
+    {"in-city", false, -420.0f, -760.0f, 90.0f},
+    {"overview", true, 75.0f, -40.0f, 90.0f},
 };
+
+void BenchCity::showAsTheViewerDoes(const City& city)
+{
+    // The viewer's highest overview keeps the house tops this far inside
+    // the far plane.
+    constexpr double overviewReach = 0.9;
+    const double farPlane = extendFarPlane(window.state, city.viewDistance);
+    const CityGround& ground = city.ground;
+    control->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ}, fieldOfViewDegrees,
+                             overviewReach * farPlane);
+}
+
+void BenchCity::place(const Pose& pose)
+{
+    const unsigned char tab = '\t';
+    if (control->overview)
+        control->keyboard(tab, 0, 0), control->keyboardUp(tab, 0, 0);
+    control->translation = {pose.x, eyeLevel, pose.z};
+    control->yaw = pose.yaw;
+    control->mouseLook = false;   // leaving the overview turned it on
+    if (pose.overview)
+        control->keyboard(tab, 0, 0), control->keyboardUp(tab, 0, 0);
+}
 
 // The CPU time of every thread of the process (llvmpipe's rasterisers
 // included): what a frame costs whoever else shares the machine.
@@ -101,14 +125,20 @@ double cpuMilliseconds()
 void timeFrames(Zandervale& app, int frames, Times* times)
 {
     const double dt = 1.0 / 60.0;
+    glFinish();
+    Clock::time_point swapped = Clock::now();
+    double cpuSwapped = cpuMilliseconds();
     for (int i = 0; i < frames; ++i) {
         const Clock::time_point start = Clock::now();
-        const double cpuStart = cpuMilliseconds();
         app.draw(dt);
-        glutSwapBuffers();
         glFinish();
-        times->ms.push_back(1000.0 * secondsSince(start));
-        times->cpuMs.push_back(cpuMilliseconds() - cpuStart);
+        times->finishMs.push_back(1000.0 * secondsSince(start));
+        glutSwapBuffers();
+        glFinish();   // the swap's copy to the window is done
+        times->ms.push_back(1000.0 * secondsSince(swapped));
+        times->cpuMs.push_back(cpuMilliseconds() - cpuSwapped);
+        swapped = Clock::now();
+        cpuSwapped = cpuMilliseconds();
     }
 }
 
