@@ -189,9 +189,11 @@ bool measureTargets(const std::string& parent, const std::string& jpegName, int 
         const YearSpan years = yearsOf(pictures);
         const bool spanMeasured = !openings.empty() && openings.back().years.first == years.first &&
                                   openings.back().years.last == years.last;
-        for (int size : {barePictures, pictures}) {
-            if (size == barePictures && (spanMeasured || pictures == barePictures))
-                continue;
+        std::vector<int> toOpen;
+        if (!spanMeasured && pictures != barePictures)
+            toOpen.push_back(barePictures);
+        toOpen.push_back(pictures);
+        for (int size : toOpen) {
             Opening o;
             o.pictures = size;
             o.years = years;
