@@ -173,7 +173,7 @@ void Zandervale::readLibraryAgain(const std::string& path)
         stood[keyOf(*record)] = record->getOriginals();
         photosBefore += record->getPictureCount();
     }
-    const House* selectedHouse = walker != nullptr ? dynamic_cast<const House*>(walker->selected) : nullptr;
+    const House* selectedHouse = walker != nullptr ? dynamic_cast<const House*>(walker->selection()) : nullptr;
     const QuarterKey selectedKey = selectedHouse != nullptr ? keyOf(*selectedHouse->getRecord()) : QuarterKey{};
     const int selectedPicture = selectedHouse != nullptr ? selectedHouse->selectedPicture : -1;
     std::srand(1);
@@ -181,7 +181,7 @@ void Zandervale::readLibraryAgain(const std::string& path)
     if (!CityBuilder(path.c_str()).build(&built))
         return;   // the loader said why; the city stays as it was
     if (walker != nullptr)
-        walker->selected = nullptr;
+        walker->select(nullptr, -1);
     showCity(std::move(built));
     libraryPath = path;
     libraryBytes = bytes;
@@ -196,16 +196,15 @@ void Zandervale::readLibraryAgain(const std::string& path)
         if (was != stood.end() && was->second == record.getOriginals())
             house->standGrown();
         if (selectedHouse != nullptr && keyOf(record) == selectedKey && walker != nullptr) {
-            walker->selected = house;
-            house->selectedPicture = std::min(selectedPicture, record.getPictureCount() - 1);
+            walker->select(house, std::min(selectedPicture, record.getPictureCount() - 1));
         }
     }
     if (!libraryEmpty)
         setup.reset();
     if (walker != nullptr && photosAfter != photosBefore) {
-        walker->noteLine = photosAfter > photosBefore ? photosLine(photosAfter - photosBefore, true)
-                                                      : photosLine(photosBefore - photosAfter, false);
-        walker->noteSecondsLeft = growthNoteSeconds;
+        walker->showNote(photosAfter > photosBefore ? photosLine(photosAfter - photosBefore, true)
+                                                    : photosLine(photosBefore - photosAfter, false),
+                         growthNoteSeconds);
     }
 }
 

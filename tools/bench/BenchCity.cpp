@@ -85,9 +85,9 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
 // The walker's start; a street inside the city six years and four months
 // in, looking along it; the overview camera over the whole city.
 const Pose poses[3] = {
-    {"start", false, 75.0f, -40.0f, 90.0f},
-    {"in-city", false, -420.0f, -760.0f, 90.0f},
-    {"overview", true, 75.0f, -40.0f, 90.0f},
+    {"start", false, {-75.0f, eyeLevel, 40.0f, 90.0f, 0.0f}},
+    {"in-city", false, {420.0f, eyeLevel, 760.0f, 90.0f, 0.0f}},
+    {"overview", true, {-75.0f, eyeLevel, 40.0f, 90.0f, 0.0f}},
 };
 
 void BenchCity::showAsTheViewerDoes(const City& city)
@@ -103,14 +103,10 @@ void BenchCity::showAsTheViewerDoes(const City& city)
 
 void BenchCity::place(const Pose& pose)
 {
-    const unsigned char tab = '\t';
-    if (control->overview)
-        control->keyboard(tab, 0, 0), control->keyboardUp(tab, 0, 0);
-    control->translation = {pose.x, eyeLevel, pose.z};
-    control->yaw = pose.yaw;
-    control->mouseLook = false;   // leaving the overview turned it on
-    if (pose.overview)
-        control->keyboard(tab, 0, 0), control->keyboardUp(tab, 0, 0);
+    control->showOverview(false);
+    control->placeAt(pose.walker);
+    control->setMouseLook(false);   // leaving the overview turned it on
+    control->showOverview(pose.overview);
 }
 
 // The CPU time of every thread of the process (llvmpipe's rasterisers

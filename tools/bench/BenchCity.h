@@ -36,13 +36,11 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
                   const char* extension = "png", int first = firstYear, int last = lastYear,
                   bool uneven = false);
 
-// Where the walker stands (x and z of its translation, the eye negated,
-// at eye level) and where it looks; or, for overview, Tab pressed there.
+// Where the walker stands and looks; or, for overview, Tab pressed there.
 struct Pose {
     const char* name;
     bool overview;
-    float x, z;
-    float yaw;
+    WalkerPose walker;
 };
 extern const Pose poses[3];
 
@@ -87,7 +85,7 @@ struct BenchCity {
             objects.push_back(object.get());
         app.setScene(std::move(city.objects), control.get());
         control->init(&app);
-        control->mouseLook = false, control->collisionOn = false;
+        control->setMouseLook(false), control->setCollision(false);
         showAsTheViewerDoes(city);
         return true;
     }
