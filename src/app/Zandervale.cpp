@@ -6,8 +6,6 @@
 
 #include <GL/freeglut.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -27,6 +25,7 @@
 #include "controls/MovementControl.h"
 #include "controls/ShooterControl.h"
 #include "gallery/Gallery.h"
+#include "library/FilePaths.h"
 #include "library/LibraryWatch.h"
 #include "library/LibraryWriter.h"
 #include "library/PictureLibrary.h"
@@ -51,18 +50,6 @@ std::string fileText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string folderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool isFile(const std::string& path)
-{
-    struct stat status;
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 using QuarterKey = std::tuple<int, int, int>;
@@ -105,7 +92,7 @@ int Zandervale::run(const char* path)
     libraryBytes = fileText(libraryPath);
     std::srand(1);   // the same library makes the same city, read again or not
     City built;
-    const bool read = CityBuilder(path).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
+    const bool read = CityBuilder(path, thumbnailCaches).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
     loading = false;
     if (!read)   // stopped, or the loader said why
         return stopLoading ? 0 : 1;
@@ -123,7 +110,7 @@ int Zandervale::run(const char* path)
         // New photos arrive by themselves: the folders the library was made
         // from are indexed again in the background.
         const std::string folder = folderOf(libraryPath);
-        if (isFile(folder + "/Zandervale.folders"))
+        if (isRegularFile(folder + "/Zandervale.folders"))
             refresh.start(indexerProgram(), {"--output", folder});
     }
     startMainLoop(state);
@@ -178,7 +165,7 @@ void Zandervale::readLibraryAgain(const std::string& path)
     const int selectedPicture = selectedHouse != nullptr ? selectedHouse->selectedPicture : -1;
     std::srand(1);
     City built;
-    if (!CityBuilder(path.c_str()).build(&built))
+    if (!CityBuilder(path.c_str(), thumbnailCaches).build(&built))
         return;   // the loader said why; the city stays as it was
     if (walker != nullptr)
         walker->select(nullptr, -1);
@@ -401,6 +388,9 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
         // One press closes what covers the city; quitting takes another.
         if (movementControl != nullptr && movementControl->closePanel())
             return;
+        // exit runs no destructor of the application: a cache still being
+        // written is stopped here, and its unfinished file removed.
+        thumbnailCaches = ThumbnailCacheSet();
         std::fflush(stdout);
         std::exit(0);
     }

@@ -18,6 +18,7 @@
 #include "scene/DrawingOrder.h"
 #include "scene/SceneArtwork.h"
 #include "scene/SceneObject.h"
+#include "textures/ThumbnailCacheSet.h"
 
 class CityCalendar;
 class Gallery;
@@ -126,6 +127,9 @@ private:
     std::unique_ptr<LibraryWatch> watch;
     std::unique_ptr<LibrarySetup> setup;
     IndexerRun refresh;
+    // The library's thumbnail cache, which may still be writing in the
+    // background once the city stands; freeing the set stops and joins it.
+    ThumbnailCacheSet thumbnailCaches;
     bool escapeTaken = false;   // the set-up took Escape's press: its release quits nothing
     AppState state;            // what the window's callbacks reach
     GlutWalkerWindow window;   // reads state's size

@@ -37,7 +37,8 @@ SceneObject* makeObject(const CityPiece& piece, const SceneArtwork& art)
 
 }  // namespace
 
-CityBuilder::CityBuilder(const char* libraryPath) : libraryPath(libraryPath)
+CityBuilder::CityBuilder(const char* libraryPath, ThumbnailCacheSet& caches)
+    : libraryPath(libraryPath), caches(caches)
 {
 }
 
@@ -46,7 +47,7 @@ bool CityBuilder::build(City* city, const LoadProgress& progress)
     assert(city->records.empty() && city->objects.empty() && "a city is built once");
     std::vector<MonthQuarter*> library;
     YearSpan span;
-    const bool read = loadPictureLibrary(libraryPath, &library, &span, progress);
+    const bool read = loadPictureLibrary(libraryPath, &library, &span, caches, progress);
     for (MonthQuarter* record : library)
         city->records.emplace_back(record);
     if (!read)

@@ -7,7 +7,8 @@
 
 class CityBuilder {
 public:
-    explicit CityBuilder(const char* libraryPath);
+    // The library's thumbnail cache is opened into caches.
+    CityBuilder(const char* libraryPath, ThumbnailCacheSet& caches);
     // Reads the library into city (empty on entry) and makes every object of
     // the city, telling progress while the textures load. A library that
     // cannot be read prints its error line, leaves city empty and is false.
@@ -15,4 +16,5 @@ public:
 
 private:
     const char* libraryPath;   // not owned
+    ThumbnailCacheSet& caches;
 };

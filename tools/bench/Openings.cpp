@@ -75,7 +75,7 @@ int measureOpening(const std::string& library, int frames, FILE* out)
                      times.cpuMedian(), vertices, allFaces);
     }
     std::fprintf(out, "\n");
-    libraryThumbnailCaches().waitForWriters();
+    city.caches.waitForWriters();
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 #include "textures/Textures.h"
+#include "textures/ThumbnailCacheSet.h"
 
 namespace {
 
@@ -49,7 +50,8 @@ TEST(ThumbnailLoading, PrintsAndPlacesWhatTheSerialReaderDoes)
     std::vector<MonthQuarter*> serial, threaded;
     YearSpan span;
     const std::string serialLines = support::captureStdout([&] { readPictureLibrary(library.c_str(), &serial, loadTexture, &span); });
-    EXPECT_EQ(support::captureStdout([&] { loadPictureLibrary(library.c_str(), &threaded, &span); }), serialLines);
+    ThumbnailCacheSet caches;
+    EXPECT_EQ(support::captureStdout([&] { loadPictureLibrary(library.c_str(), &threaded, &span, caches); }), serialLines);
     ASSERT_EQ(threaded.size(), 2u);
     ASSERT_EQ(threaded[0]->getPictureCount(), 21);
     ASSERT_EQ(threaded[1]->getPictureCount(), MaxTexturesPerQuarter);

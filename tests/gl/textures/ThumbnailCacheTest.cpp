@@ -48,9 +48,10 @@ Opening open(const std::string& library)
     Opening opening;
     std::vector<MonthQuarter*> records;
     YearSpan span;
+    ThumbnailCacheSet caches;
     opening.lines = support::captureStdout([&] {
-        loadPictureLibrary(library.c_str(), &records, &span);
-        libraryThumbnailCaches().waitForWriters();
+        loadPictureLibrary(library.c_str(), &records, &span, caches);
+        caches.waitForWriters();
     });
     for (const MonthQuarter* record : records) {
         for (TextureName texture : record->getTextures())
