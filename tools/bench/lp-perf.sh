@@ -19,7 +19,7 @@ for switch in $switches; do
     # Tried again when xvfb-run -a loses its display to another server starting.
     for try in 1 2 3; do
         rows=$(LP_PERF=$([ "$switch" = none ] || echo "$switch") LIBGL_ALWAYS_SOFTWARE=1 \
-            xvfb-run -a -s "-screen 0 1280x1024x24" ../tools/zv-bench $pool "$out/frames.json" "$frames" 100000 frames |
+            xvfb-run -a -n 457 -s "-screen 0 1280x1024x24" ../tools/zv-bench $pool "$out/frames.json" "$frames" 100000 frames |
             awk -v s="$switch" '$2 ~ /^[0-9]+-[0-9]+$/ && NF >= 7 { print s, $1, $3, $4, $7 }')
         [ -n "$rows" ] && break
     done
