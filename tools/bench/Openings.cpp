@@ -41,10 +41,10 @@ struct Opening {
 };
 
 // In a fresh process, as the viewer opens a library: seconds from the
-// window to the first city frame, the peak resident megabytes, and then,
-// when frames > 0, each pose's frames once every house has grown. Written
-// to out as one line; waits for the thumbnail cache to be written before
-// it ends, as a viewer left open would.
+// window to the first city frame, then, when frames > 0, each pose's
+// frames once every house has grown; last, once the thumbnail cache is
+// written, as a viewer left open would write it, the process's peak
+// resident megabytes. Written to out as one line.
 int measureOpening(const std::string& library, int frames, FILE* out)
 {
     BenchCity city(library);   // the window first, then the clock
@@ -56,7 +56,7 @@ int measureOpening(const std::string& library, int frames, FILE* out)
     glutSwapBuffers();
     glFinish();
     const double seconds = secondsSince(start);
-    std::fprintf(out, "%.3f %.1f", seconds, statusMegabytes("VmHWM:"));
+    std::fprintf(out, "%.3f", seconds);
     app.draw(100.0);
     app.draw(100.0);
     for (int p = 0; p < 3 && frames > 0; ++p) {
@@ -74,8 +74,8 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         std::fprintf(out, " %.2f %.2f %.2f %.2f %ld %ld", times.median(), times.p95(), times.finishMedian(),
                      times.cpuMedian(), vertices, allFaces);
     }
-    std::fprintf(out, "\n");
     city.caches.waitForWriters();
+    std::fprintf(out, " %.1f\n", statusMegabytes("VmHWM:"));
     return 0;
 }
 
@@ -83,7 +83,7 @@ bool runOpeningChild(const std::string& library, int frames, double* seconds, do
 {
     return runInChild([&](FILE* out) { return measureOpening(library, frames, out); },
                       [&](FILE* in) {
-                          if (std::fscanf(in, "%lf %lf", seconds, peak) != 2)
+                          if (std::fscanf(in, "%lf", seconds) != 1)
                               return false;
                           for (int p = 0; p < 3 && frames > 0; ++p) {
                               PoseFrames& f = frameTimes[p];
@@ -91,7 +91,7 @@ bool runOpeningChild(const std::string& library, int frames, double* seconds, do
                                               &f.vertices, &f.allFaces) != 6)
                                   return false;
                           }
-                          return true;
+                          return std::fscanf(in, "%lf", peak) == 1;
                       });
 }
 
@@ -160,7 +160,8 @@ void printFrames(const std::vector<Opening>& openings)
 
 void printOpenings(const std::vector<Opening>& openings)
 {
-    std::printf("\nopenings: from the window to the first city frame swapped, peak memory (VmHWM of the process)\n");
+    std::printf("\nopenings: from the window to the first city frame swapped; peak memory: VmHWM of the process\n"
+                "at its end, after the second opening's frames and the cache written\n");
     for (const Opening& o : openings) {
         if (o.pictures == barePictures)
             continue;
