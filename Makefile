@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build demo test asan fuzz bench soak install clean
+.PHONY: all deps build demo test asan fuzz bench bench-lp-perf soak install clean
 
 all: build
 
@@ -27,11 +27,13 @@ demo: build
 test: build
 	@cd $(BUILD) && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ctest --output-on-failure
 
-# The thumbnails' PSNR; the opening of 5,000, 20,000 and 100,000 thumbnails
-# without and with the thumbnail cache beside their targets; frame times on
-# libraries of 1,000, 5,000 and 20,000 thumbnails, beside
-# the same frames drawn box by box (figures only, no verdict): a table, and
-# $(BUILD)/bench.json. The thumbnails are made once into $(BUILD)/bench-libraries.
+# The thumbnails' PSNR; the opening of 5,000, 20,000, 100,000 and 250,000
+# thumbnails without and with the thumbnail cache, and their frames at the
+# start, inside the city and in the overview as Tab shows it, each beside
+# the bare city's frame and the targets; frame times on libraries of 1,000,
+# 5,000 and 20,000 thumbnails, beside the same frames drawn box by box
+# (figures only, no verdict): tables, and $(BUILD)/bench.json. The
+# thumbnails and the libraries are made once into $(BUILD)/bench-libraries.
 # Then the gallery's decodes, and a first run of zandervale-index over camera
 # JPEGs beside vipsthumbnail on the same files (photos in $(BUILD)/bench-index).
 BENCH_POOL := $(BUILD)/bench-libraries/pool
@@ -41,6 +43,13 @@ bench: build
 	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-bench ../bench-libraries/pool ../bench.json
 	@cd $(BUILD)/run && LIBGL_ALWAYS_SOFTWARE=1 $(XVFB) ../tools/zv-gallery-bench
 	@$(BUILD)/tools/zv-index-bench $(BUILD)/tools/zandervale-index $(BUILD)/bench-index
+
+# The bare city's and 100,000 photos' frames under each of llvmpipe's
+# LP_PERF switches, as one table (figures only).
+bench-lp-perf: build
+	@test -f $(BENCH_POOL)/Zandervale.xml || \
+	  $(BUILD)/tools/zv-sample-library $(BENCH_POOL) 1000 1998 2010 >/dev/null
+	@tools/bench/lp-perf.sh $(BUILD)
 
 # The viewer for SOAK_SECONDS stepping through a house of 12-megapixel
 # photos in the gallery and back to the city, sampling its memory, open

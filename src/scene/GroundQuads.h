@@ -19,3 +19,9 @@ void emitQuads(const TexturedVertex* vertices, int count);
 // Calls list with the origin moved to (x, y, z), texture bound first unless
 // it is 0 (which leaves the bound texture as it is).
 void drawListAt(float x, float y, float z, TextureName texture, unsigned int list);
+
+// Whether count vertices with their origin moved to (x, y, z) may show
+// through the current modelview and projection: false only when all of
+// them lie beyond one side of the view volume, where the GL would clip
+// every pixel away after paying for the call.
+bool quadsMayShow(const TexturedVertex* vertices, int count, float x, float y, float z);

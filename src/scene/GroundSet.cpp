@@ -1,5 +1,6 @@
 // The ground's images and lists: a 100 x 100 grass tile, a crossing 20
-// units square and the straight road pieces 100 units long.
+// units square and the straight road pieces 100 units long, each drawn only
+// where it can show.
 #include "scene/GroundSet.h"
 
 #include <GL/gl.h>
@@ -57,11 +58,13 @@ GroundSet::~GroundSet()
 
 void GroundSet::drawGrass(int image, float x, float y, float z) const
 {
-    drawListAt(x, y, z, image >= 0 && image < grassCount ? grassImages[image] : 0, grassList);
+    // Most of a city's ground lies behind or beside the walker.
+    if (quadsMayShow(grassQuads, 16, x, y, z))
+        drawListAt(x, y, z, image >= 0 && image < grassCount ? grassImages[image] : 0, grassList);
 }
 
 void GroundSet::drawStreet(int kind, float x, float y, float z) const
 {
-    if (kind >= Street::crossing && kind <= Street::northSouth)
+    if (kind >= Street::crossing && kind <= Street::northSouth && quadsMayShow(pieceQuads[kind], 4, x, y, z))
         drawListAt(x, y, z, kind == Street::crossing ? crossingImage : streetImage, streetLists[kind]);
 }

@@ -15,7 +15,9 @@ public:
     ~GroundSet();
 
     // The grass tile centred on (x, y, z) showing grass image (0 to
-    // grassCount - 1; another number leaves the bound texture).
+    // grassCount - 1; another number leaves the bound texture). Here and in
+    // drawStreet, a piece wholly outside the current view is neither drawn
+    // nor bound.
     void drawGrass(int image, float x, float y, float z) const;
     // The road piece of kind (a Street::Kind) centred on (x, y, z); nothing
     // for another kind.

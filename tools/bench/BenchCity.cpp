@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/Window.h"
+#include "controls/OverviewFraming.h"
 #include "library/LibraryWriter.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailCache.h"
@@ -89,6 +90,25 @@ const Pose poses[3] = {
     {"overview", true, {-75.0f, eyeLevel, 40.0f, 90.0f, 0.0f}},
 };
 
+void BenchCity::showAsTheViewerDoes(const City& city)
+{
+    // The viewer's highest overview keeps the house tops this far inside
+    // the far plane.
+    constexpr double overviewReach = 0.9;
+    const double farPlane = extendFarPlane(window.state, city.viewDistance);
+    const CityGround& ground = city.ground;
+    control->setOverviewArea(OverviewArea{ground.minX, ground.maxX, ground.minZ, ground.maxZ}, fieldOfViewDegrees,
+                             overviewReach * farPlane);
+}
+
+void BenchCity::place(const Pose& pose)
+{
+    control->showOverview(false);
+    control->placeAt(pose.walker);
+    control->setMouseLook(false);   // leaving the overview turned it on
+    control->showOverview(pose.overview);
+}
+
 // The CPU time of every thread of the process (llvmpipe's rasterisers
 // included): what a frame costs whoever else shares the machine.
 double cpuMilliseconds()
@@ -101,14 +121,20 @@ double cpuMilliseconds()
 void timeFrames(Zandervale& app, int frames, Times* times)
 {
     const double dt = 1.0 / 60.0;
+    glFinish();
+    Clock::time_point swapped = Clock::now();
+    double cpuSwapped = cpuMilliseconds();
     for (int i = 0; i < frames; ++i) {
         const Clock::time_point start = Clock::now();
-        const double cpuStart = cpuMilliseconds();
         app.draw(dt);
-        glutSwapBuffers();
         glFinish();
-        times->ms.push_back(1000.0 * secondsSince(start));
-        times->cpuMs.push_back(cpuMilliseconds() - cpuStart);
+        times->finishMs.push_back(1000.0 * secondsSince(start));
+        glutSwapBuffers();
+        glFinish();   // the swap's copy to the window is done
+        times->ms.push_back(1000.0 * secondsSince(swapped));
+        times->cpuMs.push_back(cpuMilliseconds() - cpuSwapped);
+        swapped = Clock::now();
+        cpuSwapped = cpuMilliseconds();
     }
 }
 

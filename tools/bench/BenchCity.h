@@ -37,6 +37,7 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
                   const char* extension = "png", int first = firstYear, int last = lastYear,
                   bool uneven = false);
 
+// Where the walker stands and looks; or, for overview, Tab pressed there.
 struct Pose {
     const char* name;
     bool overview;
@@ -48,12 +49,20 @@ extern const Pose poses[3];
 // included): what a frame costs whoever else shares the machine.
 double cpuMilliseconds();
 
+// Each frame as a user sees it, from one buffer swap to the next; beside
+// it the drawing alone, to glFinish before the swap, and the CPU time of
+// the interval.
 struct Times {
-    std::vector<double> ms;
-    std::vector<double> cpuMs;
-    double cpuMedian() { std::sort(cpuMs.begin(), cpuMs.end()); return cpuMs[cpuMs.size() / 2]; }
-    double median() { std::sort(ms.begin(), ms.end()); return ms[ms.size() / 2]; }
-    double p95() { std::sort(ms.begin(), ms.end()); return ms[std::min(ms.size() - 1, ms.size() * 95 / 100)]; }
+    std::vector<double> ms, finishMs, cpuMs;
+    double median() { return quantile(ms, 50); }
+    double p95() { return quantile(ms, 95); }
+    double finishMedian() { return quantile(finishMs, 50); }
+    double cpuMedian() { return quantile(cpuMs, 50); }
+    static double quantile(std::vector<double>& values, size_t percent)
+    {
+        std::sort(values.begin(), values.end());
+        return values[std::min(values.size() - 1, values.size() * percent / 100)];
+    }
 };
 
 void timeFrames(Zandervale& app, int frames, Times* times);
@@ -78,8 +87,12 @@ struct BenchCity {
         app.setScene(std::move(city.objects), control.get());
         control->init(&app);
         control->setMouseLook(false), control->setCollision(false);
+        showAsTheViewerDoes(city);
         return true;
     }
+    // The walker at pose as a user puts it there: standing at its spot, or
+    // from there Tab pressed, the overview framed as the viewer frames it.
+    void place(const Pose& pose);
     // Opened first: the walker loads its textures as it is made.
     struct Window {
         Window() { openViewerWindow(state); }
@@ -92,6 +105,10 @@ struct BenchCity {
     std::vector<SceneObject*> objects;                    // the app's, in order
     Zandervale app;
     std::unique_ptr<ShooterControl> control = std::make_unique<ShooterControl>(app.walkerWindow());
+
+private:
+    // The far plane out to the whole city and the overview's ground.
+    void showAsTheViewerDoes(const City& city);
 };
 
 // Runs measure(out) in a fresh process (the viewer keeps its records and

@@ -10,10 +10,11 @@ namespace bench {
 // DXT1 thumbnails against the pool's texels (Fidelity.cpp).
 void reportThumbnailFidelity(const std::string& pool, int poolSize);
 
-// The viewer's targets: libraries opened without and with the thumbnail
-// cache (Openings.cpp).
+// The viewer's targets: libraries opened without (firstOpenings) and with
+// the thumbnail cache, their frames at each pose beside the bare city's
+// (Openings.cpp).
 bool measureTargets(const std::string& parent, const std::string& jpegName, int poolSize, int frames,
-                    const std::vector<int>& sizes);
+                    const std::vector<int>& sizes, bool firstOpenings);
 
 // Frames at each pose beside the same frames drawn box by box (FrameTimes.cpp).
 struct Row {

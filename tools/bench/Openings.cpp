@@ -1,24 +1,50 @@
-// Opening a library as the viewer does, first without its thumbnail cache
-// and then with it, each figure beside its target.
+// Libraries opened as the viewer opens them, first without their thumbnail
+// cache and then with it, and their frames where a user stands: each pose
+// beside the bare city's frame at that pose, each figure beside its target.
 #include <GL/freeglut.h>
+#include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "BenchCity.h"
 #include "Benchmarks.h"
+#include "library/LibraryWriter.h"
 #include "scene/House.h"
 #include "textures/ThumbnailCacheSet.h"
 
 namespace bench {
 
+namespace {
+
+constexpr int barePictures = 2;   // a city of ground and streets, two houses
+
+// A life that grows longer with its library.
+YearSpan yearsOf(int pictures)
+{
+    if (pictures <= 20000)
+        return {firstYear, lastYear};
+    return pictures <= 100000 ? YearSpan{2001, 2025} : YearSpan{1976, 2025};
+}
+
+struct PoseFrames {
+    double median = 0, p95 = 0, finish = 0, cpu = 0;
+    long vertices = 0, allFaces = 0;   // of the houses drawn
+};
+
+struct Opening {
+    int pictures = 0;
+    YearSpan years;
+    double firstSeconds = 0, firstPeak = 0, seconds = 0, peak = 0;
+    PoseFrames poses[3];
+};
+
 // In a fresh process, as the viewer opens a library: seconds from the
-// window to the first city frame, the peak resident megabytes, and then,
-// when frames > 0, the median frame of each pose once every house has
-// grown. Written to out as one line; waits for the thumbnail cache to be
-// written before it ends, as a viewer left open would.
+// window to the first city frame, then, when frames > 0, each pose's
+// frames once every house has grown; last, once the thumbnail cache is
+// written, as a viewer left open would write it, the process's peak
+// resident megabytes. Written to out as one line.
 int measureOpening(const std::string& library, int frames, FILE* out)
 {
     BenchCity city(library);   // the window first, then the clock
@@ -26,17 +52,15 @@ int measureOpening(const std::string& library, int frames, FILE* out)
     if (!city.build())
         return 1;
     Zandervale& app = city.app;
-    ShooterControl* control = city.control.get();
     app.draw(0.0);
     glutSwapBuffers();
     glFinish();
     const double seconds = secondsSince(start);
-    std::fprintf(out, "%.3f %.1f", seconds, statusMegabytes("VmHWM:"));
+    std::fprintf(out, "%.3f", seconds);
     app.draw(100.0);
     app.draw(100.0);
     for (int p = 0; p < 3 && frames > 0; ++p) {
-        control->showOverview(poses[p].overview);
-        control->placeAt(poses[p].walker);
+        city.place(poses[p]);
         app.draw(0.0);   // the houses that come into view build their lists
         Times times;
         timeFrames(app, frames, &times);
@@ -47,71 +71,148 @@ int measureOpening(const std::string& library, int frames, FILE* out)
                 allFaces += house->allFaceVerticesLastDrawn();
             }
         }
-        std::fprintf(out, " %.2f %ld %ld", times.median(), vertices, allFaces);
+        std::fprintf(out, " %.2f %.2f %.2f %.2f %ld %ld", times.median(), times.p95(), times.finishMedian(),
+                     times.cpuMedian(), vertices, allFaces);
     }
-    std::fprintf(out, "\n");
     city.caches.waitForWriters();
+    std::fprintf(out, " %.1f\n", statusMegabytes("VmHWM:"));
     return 0;
 }
 
-struct Opening {
-    double seconds = 0, peak = 0, poseMs[3] = {0, 0, 0};
-    long vertices[3] = {0, 0, 0}, allFaces[3] = {0, 0, 0};   // of the houses drawn
-};
-
-bool runOpeningChild(const std::string& library, int frames, Opening* result)
+bool runOpeningChild(const std::string& library, int frames, double* seconds, double* peak, PoseFrames* frameTimes)
 {
     return runInChild([&](FILE* out) { return measureOpening(library, frames, out); },
                       [&](FILE* in) {
-                          if (std::fscanf(in, "%lf %lf", &result->seconds, &result->peak) != 2)
+                          if (std::fscanf(in, "%lf", seconds) != 1)
                               return false;
-                          for (int p = 0; p < 3; ++p)
-                              std::fscanf(in, "%lf %ld %ld", &result->poseMs[p], &result->vertices[p], &result->allFaces[p]);
-                          return true;
+                          for (int p = 0; p < 3 && frames > 0; ++p) {
+                              PoseFrames& f = frameTimes[p];
+                              if (std::fscanf(in, "%lf %lf %lf %lf %ld %ld", &f.median, &f.p95, &f.finish, &f.cpu,
+                                              &f.vertices, &f.allFaces) != 6)
+                                  return false;
+                          }
+                          return std::fscanf(in, "%lf", peak) == 1;
                       });
 }
 
-// The targets: libraries of 5,000 and 20,000 JPEG thumbnails over 13 years
-// and of 100,000 over 25 years, quarters filled unevenly, each opened
-// without its cache file and again with it.
-bool measureTargets(const std::string& parent, const std::string& jpegName, int poolSize, int frames,
-                    const std::vector<int>& sizes)
+// The library of pictures JPEG thumbnails over years, quarters filled
+// unevenly; written once (remove its folder to write it again), so that
+// the largest ones cost their writing only on a first run.
+bool libraryFile(const std::string& parent, const std::string& jpegName, int poolSize, int pictures,
+                 const YearSpan& years, std::string* library)
 {
-    std::printf("\nopening a library (JPEG thumbnails, quarters filled unevenly), first without the "
-                "thumbnail cache, then with it\n");
-    for (int pictures : sizes) {
-        const bool long_ = pictures > 20000;
-        const std::string directory = parent + "/" + std::to_string(pictures) + "-uneven";
-        const std::string library = directory + "/Zandervale.xml";
-        if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0 ||
-            !writeLibrary(library, jpegName, poolSize, pictures, "jpg", long_ ? 2001 : firstYear,
-                          long_ ? 2025 : lastYear, true)) {
-            std::printf("zv-bench: cannot write %s\n", library.c_str());
-            return false;
+    const std::string directory =
+        parent + "/" + std::to_string(pictures) + "-" + std::to_string(years.first) + "-" + std::to_string(years.last);
+    *library = directory + "/Zandervale.xml";
+    if (access(library->c_str(), R_OK) == 0)
+        return true;
+    if (std::system(("mkdir -p '" + directory + "'").c_str()) != 0)
+        return false;
+    if (pictures != barePictures)
+        return writeLibrary(*library, jpegName, poolSize, pictures, "jpg", years.first, years.last, true);
+    // The city's rows run from its first photo's year to its last one's.
+    const std::string photo = "../" + jpegName + "/" + numbered(1, "jpg");
+    return writeLibraryFile(*library, {{years.first, 1, 1, photo, "none"}, {years.last, 12, 4, photo, "none"}}, &years, " ");
+}
+
+// A pose's frame against the bare city's at that pose: the ratio each size
+// is held to (0: none).
+double ratioTarget(int pictures, int pose)
+{
+    if (pictures == 5000)
+        return poses[pose].overview ? 0 : 1.2;
+    return pictures == 100000 ? 1.6 : 0;
+}
+
+void printFrames(const std::vector<Opening>& openings)
+{
+    std::printf("\nframes where the user stands, in ms: from one buffer swap to the next (median, p95), the\n"
+                "drawing alone to glFinish and the CPU time of all threads (medians), beside the median of the\n"
+                "bare city (%d photos at the ends of the same years) measured in this run\n",
+                barePictures);
+    std::printf("%8s %-9s %-9s %7s %7s %8s %7s %7s  %s\n", "photos", "years", "pose", "median", "p95", "glFinish",
+                "cpu", "bare", "ratio to bare");
+    const Opening* bare = nullptr;
+    const Opening* hundredThousand = nullptr;
+    for (const Opening& o : openings) {
+        if (o.pictures == barePictures)
+            bare = &o;
+        for (int p = 0; p < 3; ++p) {
+            const PoseFrames& f = o.poses[p];
+            std::printf("%8d %4d-%4d %-9s %7.1f %7.1f %8.1f %7.1f", o.pictures, o.years.first, o.years.last,
+                        poses[p].name, f.median, f.p95, f.finish, f.cpu);
+            if (o.pictures != barePictures && bare != nullptr) {
+                const double ratio = f.median / bare->poses[p].median;
+                std::printf(" %7.1f  %s", bare->poses[p].median, against(ratio, "x", ratioTarget(o.pictures, p)).c_str());
+            }
+            if (o.pictures == 250000 && hundredThousand != nullptr)
+                std::printf(", to 100000: %s",
+                            against(f.median / hundredThousand->poses[p].median, "x", 1.1).c_str());
+            std::printf("\n");
         }
-        forgetCache(library);
-        Opening first, second;
-        if (!runOpeningChild(library, 0, &first) || !runOpeningChild(library, frames, &second)) {
-            std::printf("zv-bench: opening %s failed\n", library.c_str());
-            return false;
-        }
-        const bool largest = pictures >= 100000, middle = pictures >= 20000 && !largest;
-        const double frameTarget = largest ? 33.3 : 0, nearTarget = pictures <= 5000 ? 16.7 : frameTarget;
-        const double overviewTarget = pictures >= 20000 ? 33.3 : 0, peakTarget = largest ? 1500 : 0;
-        std::printf("%d photos over %d years:\n", pictures, long_ ? 25 : lastYear - firstYear + 1);
-        std::printf("  first opening:  first city frame %s, peak memory %s\n",
-                    against(first.seconds, "s", largest ? 13.5 : 0).c_str(), against(first.peak, "MB", peakTarget, "%.0f").c_str());
-        std::printf("  second opening: first city frame %s, peak memory %s\n",
-                    against(second.seconds, "s", largest ? 3.0 : middle ? 1.5 : 0).c_str(),
-                    against(second.peak, "MB", peakTarget, "%.0f").c_str());
-        std::printf("  frames: start %s, in the city %s, overview %s\n", against(second.poseMs[0], "ms", nearTarget).c_str(),
-                    against(second.poseMs[1], "ms", nearTarget).c_str(), against(second.poseMs[2], "ms", overviewTarget).c_str());
-        std::printf("  box vertices a frame: start %ld, in the city %ld, overview %ld (all six faces: %ld, %ld, %ld)\n",
-                    second.vertices[0], second.vertices[1], second.vertices[2], second.allFaces[0], second.allFaces[1],
-                    second.allFaces[2]);
+        if (o.pictures == 100000)
+            hundredThousand = &o;
+        std::printf("%8s box vertices a frame: %ld, %ld, %ld (all six faces: %ld, %ld, %ld)\n", "", o.poses[0].vertices,
+                    o.poses[1].vertices, o.poses[2].vertices, o.poses[0].allFaces, o.poses[1].allFaces,
+                    o.poses[2].allFaces);
     }
-    std::printf("(first city frame: from the window to the first frame swapped; peak: VmHWM; frames: median\n"
-                " wall time to glFinish at each pose; the cache lies in %s)\n", thumbnailCacheFolder().c_str());
+}
+
+void printOpenings(const std::vector<Opening>& openings)
+{
+    std::printf("\nopenings: from the window to the first city frame swapped; peak memory: VmHWM of the process\n"
+                "at its end, after the second opening's frames and the cache written\n");
+    for (const Opening& o : openings) {
+        if (o.pictures == barePictures)
+            continue;
+        const bool largest = o.pictures >= 250000, large = o.pictures >= 100000;
+        const double peakTarget = largest ? 1200 : large ? 1000 : 0;
+        std::printf("%d photos over %d-%d:\n", o.pictures, o.years.first, o.years.last);
+        if (o.firstSeconds > 0)
+            std::printf("  first opening:  %s, peak %s\n", against(o.firstSeconds, "s", largest ? 10 : 0).c_str(),
+                        against(o.firstPeak, "MB", peakTarget, "%.0f").c_str());
+        std::printf("  second opening: %s, peak %s\n", against(o.seconds, "s", large ? 2 : 0).c_str(),
+                    against(o.peak, "MB", peakTarget, "%.0f").c_str());
+    }
+    std::printf("(the cache lies in %s)\n", thumbnailCacheFolder().c_str());
+}
+
+}  // namespace
+
+bool measureTargets(const std::string& parent, const std::string& jpegName, int poolSize, int frames,
+                    const std::vector<int>& sizes, bool firstOpenings)
+{
+    std::printf("\nopening libraries (JPEG thumbnails, quarters filled unevenly)%s, and their frames\n",
+                firstOpenings ? " first without the thumbnail cache, then with it" : "");
+    std::vector<Opening> openings;
+    for (int pictures : sizes) {
+        // Each span's bare city goes first, so that its frames stand beside the span's libraries.
+        const YearSpan years = yearsOf(pictures);
+        const bool spanMeasured = !openings.empty() && openings.back().years.first == years.first &&
+                                  openings.back().years.last == years.last;
+        std::vector<int> toOpen;
+        if (!spanMeasured && pictures != barePictures)
+            toOpen.push_back(barePictures);
+        toOpen.push_back(pictures);
+        for (int size : toOpen) {
+            Opening o;
+            o.pictures = size;
+            o.years = years;
+            std::string library;
+            std::printf("opening %d photos ...\n", size);
+            std::fflush(stdout);
+            if (!libraryFile(parent, jpegName, poolSize, size, years, &library) ||
+                (firstOpenings && !(forgetCache(library) && runOpeningChild(library, 0, &o.firstSeconds, &o.firstPeak, o.poses))) ||
+                !runOpeningChild(library, frames, &o.seconds, &o.peak, o.poses)) {
+                std::printf("zv-bench: opening %s failed\n", library.c_str());
+                return false;
+            }
+            openings.push_back(o);
+        }
+    }
+    if (firstOpenings)
+        printOpenings(openings);
+    printFrames(openings);
     return true;
 }
 

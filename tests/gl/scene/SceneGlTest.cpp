@@ -125,6 +125,7 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
         { "north-south street", street(Street::northSouth), "+y", 10, 50, 2, 10, "BR/WG/BR/WG/BR/WG/BR/WG/BR/WG" },
         { "crossing", street(Street::crossing), "+y", 10, 10, 2, 2, "BR/WG" },
         { "street of no kind", street(3), "+y", 10, 10, 2, 2, "KK/KK" },
+        { "street centred out of view, its end in it", std::make_shared<Street>(art.ground, 53, 0, 0, Street::eastWest, 7, 2001), "+y", 10, 10, 2, 2, "KG/KW" },
     };
     for (const auto& v : views) {
         viewFrom(v.side, v.halfWidth, v.halfHeight);
