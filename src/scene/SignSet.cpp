@@ -5,6 +5,7 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -79,7 +80,10 @@ const struct {
     { 1, { { frontEntry, monthBoard } } },                                               // monthLabel
 };
 
-// The wire hangs between two posts, sagging to the plate: (along, height).
+// The wire hangs between two posts at +-wireEnd, sagging to the plate:
+// (along, height). Cones stand from postFoot up the posts and hang from the
+// wire's ends.
+constexpr float wireEnd = 11.0f, wireTop = 0.5f, postFoot = -6.0f, postRadius = 0.1f;
 const float wireSegments[6][4] = {
     { 11, 0.5f, 8, 0.25f }, { 8, 0.25f, 5, 0.1f }, { 5, 0.1f, 2.5f, 0 },
     { -2.5f, 0, -5, 0.1f }, { -5, 0.1f, -8, 0.25f }, { -8, 0.25f, -11, 0.5f },
@@ -118,11 +122,11 @@ GLuint compileWire(bool alongZ, const GLfloat* colour)
         wireVertex(alongZ, s[2], s[3]);
     }
     glEnd();
-    for (float post : { -11.0f, 11.0f }) {
+    for (float post : { -wireEnd, wireEnd }) {
         const float px = alongZ ? 0.0f : post;
         const float pz = alongZ ? post : 0.0f;
-        cone(px, -6.0f, pz, -90.0f, 0.1, 5.0);   // up from the ground
-        cone(px, 0.5f, pz, 90.0f, 0.05, 6.0);    // down from the wire's end
+        cone(px, postFoot, pz, -90.0f, postRadius, 5.0);   // up from the ground
+        cone(px, wireTop, pz, 90.0f, 0.05, 6.0);           // down from the wire's end
     }
     glEndList();
     return list;
@@ -157,10 +161,39 @@ SignEntries signTableEntries(int kind, int index, int yearCount)
     }
 }
 
+// The box round a kind's lists, as its eight corners about the standing point.
+std::array<TexturedVertex, 8> kindBox(int kind)
+{
+    float low[3] = { 0, 0, 0 }, high[3] = { 0, 0, 0 };
+    const auto take = [&](float x, float y, float z) {
+        const float point[3] = { x, y, z };
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], point[axis]);
+            high[axis] = std::max(high[axis], point[axis]);
+        }
+    };
+    for (int i = 0; i < kindSteps[kind].count; ++i) {
+        const auto& list = listContents[kindSteps[kind].steps[i].list];
+        for (int v = 0; v < list.count; ++v)
+            take(list.quads[v].x, list.quads[v].y, list.quads[v].z);
+        if (list.quads == nullptr) {
+            const float along = wireEnd + postRadius;
+            take(list.wireAlongZ ? -postRadius : -along, postFoot, list.wireAlongZ ? -along : -postRadius);
+            take(list.wireAlongZ ? postRadius : along, wireTop, list.wireAlongZ ? along : postRadius);
+        }
+    }
+    std::array<TexturedVertex, 8> corners{};
+    for (int c = 0; c < 8; ++c)
+        corners[c] = { c & 1 ? high[0] : low[0], c & 2 ? high[1] : low[1], c & 4 ? high[2] : low[2], 0, 0 };
+    return corners;
+}
+
 } // namespace
 
 SignSet::SignSet(YearSpan years)
 {
+    for (int kind = Sign::title; kind <= Sign::monthLabel; ++kind)
+        boxes[kind] = kindBox(kind);
     char path[64];
     for (int year = years.first; year <= years.last; ++year) {
         snprintf(path, sizeof path, "./signs/sign%d_128x32.png", year);
@@ -187,7 +220,7 @@ SignSet::~SignSet()
 
 void SignSet::draw(int kind, int index, float x, float y, float z) const
 {
-    if (kind < Sign::title || kind > Sign::monthLabel)
+    if (kind < Sign::title || kind > Sign::monthLabel || !quadsMayShow(boxes[kind].data(), 8, x, y, z))
         return;
     const SignEntries entries = signTableEntries(kind, index, static_cast<int>(yearImages.size()));
     const bool ofYears = kind == Sign::yearBanner || kind == Sign::yearLabel;

@@ -4,9 +4,11 @@
 // with it; the signs made with it go first.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "library/PictureLibrary.h"
+#include "scene/GroundQuads.h"
 #include "scene/NotCopyable.h"
 #include "textures/TextureName.h"
 
@@ -16,7 +18,8 @@ public:
     explicit SignSet(YearSpan years);
     ~SignSet();
 
-    // The sign of kind (a Sign::Kind) and index standing at (x, y, z).
+    // The sign of kind (a Sign::Kind) and index standing at (x, y, z),
+    // unless it lies wholly out of view.
     void draw(int kind, int index, float x, float y, float z) const;
 
 private:
@@ -24,4 +27,5 @@ private:
     TextureName monthImages[12];
     TextureName titleImage;
     unsigned int lists[9];
+    std::array<TexturedVertex, 8> boxes[5];   // by kind, round its lists
 };

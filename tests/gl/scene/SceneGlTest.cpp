@@ -126,6 +126,7 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
         { "crossing", street(Street::crossing), "+y", 10, 10, 2, 2, "BR/WG" },
         { "street of no kind", street(3), "+y", 10, 10, 2, 2, "KK/KK" },
         { "street centred out of view, its end in it", std::make_shared<Street>(art.ground, 53, 0, 0, Street::eastWest, 7, 2001), "+y", 10, 10, 2, 2, "KG/KW" },
+        { "year label centred out of view, its end in it", std::make_shared<Sign>(art.signs, 53, 0, 0, Sign::yearLabel, 7), "+y", 10, 10, 2, 2, "KR/KB" },
     };
     for (const auto& v : views) {
         viewFrom(v.side, v.halfWidth, v.halfHeight);
