@@ -1,12 +1,15 @@
 // The scene objects as drawn and read back: pictures upright and unmirrored on
 // boxes, signs and streets; a selected house pulsing and glowing. Also the steps a house blocks.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "scene/Cube.h"
+#include "scene/DrawingOrder.h"
 #include "scene/House.h"
 #include "scene/SceneArtwork.h"
 #include "scene/Sign.h"
@@ -202,6 +205,38 @@ TEST_F(SceneGl, HouseBlocksOnlyWithin25AndAHalfAndAsksBoxesRelativeToIt)
         float out[3] = { -7, -7, -7 };   // the scene root's to write
         EXPECT_EQ(house.collides(100, 1.8f, 400, c.toX, 1.8f, c.toZ, &out[0], &out[1], &out[2]), c.blocked) << c.what;
         EXPECT_EQ(out[0], -7.0f) << c.what;
+    }
+}
+
+// Houses on both sides of block edges, seen from the ground turning round
+// through a narrow view: the frame draws exactly the houses that are in view
+// on their own, a house whose base point lies outside but whose boxes reach
+// in among them, and none left counted once its block turns away.
+TEST_F(SceneGl, FrameDrawsEveryHouseInViewAndPassesOverBlocksOutOfIt)
+{
+    MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(12), std::vector<std::string>(12));
+    std::vector<std::unique_ptr<House>> alone, inFrame;   // alike: the same random choices
+    std::vector<SceneObject*> objects;
+    for (auto* set : { &alone, &inFrame }) {
+        std::srand(29);
+        for (float x : { 0.0f, 70.0f, 120.0f, 190.0f, 360.0f })
+            for (float z : { 0.0f, 70.0f, 240.0f })
+                set->push_back(std::make_unique<House>(art.box, x, 0, z, &rec, 10)), set->back()->draw(100);
+    }
+    for (auto& house : inFrame)
+        objects.push_back(house.get());
+    DrawingOrder order;
+    order.occludingHouses = objects.size();   // every house drawn, none asked about
+    glMatrixMode(GL_PROJECTION), glLoadIdentity(), gluPerspective(12, 1, 1, 2000), glMatrixMode(GL_MODELVIEW);
+    for (int degrees = 0; degrees < 360; degrees += 2) {
+        SCOPED_TRACE(degrees);
+        glLoadIdentity(), glRotatef(static_cast<float>(degrees), 0, 1, 0), glTranslatef(-150, -1.8f, -160);
+        order.draw(objects, 0);
+        std::vector<bool> seen[2];
+        for (int set = 0; set < 2; ++set)
+            for (auto& house : set == 0 ? alone : inFrame)
+                set == 0 ? house->draw(0) : void(), seen[set].push_back(house->verticesLastDrawn() > 0);
+        EXPECT_EQ(seen[1], seen[0]);
     }
 }
 
