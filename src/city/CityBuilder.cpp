@@ -37,7 +37,7 @@ SceneObject* makeObject(const CityPiece& piece, const SceneArtwork& art)
 
 }  // namespace
 
-CityBuilder::CityBuilder(const char* libraryPath) : libraryPath(libraryPath)
+CityBuilder::CityBuilder(const char* libraryPath, PhotoAtlas& photos) : libraryPath(libraryPath), photos(photos)
 {
 }
 
@@ -46,13 +46,13 @@ bool CityBuilder::build(City* city, const LoadProgress& progress)
     assert(city->records.empty() && city->objects.empty() && "a city is built once");
     std::vector<MonthQuarter*> library;
     YearSpan span;
-    const bool read = loadPictureLibrary(libraryPath, &library, &span, progress);
+    const bool read = loadPictureLibrary(libraryPath, &library, &span, photos, progress);
     for (MonthQuarter* record : library)
         city->records.emplace_back(record);
     if (!read)
         return false;
 
-    city->artwork = std::make_unique<SceneArtwork>(span);
+    city->artwork = std::make_unique<SceneArtwork>(span, photos);
     const std::vector<CityPiece> plan = planCity(library, span);
     for (const CityPiece& piece : plan)
         city->objects.emplace_back(makeObject(piece, *city->artwork));

@@ -5,9 +5,12 @@
 #include "city/City.h"
 #include "library/PictureLibrary.h"
 
+class PhotoAtlas;
+
 class CityBuilder {
 public:
-    explicit CityBuilder(const char* libraryPath);
+    // The library's thumbnails go into photos.
+    CityBuilder(const char* libraryPath, PhotoAtlas& photos);
     // Reads the library into city (empty on entry) and makes every object of
     // the city, telling progress while the textures load. A library that
     // cannot be read prints its error line, leaves city empty and is false.
@@ -15,4 +18,5 @@ public:
 
 private:
     const char* libraryPath;   // not owned
+    PhotoAtlas& photos;
 };

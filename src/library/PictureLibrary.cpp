@@ -425,7 +425,7 @@ ThumbnailCacheSet& libraryThumbnailCaches()
     return caches;
 }
 
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span, PhotoAtlas& photos,
                         const LoadProgress& progress)
 {
     std::unique_ptr<ThumbnailQueue> queue;
@@ -433,8 +433,8 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
     const std::shared_ptr<ThumbnailCache> cache =
         compressesThumbnails() ? libraryThumbnailCaches().open(thumbnailCacheFolder(), path) : nullptr;
     const TextureSource source{
-        [&queue, cache](std::vector<PlannedFile> plan) {
-            queue = std::make_unique<ThumbnailQueue>(std::move(plan), ThumbnailQueue::workersForThisMachine(),
+        [&queue, &photos, cache](std::vector<PlannedFile> plan) {
+            queue = std::make_unique<ThumbnailQueue>(photos, std::move(plan), ThumbnailQueue::workersForThisMachine(),
                                                      thumbnailsAhead, cache != nullptr, cache);
         },
         [&queue](const char* file) { return queue->check(file); },

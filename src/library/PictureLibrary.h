@@ -59,11 +59,12 @@ std::string libraryErrorLine(LibraryError error, const char* path);
 
 // Reads the library and its year span and returns true; on an error prints
 // its line and returns false, as it does, silently, when progress stops it. Thumbnails are decoded on
-// worker threads and uploaded into the atlas (uploadThumbnail); what they
-// cannot decode, loadTexture loads, with its messages in document order.
-// Where the GL samples DXT1 they are compressed, and kept in the thumbnail
-// cache for the next opening (libraryThumbnailCaches, in thumbnailCacheFolder).
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+// worker threads and uploaded into photos; what they cannot decode,
+// loadTexture loads, with its messages in document order. Where the GL
+// samples DXT1 they are compressed, and kept in the thumbnail cache for the
+// next opening (libraryThumbnailCaches, in thumbnailCacheFolder).
+class PhotoAtlas;
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span, PhotoAtlas& photos,
                         const LoadProgress& progress = {});
 // The caches the loader above opened, kept until the process ends.
 class ThumbnailCacheSet;

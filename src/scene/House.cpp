@@ -12,7 +12,9 @@
 
 #include "scene/Cube.h"
 #include "scene/HouseLayout.h"
+#include "scene/UnitBox.h"
 #include "scene/ViewVolume.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -178,7 +180,7 @@ void House::drawGrown(const float modelview[16])
         // list would record the uploads instead.
         std::vector<AtlasCell> cells;
         for (const auto& cube : cubes)
-            cells.push_back(atlasCell(cube->texture));
+            cells.push_back(cube->unitBox().photos().cell(cube->texture));
         grownList = glGenLists(1);
         glNewList(grownList, GL_COMPILE);
         // Neighbouring photos mostly share an atlas page: one bind for them.
@@ -209,7 +211,7 @@ void House::drawGrown(const float modelview[16])
     }
     glCallList(grownList);
     if (!cubes.empty())   // the list binds behind the record's back: its last page again
-        bindTexture(atlasCell(cubes.front()->texture).texture);
+        bindTexture(cubes.front()->unitBox().photos().cell(cubes.front()->texture).texture);
     lastVertices = grownVertices;
 }
 

@@ -15,6 +15,7 @@
 #include "city/CityBuilder.h"
 #include "controls/ShooterControl.h"
 #include "library/PictureLibrary.h"
+#include "textures/PhotoAtlas.h"
 
 namespace bench {
 
@@ -69,7 +70,7 @@ struct BenchCity {
     bool build()
     {
         City city;
-        if (!CityBuilder(library.c_str()).build(&city))
+        if (!CityBuilder(library.c_str(), photos).build(&city))
             return false;
         records = std::move(city.records);
         artwork = std::move(city.artwork);
@@ -86,6 +87,7 @@ struct BenchCity {
         AppState state;
     } window;
     std::string library;
+    PhotoAtlas photos;
     std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the objects,
     std::unique_ptr<SceneArtwork> artwork;                 // as does their artwork
     std::vector<SceneObject*> objects;                    // the app's, in order

@@ -19,6 +19,7 @@
 #include "scene/Street.h"
 #include "scene/UnitBox.h"
 #include "support/WalkerFakes.h"
+#include "textures/PhotoAtlas.h"
 #include "support/WindowSize.h"
 
 namespace {
@@ -74,7 +75,8 @@ const ModeCase modeCases[] = {
 TEST_F(HudFrames, EachModeShowsItsPartsWhereTheLayoutPutsThem)
 {
     const GroundSet ground;
-    const UnitBox box;
+    PhotoAtlas photos;
+    const UnitBox box(photos);
     Street crossing(ground, 0, 0, 0, Street::crossing, 3, 2005);
     House house(box, 0, 0, 0, &record, 10);
     house.selectedPicture = 0;

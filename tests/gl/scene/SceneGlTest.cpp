@@ -16,6 +16,7 @@
 #include "scene/Street.h"
 #include "support/GlPixels.h"
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 using support::Colour;
@@ -26,7 +27,8 @@ namespace {
 struct SceneGl : testing::Test {
     void SetUp() override { enableGl(GlState::texturing | GlState::culling); }
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
-    const SceneArtwork art{ YearSpan() };
+    PhotoAtlas photos;
+    const SceneArtwork art{ YearSpan(), photos };
 };
 
 // Pictures are written as rows of letters, top row first: "RG/BW" is red
@@ -141,10 +143,10 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
 TEST_F(SceneGl, ArtworkAndHouseGiveBackTheirListsAndTextures)
 {
     GLuint box = 0, list = 0, texture = 0;
-    glGenTextures(1, &box), atlasCell(markTexture(box, "RG/BW"));   // the atlas keeps its pages
+    glGenTextures(1, &box), photos.cell(markTexture(box, "RG/BW"));   // the atlas keeps its pages
     list = glGenLists(1), glGenTextures(1, &texture);
     const auto alive = [&] { int names = 0; for (GLuint i = 1; i < 100; ++i) names += glIsList(list + i) + glIsTexture(texture + i); return names; };
-    { const SceneArtwork second{ YearSpan{ 2001, 2020 } }; }
+    { const SceneArtwork second{ YearSpan{ 2001, 2020 }, photos }; }
     EXPECT_EQ(alive(), 0);
     MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(3, box), std::vector<std::string>(3));
     auto house = std::make_unique<House>(art.box, 0, 0, 0, &rec, 10);

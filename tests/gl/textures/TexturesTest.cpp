@@ -14,6 +14,7 @@
 #include "support/TempDir.h"
 #include "textures/Dxt1.h"
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailDecoder.h"
 #include "textures/ThumbnailQueue.h"
@@ -23,13 +24,21 @@ namespace {
 using support::Colour;
 using support::PngFormat;
 
+// The atlas the loaders below share, kept to the end: the GL goes before
+// anything static.
+PhotoAtlas& atlas()
+{
+    static PhotoAtlas& photos = *new PhotoAtlas;
+    return photos;
+}
+
 // The library's path: decoded on a worker, drawn from its atlas cell.
 TextureName loadThumbnail(const char* path, bool compress)
 {
-    ThumbnailQueue queue({{path, true}}, 1, 1, compress);
+    ThumbnailQueue queue(atlas(), {{path, true}}, 1, 1, compress);
     queue.check(path);
     const TextureName name = queue.load(path);
-    bindPhoto(name);
+    atlas().bind(name);
     return name;
 }
 TextureName loadTexelThumbnail(const char* path) { return loadThumbnail(path, false); }
@@ -137,7 +146,7 @@ TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
     DecodedThumbnail thumbnail = decodeThumbnail(path.c_str(), true, true);
     ASSERT_TRUE(thumbnail.decoded && thumbnail.framed.empty());
     const std::vector<unsigned char> expected = decodeDxt1(thumbnail.blocks.data(), 132, 100);
-    const AtlasCell cell = atlasCell(uploadThumbnail(thumbnail));
+    const AtlasCell cell = atlas().cell(atlas().upload(thumbnail));
     bindTexture(cell.texture);
     GLint compressed = 0, width = 0, height = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
@@ -176,7 +185,7 @@ TEST(WithoutS3tc, KeepsThumbnailsAsTexels)
     support::TempDir dir;
     const std::string path = dir.file("photo.png");
     ASSERT_TRUE(support::writeTwoBandPng(path, 128, 96, PngFormat::Rgb, support::red, support::blue));
-    const AtlasCell cell = atlasCell(loadThumbnail(path.c_str(), compressesThumbnails()));
+    const AtlasCell cell = atlas().cell(loadThumbnail(path.c_str(), compressesThumbnails()));
     bindTexture(cell.texture);
     GLint compressed = 1, width = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);

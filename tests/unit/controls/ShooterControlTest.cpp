@@ -16,6 +16,7 @@
 #include "scene/House.h"
 #include "scene/UnitBox.h"
 #include "support/WalkerFakes.h"
+#include "textures/PhotoAtlas.h"
 
 namespace {
 
@@ -231,7 +232,8 @@ TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereThe
 TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensItOrSaysWhyNot)
 {
     MonthQuarter record(2005, 7, 1, std::vector<TextureName>(5, 0), std::vector<std::string>());
-    const UnitBox box;   // no GL here: an empty list
+    PhotoAtlas photos;
+    const UnitBox box(photos);   // no GL here: an empty list
     House house(box, 0, 0, 0, &record, 10);
     House previous(box, 0, 0, 0, &record, 11);
     previous.selectedPicture = 2;
@@ -264,7 +266,8 @@ TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensI
 TEST_F(ShooterControlTest, OpeningTheGalleryLetsGoOfEveryHeldKeyAndButton)
 {
     MonthQuarter record(2005, 7, 1, std::vector<TextureName>(1, 0), std::vector<std::string>());
-    const UnitBox box;
+    PhotoAtlas photos;
+    const UnitBox box(photos);
     House house(box, 0, 0, 0, &record, 10);
     house.selectedPicture = 0;
     control.selected = &house;

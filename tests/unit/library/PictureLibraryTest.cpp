@@ -13,6 +13,7 @@
 #include "library/PictureLibrary.h"
 #include "support/CaptureStdout.h"
 #include "support/TempDir.h"
+#include "textures/PhotoAtlas.h"
 
 namespace {
 
@@ -170,7 +171,7 @@ TEST_F(PictureLibrary, UnreadableLibrariesAreRefusedWithTheirLine)
         EXPECT_EQ(readPictureLibrary(c.path.c_str(), &records, fakeLoad, &span), c.error) << c.path;
         EXPECT_TRUE(records.empty()) << c.path;
         bool loaded = true;
-        EXPECT_EQ(support::captureStdout([&] { loaded = loadPictureLibrary(c.path.c_str(), &records, &span); }),
+        EXPECT_EQ(support::captureStdout([&] { PhotoAtlas photos; loaded = loadPictureLibrary(c.path.c_str(), &records, &span, photos); }),
                   c.error == LibraryError::noLibraryFile ? noLibrary + c.path + "\n"
                   : "### ERROR: The XML document in " + c.path + " is empty or not an Zandervale XML file. Please specify the correct Zandervale.xml file\n");
         EXPECT_FALSE(loaded);
