@@ -27,6 +27,8 @@ void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
     blocksMadeFor = objects;
     blocks.clear();
     kinds.clear();
+    selected.clear();
+    blockOf.assign(objects.size(), 0);
     std::map<std::pair<long, long>, std::size_t> blockAt;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         auto* house = dynamic_cast<House*>(objects[i]);
@@ -43,6 +45,7 @@ void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
         }
         Block& block = blocks[found.first->second];
         block.houses.emplace_back(i, house);
+        blockOf[i] = found.first->second;
         for (int axis = 0; axis < 3; ++axis)
             block.min[axis] = std::min(block.min[axis], min[axis]), block.max[axis] = std::max(block.max[axis], max[axis]);
     }
@@ -92,12 +95,20 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
     const float eyeX = -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]);
     const float eyeZ = -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]);
     std::vector<SceneObject*> rest;
+    std::vector<std::size_t> selectedNow;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         if (kinds[i] == Kind::light)
             objects[i]->draw(dt);
         else if (kinds[i] == Kind::other || objects[i]->selectedPicture >= 0)
             rest.push_back(objects[i]);
+        if (kinds[i] == Kind::house && objects[i]->selectedPicture >= 0)
+            selectedNow.push_back(i);
     }
+    // A house let go walks its block again, so that out of view it counts as undrawn.
+    for (std::size_t i : selected)
+        if (std::find(selectedNow.begin(), selectedNow.end(), i) == selectedNow.end())
+            blocks[blockOf[i]].grown = false;
+    selected.swap(selectedNow);
     std::vector<Candidate> houses;
     for (Block& block : blocks) {
         const bool shown = !boxOutsideView(block.min, block.max, m, projection);

@@ -52,4 +52,6 @@ private:
     std::vector<Block> blocks;
     enum class Kind : char { light, house, other };
     std::vector<Kind> kinds;   // of blocksMadeFor's objects
+    std::vector<std::size_t> blockOf;    // a house's block, by its place in the list
+    std::vector<std::size_t> selected;   // places of the houses selected the last frame
 };

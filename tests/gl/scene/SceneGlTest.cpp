@@ -213,7 +213,8 @@ TEST_F(SceneGl, HouseBlocksOnlyWithin25AndAHalfAndAsksBoxesRelativeToIt)
 // Houses on both sides of block edges, seen from the ground turning round
 // through a narrow view: the frame draws exactly the houses that are in view
 // on their own, a house whose base point lies outside but whose boxes reach
-// in among them, and none left counted once its block turns away.
+// in among them, and none left counted once its block turns away, a house
+// let go out of view included.
 TEST_F(SceneGl, FrameDrawsEveryHouseInViewAndPassesOverBlocksOutOfIt)
 {
     MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(12), std::vector<std::string>(12));
@@ -233,6 +234,7 @@ TEST_F(SceneGl, FrameDrawsEveryHouseInViewAndPassesOverBlocksOutOfIt)
     for (int degrees = 0; degrees < 360; degrees += 2) {
         SCOPED_TRACE(degrees);
         glLoadIdentity(), glRotatef(static_cast<float>(degrees), 0, 1, 0), glTranslatef(-150, -1.8f, -160);
+        alone[0]->selectedPicture = inFrame[0]->selectedPicture = degrees / 30 % 2 - 1;   // selected now and then
         order.draw(objects, 0);
         std::vector<bool> seen[2];
         for (int set = 0; set < 2; ++set)
