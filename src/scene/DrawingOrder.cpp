@@ -79,37 +79,14 @@ void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& houses, double
     }
 }
 
-// Unselected houses nearest first and ahead of the ground, so that llvmpipe
-// leaves untextured whatever a nearer house hides. The light keeps its first
-// place (it sets GL_LIGHT0 where it stands) and a selected house its own,
-// its glow blending over what was drawn behind it. A block out of view
-// costs one test: its grown houses are not touched again until it shows,
-// and only a growing one steps on (its own test leaves it undrawn).
-void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
+// The unselected houses of the blocks in view. A block out of view costs one
+// test: its grown houses are not touched again until it shows, and only a
+// growing one steps on (its own test leaves it undrawn).
+std::vector<DrawingOrder::Candidate> DrawingOrder::housesInView(const float m[16], const float projection[16], double dt)
 {
-    if (objects != blocksMadeFor)
-        makeBlocks(objects);
-    GLfloat m[16], projection[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    std::vector<Candidate> houses;
     const float eyeX = -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]);
     const float eyeZ = -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]);
-    std::vector<SceneObject*> rest;
-    std::vector<std::size_t> selectedNow;
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        if (kinds[i] == Kind::light)
-            objects[i]->draw(dt);
-        else if (kinds[i] == Kind::other || objects[i]->selectedPicture >= 0)
-            rest.push_back(objects[i]);
-        if (kinds[i] == Kind::house && objects[i]->selectedPicture >= 0)
-            selectedNow.push_back(i);
-    }
-    // A house let go walks its block again, so that out of view it counts as undrawn.
-    for (std::size_t i : selected)
-        if (std::find(selectedNow.begin(), selectedNow.end(), i) == selectedNow.end())
-            blocks[blockOf[i]].grown = false;
-    selected.swap(selectedNow);
-    std::vector<Candidate> houses;
     for (Block& block : blocks) {
         const bool shown = !boxOutsideView(block.min, block.max, m, projection);
         if (!shown && !block.shown && block.grown)
@@ -125,6 +102,36 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
                 house->passHidden(dt);
         }
     }
+    return houses;
+}
+
+// Unselected houses nearest first and ahead of the ground, so that llvmpipe
+// leaves untextured whatever a nearer house hides. The light keeps its first
+// place (it sets GL_LIGHT0 where it stands) and a selected house its own,
+// its glow blending over what was drawn behind it.
+void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
+{
+    if (objects != blocksMadeFor)
+        makeBlocks(objects);
+    GLfloat m[16], projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    std::vector<SceneObject*> rest;
+    std::vector<std::size_t> selectedNow;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (kinds[i] == Kind::light)
+            objects[i]->draw(dt);
+        else if (kinds[i] == Kind::other || objects[i]->selectedPicture >= 0)
+            rest.push_back(objects[i]);
+        if (kinds[i] == Kind::house && objects[i]->selectedPicture >= 0)
+            selectedNow.push_back(i);
+    }
+    // A house let go walks its block again, so that out of view it counts as undrawn.
+    for (std::size_t i : selected)
+        if (std::find(selectedNow.begin(), selectedNow.end(), i) == selectedNow.end())
+            blocks[blockOf[i]].grown = false;
+    selected.swap(selectedNow);
+    std::vector<Candidate> houses = housesInView(m, projection, dt);
     std::sort(houses.begin(), houses.end(), [](const Candidate& a, const Candidate& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.place < b.place);
     });

@@ -45,6 +45,7 @@ private:
         bool grown = false;     // every house grown when last walked
     };
     void makeBlocks(const std::vector<SceneObject*>& objects);
+    std::vector<Candidate> housesInView(const float modelview[16], const float projection[16], double dt);
     void drawUnlessHidden(const std::vector<Candidate>& houses, double dt);
 
     std::vector<unsigned int> queries;   // GL query names, grown as needed
