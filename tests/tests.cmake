@@ -93,8 +93,9 @@ if(tool_test_sources)
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS tools ENVIRONMENT ${ZV_TEST_CACHE})
 endif()
 
-# make demo's tour without a display (scripts/demo.sh): the end-to-end
-# harness driving the viewer on the sample library. A program, not a test.
-add_executable(zv-demo-tour ${CMAKE_SOURCE_DIR}/tests/e2e/demo/DemoTour.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/Viewer.cpp)
+# make demo's tour without a display (scripts/demo.sh): a program beside the
+# viewer, in tools/, built here because it drives the viewer through the
+# end-to-end harness.
+add_executable(zv-demo-tour ${CMAKE_SOURCE_DIR}/tools/demo/DemoTour.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/Viewer.cpp)
 target_link_libraries(zv-demo-tour PRIVATE zv_test_support X11::X11)
 add_dependencies(zv-demo-tour zandervale zv_artwork zv_sample_library)

@@ -113,9 +113,14 @@ bool IndexerRun::start(const std::string& program, const std::vector<std::string
     for (int pipe : {counts, messages})
         if (pipe >= 0)
             close(pipe);
-    child = pid, counts = pipeEnds[0], messages = messageEnds[0];
-    photosDone = photosTotal = 0, exitStatus = -1;
-    partial.clear(), partialMessage.clear(), message.clear();
+    child = pid;
+    counts = pipeEnds[0];
+    messages = messageEnds[0];
+    photosDone = photosTotal = 0;
+    exitStatus = -1;
+    partial.clear();
+    partialMessage.clear();
+    message.clear();
     return true;
 }
 
@@ -133,8 +138,10 @@ void IndexerRun::poll()
         partialMessage.clear();
     for (size_t end; (end = partial.find('\n')) != std::string::npos; partial.erase(0, end + 1)) {
         unsigned long done = 0, total = 0;
-        if (std::sscanf(partial.c_str(), "%lu %lu", &done, &total) == 2 && done <= total)
-            photosDone = done, photosTotal = total;
+        if (std::sscanf(partial.c_str(), "%lu %lu", &done, &total) == 2 && done <= total) {
+            photosDone = done;
+            photosTotal = total;
+        }
     }
     if (ended) {
         exitStatus = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;

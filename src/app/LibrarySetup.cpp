@@ -6,9 +6,10 @@
 
 #include <cstdlib>
 
+#include "controls/InputControl.h"
+
 namespace {
 
-constexpr unsigned char enterKey = 13, escapeKey = 27, backspaceKey = 8, deleteKey = 127;
 constexpr size_t longestTypedPath = 240;
 
 bool isFolder(const std::string& path)
@@ -70,7 +71,10 @@ void LibrarySetup::update()
         switch (chooser.state()) {
         case FolderChooser::State::Chosen: index(chooser.folder()); break;
         case FolderChooser::State::Cancelled: current = Stage::Offer; break;
-        case FolderChooser::State::Unavailable: current = Stage::Typing, typed = "~/"; break;
+        case FolderChooser::State::Unavailable:
+            current = Stage::Typing;
+            typed = "~/";
+            break;
         default: break;
         }
     }
@@ -88,10 +92,12 @@ void LibrarySetup::index(const std::string& chosen)
 {
     folder = chosen;
     problem.clear();
-    if (run.start(indexer, {"--", folder, libraryFolder}))
+    if (run.start(indexer, {"--", folder, libraryFolder})) {
         current = Stage::Indexing;
-    else
-        current = Stage::Failed, problem = "The indexer could not be started: " + indexer;
+    } else {
+        current = Stage::Failed;
+        problem = "The indexer could not be started: " + indexer;
+    }
 }
 
 std::vector<std::string> LibrarySetup::lines() const

@@ -6,8 +6,6 @@
 
 #include <GL/freeglut.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -27,6 +25,7 @@
 #include "controls/MovementControl.h"
 #include "controls/ShooterControl.h"
 #include "gallery/Gallery.h"
+#include "library/FilePaths.h"
 #include "library/LibraryWatch.h"
 #include "library/LibraryWriter.h"
 #include "library/PictureLibrary.h"
@@ -36,7 +35,6 @@
 
 namespace {
 
-constexpr unsigned char escapeKey = 27;
 constexpr double overviewReach = 0.9;
 
 // One number per key or button for matching releases to presses. Shift
@@ -51,18 +49,6 @@ std::string fileText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string folderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool isFile(const std::string& path)
-{
-    struct stat status;
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 using QuarterKey = std::tuple<int, int, int>;
@@ -105,7 +91,7 @@ int Zandervale::run(const char* path)
     libraryBytes = fileText(libraryPath);
     std::srand(1);   // the same library makes the same city, read again or not
     City built;
-    const bool read = CityBuilder(path, photos).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
+    const bool read = CityBuilder(path, photos, thumbnailCaches).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
     loading = false;
     if (!read)   // stopped, or the loader said why
         return stopLoading ? 0 : 1;
@@ -123,7 +109,7 @@ int Zandervale::run(const char* path)
         // New photos arrive by themselves: the folders the library was made
         // from are indexed again in the background.
         const std::string folder = folderOf(libraryPath);
-        if (isFile(folder + "/Zandervale.folders"))
+        if (isRegularFile(folder + "/Zandervale.folders"))
             refresh.start(indexerProgram(), {"--output", folder});
     }
     startMainLoop(state);
@@ -173,15 +159,15 @@ void Zandervale::readLibraryAgain(const std::string& path)
         stood[keyOf(*record)] = record->getOriginals();
         photosBefore += record->getPictureCount();
     }
-    const House* selectedHouse = walker != nullptr ? dynamic_cast<const House*>(walker->selected) : nullptr;
+    const House* selectedHouse = walker != nullptr ? dynamic_cast<const House*>(walker->selection()) : nullptr;
     const QuarterKey selectedKey = selectedHouse != nullptr ? keyOf(*selectedHouse->getRecord()) : QuarterKey{};
     const int selectedPicture = selectedHouse != nullptr ? selectedHouse->selectedPicture : -1;
     std::srand(1);
     City built;
-    if (!CityBuilder(path.c_str(), photos).build(&built))
+    if (!CityBuilder(path.c_str(), photos, thumbnailCaches).build(&built))
         return;   // the loader said why; the city stays as it was
     if (walker != nullptr)
-        walker->selected = nullptr;
+        walker->select(nullptr, -1);
     showCity(std::move(built));
     libraryPath = path;
     libraryBytes = bytes;
@@ -196,16 +182,15 @@ void Zandervale::readLibraryAgain(const std::string& path)
         if (was != stood.end() && was->second == record.getOriginals())
             house->standGrown();
         if (selectedHouse != nullptr && keyOf(record) == selectedKey && walker != nullptr) {
-            walker->selected = house;
-            house->selectedPicture = std::min(selectedPicture, record.getPictureCount() - 1);
+            walker->select(house, std::min(selectedPicture, record.getPictureCount() - 1));
         }
     }
     if (!libraryEmpty)
         setup.reset();
     if (walker != nullptr && photosAfter != photosBefore) {
-        walker->noteLine = photosAfter > photosBefore ? photosLine(photosAfter - photosBefore, true)
-                                                      : photosLine(photosBefore - photosAfter, false);
-        walker->noteSecondsLeft = growthNoteSeconds;
+        walker->showNote(photosAfter > photosBefore ? photosLine(photosAfter - photosBefore, true)
+                                                    : photosLine(photosBefore - photosAfter, false),
+                         growthNoteSeconds);
     }
 }
 
@@ -402,6 +387,9 @@ void Zandervale::keyboardUp(unsigned char key, int x, int y)
         // One press closes what covers the city; quitting takes another.
         if (movementControl != nullptr && movementControl->closePanel())
             return;
+        // exit runs no destructor of the application: a cache still being
+        // written is stopped here, and its unfinished file removed.
+        thumbnailCaches = ThumbnailCacheSet();
         std::fflush(stdout);
         std::exit(0);
     }

@@ -19,6 +19,7 @@
 #include "scene/SceneArtwork.h"
 #include "scene/SceneObject.h"
 #include "textures/PhotoAtlas.h"
+#include "textures/ThumbnailCacheSet.h"
 
 class CityCalendar;
 class Gallery;
@@ -129,6 +130,9 @@ private:
     std::unique_ptr<LibraryWatch> watch;
     std::unique_ptr<LibrarySetup> setup;
     IndexerRun refresh;
+    // The library's thumbnail cache, which may still be writing in the
+    // background once the city stands; freeing the set stops and joins it.
+    ThumbnailCacheSet thumbnailCaches;
     bool escapeTaken = false;   // the set-up took Escape's press: its release quits nothing
     AppState state;            // what the window's callbacks reach
     GlutWalkerWindow window;   // reads state's size

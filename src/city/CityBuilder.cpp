@@ -37,7 +37,8 @@ SceneObject* makeObject(const CityPiece& piece, const SceneArtwork& art)
 
 }  // namespace
 
-CityBuilder::CityBuilder(const char* libraryPath, PhotoAtlas& photos) : libraryPath(libraryPath), photos(photos)
+CityBuilder::CityBuilder(const char* libraryPath, PhotoAtlas& photos, ThumbnailCacheSet& caches)
+    : libraryPath(libraryPath), photos(photos), caches(caches)
 {
 }
 
@@ -46,7 +47,7 @@ bool CityBuilder::build(City* city, const LoadProgress& progress)
     assert(city->records.empty() && city->objects.empty() && "a city is built once");
     std::vector<MonthQuarter*> library;
     YearSpan span;
-    const bool read = loadPictureLibrary(libraryPath, &library, &span, photos, progress);
+    const bool read = loadPictureLibrary(libraryPath, &library, &span, photos, caches, progress);
     for (MonthQuarter* record : library)
         city->records.emplace_back(record);
     if (!read)

@@ -9,8 +9,9 @@ class PhotoAtlas;
 
 class CityBuilder {
 public:
-    // The library's thumbnails go into photos.
-    CityBuilder(const char* libraryPath, PhotoAtlas& photos);
+    // The library's thumbnails go into photos, and its thumbnail cache is
+    // opened into caches.
+    CityBuilder(const char* libraryPath, PhotoAtlas& photos, ThumbnailCacheSet& caches);
     // Reads the library into city (empty on entry) and makes every object of
     // the city, telling progress while the textures load. A library that
     // cannot be read prints its error line, leaves city empty and is false.
@@ -19,4 +20,5 @@ public:
 private:
     const char* libraryPath;   // not owned
     PhotoAtlas& photos;
+    ThumbnailCacheSet& caches;
 };

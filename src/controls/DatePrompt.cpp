@@ -5,12 +5,10 @@
 
 #include "calendar/Calendar.h"
 
+#include "controls/InputControl.h"
+
 namespace {
 
-constexpr unsigned char backspaceKey = 8;
-constexpr unsigned char enterKey = 13;
-constexpr unsigned char escapeKey = 27;
-constexpr unsigned char deleteKey = 127;   // what some keyboards send for Backspace
 constexpr std::size_t longestDate = 10;    // "YYYY-MM-DD"
 
 // The number of digits from at (none, or more than most, is false).

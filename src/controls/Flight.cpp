@@ -28,38 +28,36 @@ double eased(double t)
 
 }  // namespace
 
-void cameraOver(float x, float z, float eyeY, float pitch, float yaw, float* eyeX, float* eyeZ)
+WalkerPose cameraOver(const WalkerPose& camera, float x, float z)
 {
-    const double pitchRad = pitch * pi / 180.0, yawRad = yaw * pi / 180.0;
+    const double pitchRad = camera.pitch() * pi / 180.0, yawRad = camera.yaw() * pi / 180.0;
     const double down = std::sin(pitchRad);
     // At yaw 0 the view runs down -z; a positive pitch looks down.
-    const double along = down > 0.01 ? eyeY / down * std::cos(pitchRad) : 0.0;
-    *eyeX = static_cast<float>(x - along * std::sin(yawRad));
-    *eyeZ = static_cast<float>(z + along * std::cos(yawRad));
+    const double along = down > 0.01 ? camera.y() / down * std::cos(pitchRad) : 0.0;
+    return WalkerPose(static_cast<float>(x - along * std::sin(yawRad)), camera.y(),
+                      static_cast<float>(z + along * std::cos(yawRad)), camera.yaw(), camera.pitch());
 }
 
 WalkerPose flightPose(const WalkerPose& from, const WalkerPose& to, double t)
 {
     t = std::clamp(t, 0.0, 1.0);
+    if (t >= 1.0)
+        return to;   // exactly, not within rounding
     const double s = eased(t);
-    const double distance = std::hypot(to.x - from.x, to.z - from.z);
+    const double distance = std::hypot(to.x() - from.x(), to.z() - from.z());
     const double arc = std::min(distance * arcPerUnit, highestArc);
     const double lift = std::sin(pi * t);
     // The shorter way round, whatever turns the yaws have collected.
-    double turn = std::fmod(static_cast<double>(to.yaw) - from.yaw, 360.0);
+    double turn = std::fmod(static_cast<double>(to.yaw()) - from.yaw(), 360.0);
     if (turn > 180.0)
         turn -= 360.0;
     else if (turn < -180.0)
         turn += 360.0;
-    WalkerPose pose;
-    pose.x = static_cast<float>(lerp(from.x, to.x, s));
-    pose.z = static_cast<float>(lerp(from.z, to.z, s));
-    pose.y = static_cast<float>(lerp(from.y, to.y, s) + arc * lift);
-    pose.yaw = static_cast<float>(from.yaw + turn * s);
-    pose.pitch = static_cast<float>(lerp(from.pitch, to.pitch, s) + dipDegrees * arc / highestArc * lift);
-    if (t >= 1.0)
-        pose = to;   // exactly, not within rounding
-    return pose;
+    return WalkerPose(static_cast<float>(lerp(from.x(), to.x(), s)),
+                      static_cast<float>(lerp(from.y(), to.y(), s) + arc * lift),
+                      static_cast<float>(lerp(from.z(), to.z(), s)),
+                      static_cast<float>(from.yaw() + turn * s),
+                      static_cast<float>(lerp(from.pitch(), to.pitch(), s) + dipDegrees * arc / highestArc * lift));
 }
 
 void Flight::start(const WalkerPose& start, const WalkerPose& target)

@@ -3,12 +3,7 @@
 // way to face where it lands. Plain maths; the walker applies the poses.
 #pragma once
 
-// The walker's eye in world coordinates and its view angles (degrees).
-struct WalkerPose {
-    float x, y, z;
-    float yaw;
-    float pitch;
-};
+#include "controls/WalkerPose.h"
 
 constexpr double flightSeconds = 1.0;
 
@@ -17,10 +12,10 @@ constexpr double flightSeconds = 1.0;
 // view dipping toward the city on the way.
 WalkerPose flightPose(const WalkerPose& from, const WalkerPose& to, double t);
 
-// Where a camera at height eyeY, turned by pitch and yaw as the walker
-// turns, must stand in x and z for the middle of its view to fall on the
-// ground point (x, z). Looking level or up, it stands right above it.
-void cameraOver(float x, float z, float eyeY, float pitch, float yaw, float* eyeX, float* eyeZ);
+// The camera moved over the ground, at its height and angles, until the
+// middle of its view falls on the ground point (x, z). Looking level or up,
+// it stands right above it.
+WalkerPose cameraOver(const WalkerPose& camera, float x, float z);
 
 class Flight {
 public:

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "calendar/Calendar.h"
+#include "controls/ShooterControl.h"
 #include "scene/Cube.h"
 #include "scene/House.h"
 #include "scene/Street.h"
@@ -122,8 +123,6 @@ void drawOverviewLabels(const std::vector<OverviewLabel>& labels, int halfWidth,
     }
 }
 
-} // namespace
-
 void drawHud(const HudFrame& frame)
 {
     const int halfWidth = frame.width >> 1;
@@ -143,16 +142,56 @@ void drawHud(const HudFrame& frame)
     bindTexture(frame.panelTexture);
     drawQuad({-halfWidth, 32 - halfHeight, 140, 32, true});
     if (frame.crossing != nullptr)
-        drawText(5 - halfWidth, 8 - halfHeight, locationLine(frame));
+        drawText(5 - halfWidth, 8 - halfHeight, dateText(frame.crossing->month, frame.crossing->year));
     if (frame.selected != nullptr)
         drawSelectionPanel(frame, halfWidth, halfHeight);
     if (!frame.prompt.empty() || !frame.note.empty())
         drawPromptLine(frame, halfWidth, halfHeight);
 }
 
-std::string locationLine(const HudFrame& frame)
+} // namespace
+
+HeadsUpDisplay::HeadsUpDisplay()
 {
-    return frame.crossing ? dateText(frame.crossing->month, frame.crossing->year) : "";
+    // One after another: the names they get follow the order of loading.
+    compassTexture = loadTexture("compass.png");
+    helpTexture = loadTexture("help512x512_01.png");
+    panelTexture = loadTexture("selOverlay256x256.png");
+}
+
+HeadsUpDisplay::HeadsUpDisplay(TextureName compass, TextureName help, TextureName panel)
+    : compassTexture(compass), helpTexture(help), panelTexture(panel)
+{
+}
+
+HudFrame HeadsUpDisplay::frameOf(const ShooterControl& walker, int width, int height) const
+{
+    const bool overview = walker.isOverview();
+    HudFrame frame{};
+    frame.width = width;
+    frame.height = height;
+    frame.crosshair = !overview && walker.isMouseLook();
+    frame.compass = !overview;
+    frame.help = walker.isHelpShown();
+    frame.yaw = walker.pose().yaw();
+    // The strip always speaks of the walker, also under the overview camera.
+    frame.crossing = walker.crossingHere();
+    frame.selected = walker.selection();
+    if (overview)
+        frame.labels = &walker.labelsSeen();
+    frame.compassTexture = compassTexture;
+    frame.helpTexture = helpTexture;
+    frame.panelTexture = panelTexture;
+    if (walker.datePrompt().isOpen())
+        frame.prompt = walker.datePrompt().line();
+    else
+        frame.note = walker.note();
+    return frame;
+}
+
+void HeadsUpDisplay::draw(const ShooterControl& walker, int width, int height) const
+{
+    drawHud(frameOf(walker, width, height));
 }
 
 std::string dateText(int month, int year)

@@ -1,8 +1,8 @@
 // The heads-up display over the walker's view: crosshair, compass, help
 // panel, the status strip naming the nearest crossing, the date prompt or a
 // short note above it, the panel of the selected house and the overview's
-// year and month labels. The texts are
-// plain functions so they can be read directly.
+// year and month labels, each frame built from the walker's own state. The
+// texts are plain functions so they can be read directly.
 #pragma once
 
 #include <string>
@@ -13,6 +13,7 @@
 #include "textures/TextureName.h"
 
 class SceneObject;
+class ShooterControl;
 class Street;
 
 // What one frame of the HUD shows.
@@ -33,11 +34,25 @@ struct HudFrame {
     const std::vector<OverviewLabel>* labels = nullptr;   // the overview's years and months
 };
 
-// Drawn in the overlay: one unit a pixel, origin at the window centre, y up.
-void drawHud(const HudFrame& frame);
+class HeadsUpDisplay {
+public:
+    // Loads the compass, the help panel and the panel behind the strips:
+    // needs a current GL context.
+    HeadsUpDisplay();
+    // Takes artwork already loaded (or made up, with no GL context).
+    HeadsUpDisplay(TextureName compass, TextureName help, TextureName panel);
 
-// The location line: the date of the nearest crossing, "" with none.
-std::string locationLine(const HudFrame& frame);
+    // What the walker's state shows in a window of this size.
+    HudFrame frameOf(const ShooterControl& walker, int width, int height) const;
+    // Drawn in the overlay: one unit a pixel, origin at the window centre, y up.
+    void draw(const ShooterControl& walker, int width, int height) const;
+
+private:
+    TextureName compassTexture = 0;
+    TextureName helpTexture = 0;
+    TextureName panelTexture = 0;
+};
+
 // The month name and the four year digits: "March, 2005"; "month 13, 2005"
 // for a month outside 1 to 12.
 std::string dateText(int month, int year);

@@ -3,6 +3,12 @@
 // downward).
 #pragma once
 
+// The keys and mouse buttons the controls answer, by the codes GLUT reports.
+constexpr unsigned char backspaceKey = 8, tabKey = 9, enterKey = 13, escapeKey = 27, spaceKey = 32;
+constexpr unsigned char deleteKey = 127;   // what some keyboards send for Backspace
+constexpr int leftButton = 0, rightButton = 2, wheelAway = 3, wheelToward = 4;
+constexpr int buttonDown = 0, buttonUp = 1;
+
 class InputControl {
 public:
     virtual ~InputControl() = default;

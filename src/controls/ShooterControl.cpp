@@ -12,10 +12,9 @@
 
 #include "controls/WalkerWindow.h"
 #include "controls/WalkerWorld.h"
-#include "scene/Angles.h"
 #include "scene/House.h"
 #include "scene/SceneObject.h"
-#include "textures/Textures.h"
+#include "textures/GlState.h"
 
 namespace {
 
@@ -25,6 +24,7 @@ constexpr double mouseDegreesPerPixel = 0.6;
 constexpr float mousePitchLimit = 80.0f;
 constexpr double riseGravities = 10.0;
 constexpr double fallGravities = 5.0;
+constexpr float gravity = 9.81f;
 constexpr float maxRiseSpeed = 110.0f;
 constexpr float maxFallSpeed = -220.0f;
 // A slow frame moves the walker in steps no longer than this, each tested
@@ -33,45 +33,38 @@ constexpr float maxFallSpeed = -220.0f;
 constexpr double maxStepSeconds = 1.0 / 30.0;
 constexpr double maxFrameSeconds = 1.0;
 
-constexpr unsigned char tabKey = 9;
-constexpr unsigned char enterKey = 13;
-constexpr int leftButton = 0;
-constexpr int rightButton = 2;
-constexpr int buttonDown = 0;
-constexpr int buttonUp = 1;
-
 // Movement keys set an axis while held; any release of the axis' keys
 // clears it, so the last key pressed wins and either release stops.
 struct AxisKey {
     int key;
-    std::int16_t ShooterControl::*axis;
+    std::int16_t HeldKeys::*axis;
     std::int16_t value;
 };
 
 const AxisKey characterAxes[] = {
-    {'A', &ShooterControl::strafe, -1},  {'a', &ShooterControl::strafe, -1},
-    {'D', &ShooterControl::strafe, +1},  {'d', &ShooterControl::strafe, +1},
-    {'S', &ShooterControl::forward, -1}, {'s', &ShooterControl::forward, -1},
-    {'W', &ShooterControl::forward, +1}, {'w', &ShooterControl::forward, +1},
+    {'A', &HeldKeys::strafe, -1},  {'a', &HeldKeys::strafe, -1},
+    {'D', &HeldKeys::strafe, +1},  {'d', &HeldKeys::strafe, +1},
+    {'S', &HeldKeys::forward, -1}, {'s', &HeldKeys::forward, -1},
+    {'W', &HeldKeys::forward, +1}, {'w', &HeldKeys::forward, +1},
 };
 
 const AxisKey specialAxes[] = {
-    {GLUT_KEY_LEFT, &ShooterControl::turn, -1},
-    {GLUT_KEY_UP, &ShooterControl::tilt, +1},
-    {GLUT_KEY_RIGHT, &ShooterControl::turn, +1},
-    {GLUT_KEY_DOWN, &ShooterControl::tilt, -1},
+    {GLUT_KEY_LEFT, &HeldKeys::turn, -1},
+    {GLUT_KEY_UP, &HeldKeys::tilt, +1},
+    {GLUT_KEY_RIGHT, &HeldKeys::turn, +1},
+    {GLUT_KEY_DOWN, &HeldKeys::tilt, -1},
 };
 
 // Keys that are true while held.
 struct HeldKey {
     int key;
-    bool ShooterControl::*flag;
+    bool HeldKeys::*flag;
 };
 
 const HeldKey heldCharacters[] = {
-    {' ', &ShooterControl::rising},
-    {'Q', &ShooterControl::fast},
-    {'q', &ShooterControl::fast},
+    {' ', &HeldKeys::rising},
+    {'Q', &HeldKeys::fast},
+    {'q', &HeldKeys::fast},
 };
 
 template <std::size_t n>
@@ -104,22 +97,12 @@ const HeldKey* findHeld(int key)
 
 } // namespace
 
-ShooterControl::ShooterControl(WalkerWindow& window) : ShooterControl(window, 0, 0, 0)
+ShooterControl::ShooterControl(WalkerWindow& window) : ShooterControl(window, HeadsUpDisplay())
 {
-    compassTexture = loadTexture("compass.png");
-    helpTexture = loadTexture("help512x512_01.png");
-    panelTexture = loadTexture("selOverlay256x256.png");
 }
 
-ShooterControl::ShooterControl(WalkerWindow& window, TextureName compass, TextureName help,
-                               TextureName panel)
-    : translation{75.0f, eyeLevel, -40.0f}, pitch(0.0f), yaw(90.0f),
-      strafe(0), forward(0), turn(0), tilt(0), rising(false), verticalSpeed(0.0f),
-      gravity(9.81f), app(nullptr), panelTexture(panel), compassTexture(compass),
-      helpTexture(help), overviewTranslation{-700.0f, -1000.0f, -500.0f},
-      overviewPitch(90.0f), overviewYaw(0.0f), selected(nullptr), collisionOn(true),
-      lightOn(true), mouseLook(false), overview(false), helpShown(false), fast(false),
-      aiming(false), window(window), centredWidth(window.width()), centredHeight(window.height())
+ShooterControl::ShooterControl(WalkerWindow& window, const HeadsUpDisplay& hud)
+    : window(window), hud(hud), centredWidth(window.width()), centredHeight(window.height())
 {
 }
 
@@ -134,15 +117,15 @@ void ShooterControl::keyboard(unsigned char key, int, int)
     if (timeKey(key))
         return;
     if (const AxisKey* axis = findAxis(characterAxes, key)) {
-        this->*(axis->axis) = axis->value;
+        held.*(axis->axis) = axis->value;
         return;
     }
-    if (const HeldKey* held = findHeld(key)) {
-        this->*(held->flag) = true;
+    if (const HeldKey* flag = findHeld(key)) {
+        held.*(flag->flag) = true;
         return;
     }
     switch (key) {
-    case tabKey: case 'M': case 'm': toggleOverview(); break;
+    case tabKey: case 'M': case 'm': showOverview(!overview); break;
     case enterKey: openSelection(); break;
     case '+': walkSpeed += walkSpeedStep; break;
     case '-': walkSpeed -= walkSpeedStep; break;
@@ -157,9 +140,9 @@ void ShooterControl::keyboardUp(unsigned char key, int, int)
     // Releases pass the prompt: keys held before it opened must not stick.
     prompt.release(key);
     if (const AxisKey* axis = findAxis(characterAxes, key))
-        this->*(axis->axis) = 0;
-    else if (const HeldKey* held = findHeld(key))
-        this->*(held->flag) = false;
+        held.*(axis->axis) = 0;
+    else if (const HeldKey* flag = findHeld(key))
+        held.*(flag->flag) = false;
 }
 
 void ShooterControl::special(int key, int, int)
@@ -170,13 +153,13 @@ void ShooterControl::special(int key, int, int)
     if (prompt.isOpen() || timeSpecial(key))
         return;
     if (const AxisKey* axis = findAxis(specialAxes, key)) {
-        this->*(axis->axis) = axis->value;
+        held.*(axis->axis) = axis->value;
         return;
     }
     switch (key) {
     case GLUT_KEY_F1: helpShown = !helpShown; break;
     case GLUT_KEY_F2: collisionOn = !collisionOn; break;
-    case GLUT_KEY_F4: toggleMouseLook(); break;
+    case GLUT_KEY_F4: setMouseLook(!mouseLook); break;
     default: break;
     }
 }
@@ -184,7 +167,7 @@ void ShooterControl::special(int key, int, int)
 void ShooterControl::specialUp(int key, int, int)
 {
     if (const AxisKey* axis = findAxis(specialAxes, key))
-        this->*(axis->axis) = 0;
+        held.*(axis->axis) = 0;
 }
 
 void ShooterControl::mouse(int button, int state, int x, int y)
@@ -198,7 +181,7 @@ void ShooterControl::mouse(int button, int state, int x, int y)
         setMouseLook(true);
     }
     else if (button == leftButton && state == buttonDown)
-        select(x, y);
+        pickAt(x, y);
 }
 
 void ShooterControl::motion(int, int)
@@ -223,12 +206,9 @@ void ShooterControl::passiveMotion(int x, int y)
     if (x == centredWidth / 2 && y == centredHeight / 2)
         echoX = echoY = -1;
     // Each event carries the movement since the last warp to the centre.
-    pitch += (y - window.height() / 2) * mouseDegreesPerPixel;
-    yaw += (x - window.width() / 2) * mouseDegreesPerPixel;
-    if (pitch > mousePitchLimit)
-        pitch = mousePitchLimit;
-    else if (pitch < -mousePitchLimit)
-        pitch = -mousePitchLimit;
+    walkerPose.turn((x - window.width() / 2) * mouseDegreesPerPixel,
+                    (y - window.height() / 2) * mouseDegreesPerPixel);
+    walkerPose.limitPitch(mousePitchLimit);
 }
 
 void ShooterControl::init(WalkerWorld* application)
@@ -260,52 +240,29 @@ void ShooterControl::moveWalker(double dt)
 
 void ShooterControl::stepWalker(double dt)
 {
-    // Walking follows the heading the frame began with, before its turn.
-    const double yawRad = yaw / 180.0 * walkerPi;
-    pitch = static_cast<float>(pitch - turnDegreesPerSecond * tilt * dt);
-    yaw = static_cast<float>(yaw + turnDegreesPerSecond * turn * dt);
-
     accelerate(dt);
-
-    // The translation is the eye negated: rising makes y smaller.
-    float nx = translation.x;
-    float ny = static_cast<float>(translation.y - dt * verticalSpeed);
-    float nz = translation.z;
-    if (ny > eyeLevel) {
-        ny = eyeLevel;
-        verticalSpeed = 0.0f;
+    WalkerPose next = walkerPose;
+    next.move(0.0, dt * climbRate, 0.0);
+    if (next.y() < eyeLevel) {
+        next.moveTo(next.x(), eyeLevel, next.z());
+        climbRate = 0.0f;
     }
-
-    const double v = fast ? fastSpeed : walkSpeed;
-    const double side = strafe > 0 ? 1.0 : -1.0;
-    const double ahead = forward > 0 ? 1.0 : -1.0;
-    if (strafe != 0) {
-        nx -= side * std::cos(yawRad) * v * dt;
-        nz -= side * std::sin(yawRad) * v * dt;
-    }
-    if (forward != 0) {
-        nx -= ahead * std::sin(yawRad) * v * dt;
-        nz += ahead * std::cos(yawRad) * v * dt;
-    }
-
+    // Walking follows the heading the step began with, before its turn.
+    next.walk(held.forward, held.strafe, held.fast ? fastSpeed : walkSpeed, dt);
     const bool blocked = collisionOn && app != nullptr &&
-                         app->stepBlocked(-translation.x, -translation.y, -translation.z, -nx, -ny, -nz);
+                         app->stepBlocked(walkerPose.x(), walkerPose.y(), walkerPose.z(), next.x(), next.y(), next.z());
     if (!blocked)
-        translation = {nx, ny, nz};
+        walkerPose.moveTo(next.x(), next.y(), next.z());
+    walkerPose.turn(turnDegreesPerSecond * held.turn * dt, -turnDegreesPerSecond * held.tilt * dt);
 }
 
 void ShooterControl::accelerate(double dt)
 {
     // The space bar lifts like a jet; gravity brings the walker back down.
-    if (rising) {
-        verticalSpeed = static_cast<float>(verticalSpeed + riseGravities * gravity * dt);
-        if (verticalSpeed > maxRiseSpeed)
-            verticalSpeed = maxRiseSpeed;
-    } else {
-        verticalSpeed = static_cast<float>(verticalSpeed - fallGravities * gravity * dt);
-        if (verticalSpeed < maxFallSpeed)
-            verticalSpeed = maxFallSpeed;
-    }
+    if (held.rising)
+        climbRate = std::min(static_cast<float>(climbRate + riseGravities * gravity * dt), maxRiseSpeed);
+    else
+        climbRate = std::max(static_cast<float>(climbRate - fallGravities * gravity * dt), maxFallSpeed);
 }
 
 void ShooterControl::moveOverviewCamera(double dt)
@@ -317,14 +274,8 @@ void ShooterControl::moveOverviewCamera(double dt)
     }
     // Only the walking keys steer the overview camera, in its own axes.
     const float step = static_cast<float>(overviewSpeed * dt);
-    if (strafe > 0)
-        overviewTranslation.x -= step;
-    else if (strafe < 0)
-        overviewTranslation.x += step;
-    if (forward > 0)
-        overviewTranslation.z += step;
-    else if (forward < 0)
-        overviewTranslation.z -= step;
+    cameraPose.move(held.strafe > 0 ? step : held.strafe < 0 ? -step : 0.0f, 0.0,
+                    held.forward > 0 ? -step : held.forward < 0 ? step : 0.0f);
 }
 
 void ShooterControl::setOverviewArea(const OverviewArea& area, double fieldOfViewDegrees,
@@ -343,11 +294,9 @@ void ShooterControl::frameOverviewCamera()
     const OverviewLens lens{overviewFieldOfView,
                             height > 0 ? static_cast<double>(window.width()) / height : 1.0,
                             overviewMaxHeight};
-    const OverviewEye eye = frameOverview(overviewArea, lens, -translation.x, -translation.z);
-    overviewTranslation = {-eye.x, -eye.y, -eye.z};
+    const OverviewEye eye = frameOverview(overviewArea, lens, walkerPose.x(), walkerPose.z());
     // Straight down, north up: the framing assumes this view.
-    overviewPitch = 90.0f;
-    overviewYaw = 0.0f;
+    cameraPose = WalkerPose(eye.x, eye.y, eye.z, 0.0f, 90.0f);
 }
 
 bool ShooterControl::closePanel()
@@ -358,9 +307,11 @@ bool ShooterControl::closePanel()
     return true;
 }
 
-void ShooterControl::toggleOverview()
+void ShooterControl::showOverview(bool on)
 {
-    overview = !overview;
+    if (on == overview)
+        return;
+    overview = on;
     if (overview) {
         frameOverviewCamera();
         window.setCursor(GLUT_CURSOR_INHERIT);   // the pointer aims from above
@@ -373,11 +324,6 @@ void ShooterControl::toggleLight()
 {
     lightOn = !lightOn;
     (lightOn ? enableGl : disableGl)(GlState::light1);
-}
-
-void ShooterControl::toggleMouseLook()
-{
-    setMouseLook(!mouseLook);
 }
 
 void ShooterControl::setMouseLook(bool on)
@@ -419,31 +365,43 @@ void ShooterControl::openSelection()
 
 void ShooterControl::releaseHeld()
 {
-    strafe = forward = turn = tilt = 0;
-    rising = fast = false;
+    held = HeldKeys{};
     if (aiming) {
         aiming = false;
         setMouseLook(true);
     }
 }
 
-void ShooterControl::select(int x, int y)
+void ShooterControl::pickAt(int x, int y)
 {
     if (app == nullptr)
         return;
     // Walking with mouse look, the crosshair at the centre is the aim; in
     // the overview it is the pointer the user sees.
     const bool atCrosshair = mouseLook && !overview;
-    const int pickX = atCrosshair ? window.width() / 2 : x;
-    const int pickY = atCrosshair ? window.height() / 2 : y;
-    int subName = -1;
-    SceneObject* hit = app->pick(pickX, pickY, &subName);
-    if (selected != nullptr) {
+    int picture = -1;
+    SceneObject* hit = app->pick(atCrosshair ? window.width() / 2 : x, atCrosshair ? window.height() / 2 : y, &picture);
+    select(hit, picture);
+}
+
+void ShooterControl::select(SceneObject* object, int picture)
+{
+    if (selected != nullptr)
         selected->selectedPicture = -1;
-        selected = nullptr;
-    }
-    if (hit != nullptr) {
-        selected = hit;
-        selected->selectedPicture = subName;
-    }
+    selected = object;
+    if (selected != nullptr)
+        selected->selectedPicture = picture;
+}
+
+const Street* ShooterControl::crossingHere() const
+{
+    return app != nullptr ? app->nearestStreet(walkerPose.x(), walkerPose.y(), walkerPose.z()) : nullptr;
+}
+
+void ShooterControl::placeAt(const WalkerPose& pose)
+{
+    if (flight.active())
+        flight.land();
+    walkerPose = pose;
+    climbRate = 0.0f;
 }

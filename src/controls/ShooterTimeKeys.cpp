@@ -38,8 +38,7 @@ bool ShooterControl::timeKey(unsigned char key)
             noteNoSelection();
             return true;
         }
-        if (overview)
-            toggleOverview();
+        showOverview(false);
         jump(target);
         return true;
     }
@@ -74,7 +73,7 @@ void ShooterControl::typeInPrompt(unsigned char key)
     jump(target);
 }
 
-TimePoint ShooterControl::timeHere()
+TimePoint ShooterControl::timeHere() const
 {
     TimePoint here;
     const CityCalendar& calendar = app->calendar();
@@ -82,8 +81,7 @@ TimePoint ShooterControl::timeHere()
     if (at >= 0) {
         const CalendarHouse& house = calendar.houses()[static_cast<std::size_t>(at)];
         here = {house.year, house.month, house.quarter, house.house};
-    } else if (const Street* crossing =
-                   app->nearestStreet(-translation.x, -translation.y, -translation.z)) {
+    } else if (const Street* crossing = crossingHere()) {
         here.year = crossing->year;
         here.month = crossing->month;
     }
@@ -93,63 +91,52 @@ TimePoint ShooterControl::timeHere()
 void ShooterControl::jump(const TimeTarget& target)
 {
     // A note says why nothing moves, or why no house is selected where it lands.
-    showNote(target.note);
+    showNote(target.note, noteSeconds);
     if (target.crossing == nullptr)
         return;
-    // The house flown to is the selection, ready for Enter.
+    // The house flown to is the selection, ready for Enter; one already
+    // selected keeps its picked picture.
     SceneObject* house = target.house != nullptr ? target.house->house : nullptr;
-    if (selected != house) {
-        if (selected != nullptr)
-            selected->selectedPicture = -1;
-        selected = house;
-        if (house != nullptr)
-            house->selectedPicture = 0;
-    }
-    const Landing landing = landingOf(target, yaw);
-    const WalkerPose from{-translation.x, -translation.y, -translation.z, yaw, pitch};
-    const WalkerPose to{landing.x, -eyeLevel, landing.z, landing.yaw, house != nullptr ? 0.0f : pitch};
-    flight.start(from, to);
+    if (selected != house)
+        select(house, 0);
+    const Landing landing = landingOf(target, walkerPose.yaw());
+    const WalkerPose to(landing.x, eyeLevel, landing.z, landing.yaw, house != nullptr ? 0.0f : walkerPose.pitch());
+    flight.start(walkerPose, to);
     // From above, the camera glides along to look down on the landing, so
     // the marker ends in the middle of the view however far it went.
-    float eyeX = 0.0f, eyeZ = 0.0f;
-    cameraOver(landing.x, landing.z, -overviewTranslation.y, overviewPitch, overviewYaw, &eyeX, &eyeZ);
-    cameraFrom[0] = overviewTranslation.x;
-    cameraFrom[1] = overviewTranslation.z;
-    cameraTo[0] = -eyeX;
-    cameraTo[1] = -eyeZ;
+    cameraFrom = cameraPose;
+    cameraTo = cameraOver(cameraPose, landing.x, landing.z);
 }
 
-void ShooterControl::showNote(const std::string& note)
+void ShooterControl::showNote(const std::string& note, double seconds)
 {
     noteLine = note;
-    noteSecondsLeft = note.empty() ? 0.0 : noteSeconds;
+    noteSecondsLeft = note.empty() ? 0.0 : seconds;
 }
 
 void ShooterControl::noteNoSelection()
 {
-    showNote(noSelectionNote);
+    showNote(noSelectionNote, noteSeconds);
 }
 
 void ShooterControl::fly(double dt)
 {
-    placeWalker(flight.advance(dt));
+    followFlight(flight.advance(dt));
 }
 
 void ShooterControl::finishFlight()
 {
     if (flight.active())
-        placeWalker(flight.land());
+        followFlight(flight.land());
 }
 
-void ShooterControl::placeWalker(const WalkerPose& pose)
+void ShooterControl::followFlight(const WalkerPose& pose)
 {
-    translation = {-pose.x, -pose.y, -pose.z};
-    yaw = pose.yaw;
-    pitch = pose.pitch;
-    verticalSpeed = 0.0f;
+    walkerPose = pose;
+    climbRate = 0.0f;
     if (overview) {
         const double s = flight.progress();
-        overviewTranslation.x = static_cast<float>(cameraFrom[0] + (cameraTo[0] - cameraFrom[0]) * s);
-        overviewTranslation.z = static_cast<float>(cameraFrom[1] + (cameraTo[1] - cameraFrom[1]) * s);
+        cameraPose.moveTo(static_cast<float>(cameraFrom.x() + (cameraTo.x() - cameraFrom.x()) * s), cameraPose.y(),
+                          static_cast<float>(cameraFrom.z() + (cameraTo.z() - cameraFrom.z()) * s));
     }
 }

@@ -1,6 +1,6 @@
 // The walker's view of each city frame: the view transform of the walker or
 // the overview camera, the walker light (GL_LIGHT1), the walker's marker
-// and the labels seen from above, and the heads-up display drawn over it.
+// and the labels seen from above; the heads-up display draws itself over it.
 #include "controls/ShooterControl.h"
 
 #include <GL/freeglut.h>
@@ -16,13 +16,6 @@
 #include "textures/GlState.h"
 
 namespace {
-
-void loadView(float pitch, float yaw, const ShooterControl::Vector3f& translation)
-{
-    glRotatef(pitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(yaw, 0.0f, 1.0f, 0.0f);
-    glTranslatef(translation.x, translation.y, translation.z);
-}
 
 // The crossings as the current view puts them in the window.
 std::vector<ScreenCrossing> projectCrossings(const CityCalendar& calendar)
@@ -48,10 +41,7 @@ void ShooterControl::applyView()
 {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    if (overview)
-        loadView(overviewPitch, overviewYaw, overviewTranslation);
-    else
-        loadView(pitch, yaw, translation);
+    (overview ? cameraPose : walkerPose).loadView();
 }
 
 void ShooterControl::beginFrame(double dt)
@@ -61,13 +51,14 @@ void ShooterControl::beginFrame(double dt)
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         moveOverviewCamera(dt);
-        loadView(overviewPitch, overviewYaw, overviewTranslation);
+        cameraPose.loadView();
         if (app != nullptr)
             overviewLabelList = overviewLabels(projectCrossings(app->calendar()), window.width(), window.height());
         glPushMatrix();
-        // The light stands at the walker's stored translation, which is the
-        // eye mirrored through the origin; the marker stands at the eye.
-        const GLfloat light[] = {translation.x, translation.y, translation.z, 1.0f};
+        // From above, the walker's light has always stood at its eye
+        // mirrored through the origin, and the city is lit so; the marker
+        // stands at the eye.
+        const GLfloat light[] = {-walkerPose.x(), -walkerPose.y(), -walkerPose.z(), 1.0f};
         glLightfv(GL_LIGHT1, GL_POSITION, light);
         drawWalkerMarker();
         glPopMatrix();
@@ -80,14 +71,14 @@ void ShooterControl::beginFrame(double dt)
     // Placed under the identity, the light rides with the eye.
     const GLfloat atEye[] = {0.0f, 0.0f, 0.0f, 1.0f};
     glLightfv(GL_LIGHT1, GL_POSITION, atEye);
-    loadView(pitch, yaw, translation);
+    walkerPose.loadView();
     if (mouseLook)
         warpToCentre();
 }
 
 void ShooterControl::drawWalkerMarker()
 {
-    glTranslatef(-translation.x, -translation.y, -translation.z);
+    glTranslatef(walkerPose.x(), walkerPose.y(), walkerPose.z());
     disableGl(GlState::lighting | GlState::texturing);
     glColor3f(1.0f, 0.0f, 0.1f);
     glPushMatrix();
@@ -103,27 +94,7 @@ void ShooterControl::drawOverlay(double dt)
 {
     // The compass turns with the yaw, and this is what keeps it bounded.
     if (!overview)
-        yaw = normalisedYaw(yaw);
-    HudFrame frame{};
-    frame.width = window.width();
-    frame.height = window.height();
-    frame.crosshair = !overview && mouseLook;
-    frame.compass = !overview;
-    frame.help = helpShown;
-    frame.yaw = yaw;
-    // The strip always speaks of the walker, also under the overview camera.
-    if (app != nullptr)
-        frame.crossing = app->nearestStreet(-translation.x, -translation.y, -translation.z);
-    frame.selected = selected;
-    if (overview)
-        frame.labels = &overviewLabelList;
-    frame.compassTexture = compassTexture;
-    frame.helpTexture = helpTexture;
-    frame.panelTexture = panelTexture;
-    if (prompt.isOpen())
-        frame.prompt = prompt.line();
-    else if (noteSecondsLeft > 0.0)
-        frame.note = noteLine;
+        walkerPose.turnTo(normalisedYaw(walkerPose.yaw()), walkerPose.pitch());
+    hud.draw(*this, window.width(), window.height());
     noteSecondsLeft -= dt;
-    drawHud(frame);
 }

@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr unsigned char spaceKey = 32;
-constexpr int wheelAway = 3;
-constexpr int wheelToward = 4;
 // The indexer's thumbnails; the shape a refused photo's stand-in is drawn in.
 constexpr int thumbnailWidth = 128;
 constexpr int thumbnailHeight = 96;

@@ -10,6 +10,7 @@
 
 VipsPhotoLoader::VipsPhotoLoader() : decoders(decoderProgramPath(), 1, photoDeadlineSeconds)
 {
+    // The allocator is the process's, so it is tuned once whoever asks.
     static std::once_flag tuned;
     std::call_once(tuned, [] {
         // Decoded photos (3 MB) are received on one thread and freed on

@@ -3,27 +3,18 @@
 #include "library/LibraryWatch.h"
 
 #include <sys/inotify.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include "library/FilePaths.h"
 
 namespace {
 
 constexpr uint32_t finishedEvents = IN_CLOSE_WRITE | IN_MOVED_TO;
 
-bool isFile(const std::string& path)
-{
-    struct stat status;
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 } // namespace
 
-LibraryWatch::LibraryWatch(const std::string& libraryPath)
+LibraryWatch::LibraryWatch(const std::string& libraryPath) : folder(folderOf(libraryPath)), name(nameOf(libraryPath))
 {
-    const size_t slash = libraryPath.rfind('/');
-    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : libraryPath.substr(0, slash);
-    name = slash == std::string::npos ? libraryPath : libraryPath.substr(slash + 1);
     inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     startWatching();
 }
@@ -46,7 +37,7 @@ bool LibraryWatch::rewritten()
     if (inotify < 0)
         return false;
     if (!watching)
-        return startWatching() && isFile(folder + "/" + name);
+        return startWatching() && isRegularFile(folder + "/" + name);
     bool written = false;
     alignas(inotify_event) char buffer[4096];
     for (ssize_t size; (size = read(inotify, buffer, sizeof buffer)) > 0;) {

@@ -418,20 +418,13 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
     return readOrSayWhy(path, library, span, TextureSource{{}, checkReadableFile, loadTextureFile}, {});
 }
 
-ThumbnailCacheSet& libraryThumbnailCaches()
-{
-    // Destroyed as the process ends, which stops and joins the writers.
-    static ThumbnailCacheSet caches;
-    return caches;
-}
-
 bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span, PhotoAtlas& photos,
-                        const LoadProgress& progress)
+                        ThumbnailCacheSet& caches, const LoadProgress& progress)
 {
     std::unique_ptr<ThumbnailQueue> queue;
     // Kept by the set: it may still be writing in the background.
     const std::shared_ptr<ThumbnailCache> cache =
-        compressesThumbnails() ? libraryThumbnailCaches().open(thumbnailCacheFolder(), path) : nullptr;
+        compressesThumbnails() ? caches.open(thumbnailCacheFolder(), path) : nullptr;
     const TextureSource source{
         [&queue, &photos, cache](std::vector<PlannedFile> plan) {
             queue = std::make_unique<ThumbnailQueue>(photos, std::move(plan), ThumbnailQueue::workersForThisMachine(),

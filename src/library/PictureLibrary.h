@@ -62,13 +62,12 @@ std::string libraryErrorLine(LibraryError error, const char* path);
 // worker threads and uploaded into photos; what they cannot decode,
 // loadTexture loads, with its messages in document order. Where the GL
 // samples DXT1 they are compressed, and kept in the thumbnail cache for the
-// next opening (libraryThumbnailCaches, in thumbnailCacheFolder).
+// next opening, in thumbnailCacheFolder; caches keeps that cache, which may
+// go on writing after the reading returns.
 class PhotoAtlas;
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span, PhotoAtlas& photos,
-                        const LoadProgress& progress = {});
-// The caches the loader above opened, kept until the process ends.
 class ThumbnailCacheSet;
-ThumbnailCacheSet& libraryThumbnailCaches();
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span, PhotoAtlas& photos,
+                        ThumbnailCacheSet& caches, const LoadProgress& progress = {});
 
 // The same with another texture loader, so the reading rules can be checked
 // without a GL context.

@@ -48,6 +48,8 @@ int load(VipsSource* source, PhotoKind kind, int jpegShrink, VipsFailOn failOn, 
 
 bool startVipsForPhotos(const char* programName)
 {
+    // libvips starts once a process and its loaders are blocked for all of it:
+    // the flag mirrors that one start.
     static std::once_flag started;
     static bool running = false;
     std::call_once(started, [programName] {

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "textures/GlState.h"
 #include "textures/PhotoAtlas.h"
@@ -29,6 +30,17 @@ Colour readPixel(int x, int y)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     return Colour{rgb[0], rgb[1], rgb[2], 255};
+}
+
+int whitePixels(int x, int y, int width, int height)
+{
+    std::vector<unsigned char> rgb(size_t(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    int white = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3)
+        white += rgb[i] > 240 && rgb[i + 1] > 240 && rgb[i + 2] > 240;
+    return white;
 }
 
 bool nearColour(Colour a, Colour b, int tolerance)

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <limits>
+#include <vector>
 
 #include "controls/CityCalendar.h"
+#include "controls/WalkerPose.h"
 #include "controls/WalkerWindow.h"
 #include "controls/WalkerWorld.h"
 
@@ -53,5 +55,14 @@ struct FakeWorld : WalkerWorld {
     int openedPicture = -2;
     CityCalendar city;
 };
+
+// A pose as one comparable list: the eye, then yaw and pitch when asked.
+inline std::vector<float> eyeOf(const WalkerPose& pose, bool angles = false)
+{
+    std::vector<float> values{pose.x(), pose.y(), pose.z()};
+    if (angles)
+        values.insert(values.end(), {pose.yaw(), pose.pitch()});
+    return values;
+}
 
 }  // namespace support

@@ -7,6 +7,7 @@
 #include "NameDate.h"
 #include "PhotoDate.h"
 #include "PhotoPaths.h"
+#include "RunNotes.h"
 #include "calendar/Calendar.h"
 #include "photos/PhotoMetadata.h"
 
@@ -112,6 +113,21 @@ TEST(IndexDates, QuartersEndOnDays7And14And21AndTheMonthsLastDay)
         const bool valid = parseExifDate(std::string(day) + " 12:00:00", &date);
         EXPECT_EQ(valid ? quarterOfDay(date.day) : 0, quarter) << day;
     }
+}
+
+// The report names the first 20 photos a list holds, the log all of them.
+TEST(IndexNotes, TheReportNamesTheFirstTwentyOfAListAndTheLogAll)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 23; ++i)
+        paths.push_back("/p/n" + std::to_string(100 + i) + ".jpg");
+    const std::string report = fileDatedReport(paths, "/lib/x.log"), log = runLog(paths, {});
+    int named = 0, logged = 0;
+    for (const std::string& path : paths)
+        named += report.find("  " + path + "\n") != std::string::npos, logged += log.find(path + "\n") != std::string::npos;
+    EXPECT_EQ(std::make_pair(named, logged), std::make_pair(20, 23));
+    EXPECT_NE(report.find("Dated by the file time (no usable EXIF date): 23\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("  and 3 more, all listed in /lib/x.log\n"), std::string::npos) << report;
 }
 
 TEST(IndexNames, NamesThatAreNotUtf8OrHoldControlCharactersAreRefused)

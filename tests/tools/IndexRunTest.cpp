@@ -20,6 +20,7 @@
 #include <regex>
 
 #include "library/PictureLibrary.h"
+#include "support/CaptureStdout.h"
 #include "support/ImageFiles.h"
 #include "support/KindFiles.h"
 #include "support/TempDir.h"
@@ -31,15 +32,7 @@ using support::red, support::green, support::blue, support::readFile;
 using Dates = std::vector<std::pair<ExifTag, std::string>>;
 const std::string indexer = ZV_TOOLS_DIR "/zandervale-index";
 
-std::pair<int, std::string> runIndexer(const std::string& arguments)
-{
-    FILE* pipe = popen(("TZ=UTC " + indexer + " " + arguments + " 2>&1").c_str(), "r");
-    std::string output;
-    for (char buffer[4096]; size_t size = fread(buffer, 1, sizeof buffer, pipe);)
-        output.append(buffer, size);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
+std::pair<int, std::string> runIndexer(const std::string& arguments) { return support::commandOutput("TZ=UTC " + indexer + " " + arguments); }
 
 struct Picture { int year, month, quarter; std::string texture; };
 std::vector<std::string> texturePaths;
@@ -182,59 +175,6 @@ TEST(IndexRun, ReRunsMakeThumbnailsOnlyForNewOrChangedPhotosAndDropThoseOfGonePh
     EXPECT_EQ(third.size(), 3u);
 }
 
-// A photo folder found empty (a disk not mounted) must not cost the library its thumbnails.
-TEST(IndexRun, AFolderWithoutPhotosFailsAndLeavesTheLastLibraryAsItWas)
-{
-    PhotoFolder f;
-    const std::string photos = f.p + "photos";
-    fs::create_directory(photos);
-    for (const char* name : {"a", "b", "c"})
-        writePhoto(photos + "/" + name + ".jpg", plain(red));
-    ASSERT_EQ(runIndexer("'" + photos + "' '" + f.lib + "'").first, 0);
-    const std::string before = readFile(f.xml);
-    fs::remove_all(photos);
-    fs::create_directory(photos);
-    const auto [status, output] = runIndexer("'" + photos + "' '" + f.lib + "'");
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(output, "zandervale-index: No photos found under " + photos + "\n");
-    std::ofstream(photos + "/clip.mp4") << "video";
-    const auto [refused, said] = runIndexer("'" + photos + "' '" + f.p + "new/lib'");
-    EXPECT_EQ(refused, 1);
-    EXPECT_EQ(said, "zandervale-index: No photos found under " + photos + " (1 video, which the city does not show)\n");
-    EXPECT_FALSE(fs::exists(f.p + "new"));
-    EXPECT_EQ(readFile(f.xml), before);
-    EXPECT_EQ(readBack(f.xml).size(), 3u);
-    for (const auto& [original, picture] : readBack(f.xml))
-        EXPECT_TRUE(fs::exists(picture.texture)) << original;
-}
-
-// Photos without an EXIF date are named, the first 20 in the report and all of them in the log, which the
-// next run replaces.
-TEST(IndexRun, PhotosDatedByTheirFileTimeAreListed)
-{
-    PhotoFolder f;
-    for (int i = 0; i < 23; ++i)
-        writePhoto(f.p + "n" + std::to_string(100 + i) + ".jpg", plain(red));
-    writePhoto(f.p + "dated.jpg", plain(red), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2005:07:03 10:00:00"}});
-    const auto [status, output] = f.index();
-    ASSERT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("Dated by the file time (no usable EXIF date): 23\n"), std::string::npos) << output;
-    const std::string log = readFile(f.lib + "/zandervale-index.log");
-    int named = 0, logged = 0;
-    for (int i = 0; i < 23; ++i) {
-        const std::string path = f.p + "n" + std::to_string(100 + i) + ".jpg\n";
-        named += output.find("  " + path) != std::string::npos;
-        logged += log.find(path) != std::string::npos;
-    }
-    EXPECT_EQ(named, 20);
-    EXPECT_EQ(logged, 23);
-    EXPECT_NE(output.find("and 3 more, all listed in " + f.lib + "/zandervale-index.log"), std::string::npos) << output;
-    EXPECT_EQ(log.find("dated.jpg"), std::string::npos);
-    fs::remove(f.p + "n100.jpg");
-    ASSERT_EQ(f.index().first, 0);
-    EXPECT_EQ(readFile(f.lib + "/zandervale-index.log").find("n100.jpg"), std::string::npos);
-}
-
 TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
 {
     PhotoFolder f;
@@ -256,11 +196,10 @@ TEST(IndexRun, ARunKilledHalfWayLeavesTheLastLibraryWhole)
     EXPECT_EQ(f.index().first, 0);   // and the next run finishes the job
 }
 
-// A phone's and a camera's folder: every kind upright (red above blue), a
-// turned HEIC turned once, HEIC, WebP and DNG dated by their own EXIF,
-// messenger files by their names, a RAW beside its JPEG counted as that one
-// photo, a RAW with too small a preview skipped, videos and notes counted apart.
-TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
+// Every kind upright (red above blue), a turned HEIC turned once, HEIC, WebP
+// and DNG dated by their own EXIF, a RAW with too small a preview skipped.
+// Names, RAW+JPEG pairs and what is no photo are the real folder's test.
+TEST(IndexRun, EveryKindOfPhotoIsIndexedUpright)
 {
     PhotoFolder f;
     // Stored width x height with orientation 6: the upright top is the stored left.
@@ -273,34 +212,20 @@ TEST(IndexRun, EveryKindOfPhotoIsIndexedUprightAndWhatIsNoPhotoIsCounted)
     ASSERT_TRUE(support::writeKind(f.p + "a.heic", "heic", 64, 48, upright, 1, "2017:03:04 05:06:07"));
     ASSERT_TRUE(support::writeKind(f.p + "a.avif", "avif", 64, 48, upright));
     ASSERT_TRUE(support::writeKind(f.p + "a.gif", "gif", 64, 48, upright));
-    writePhoto(f.p + "IMG-20190704-WA0001.jpg", upright);
-    writePhoto(f.p + "PXL_20210315_101010123.jpg", upright);
-    writePhoto(f.p + "DSC_0001.JPG", upright);
-    std::ofstream(f.p + "DSC_0001.NEF") << "a camera's RAW, shown by its JPEG";
+    writePhoto(f.p + "a.jpg", upright);
     ASSERT_TRUE(support::writeDng(f.p + "alone.DNG", 640, 480, turned6(640, 480), 6, "2018:05:06 07:08:09"));
     ASSERT_TRUE(support::writeDng(f.p + "small.dng", 320, 240, upright, 1, "2018:05:06 07:08:09"));
-    std::ofstream(f.p + "clip.MP4") << "video";
-    std::ofstream(f.p + "VID_20200101_000000.mov") << "video";
-    std::ofstream(f.p + "notes.txt") << "text";
     const auto [status, output] = f.index();
     ASSERT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("Photos found: 11\n"), std::string::npos) << output;
     EXPECT_NE(output.find("skipped " + f.p + "small.dng: its preview of 320 x 240 is smaller than 640 px"),
               std::string::npos) << output;
-    EXPECT_NE(output.find("Not photos: 2 videos, 1 other file\n"), std::string::npos) << output;
-    EXPECT_NE(output.find("Dated by the file name (no usable EXIF date): 2\n"), std::string::npos) << output;
     const auto pictures = readBack(f.xml);
-    ASSERT_EQ(pictures.size(), 10u) << output;
+    ASSERT_EQ(pictures.size(), 8u) << output;
     const Picture& raw = pictures.at(f.p + "alone.DNG");
     EXPECT_EQ(std::make_tuple(raw.year, raw.month, raw.quarter), std::make_tuple(2018, 5, 1));
     const Picture& heic = pictures.at(f.p + "a.heic");
     const Picture& webp = pictures.at(f.p + "a.webp");
     EXPECT_EQ(std::make_tuple(heic.year, heic.month, webp.year, webp.month), std::make_tuple(2017, 3, 2016, 2));
-    EXPECT_FALSE(pictures.count(f.p + "DSC_0001.NEF"));
-    const Picture& whatsApp = pictures.at(f.p + "IMG-20190704-WA0001.jpg");
-    const Picture& pixel = pictures.at(f.p + "PXL_20210315_101010123.jpg");
-    EXPECT_EQ(std::make_tuple(whatsApp.year, whatsApp.month, whatsApp.quarter), std::make_tuple(2019, 7, 1));
-    EXPECT_EQ(std::make_tuple(pixel.year, pixel.month, pixel.quarter), std::make_tuple(2021, 3, 3));
     for (const auto& [original, picture] : pictures) {
         ilBindImage(ilGenImage());
         ASSERT_TRUE(ilLoadImage(picture.texture.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) << original;
@@ -384,16 +309,20 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
                                         "Damaged, indexed from what could be read: 1\n  " + f.p + "2019/cut.jpg\n",
                                         f.p + "future.jpg: DateTimeOriginal 2099:01:01 10:00:00 lies in the future; dated by DateTimeDigitized instead\n",
                                         std::string("Not photos: 1 video, 1 other file\n"),
+                                        std::string("Dated by the file time (no usable EXIF date): 0\n"),
                                         "Duplicates shown once: 1, all listed in " + library + "/zandervale-index.log\n"})
             EXPECT_NE(output.find(line), std::string::npos) << line << output;
-        const std::string log = readFile(library + "/zandervale-index.log");
-        EXPECT_NE(log.find(f.p + "Backup/beach.jpg, a copy of " + f.p + "2019/beach.jpg\n"), std::string::npos);
+        const std::string log = readFile(library + "/zandervale-index.log"), copy = f.p + "Backup/beach.jpg, a copy of ";
+        EXPECT_NE(log.find(copy + f.p + "2019/beach.jpg\n"), std::string::npos);
+        EXPECT_EQ(log.find(copy), log.rfind(copy)) << "each run's log replaces the last";
         EXPECT_NE(log.find("Dated by the file name: 1\n" + f.p + "IMG_20190101_120000-edited.jpg\n"), std::string::npos) << log;
         EXPECT_EQ(output.find("Gone since the last run: 1 photo\n") != std::string::npos, !expected.count("scan.tif"));
     }
 }
 
-// Two phones' folders into one library; a file of the user's that only looks like a thumbnail stays.
+// Two phones' folders into one library; a file of the user's that only looks like a thumbnail stays. A
+// folder gone or found empty (a card not inserted, a disk not mounted) fails the run and leaves the
+// library, thumbnails and all, as it was.
 TEST(IndexRun, SeveralFoldersGoIntoOneLibraryEachPhotoOnce)
 {
     PhotoFolder f;
@@ -424,7 +353,15 @@ TEST(IndexRun, SeveralFoldersGoIntoOneLibraryEachPhotoOnce)
     const auto [gone, goneOutput] = runIndexer("--output '" + f.lib + "'");
     EXPECT_EQ(gone, 1);
     EXPECT_NE(goneOutput.find("zandervale-index: " + phone + ": No such file or directory"), std::string::npos) << goneOutput;
+    fs::create_directory(phone);
+    std::ofstream(phone + "/clip.mp4") << "video";
+    for (const std::string& library : {f.lib, f.p + "new/lib"})
+        EXPECT_EQ(runIndexer("'" + phone + "' '" + library + "'"), std::make_pair(1,
+                  "zandervale-index: No photos found under " + phone + " (1 video, which the city does not show)\n"));
+    EXPECT_FALSE(fs::exists(f.p + "new"));
     EXPECT_EQ(readFile(f.xml), before);
+    for (const auto& [original, picture] : readBack(f.xml))
+        EXPECT_TRUE(fs::exists(picture.texture)) << original;
 }
 
 // A scene with both gradients and edges, fw x fh, seen at (x, y) of w x h.

@@ -84,9 +84,9 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
 // The walker's start; a street inside the city six years and four months
 // in, looking along it; the overview camera over the whole city.
 const Pose poses[3] = {
-    {"start", false, {75.0f, eyeLevel, -40.0f}, 90.0f},
-    {"in-city", false, {-420.0f, eyeLevel, -760.0f}, 90.0f},
-    {"overview", true, {75.0f, eyeLevel, -40.0f}, 90.0f},
+    {"start", false, {-75.0f, eyeLevel, 40.0f, 90.0f, 0.0f}},
+    {"in-city", false, {420.0f, eyeLevel, 760.0f, 90.0f, 0.0f}},
+    {"overview", true, {-75.0f, eyeLevel, 40.0f, 90.0f, 0.0f}},
 };
 
 // The CPU time of every thread of the process (llvmpipe's rasterisers

@@ -16,6 +16,7 @@
 #include "controls/ShooterControl.h"
 #include "library/PictureLibrary.h"
 #include "textures/PhotoAtlas.h"
+#include "textures/ThumbnailCacheSet.h"
 
 namespace bench {
 
@@ -40,8 +41,7 @@ bool writeLibrary(const std::string& path, const std::string& poolName, int pool
 struct Pose {
     const char* name;
     bool overview;
-    ShooterControl::Vector3f translation;   // the eye negated
-    float yaw;
+    WalkerPose walker;
 };
 extern const Pose poses[3];
 
@@ -70,7 +70,7 @@ struct BenchCity {
     bool build()
     {
         City city;
-        if (!CityBuilder(library.c_str(), photos).build(&city))
+        if (!CityBuilder(library.c_str(), photos, caches).build(&city))
             return false;
         records = std::move(city.records);
         artwork = std::move(city.artwork);
@@ -78,7 +78,7 @@ struct BenchCity {
             objects.push_back(object.get());
         app.setScene(std::move(city.objects), control.get());
         control->init(&app);
-        control->mouseLook = false, control->collisionOn = false;
+        control->setMouseLook(false), control->setCollision(false);
         return true;
     }
     // Opened first: the walker loads its textures as it is made.
@@ -88,6 +88,7 @@ struct BenchCity {
     } window;
     std::string library;
     PhotoAtlas photos;
+    ThumbnailCacheSet caches;
     std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the objects,
     std::unique_ptr<SceneArtwork> artwork;                 // as does their artwork
     std::vector<SceneObject*> objects;                    // the app's, in order

@@ -74,9 +74,8 @@ int measureLibrary(const std::string& library, int frames, FILE* out)
     app.draw(100.0);
     app.draw(100.0);
     for (const Pose& pose : poses) {
-        control->overview = pose.overview;
-        control->translation = pose.translation;
-        control->yaw = pose.yaw;
+        control->showOverview(pose.overview);
+        control->placeAt(pose.walker);
         Times fast, slow;
         app.draw(0.0);   // the houses that come into view build their lists
         glFinish();

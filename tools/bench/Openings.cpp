@@ -35,9 +35,8 @@ int measureOpening(const std::string& library, int frames, FILE* out)
     app.draw(100.0);
     app.draw(100.0);
     for (int p = 0; p < 3 && frames > 0; ++p) {
-        control->overview = poses[p].overview;
-        control->translation = poses[p].translation;
-        control->yaw = poses[p].yaw;
+        control->showOverview(poses[p].overview);
+        control->placeAt(poses[p].walker);
         app.draw(0.0);   // the houses that come into view build their lists
         Times times;
         timeFrames(app, frames, &times);
@@ -51,7 +50,7 @@ int measureOpening(const std::string& library, int frames, FILE* out)
         std::fprintf(out, " %.2f %ld %ld", times.median(), vertices, allFaces);
     }
     std::fprintf(out, "\n");
-    libraryThumbnailCaches().waitForWriters();
+    city.caches.waitForWriters();
     return 0;
 }
 

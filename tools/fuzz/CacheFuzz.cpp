@@ -21,12 +21,24 @@ namespace {
 // with it, name this library wherever the scratch folder lies.
 const char libraryPath[] = "/zv-fuzz/Zandervale.xml";
 constexpr size_t trailerBytes = 40;
-std::string folder;
-std::string cacheFile;
+// The scratch folder without its slash, and the cache file the viewer reads there.
+struct Scratch {
+    std::string folder, cacheFile;
+};
+
+const Scratch& scratch()
+{
+    static const Scratch made = [] {
+        std::string folder = scratchFolder("cache");
+        folder.pop_back();
+        return Scratch{folder, ThumbnailCache(folder, libraryPath).filePath()};
+    }();
+    return made;
+}
 
 void writeFile(const std::string& bytes)
 {
-    std::FILE* file = std::fopen(cacheFile.c_str(), "wb");
+    std::FILE* file = std::fopen(scratch().cacheFile.c_str(), "wb");
     if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
         std::abort();
     std::fclose(file);
@@ -44,7 +56,7 @@ FileStamp seedStamp(int64_t first)
 
 void readAsTheViewerDoes()
 {
-    const ThumbnailCache cache(folder, libraryPath);
+    const ThumbnailCache cache(scratch().folder, libraryPath);
     for (const char* name : {"/zv-fuzz/t1.jpg", "/zv-fuzz/t2.png"}) {
         int width = 0, height = 0;
         std::vector<unsigned char> blocks;
@@ -61,9 +73,7 @@ void readAsTheViewerDoes()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    folder = scratchFolder("cache");
-    folder.pop_back();
-    cacheFile = ThumbnailCache(folder, libraryPath).filePath();
+    scratch();
     return 0;
 }
 

@@ -1,12 +1,12 @@
-// libFuzzer target for what dates a photo: the first byte picks the reader
-// and the rest is its input. Names and EXIF or XMP date texts must give only
-// real dates; the metadata reader takes any bytes as a photo and as its
-// XMP sidecar, and must neither crash nor hand back an orientation outside
-// the EXIF range.
+// libFuzzer target for what dates a photo: the first byte picks the reader.
+// Names and EXIF or XMP date texts must give only real dates; the metadata
+// reader takes any bytes as a photo and as its XMP sidecar, and must neither
+// crash nor hand back an orientation outside the EXIF range.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "FirstByte.h"
 #include "NameDate.h"
 #include "PhotoDate.h"
 #include "photos/PhotoMetadata.h"
@@ -23,8 +23,9 @@ void checkDate(const LocalDate& date)
         std::abort();
 }
 
-void checkText(const std::string& text)
+void checkText(const uint8_t* data, size_t size)
 {
+    const std::string text(reinterpret_cast<const char*>(data), size);
     const LocalDate now{2025, 6, 1, 12, 0, 0};
     LocalDate date;
     if (dateFromName(text, now, &date)) {
@@ -56,11 +57,6 @@ void checkMetadata(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    if (data[0] & 1)
-        checkMetadata(data + 1, size - 1);
-    else
-        checkText(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+    takePathByFirstByte(data, size, checkMetadata, checkText);
     return 0;
 }

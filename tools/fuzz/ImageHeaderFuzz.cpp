@@ -20,8 +20,6 @@
 
 namespace {
 
-std::string folder;
-
 bool sameHeader(const ImageHeader& a, const ImageHeader& b)
 {
     return a.kind == b.kind && a.sizeKnown == b.sizeKnown && a.width == b.width &&
@@ -49,14 +47,14 @@ void checkPhotoGate(const std::string& path, const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    folder = scratchFolder("header");
+    scratchFolder("header");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     bool asTga = size > 0 && (data[0] & 1);
-    std::string path = folder + (asTga ? "image.TGA" : "image.jpg");
+    std::string path = scratchFolder("header") + (asTga ? "image.TGA" : "image.jpg");
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file || std::fwrite(data, 1, size, file) != size)
         std::abort();

@@ -18,13 +18,9 @@
 
 namespace {
 
-std::string folder;
-std::string libraryPath;
-TextureName lastName = 0;
-
 void writeFile(const std::string& name, const std::string& bytes)
 {
-    std::FILE* file = std::fopen((folder + name).c_str(), "wb");
+    std::FILE* file = std::fopen((scratchFolder("library") + name).c_str(), "wb");
     if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
         std::abort();
     std::fclose(file);
@@ -48,23 +44,15 @@ void writeThumbnails()
                             std::string("\x0c\0\0\0\x02\0\x02\0", 8));
     writeFile("huge.png", pngHeader(65536, 65537));
     writeFile("empty.jpg", "");
-    std::filesystem::create_directory(folder + "sub.jpg");
+    std::filesystem::create_directory(scratchFolder("library") + "sub.jpg");
 }
 
 void quietXmlError(void*, const char*, ...) {}
-
-TextureName checkHeader(const char* path)
-{
-    judgeImageHeader(readImageHeaderFile(path));
-    return ++lastName;
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    folder = scratchFolder("library");
-    libraryPath = folder + "Zandervale.xml";
     writeThumbnails();
     // libxml2 would print every parse error of every malformed input.
     xmlSetGenericErrorFunc(nullptr, quietXmlError);
@@ -74,10 +62,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     writeFile("Zandervale.xml", std::string(reinterpret_cast<const char*>(data), size));
+    const std::string libraryPath = scratchFolder("library") + "Zandervale.xml";
     std::vector<MonthQuarter*> library;
-    lastName = 0;
+    TextureName lastName = 0;
+    const auto checkHeader = [&lastName](const char* path) {
+        judgeImageHeader(readImageHeaderFile(path));
+        return ++lastName;
+    };
     YearSpan span;
-    LibraryError error = readPictureLibrary(libraryPath.c_str(), &library, checkHeader, &span);
+    LibraryError error =
+        readPictureLibrary(libraryPath.c_str(), &library, TextureSource{{}, checkReadableFile, checkHeader}, &span);
     // What the callers rely on: a failure appends nothing and has its line;
     // the span is one the city and its signs can show; every record holds
     // between one and the most textures, all loaded, and each texture's photo

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "ExifPreview.h"
+#include "FirstByte.h"
 #include "PhotoThumbnail.h"
 #include "photos/PhotoGate.h"
 #include "photos/RawPreview.h"
@@ -60,13 +61,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // The first byte picks the path, so each grows its own corpus.
-    if (size == 0)
-        return 0;
-    if (data[0] & 1)
-        checkRawPreview(data + 1, size - 1);
-    else
-        checkExifPreview(data + 1, size - 1);
+    takePathByFirstByte(data, size, checkRawPreview, checkExifPreview);
     vips_error_clear();
     return 0;
 }

@@ -26,45 +26,6 @@ namespace photoindex {
 
 namespace {
 
-// The decode budget is for the whole process: photos decoding on several
-// workers at once together stay within it. A photo waits until what it
-// needs is free; one alone always fits, since the gate refused larger ones.
-class DecodeBudget {
-public:
-    void take(uint64_t bytes)
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        freed.wait(lock, [&] { return taken == 0 || taken + bytes <= photoDecodeBudgetBytes; });
-        taken += bytes;
-    }
-    void give(uint64_t bytes)
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            taken -= bytes;
-        }
-        freed.notify_all();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable freed;
-    uint64_t taken = 0;
-};
-
-DecodeBudget decodeBudget;
-std::unique_ptr<DecoderPool> decoders;
-
-class BudgetShare {
-public:
-    explicit BudgetShare(uint64_t bytes) : bytes(bytes) { decodeBudget.take(bytes); }
-    ~BudgetShare() { decodeBudget.give(bytes); }
-    BudgetShare(const BudgetShare&) = delete;
-    BudgetShare& operator=(const BudgetShare&) = delete;
-
-private:
-    uint64_t bytes;
-};
 
 // The photo at path, opened once; problem (and unreadable) says why not.
 bool openPhotoFile(const PhotoFile& file, std::string* problem, bool* unreadable)
@@ -97,18 +58,28 @@ std::unique_ptr<PhotoFile> sidecarOf(const std::string& path)
 
 }  // namespace
 
-bool startPhotoReading(const char*)
+void PhotoReader::DecodeBudget::take(uint64_t bytes)
 {
-    // One decoder a reading thread (as many as the run starts): the run's
-    // threads never wait for one.
-    const unsigned threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    decoders = std::make_unique<DecoderPool>(decoderProgramPath(), threads, photoDeadlineSeconds);
-    return true;
+    std::unique_lock<std::mutex> lock(mutex);
+    freed.wait(lock, [&] { return taken == 0 || taken + bytes <= photoDecodeBudgetBytes; });
+    taken += bytes;
 }
 
-void stopPhotoReading() { decoders.reset(); }
+void PhotoReader::DecodeBudget::give(uint64_t bytes)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        taken -= bytes;
+    }
+    freed.notify_all();
+}
 
-PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath,
+unsigned readingThreads() { return std::max(1u, std::min(8u, std::thread::hardware_concurrency())); }
+
+// One decoder a reading thread: the run's threads never wait for one.
+PhotoReader::PhotoReader() : decoders(decoderProgramPath(), readingThreads(), photoDeadlineSeconds) {}
+
+PhotoReading PhotoReader::read(const std::string& path, const std::string& thumbnailPath,
                        const LocalDate& fileDate, const LocalDate& now)
 {
     PhotoReading reading;
@@ -131,8 +102,8 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
     std::vector<unsigned char> jpeg;
     std::string failure;
     {
-        const BudgetShare share(photoProblem(request.header).empty() ? photoDecodeBytes(request.header) : 0);
-        if (!decoders->decode(request, file.descriptor(), &reply, &jpeg, &failure,
+        const DecodeBudget::Share share(budget, photoProblem(request.header).empty() ? photoDecodeBytes(request.header) : 0);
+        if (!decoders.decode(request, file.descriptor(), &reply, &jpeg, &failure,
                               sidecar ? sidecar->descriptor() : -1)) {
             reading.problem = failure;
             return reading;
@@ -156,7 +127,7 @@ PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath
     return reading;
 }
 
-PreviewCheck checkPreview(const std::string& path, const std::string& thumbnailPath)
+PreviewCheck PhotoReader::checkPreview(const std::string& path, const std::string& thumbnailPath)
 {
     PreviewCheck check;
     const PhotoFile file(path);
@@ -176,8 +147,8 @@ PreviewCheck checkPreview(const std::string& path, const std::string& thumbnailP
     std::vector<unsigned char> jpeg;
     std::string failure;
     {
-        const BudgetShare share(photoDecodeBytes(request.header));
-        if (!decoders->decode(request, file.descriptor(), &reply, &jpeg, &failure,
+        const DecodeBudget::Share share(budget, photoDecodeBytes(request.header));
+        if (!decoders.decode(request, file.descriptor(), &reply, &jpeg, &failure,
                               thumbnail.state() == PhotoFile::State::Open ? thumbnail.descriptor() : -1)) {
             check.problem = failure;
             return check;

@@ -2,10 +2,14 @@
 // 128 x 96 upright, centre-cropped JPEG thumbnail, made by libvips in a decoder process.
 #pragma once
 
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "PhotoDate.h"
 #include "PhotoThumbnail.h"
+#include "photos/DecoderPool.h"
 
 namespace photoindex {
 
@@ -18,15 +22,6 @@ struct PhotoReading {
     bool damaged = false;         // only part of the photo could be decoded; the thumbnail shows that part
 };
 
-// Readies the decoders, each started when first needed; false when it cannot.
-bool startPhotoReading(const char* programPath);
-void stopPhotoReading();
-
-// Dates the photo at path and writes its thumbnail to thumbnailPath. now is
-// the latest date accepted as taken. Safe to call from several threads.
-PhotoReading readPhoto(const std::string& path, const std::string& thumbnailPath,
-                       const LocalDate& fileDate, const LocalDate& now);
-
 struct PreviewCheck {
     bool checked = false;       // compared with a thumbnail of the decoded photo
     bool replaced = false;      // it differed, and that thumbnail took its place
@@ -34,9 +29,53 @@ struct PreviewCheck {
     std::string outputProblem;  // the thumbnail could not be replaced
 };
 
-// Has a decoder make a thumbnail of the whole photo at path and replaces the
-// one at thumbnailPath (made from its EXIF preview) where they differ
-// (previewFaithfulDecibels). Safe to call from several threads.
-PreviewCheck checkPreview(const std::string& path, const std::string& thumbnailPath);
+// How many threads a run reads photos on.
+unsigned readingThreads();
+
+// The run's decoders, each started when first needed and stopped with the
+// reader, and the decode budget they share.
+class PhotoReader {
+public:
+    PhotoReader();
+
+    // Dates the photo at path and writes its thumbnail to thumbnailPath. now is
+    // the latest date accepted as taken. Safe to call from several threads.
+    PhotoReading read(const std::string& path, const std::string& thumbnailPath, const LocalDate& fileDate,
+                      const LocalDate& now);
+    // Has a decoder make a thumbnail of the whole photo at path and replaces the
+    // one at thumbnailPath (made from its EXIF preview) where they differ
+    // (previewFaithfulDecibels). Safe to call from several threads.
+    PreviewCheck checkPreview(const std::string& path, const std::string& thumbnailPath);
+
+private:
+    // Photos decoding on several workers at once together stay within the
+    // decode budget. A photo waits until what it needs is free; one alone
+    // always fits, since the gate refused larger ones.
+    class DecodeBudget {
+    public:
+        void take(uint64_t bytes);
+        void give(uint64_t bytes);
+        // A photo's bytes, held while it decodes.
+        class Share {
+        public:
+            Share(DecodeBudget& budget, uint64_t bytes) : budget(budget), bytes(bytes) { budget.take(bytes); }
+            ~Share() { budget.give(bytes); }
+            Share(const Share&) = delete;
+            Share& operator=(const Share&) = delete;
+
+        private:
+            DecodeBudget& budget;
+            uint64_t bytes;
+        };
+
+    private:
+        std::mutex mutex;
+        std::condition_variable freed;
+        uint64_t taken = 0;
+    };
+
+    DecodeBudget budget;
+    DecoderPool decoders;
+};
 
 }  // namespace photoindex

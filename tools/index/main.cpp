@@ -15,7 +15,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -242,6 +244,8 @@ struct Run {
     bool open();
     void removeLeftovers() const;
     bool plan(const WalkResult& walk);
+    std::unique_ptr<PhotoReader> reader;   // made once the arguments hold
+    void onReadingThreads(size_t count, const std::function<void(size_t)>& each);
     bool readPhotos();
     bool checkPreviews();
     size_t previewsChecked = 0, previewsReplaced = 0;
@@ -361,35 +365,42 @@ bool Run::plan(const WalkResult& walk)
     return true;
 }
 
-bool Run::readPhotos()
+// Each photo is a separate read and decode, so they spread over the cores,
+// each telling the progress when it is done.
+void Run::onReadingThreads(size_t count, const std::function<void(size_t)>& each)
 {
-    // Each photo is a separate read and decode, so they spread over the cores.
-    const unsigned workers = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    const LocalDate now = localDateOf(std::time(nullptr) + 24 * 60 * 60);   // cameras in zones ahead of ours
-    std::atomic<size_t> nextJob{0};
+    std::atomic<size_t> next{0};
     auto work = [&] {
-        for (size_t i; (i = nextJob++) < jobs.size();) {
-            Job& job = jobs[i];
-            job.reading = readPhoto(job.photo.path, outputPath(job.thumbnail), localDateOf(job.photo.mtime), now);
-            for (const std::string& note : job.reading.date.notes)
-                job.notes.push_back(note + "; dated by " + sourceName(job.reading.date.source) + " instead");
-            if (job.reading.problem.empty() && job.reading.damaged)
-                job.notes.push_back("damaged; indexed from what could be read");
-            for (const std::string& note : job.notes)
-                progress.message("zandervale-index: " + job.photo.path + ": " + note);
-            if (!job.reading.problem.empty())
-                progress.message("zandervale-index: skipped " + job.photo.path + ": " + job.reading.problem);
+        for (size_t i; (i = next++) < count;) {
+            each(i);
             progress.advance();
         }
     };
-    progress.start(jobs.size());
+    progress.start(count);
     std::vector<std::thread> threads;
-    for (unsigned i = 1; i < workers && i < jobs.size(); ++i)
+    for (unsigned i = 1; i < readingThreads() && i < count; ++i)
         threads.emplace_back(work);
     work();
     for (std::thread& thread : threads)
         thread.join();
     progress.finish();
+}
+
+bool Run::readPhotos()
+{
+    const LocalDate now = localDateOf(std::time(nullptr) + 24 * 60 * 60);   // cameras in zones ahead of ours
+    onReadingThreads(jobs.size(), [&](size_t i) {
+        Job& job = jobs[i];
+        job.reading = reader->read(job.photo.path, outputPath(job.thumbnail), localDateOf(job.photo.mtime), now);
+        for (const std::string& note : job.reading.date.notes)
+            job.notes.push_back(note + "; dated by " + sourceName(job.reading.date.source) + " instead");
+        if (job.reading.problem.empty() && job.reading.damaged)
+            job.notes.push_back("damaged; indexed from what could be read");
+        for (const std::string& note : job.notes)
+            progress.message("zandervale-index: " + job.photo.path + ": " + note);
+        if (!job.reading.problem.empty())
+            progress.message("zandervale-index: skipped " + job.photo.path + ": " + job.reading.problem);
+    });
     for (const Job& job : jobs) {
         if (!job.reading.outputProblem.empty())
             return fail("cannot write a thumbnail: " + job.reading.outputProblem);
@@ -429,22 +440,9 @@ bool Run::checkPreviews()
         if (entry.previewUnchecked)
             unchecked.push_back(&entry);
     std::vector<PreviewCheck> checks(unchecked.size());
-    const unsigned workers = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-        for (size_t i; (i = next++) < unchecked.size();) {
-            checks[i] = checkPreview(unchecked[i]->path, outputPath(unchecked[i]->thumbnail));
-            progress.advance();
-        }
-    };
-    progress.start(unchecked.size());
-    std::vector<std::thread> threads;
-    for (unsigned i = 1; i < workers && i < unchecked.size(); ++i)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& thread : threads)
-        thread.join();
-    progress.finish();
+    onReadingThreads(unchecked.size(), [&](size_t i) {
+        checks[i] = reader->checkPreview(unchecked[i]->path, outputPath(unchecked[i]->thumbnail));
+    });
     for (size_t i = 0; i < unchecked.size(); ++i) {
         if (!checks[i].outputProblem.empty())
             return fail("cannot write a thumbnail: " + checks[i].outputProblem);
@@ -601,10 +599,7 @@ int main(int argc, char** argv)
     const int parsed = parseArguments(argc, argv, &run.options);
     if (parsed >= 0)
         return parsed;
-    if (!startPhotoReading(argv[0])) {
-        fail("cannot start libvips");
-        return failure;
-    }
+    run.reader = std::make_unique<PhotoReader>();
     if (!run.open())
         return failure;
     struct stat outputInfo;
@@ -640,7 +635,6 @@ int main(int argc, char** argv)
         // Nothing new is left behind: the folders this run made for the library go again.
         for (auto folder = run.madeFolders.rbegin(); folder != run.madeFolders.rend(); ++folder)
             rmdir(folder->c_str());
-        stopPhotoReading();
         return failure;
     }
     YearSpan span;
@@ -655,6 +649,5 @@ int main(int argc, char** argv)
         run.report(span, leftOut, crowded);
     else
         run.removeLeftovers();   // the thumbnails of a library that was never written
-    stopPhotoReading();
     return written ? success : failure;
 }

@@ -3,22 +3,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "app/Zandervale.h"
+#include "support/GlPixels.h"
 #include "support/WindowSize.h"
 
 namespace {
-
-int whiteAcrossTheMiddle()
-{
-    std::vector<GLubyte> band(1024 * 40 * 4);
-    glReadPixels(0, 364, 1024, 40, GL_RGBA, GL_UNSIGNED_BYTE, band.data());
-    int white = 0;
-    for (size_t i = 0; i < band.size(); i += 4)
-        white += band[i] > 240 && band[i + 1] > 240 && band[i + 2] > 240;
-    return white;
-}
 
 TEST(EmptyLibrary, TheCityFrameSaysHowToMakeALibrary)
 {
@@ -28,7 +17,7 @@ TEST(EmptyLibrary, TheCityFrameSaysHowToMakeALibrary)
         app.setLibraryEmpty(empty);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         app.draw(0.0);
-        EXPECT_EQ(whiteAcrossTheMiddle() > 300, empty);
+        EXPECT_EQ(support::whitePixels(0, 364, 1024, 40) > 300, empty);   // across the middle
     }
 }
 

@@ -137,16 +137,15 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
              new Sign(art.signs, 40, 0, 0, Sign::yearLabel, 7), new Sign(art.signs, 40, 0, 20, Sign::monthLabel, 7), new Sign(art.signs, 60, 20, -20, Sign::title, 0) })
         city.emplace_back(new Checked(object));
     app.setScene(std::move(city), &walker);
-    walker.translation = { 0, -1.8f, 0 };
-    walker.yaw = 90;   // down +x, at the houses
+    walker.placeAt(WalkerPose(0, eyeLevel, 0, 90, 0));   // down +x, at the houses
     unsigned lights = lightSwitches;   // the scene light's and the walker's
     const struct { const char* what; std::function<void()> change; double seconds; } frames[] = {
         { "a growing city", [] {}, 0.5 },
         { "the grown city", [] {}, 100 },
         { "the walker's lamp off", [&] { walker.keyboard('f', 0, 0), lights = GlState::light0; }, 0.1 },
-        { "a selected house", [&] { selected->selectedPicture = 1, walker.selected = selected; }, 0.1 },
-        { "the overview and the walker's marker", [&] { walker.overview = true; }, 0.1 },
-        { "help, the selection panel and the prompt", [&] { walker.overview = false, walker.helpShown = true, walker.prompt.open(); }, 0.1 },
+        { "a selected house", [&] { walker.select(selected, 1); }, 0.1 },
+        { "the overview and the walker's marker", [&] { walker.showOverview(true); }, 0.1 },
+        { "help, the selection panel and the prompt", [&] { walker.showOverview(false), walker.keyboard('h', 0, 0), walker.keyboard('g', 0, 0); }, 0.1 },
         { "the empty library's line", [&] { app.setLibraryEmpty(true); }, 0.1 },
         { "the start-up screen", [&] { app.setLoading(true); }, 0.1 },
     };

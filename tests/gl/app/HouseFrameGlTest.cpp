@@ -54,10 +54,10 @@ protected:
     {
         walker.init(&app);
         app.setScene(std::move(city), &walker);
-        walker.yaw = 270;
+        walker.placeAt(WalkerPose(-75, eyeLevel, 40, 270, 0));
         for (double seconds : { 100.0, 100.0 })
             app.draw(seconds);
-        walker.yaw = 90;
+        walker.placeAt(WalkerPose(-75, eyeLevel, 40, 90, 0));
     }
     // A frame of the list the app does not hold: the app and plain swap theirs.
     std::vector<GLubyte> frame()
@@ -89,7 +89,7 @@ protected:
     std::vector<std::unique_ptr<SceneObject>> city, plain;
     support::WindowSize screen{ 1024, 768 };
     support::FakeWindow window;
-    ShooterControl walker{ window, 0, 0, 0 };
+    ShooterControl walker{ window, HeadsUpDisplay(0, 0, 0) };
     Zandervale app;
 };
 
@@ -115,8 +115,8 @@ TEST_F(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     grow();
     // From the street, then from straight above, where the tops show.
     expectSameFrame(1024 * 768 / 10, "from the street");
-    walker.overview = true;
-    walker.overviewTranslation = { -60, -700, -150 };
+    walker.showOverview(true);
+    walker.placeOverviewCamera(WalkerPose(60, 700, 150, 0, 90));
     expectSameFrame(1024 * 768 / 100, "from above");
 }
 

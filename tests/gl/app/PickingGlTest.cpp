@@ -30,7 +30,7 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     setDefaultGlState();   // the viewer's, normalizing included
     support::WindowSize screen(1024, 768);
     support::FakeWindow window;
-    ShooterControl walker(window, 0, 0, 0);
+    ShooterControl walker(window, HeadsUpDisplay(0, 0, 0));
     std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app, which deletes the houses
     PhotoAtlas photos;
     const UnitBox box(photos);

@@ -16,6 +16,7 @@
 #include "support/TempDir.h"
 #include "textures/GlState.h"
 #include "textures/PhotoAtlas.h"
+#include "textures/ThumbnailCacheSet.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -66,7 +67,8 @@ TEST(CityBuilder, MakesEveryPieceOfThePlanInItsOrder)
         ASSERT_TRUE(loadPictureLibrary(path.c_str(), &library, &span, [](const char*) { return 1u; }));
         City city;
         PhotoAtlas photos;
-        ASSERT_TRUE(CityBuilder(path.c_str(), photos).build(&city));
+        ThumbnailCacheSet caches;
+        ASSERT_TRUE(CityBuilder(path.c_str(), photos, caches).build(&city));
         const std::vector<CityPiece> plan = planCity(library, span);
         EXPECT_EQ(city.viewDistance, cityViewDistance(plan));
         ASSERT_EQ(city.objects.size(), plan.size());

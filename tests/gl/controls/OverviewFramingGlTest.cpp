@@ -26,39 +26,30 @@ struct Mark {
 struct Seen {
     int left = 1 << 20, right = -1, bottom = 1 << 20, top = -1;
     bool any() const { return right >= 0; }
+    void add(int x, int y) { left = std::min(left, x), right = std::max(right, x), bottom = std::min(bottom, y), top = std::max(top, y); }
 };
 
 std::vector<Seen> drawAndFind(const std::vector<Mark>& marks, int width, int height)
 {
-    constexpr float side = 60.0f;   // world units; a few pixels from the highest camera
+    constexpr float half = 30.0f;   // world units; a few pixels from the highest camera
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING), glDisable(GL_TEXTURE_2D), glDisable(GL_CULL_FACE);
     glBegin(GL_QUADS);
     for (const Mark& m : marks) {
         glColor3ub(m.r, m.g, m.b);
-        glVertex3f(m.x - side / 2, 0.0f, m.z - side / 2);
-        glVertex3f(m.x + side / 2, 0.0f, m.z - side / 2);
-        glVertex3f(m.x + side / 2, 0.0f, m.z + side / 2);
-        glVertex3f(m.x - side / 2, 0.0f, m.z + side / 2);
+        for (const auto& [dx, dz] : {std::pair{-half, -half}, {half, -half}, {half, half}, {-half, half}})
+            glVertex3f(m.x + dx, 0.0f, m.z + dz);
     }
     glEnd();
     glPopAttrib();
     std::vector<GLubyte> pixels(static_cast<size_t>(width) * height * 4);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     std::vector<Seen> seen(marks.size());
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const GLubyte* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
-            for (size_t i = 0; i < marks.size(); ++i)
-                if (p[0] == marks[i].r && p[1] == marks[i].g && p[2] == marks[i].b) {
-                    Seen& s = seen[i];
-                    s.left = std::min(s.left, x), s.right = std::max(s.right, x);
-                    s.bottom = std::min(s.bottom, y), s.top = std::max(s.top, y);
-                }
-        }
+    for (size_t p = 0; p < pixels.size(); p += 4)
+        for (size_t i = 0; i < marks.size(); ++i)
+            if (pixels[p] == marks[i].r && pixels[p + 1] == marks[i].g && pixels[p + 2] == marks[i].b)
+                seen[i].add(static_cast<int>(p / 4 % width), static_cast<int>(p / 4 / width));
     return seen;
 }
 
@@ -80,9 +71,9 @@ TEST(OverviewFraming, TheWholeCityFitsTheWindowFromAbove)
         support::WindowSize screen{c.width, c.height, farPlane};
         support::FakeWindow window;
         window.w = c.width, window.h = c.height;
-        ShooterControl control{window, 0, 0, 0};
+        ShooterControl control{window, HeadsUpDisplay(0, 0, 0)};
         control.setOverviewArea(OverviewArea{g.minX, g.maxX, g.minZ, g.maxZ}, fieldOfViewDegrees, 0.9 * farPlane);
-        control.overviewTranslation = {-700.0f, -1000.0f, -500.0f};   // where an earlier visit left it
+        control.placeOverviewCamera(WalkerPose(700.0f, 1000.0f, 500.0f, 10.0f, 60.0f));   // where an earlier visit left it
         control.keyboard('\t', 0, 0);
         control.applyView();
         // The first row's corners, at the month labels, and the last row's past its houses.
@@ -93,8 +84,8 @@ TEST(OverviewFraming, TheWholeCityFitsTheWindowFromAbove)
         Seen all;
         for (size_t i = 0; i < seen.size(); ++i) {
             EXPECT_TRUE(seen[i].any()) << "corner " << i << " out of view";
-            all.left = std::min(all.left, seen[i].left), all.right = std::max(all.right, seen[i].right);
-            all.bottom = std::min(all.bottom, seen[i].bottom), all.top = std::max(all.top, seen[i].top);
+            if (seen[i].any())
+                all.add(seen[i].left, seen[i].bottom), all.add(seen[i].right, seen[i].top);
         }
         // Centred, and filling the window across or down.
         EXPECT_NEAR((all.left + all.right) / 2.0, c.width / 2.0, c.width * 0.05);

@@ -14,6 +14,7 @@
 #include "support/TempDir.h"
 #include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
+#include "textures/ThumbnailCacheSet.h"
 
 namespace {
 
@@ -51,7 +52,8 @@ TEST(ThumbnailLoading, PrintsAndPlacesWhatTheSerialReaderDoes)
     YearSpan span;
     PhotoAtlas photos;
     const std::string serialLines = support::captureStdout([&] { readPictureLibrary(library.c_str(), &serial, loadTexture, &span); });
-    EXPECT_EQ(support::captureStdout([&] { loadPictureLibrary(library.c_str(), &threaded, &span, photos); }), serialLines);
+    ThumbnailCacheSet caches;
+    EXPECT_EQ(support::captureStdout([&] { loadPictureLibrary(library.c_str(), &threaded, &span, photos, caches); }), serialLines);
     ASSERT_EQ(threaded.size(), 2u);
     ASSERT_EQ(threaded[0]->getPictureCount(), 21);
     ASSERT_EQ(threaded[1]->getPictureCount(), MaxTexturesPerQuarter);

@@ -50,9 +50,10 @@ Opening open(const std::string& library)
     std::vector<MonthQuarter*> records;
     YearSpan span;
     PhotoAtlas photos;
+    ThumbnailCacheSet caches;
     opening.lines = support::captureStdout([&] {
-        loadPictureLibrary(library.c_str(), &records, &span, photos);
-        libraryThumbnailCaches().waitForWriters();
+        loadPictureLibrary(library.c_str(), &records, &span, photos, caches);
+        caches.waitForWriters();
     });
     for (const MonthQuarter* record : records) {
         for (TextureName texture : record->getTextures())

@@ -3,25 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/DatePrompt.h"
 
 namespace {
-
-// Keys typed into a freshly opened prompt, and the line it shows after.
-struct Typing {
-    const char* keys;
-    const char* line;
-};
-const Typing typings[] = {
-    {"2019-07-04", "Go to: 2019-07-04_"},
-    {"2019-07-04-9", "Go to: 2019-07-04_"},   // ten characters at most
-    {"20a1 9/x", "Go to: 2019_"},             // other keys are ignored
-    {"2019\b\b", "Go to: 20_"},
-    {"\b\x7f", "Go to: _"},                   // nothing to take back
-    {"1987\x7f" "6", "Go to: 1986_"},          // Delete serves as Backspace
-};
 
 void typeAll(DatePrompt& prompt, const char* keys)
 {
@@ -29,13 +16,20 @@ void typeAll(DatePrompt& prompt, const char* keys)
         EXPECT_EQ(prompt.type(static_cast<unsigned char>(*k)), DatePrompt::Reply::none) << *k;
 }
 
+// Keys typed into a freshly opened prompt, and the line it shows after.
 TEST(DatePrompt, TypingAddsDigitsAndDashesAndBackspaceTakesBack)
 {
-    for (const Typing& t : typings) {
+    const std::pair<const char*, const char*> typings[] = {
+        {"2019-07-04", "Go to: 2019-07-04_"}, {"2019-07-04-9", "Go to: 2019-07-04_"},   // ten characters at most
+        {"20a1 9/x", "Go to: 2019_"},         // other keys are ignored
+        {"2019\b\b", "Go to: 20_"},           {"\b\x7f", "Go to: _"},   // nothing to take back
+        {"1987\x7f" "6", "Go to: 1986_"},      // Delete serves as Backspace
+    };
+    for (const auto& [keys, line] : typings) {
         DatePrompt prompt;
         prompt.open();
-        typeAll(prompt, t.keys);
-        EXPECT_EQ(prompt.line(), t.line) << t.keys;
+        typeAll(prompt, keys);
+        EXPECT_EQ(prompt.line(), line) << keys;
     }
 }
 

@@ -14,6 +14,7 @@
 #include "support/CaptureStdout.h"
 #include "support/TempDir.h"
 #include "textures/PhotoAtlas.h"
+#include "textures/ThumbnailCacheSet.h"
 
 namespace {
 
@@ -171,7 +172,8 @@ TEST_F(PictureLibrary, UnreadableLibrariesAreRefusedWithTheirLine)
         EXPECT_EQ(readPictureLibrary(c.path.c_str(), &records, fakeLoad, &span), c.error) << c.path;
         EXPECT_TRUE(records.empty()) << c.path;
         bool loaded = true;
-        EXPECT_EQ(support::captureStdout([&] { PhotoAtlas photos; loaded = loadPictureLibrary(c.path.c_str(), &records, &span, photos); }),
+        ThumbnailCacheSet caches;
+        EXPECT_EQ(support::captureStdout([&] { PhotoAtlas photos; loaded = loadPictureLibrary(c.path.c_str(), &records, &span, photos, caches); }),
                   c.error == LibraryError::noLibraryFile ? noLibrary + c.path + "\n"
                   : "### ERROR: The XML document in " + c.path + " is empty or not an Zandervale XML file. Please specify the correct Zandervale.xml file\n");
         EXPECT_FALSE(loaded);

@@ -43,7 +43,8 @@ public:
             if (Clock::now() - taken < std::chrono::seconds(1))
                 return false;
             const bool same = !earlier.rgb.empty() && shot.difference(earlier) <= 0.003 * 255;
-            earlier = shot, taken = Clock::now();
+            earlier = shot;
+            taken = Clock::now();
             return same;
         }, seconds));
     }
