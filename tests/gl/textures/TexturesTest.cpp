@@ -174,6 +174,23 @@ TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
     EXPECT_GE(peakSignalToNoise(photo.data(), cellTexels.data(), 128 * 96), 28.0);   // fine detail in blue
 }
 
+// A page stays while any photo on it does, and goes with its last one.
+TEST(Dxt1Atlas, DeletesAPageWithItsLastPhoto)
+{
+    support::TempDir dir;
+    const std::string path = dir.file("photo.png");
+    ASSERT_TRUE(support::writeTwoBandPng(path, 128, 96, PngFormat::Rgb, support::red, support::blue));
+    const DecodedThumbnail thumbnail = decodeThumbnail(path.c_str(), true, compressesThumbnails());
+    PhotoAtlas photos;
+    const TextureName first = photos.upload(thumbnail), second = photos.upload(thumbnail);
+    const TextureName page = photos.cell(first).texture;
+    ASSERT_EQ(photos.cell(second).texture, page);
+    photos.release({ first });
+    EXPECT_TRUE(glIsTexture(page));
+    photos.release({ second });
+    EXPECT_FALSE(glIsTexture(page));
+}
+
 // Without S3TC the thumbnails keep their RGBA texels.
 TEST(WithoutS3tc, KeepsThumbnailsAsTexels)
 {
