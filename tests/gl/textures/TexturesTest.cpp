@@ -24,8 +24,7 @@ namespace {
 using support::Colour;
 using support::PngFormat;
 
-// The atlas the loaders below share, kept to the end: the GL goes before
-// anything static.
+// The loaders' shared atlas, never destroyed: the GL goes before anything static.
 PhotoAtlas& atlas()
 {
     static PhotoAtlas& photos = *new PhotoAtlas;
@@ -133,7 +132,8 @@ TEST(WithoutAnisotropy, ApologisesOnEveryCallAndMipmapsInstead)
     EXPECT_EQ(lastLevelWidth, 1);
 }
 
-// What the workers encode is what Mesa samples, in the cell the atlas names.
+// What the workers encode is what Mesa samples, in the cell the atlas names;
+// the cell's page goes with its last photo.
 TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
 {
     ASSERT_TRUE(compressesThumbnails());
@@ -146,7 +146,9 @@ TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
     DecodedThumbnail thumbnail = decodeThumbnail(path.c_str(), true, true);
     ASSERT_TRUE(thumbnail.decoded && thumbnail.framed.empty());
     const std::vector<unsigned char> expected = decodeDxt1(thumbnail.blocks.data(), 132, 100);
-    const AtlasCell cell = atlas().cell(atlas().upload(thumbnail));
+    PhotoAtlas photos;
+    const TextureName name = photos.upload(thumbnail), second = photos.upload(thumbnail);
+    const AtlasCell cell = photos.cell(name);
     bindTexture(cell.texture);
     GLint compressed = 0, width = 0, height = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
@@ -172,23 +174,10 @@ TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
             std::copy(&page[((top + 1 + y) * width + 1 + x) * 4], &page[((top + 1 + y) * width + 2 + x) * 4], &cellTexels[(y * 128 + x) * 4]);
         }
     EXPECT_GE(peakSignalToNoise(photo.data(), cellTexels.data(), 128 * 96), 28.0);   // fine detail in blue
-}
-
-// A page stays while any photo on it does, and goes with its last one.
-TEST(Dxt1Atlas, DeletesAPageWithItsLastPhoto)
-{
-    support::TempDir dir;
-    const std::string path = dir.file("photo.png");
-    ASSERT_TRUE(support::writeTwoBandPng(path, 128, 96, PngFormat::Rgb, support::red, support::blue));
-    const DecodedThumbnail thumbnail = decodeThumbnail(path.c_str(), true, compressesThumbnails());
-    PhotoAtlas photos;
-    const TextureName first = photos.upload(thumbnail), second = photos.upload(thumbnail);
-    const TextureName page = photos.cell(first).texture;
-    ASSERT_EQ(photos.cell(second).texture, page);
-    photos.release({ first });
-    EXPECT_TRUE(glIsTexture(page));
+    photos.release({ name });   // the page stays while a photo on it does, and goes with the last
+    EXPECT_TRUE(glIsTexture(cell.texture) && photos.cell(second).texture == cell.texture);
     photos.release({ second });
-    EXPECT_FALSE(glIsTexture(page));
+    EXPECT_FALSE(glIsTexture(cell.texture));
 }
 
 // Without S3TC the thumbnails keep their RGBA texels.
