@@ -91,7 +91,7 @@ int Zandervale::run(const char* path)
     libraryBytes = fileText(libraryPath);
     std::srand(1);   // the same library makes the same city, read again or not
     City built;
-    const bool read = CityBuilder(path, thumbnailCaches).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
+    const bool read = CityBuilder(path, photos, thumbnailCaches).build(&built, [this](int done, int total) { return showLoadProgress(done, total); });
     loading = false;
     if (!read)   // stopped, or the loader said why
         return stopLoading ? 0 : 1;
@@ -125,7 +125,7 @@ void Zandervale::showCity(City built)
         photos.insert(photos.end(), record->getTextures().begin(), record->getTextures().end());
     records = std::move(built.records);
     artwork = std::move(built.artwork);
-    releasePhotos(photos);
+    this->photos.release(photos);
     libraryEmpty = built.libraryEmpty;
     const double farPlane = extendFarPlane(state, built.viewDistance);
     const CityGround& ground = built.ground;
@@ -164,7 +164,7 @@ void Zandervale::readLibraryAgain(const std::string& path)
     const int selectedPicture = selectedHouse != nullptr ? selectedHouse->selectedPicture : -1;
     std::srand(1);
     City built;
-    if (!CityBuilder(path.c_str(), thumbnailCaches).build(&built))
+    if (!CityBuilder(path.c_str(), photos, thumbnailCaches).build(&built))
         return;   // the loader said why; the city stays as it was
     if (walker != nullptr)
         walker->select(nullptr, -1);
@@ -316,7 +316,7 @@ bool Zandervale::stepBlocked(float fromX, float fromY, float fromZ, float toX, f
 void Zandervale::openGallery(MonthQuarter* record, int picture)
 {
     if (gallery == nullptr)
-        gallery = std::make_unique<Gallery>();
+        gallery = std::make_unique<Gallery>(photos);
     switchReceiver(true);
     gallery->load(record, picture);
 }

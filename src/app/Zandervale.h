@@ -18,6 +18,7 @@
 #include "scene/DrawingOrder.h"
 #include "scene/SceneArtwork.h"
 #include "scene/SceneObject.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/ThumbnailCacheSet.h"
 
 class CityCalendar;
@@ -100,8 +101,10 @@ private:
     bool setupClick(int button, int buttonState, int x, int y);
 
 
-    // The records the houses point at and the artwork every object draws
-    // with; declared before the objects, so they outlive them.
+    // The atlas the photos lie in, the records the houses point at and the
+    // artwork every object draws with; declared before the objects, so they
+    // outlive them.
+    PhotoAtlas photos;
     std::vector<std::unique_ptr<MonthQuarter>> records;
     std::unique_ptr<SceneArtwork> artwork;
     std::vector<std::unique_ptr<SceneObject>> owned;

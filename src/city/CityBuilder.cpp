@@ -37,8 +37,8 @@ SceneObject* makeObject(const CityPiece& piece, const SceneArtwork& art)
 
 }  // namespace
 
-CityBuilder::CityBuilder(const char* libraryPath, ThumbnailCacheSet& caches)
-    : libraryPath(libraryPath), caches(caches)
+CityBuilder::CityBuilder(const char* libraryPath, PhotoAtlas& photos, ThumbnailCacheSet& caches)
+    : libraryPath(libraryPath), photos(photos), caches(caches)
 {
 }
 
@@ -47,13 +47,13 @@ bool CityBuilder::build(City* city, const LoadProgress& progress)
     assert(city->records.empty() && city->objects.empty() && "a city is built once");
     std::vector<MonthQuarter*> library;
     YearSpan span;
-    const bool read = loadPictureLibrary(libraryPath, &library, &span, caches, progress);
+    const bool read = loadPictureLibrary(libraryPath, &library, &span, photos, caches, progress);
     for (MonthQuarter* record : library)
         city->records.emplace_back(record);
     if (!read)
         return false;
 
-    city->artwork = std::make_unique<SceneArtwork>(span);
+    city->artwork = std::make_unique<SceneArtwork>(span, photos);
     const std::vector<CityPiece> plan = planCity(library, span);
     for (const CityPiece& piece : plan)
         city->objects.emplace_back(makeObject(piece, *city->artwork));

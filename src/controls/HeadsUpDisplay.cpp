@@ -8,6 +8,7 @@
 
 #include "calendar/Calendar.h"
 #include "controls/ShooterControl.h"
+#include "scene/Cube.h"
 #include "scene/House.h"
 #include "scene/Street.h"
 #include "textures/Textures.h"
@@ -74,8 +75,8 @@ void drawSelectionPanel(const HudFrame& frame, int halfWidth, int halfHeight)
         return;
     const MonthQuarter* record = house->getRecord();
     const int picture = house->selectedPicture;
-    if (picture >= 0 && picture < static_cast<int>(record->getTextures().size())) {
-        bindPhoto(record->getTextures()[picture]);
+    if (picture >= 0 && picture < static_cast<int>(house->getCubes().size())) {
+        house->getCubes()[static_cast<size_t>(picture)]->bindPhoto();
         drawQuad({halfWidth - 192, 106 - halfHeight, 128, 96, false});
         unbindPhoto();
     }

@@ -10,6 +10,7 @@
 #include "gallery/GalleryRules.h"
 #include "gallery/PrefetchingPhotoLoader.h"
 #include "gallery/VipsPhotoLoader.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -43,14 +44,17 @@ void drawText(void* font, const std::string& text)
 
 }  // namespace
 
-Gallery::Gallery()
-    : ownDecoder(std::make_unique<VipsPhotoLoader>()),
+Gallery::Gallery(const PhotoAtlas& photos)
+    : photos(&photos), ownDecoder(std::make_unique<VipsPhotoLoader>()),
       ownLoader(std::make_unique<PrefetchingPhotoLoader>(ownDecoder.get())), paging(ownLoader.get()),
       viewSize([] { return std::make_pair(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)); })
 {
 }
 
-Gallery::Gallery(PhotoLoader* loader, ViewSize viewSize) : paging(loader), viewSize(std::move(viewSize)) {}
+Gallery::Gallery(PhotoLoader* loader, ViewSize viewSize, const PhotoAtlas* photos)
+    : photos(photos), paging(loader), viewSize(std::move(viewSize))
+{
+}
 
 Gallery::~Gallery()
 {
@@ -278,7 +282,10 @@ void Gallery::drawStandIn() const
     glTranslatef(0.0f, 0.0f, -5.0f);
     const PictureScale scale = pictureScale(thumbnailWidth, thumbnailHeight, paging.getZoom());
     glScalef(scale.x, scale.y, 1.0f);
-    bindPhoto(thumbnail);
+    if (photos != nullptr)
+        photos->bind(thumbnail);
+    else
+        bindTexture(thumbnail);
     glCallList(quadList);
     unbindPhoto();
     glPopMatrix();

@@ -14,6 +14,7 @@
 #include "gallery/GalleryPaging.h"
 
 class MonthQuarter;
+class PhotoAtlas;
 
 class Gallery : public InputControl {
 public:
@@ -26,8 +27,11 @@ public:
     // photos with its own libvips loader on a worker thread and reads the
     // size of GLUT's window; another loader is only borrowed, and the window
     // is the viewer's first, 1024 x 768, unless viewSize tells otherwise.
-    Gallery();
-    explicit Gallery(PhotoLoader* loader, ViewSize viewSize = [] { return std::make_pair(1024, 768); });
+    // A photo that cannot be shown stands in as its thumbnail from photos
+    // (without them, as its own texture).
+    explicit Gallery(const PhotoAtlas& photos);
+    explicit Gallery(PhotoLoader* loader, ViewSize viewSize = [] { return std::make_pair(1024, 768); },
+                     const PhotoAtlas* photos = nullptr);
     ~Gallery() override;
     Gallery(const Gallery&) = delete;
     Gallery& operator=(const Gallery&) = delete;
@@ -63,6 +67,7 @@ private:
     PicturePan viewPoint(int x, int y) const;
     void drawProblem(int halfWidth, int halfHeight) const;
 
+    const PhotoAtlas* photos;   // not owned; may be null
     std::unique_ptr<PhotoLoader> ownDecoder, ownLoader;   // the viewer's, the second using the first
     GalleryPaging paging;   // after the loaders: it releases its photos through them
     ViewSize viewSize;

@@ -418,7 +418,7 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
     return readOrSayWhy(path, library, span, TextureSource{{}, checkReadableFile, loadTextureFile}, {});
 }
 
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span, PhotoAtlas& photos,
                         ThumbnailCacheSet& caches, const LoadProgress& progress)
 {
     std::unique_ptr<ThumbnailQueue> queue;
@@ -426,8 +426,8 @@ bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, Y
     const std::shared_ptr<ThumbnailCache> cache =
         compressesThumbnails() ? caches.open(thumbnailCacheFolder(), path) : nullptr;
     const TextureSource source{
-        [&queue, cache](std::vector<PlannedFile> plan) {
-            queue = std::make_unique<ThumbnailQueue>(std::move(plan), ThumbnailQueue::workersForThisMachine(),
+        [&queue, &photos, cache](std::vector<PlannedFile> plan) {
+            queue = std::make_unique<ThumbnailQueue>(photos, std::move(plan), ThumbnailQueue::workersForThisMachine(),
                                                      thumbnailsAhead, cache != nullptr, cache);
         },
         [&queue](const char* file) { return queue->check(file); },

@@ -59,13 +59,14 @@ std::string libraryErrorLine(LibraryError error, const char* path);
 
 // Reads the library and its year span and returns true; on an error prints
 // its line and returns false, as it does, silently, when progress stops it. Thumbnails are decoded on
-// worker threads and uploaded into the atlas (uploadThumbnail); what they
-// cannot decode, loadTexture loads, with its messages in document order.
-// Where the GL samples DXT1 they are compressed, and kept in the thumbnail
-// cache for the next opening, in thumbnailCacheFolder; caches keeps that
-// cache, which may go on writing after the reading returns.
+// worker threads and uploaded into photos; what they cannot decode,
+// loadTexture loads, with its messages in document order. Where the GL
+// samples DXT1 they are compressed, and kept in the thumbnail cache for the
+// next opening, in thumbnailCacheFolder; caches keeps that cache, which may
+// go on writing after the reading returns.
+class PhotoAtlas;
 class ThumbnailCacheSet;
-bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span,
+bool loadPictureLibrary(const char* path, std::vector<MonthQuarter*>* library, YearSpan* span, PhotoAtlas& photos,
                         ThumbnailCacheSet& caches, const LoadProgress& progress = {});
 
 // The same with another texture loader, so the reading rules can be checked

@@ -9,6 +9,7 @@
 
 #include "scene/Angles.h"
 #include "scene/UnitBox.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -180,11 +181,16 @@ void Cube::extendBounds(float* min, float* max) const
 void Cube::draw(double /*seconds*/)
 {
     glPushMatrix();
-    bindPhoto(texture);
+    bindPhoto();
     applyTransform();
     box->draw();
     unbindPhoto();
     glPopMatrix();
+}
+
+void Cube::bindPhoto() const
+{
+    box->photos().bind(texture);
 }
 
 void Cube::drawForPicking()

@@ -28,6 +28,8 @@ public:
     BoxShape shape() const { return { x, y, z, rotationY, scale }; }
 
     const UnitBox& unitBox() const { return *box; }
+    // Binds the box's photo for texture coordinates 0 to 1 (unbindPhoto resets).
+    void bindPhoto() const;
 
     // The six faces as quads already turned, placed and scaled into the
     // parent frame, for a list that draws many boxes in one go; the texture

@@ -8,9 +8,12 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 
 #include "scene/House.h"
 #include "scene/LightObject.h"
+#include "scene/ViewVolume.h"
 #include "textures/GlState.h"
 
 DrawingOrder::~DrawingOrder()
@@ -19,11 +22,40 @@ DrawingOrder::~DrawingOrder()
         glDeleteQueries(static_cast<GLsizei>(queries.size()), queries.data());
 }
 
+void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
+{
+    blocksMadeFor = objects;
+    blocks.clear();
+    kinds.clear();
+    selected.clear();
+    blockOf.assign(objects.size(), 0);
+    std::map<std::pair<long, long>, std::size_t> blockAt;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        auto* house = dynamic_cast<House*>(objects[i]);
+        kinds.push_back(house != nullptr ? Kind::house : dynamic_cast<LightObject*>(objects[i]) != nullptr ? Kind::light : Kind::other);
+        if (house == nullptr)
+            continue;
+        const std::pair<long, long> key(std::lround(std::floor(house->x / blockSize)), std::lround(std::floor(house->z / blockSize)));
+        const auto found = blockAt.emplace(key, blocks.size());
+        float min[3], max[3];
+        house->worldBounds(min, max);
+        if (found.second) {
+            blocks.emplace_back();
+            std::copy(min, min + 3, blocks.back().min), std::copy(max, max + 3, blocks.back().max);
+        }
+        Block& block = blocks[found.first->second];
+        block.houses.emplace_back(i, house);
+        blockOf[i] = found.first->second;
+        for (int axis = 0; axis < 3; ++axis)
+            block.min[axis] = std::min(block.min[axis], min[axis]), block.max[axis] = std::max(block.max[axis], max[axis]);
+    }
+}
+
 // Houses past the nearest as their bounds first, each counted by a query,
 // then only those whose bounds showed a sample: the bounds hold every box,
 // so a house whose bounds hide behind the nearest draws no pixel either.
 // The ground is not yet drawn, so it hides nothing here.
-void DrawingOrder::drawUnlessHidden(const std::vector<std::pair<float, SceneObject*>>& houses, double dt)
+void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& houses, double dt)
 {
     const size_t count = houses.size();
     if (queries.size() < count) {
@@ -34,17 +66,43 @@ void DrawingOrder::drawUnlessHidden(const std::vector<std::pair<float, SceneObje
     std::vector<char> standIn(count);
     disableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i)
-        standIn[i] = static_cast<House*>(houses[i].second)->drawBounds(queries[i]);
+        standIn[i] = houses[i].house->drawBounds(queries[i]);
     enableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i) {
         GLuint samples = 1;
         if (standIn[i])
             glGetQueryObjectuiv(queries[i], GL_QUERY_RESULT, &samples);
         if (samples > 0)
-            houses[i].second->draw(dt);
+            houses[i].house->draw(dt);
         else
-            static_cast<House*>(houses[i].second)->passHidden(dt);
+            houses[i].house->passHidden(dt);
     }
+}
+
+// The unselected houses of the blocks in view. A block out of view costs one
+// test: its grown houses are not touched again until it shows, and only a
+// growing one steps on (its own test leaves it undrawn).
+std::vector<DrawingOrder::Candidate> DrawingOrder::housesInView(const float m[16], const float projection[16], double dt)
+{
+    std::vector<Candidate> houses;
+    const float eyeX = -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]);
+    const float eyeZ = -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]);
+    for (Block& block : blocks) {
+        const bool shown = !boxOutsideView(block.min, block.max, m, projection);
+        if (!shown && !block.shown && block.grown)
+            continue;
+        block.shown = shown, block.grown = true;
+        for (const auto& [place, house] : block.houses) {
+            block.grown = block.grown && house->isGrown();
+            if (house->selectedPicture >= 0)
+                continue;
+            if (shown || !house->isGrown())
+                houses.push_back({ (house->x - eyeX) * (house->x - eyeX) + (house->z - eyeZ) * (house->z - eyeZ), place, house });
+            else
+                house->passHidden(dt);
+        }
+    }
+    return houses;
 }
 
 // Unselected houses nearest first and ahead of the ground, so that llvmpipe
@@ -53,28 +111,36 @@ void DrawingOrder::drawUnlessHidden(const std::vector<std::pair<float, SceneObje
 // its glow blending over what was drawn behind it.
 void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
 {
-    GLfloat m[16];
+    if (objects != blocksMadeFor)
+        makeBlocks(objects);
+    GLfloat m[16], projection[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    const float eyeX = -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]);
-    const float eyeZ = -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]);
-    std::vector<std::pair<float, SceneObject*>> houses;
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
     std::vector<SceneObject*> rest;
-    for (SceneObject* object : objects) {
-        if (dynamic_cast<LightObject*>(object) != nullptr)
-            object->draw(dt);
-        else if (dynamic_cast<House*>(object) != nullptr && object->selectedPicture < 0)
-            houses.emplace_back((object->x - eyeX) * (object->x - eyeX) + (object->z - eyeZ) * (object->z - eyeZ), object);
-        else
-            rest.push_back(object);
+    std::vector<std::size_t> selectedNow;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (kinds[i] == Kind::light)
+            objects[i]->draw(dt);
+        else if (kinds[i] == Kind::other || objects[i]->selectedPicture >= 0)
+            rest.push_back(objects[i]);
+        if (kinds[i] == Kind::house && objects[i]->selectedPicture >= 0)
+            selectedNow.push_back(i);
     }
-    std::stable_sort(houses.begin(), houses.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // A house let go walks its block again, so that out of view it counts as undrawn.
+    for (std::size_t i : selected)
+        if (std::find(selectedNow.begin(), selectedNow.end(), i) == selectedNow.end())
+            blocks[blockOf[i]].grown = false;
+    selected.swap(selectedNow);
+    std::vector<Candidate> houses = housesInView(m, projection, dt);
+    std::sort(houses.begin(), houses.end(), [](const Candidate& a, const Candidate& b) {
+        return a.distance < b.distance || (a.distance == b.distance && a.place < b.place);
+    });
     size_t nearest = std::min(houses.size(), occludingHouses), boxes = 0;
     for (size_t i = nearest; i < houses.size(); ++i)
-        boxes += static_cast<House*>(houses[i].second)->getCubes().size();
+        boxes += houses[i].house->getCubes().size();
     nearest = boxes < questionedBoxes ? houses.size() : nearest;
     for (size_t i = 0; i < nearest; ++i)
-        houses[i].second->draw(dt);
+        houses[i].house->draw(dt);
     houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
     drawUnlessHidden(houses, dt);
     for (SceneObject* object : rest)

@@ -1,6 +1,7 @@
 // The order a city frame draws its objects in: the light first, the nearest
 // unselected houses ahead of the ground, the houses behind them only where
-// an occlusion query saw their bounds, then the rest in list order. Owns
+// an occlusion query saw their bounds, then the rest in list order. Houses
+// are grouped in blocks, and a block out of view is passed over whole. Owns
 // the queries it asks with.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+class House;
 class SceneObject;
 
 class DrawingOrder {
@@ -24,9 +26,33 @@ public:
     // whether they hide behind them, and how many boxes the rest must hold
     // for the question to pay: it waits until the nearest are drawn.
     std::size_t occludingHouses = 16, questionedBoxes = 8000;
+    // The side of the squares houses are grouped by, in world units: the
+    // city's grid, so that a block is a month of a year row.
+    float blockSize = 120.0f;
 
 private:
-    void drawUnlessHidden(const std::vector<std::pair<float, SceneObject*>>& houses, double dt);
+    // An unselected house in view, its distance from the eye squared and
+    // its place in the list, which orders houses at the same distance.
+    struct Candidate {
+        float distance;
+        std::size_t place;
+        House* house;
+    };
+    struct Block {
+        float min[3], max[3];   // every house's full-size bounds
+        std::vector<std::pair<std::size_t, House*>> houses;   // with their places in the list
+        bool shown = true;      // in view the last frame
+        bool grown = false;     // every house grown when last walked
+    };
+    void makeBlocks(const std::vector<SceneObject*>& objects);
+    std::vector<Candidate> housesInView(const float modelview[16], const float projection[16], double dt);
+    void drawUnlessHidden(const std::vector<Candidate>& houses, double dt);
 
     std::vector<unsigned int> queries;   // GL query names, grown as needed
+    std::vector<SceneObject*> blocksMadeFor;
+    std::vector<Block> blocks;
+    enum class Kind : char { light, house, other };
+    std::vector<Kind> kinds;   // of blocksMadeFor's objects
+    std::vector<std::size_t> blockOf;    // a house's block, by its place in the list
+    std::vector<std::size_t> selected;   // places of the houses selected the last frame
 };

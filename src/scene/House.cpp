@@ -12,6 +12,9 @@
 
 #include "scene/Cube.h"
 #include "scene/HouseLayout.h"
+#include "scene/UnitBox.h"
+#include "scene/ViewVolume.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -35,32 +38,12 @@ float eyeDistance(const GLfloat m[16])
     return std::sqrt(m[12] * m[12] + m[13] * m[13] + m[14] * m[14]);
 }
 
-// Whether the box min-max of the modelview's frame lies wholly outside one
-// plane of the view: all eight corners beyond it in clip space.
+// Whether the box min-max of the modelview's frame lies wholly outside the view.
 bool outsideView(const float min[3], const float max[3], const GLfloat modelview[16])
 {
-    GLfloat projection[16], m[16];
+    GLfloat projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r)
-            m[c * 4 + r] = projection[r] * modelview[c * 4] + projection[4 + r] * modelview[c * 4 + 1] +
-                           projection[8 + r] * modelview[c * 4 + 2] + projection[12 + r] * modelview[c * 4 + 3];
-    int beyond[6] = {};   // corners past -x, +x, -y, +y, near, far
-    for (int corner = 0; corner < 8; ++corner) {
-        const float p[3] = { corner & 1 ? max[0] : min[0], corner & 2 ? max[1] : min[1], corner & 4 ? max[2] : min[2] };
-        float clip[4];
-        for (int r = 0; r < 4; ++r)
-            clip[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
-        for (int axis = 0; axis < 3; ++axis) {
-            beyond[2 * axis] += clip[axis] < -clip[3];
-            beyond[2 * axis + 1] += clip[axis] > clip[3];
-        }
-    }
-    for (int plane = 0; plane < 6; ++plane) {
-        if (beyond[plane] == 8)
-            return true;
-    }
-    return false;
+    return boxOutsideView(min, max, modelview, projection);
 }
 
 // OpenGL ignores a width of 0 or less (and flags an error); far houses reach
@@ -105,6 +88,13 @@ void House::buildCubes(const UnitBox& box)
         cubes.back()->extendBounds(boundsMin, boundsMax);
         lowestTop = std::min(lowestTop, b.y + b.scale * boxHalfHeight);
     }
+}
+
+void House::worldBounds(float min[3], float max[3]) const
+{
+    const float at[3] = { x, 0.0f, z };   // drawn at (x, 0, z): its y is never used
+    for (int axis = 0; axis < 3; ++axis)
+        min[axis] = at[axis] + boundsMin[axis], max[axis] = at[axis] + boundsMax[axis];
 }
 
 bool House::isSelected() const
@@ -190,7 +180,7 @@ void House::drawGrown(const float modelview[16])
         // list would record the uploads instead.
         std::vector<AtlasCell> cells;
         for (const auto& cube : cubes)
-            cells.push_back(atlasCell(cube->texture));
+            cells.push_back(cube->unitBox().photos().cell(cube->texture));
         grownList = glGenLists(1);
         glNewList(grownList, GL_COMPILE);
         // Neighbouring photos mostly share an atlas page: one bind for them.
@@ -221,7 +211,7 @@ void House::drawGrown(const float modelview[16])
     }
     glCallList(grownList);
     if (!cubes.empty())   // the list binds behind the record's back: its last page again
-        bindTexture(atlasCell(cubes.front()->texture).texture);
+        bindTexture(cubes.front()->unitBox().photos().cell(cubes.front()->texture).texture);
     lastVertices = grownVertices;
 }
 

@@ -33,6 +33,10 @@ public:
     bool drawBounds(unsigned int query);
     // A frame in which the house was found hidden and left undrawn.
     void passHidden(double seconds) { age += static_cast<float>(seconds), lastVertices = 0; }
+    // The full-size bounds in the parent frame: they hold the house while it
+    // grows, except in the one frame its growth overshoots full size.
+    void worldBounds(float min[3], float max[3]) const;
+    bool isGrown() const { return growth == 1.0f; }
     // A house that stood in the city before its library was read again
     // shows at its full size at once; only new and changed ones grow.
     void standGrown() { growth = 1.0f; }

@@ -10,7 +10,7 @@
 #include "scene/UnitBox.h"
 
 struct SceneArtwork {
-    explicit SceneArtwork(YearSpan years) : signs(years) {}
+    SceneArtwork(YearSpan years, PhotoAtlas& photos) : signs(years), box(photos) {}
 
     SignSet signs;
     GroundSet ground;

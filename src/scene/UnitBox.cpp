@@ -5,7 +5,7 @@
 
 #include "scene/Cube.h"
 
-UnitBox::UnitBox() : list(glGenLists(1))
+UnitBox::UnitBox(PhotoAtlas& photos) : list(glGenLists(1)), atlas(&photos)
 {
     glNewList(list, GL_COMPILE);
     emitUnitBox();

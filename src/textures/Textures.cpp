@@ -12,17 +12,13 @@
 #include <IL/ilu.h>
 #include <IL/ilut.h>
 
-#include <algorithm>
-#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 #include "photos/ImageHeader.h"
-#include "textures/ThumbnailDecoder.h"
 
 namespace {
 
@@ -145,90 +141,6 @@ TextureName uploadAnisotropic(float largestAnisotropy)
     return name;
 }
 
-// An atlas page is one framed photo wide and holds photos of that width
-// stacked: a photo's rows then lie as close together in memory as in its own
-// texture, which keeps minified sampling (no mipmaps) from chasing texels
-// across a wide page.
-constexpr int tallestAtlasPage = 8192;
-
-struct AtlasPage {
-    GLuint texture = 0;
-    int height = 0;
-    int used = 0;   // rows filled from the top
-};
-// Cells placed on each page's texture, full pages included, so that a page
-// goes when its last photo does.
-std::unordered_map<GLuint, int> atlasPageCells;
-
-// Pages by framed width, RGBA and DXT1 apart.
-struct PageKey {
-    int width;
-    bool compressed;
-    bool operator==(const PageKey& other) const { return width == other.width && compressed == other.compressed; }
-};
-struct PageKeyHash {
-    size_t operator()(const PageKey& key) const { return std::hash<int>()(key.width * 2 + key.compressed); }
-};
-std::unordered_map<PageKey, AtlasPage, PageKeyHash> atlasPages;
-std::unordered_map<TextureName, AtlasCell> atlasCells;
-
-// Only what the photo loader makes is shared: one level, sampled linearly,
-// repeating, as every page is.
-bool fitsAtlas(int width, int height)
-{
-    GLint minFilter = 0, magFilter = 0, wrapS = 0, wrapT = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
-    return minFilter == GL_LINEAR && magFilter == GL_LINEAR && wrapS == GL_REPEAT && wrapT == GL_REPEAT &&
-           width > 0 && height > 0 && width <= largestAtlasPhoto && height <= largestAtlasPhoto;
-}
-
-void startAtlasPage(AtlasPage* page, int width, bool compressed)
-{
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    *page = AtlasPage();
-    page->height = std::min<int>(largest, tallestAtlasPage);
-    page->texture = bindNewTexture();
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    const GLenum format = compressed ? GL_COMPRESSED_RGB_S3TC_DXT1_EXT : GL_RGBA8;
-    glTexImage2D(GL_TEXTURE_2D, 0, format, width, page->height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-}
-
-// The texels of the bound photo texture, framed for its atlas cell.
-std::vector<GLubyte> framedTexels(int width, int height)
-{
-    std::vector<GLubyte> texels(static_cast<size_t>(width) * height * 4);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return frameTexels(texels.data(), width, height);
-}
-
-// A cell of width x height photo texels with its frame, as RGBA texels or
-// as DXT1 blocks of the frame widened to whole blocks (compressFramed).
-AtlasCell placeInAtlas(int width, int height, const GLubyte* framed, bool compressed)
-{
-    const int w = compressed ? wholeBlocks(width + 2) : width + 2;
-    const int h = compressed ? wholeBlocks(height + 2) : height + 2;
-    AtlasPage& page = atlasPages[PageKey{w, compressed}];
-    if (page.texture == 0 || page.used + h > page.height)
-        startAtlasPage(&page, w, compressed);
-    bindTexture(page.texture);
-    if (compressed)
-        glCompressedTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_COMPRESSED_RGB_S3TC_DXT1_EXT,
-                                  w * h / 2, framed);
-    else
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.used, w, h, GL_RGBA, GL_UNSIGNED_BYTE, framed);
-    const float across = static_cast<float>(w), down = static_cast<float>(page.height);
-    const AtlasCell cell = { page.texture, 1 / across, (page.used + 1) / down, (1 + width) / across,
-                             (page.used + 1 + height) / down };
-    page.used += h;
-    ++atlasPageCells[page.texture];
-    return cell;
-}
-
 }  // namespace
 
 void initImageLibrary()
@@ -297,64 +209,6 @@ TextureName loadGroundTexture(const char* path)
     return name;
 }
 
-AtlasCell atlasCell(TextureName photo)
-{
-    const auto known = atlasCells.find(photo);
-    if (known != atlasCells.end())
-        return known->second;
-    AtlasCell cell = { photo, 0.0f, 0.0f, 1.0f, 1.0f };
-    // Binding a name makes it a texture: ask first.
-    if (photo != 0 && glIsTexture(photo)) {
-        GLint width = 0, height = 0;
-        bindTexture(photo);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-        if (fitsAtlas(width, height))
-            cell = placeInAtlas(width, height, framedTexels(width, height).data(), false);
-    }
-    atlasCells[photo] = cell;
-    return cell;
-}
-
-TextureName uploadThumbnail(const DecodedThumbnail& thumbnail)
-{
-    // The name is only reserved, never bound: no texels are stored twice.
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    const bool compressed = !thumbnail.blocks.empty();
-    assert(compressed || !thumbnail.framed.empty());
-    atlasCells[name] = placeInAtlas(thumbnail.width, thumbnail.height,
-                                    compressed ? thumbnail.blocks.data() : thumbnail.framed.data(), compressed);
-    return name;
-}
-
-void releasePhotos(const std::vector<TextureName>& photos)
-{
-    std::vector<GLuint> unused;
-    for (TextureName photo : photos) {
-        const auto known = atlasCells.find(photo);
-        if (known != atlasCells.end() && known->second.texture != photo) {
-            const GLuint page = known->second.texture;
-            if (--atlasPageCells[page] == 0) {
-                atlasPageCells.erase(page);
-                unused.push_back(page);
-                for (auto& [key, open] : atlasPages)
-                    if (open.texture == page)
-                        open = AtlasPage();
-            }
-        }
-        if (known != atlasCells.end())
-            atlasCells.erase(known);
-        if (photo != 0)
-            unused.push_back(photo);   // a reserved name or the photo's own texture
-    }
-    if (unused.empty())
-        return;
-    // Deleting the bound texture unbinds it behind the state record's back.
-    bindTexture(0);
-    glDeleteTextures(static_cast<GLsizei>(unused.size()), unused.data());
-}
-
 bool samplesDxt1(const char* extensions)
 {
     return extensions != nullptr && std::strstr(extensions, s3tcExtension) != nullptr;
@@ -364,15 +218,6 @@ bool compressesThumbnails()
 {
     static const bool compresses = samplesDxt1(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
     return compresses;
-}
-
-void bindPhoto(TextureName photo)
-{
-    const auto known = atlasCells.find(photo);
-    if (known == atlasCells.end() || known->second.texture == photo)
-        return bindTexture(photo, wholeTexture);
-    const AtlasCell& cell = known->second;
-    bindTexture(cell.texture, { cell.s0, cell.t0, cell.s1 - cell.s0, cell.t1 - cell.t0 });
 }
 
 void unbindPhoto()

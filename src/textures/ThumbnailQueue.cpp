@@ -5,11 +5,12 @@
 
 #include <algorithm>
 
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
-ThumbnailQueue::ThumbnailQueue(std::vector<PlannedFile> plan_, int workerCount, int ahead_, bool compress_,
-                               std::shared_ptr<ThumbnailCache> cache_)
-    : plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), compress(compress_),
+ThumbnailQueue::ThumbnailQueue(PhotoAtlas& photos_, std::vector<PlannedFile> plan_, int workerCount, int ahead_,
+                               bool compress_, std::shared_ptr<ThumbnailCache> cache_)
+    : photos(photos_), plan(std::move(plan_)), ahead(static_cast<size_t>(std::max(1, ahead_))), compress(compress_),
       cache(compress_ ? std::move(cache_) : nullptr),
       results(plan.size()),
       finished(std::make_unique<bool[]>(plan.size()))
@@ -101,7 +102,7 @@ TextureName ThumbnailQueue::load(const char* path)
         thumbnail = &results[current - 1];
     else
         here = decodeThumbnail(path, true, compress);
-    const TextureName name = thumbnail->decoded ? uploadThumbnail(*thumbnail) : loadTexture(path);
+    const TextureName name = thumbnail->decoded ? photos.upload(*thumbnail) : loadTexture(path);
     if (cache != nullptr && thumbnail != &here && thumbnail->decoded && !thumbnail->blocks.empty())
         cache->keep(path, thumbnail->stamp, thumbnail->width, thumbnail->height,
                     thumbnail->cached ? nullptr : thumbnail->blocks.data());

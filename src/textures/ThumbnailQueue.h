@@ -14,6 +14,8 @@
 #include "textures/TextureName.h"
 #include "textures/ThumbnailDecoder.h"
 
+class PhotoAtlas;
+
 // A file the reader will check, and load when wanted, in this order.
 struct PlannedFile {
     std::string path;
@@ -22,11 +24,12 @@ struct PlannedFile {
 
 class ThumbnailQueue {
 public:
-    // At most ahead decoded pictures wait to be taken at any time; with
+    // Decoded pictures are uploaded into photos, which must outlive the
+    // queue. At most ahead decoded pictures wait to be taken at any time; with
     // compress the workers make them DXT1 blocks, or take them from cache
     // (may be null) where it holds them, and hand them to it once loaded.
     // The workers share the cache until the queue is destroyed.
-    ThumbnailQueue(std::vector<PlannedFile> plan, int workers, int ahead, bool compress = false,
+    ThumbnailQueue(PhotoAtlas& photos, std::vector<PlannedFile> plan, int workers, int ahead, bool compress = false,
                    std::shared_ptr<ThumbnailCache> cache = nullptr);
     ~ThumbnailQueue();
     ThumbnailQueue(const ThumbnailQueue&) = delete;
@@ -37,7 +40,7 @@ public:
     // checked here, and a later load decodes it here too.
     FileCheck check(const char* path);
     // The texture of the file last checked: the decoded picture uploaded
-    // into the atlas, or DevIL's texture where it was not decoded.
+    // into photos, or DevIL's texture where it was not decoded.
     TextureName load(const char* path);
 
     // Workers for this machine: one per core, at most eight.
@@ -47,6 +50,7 @@ private:
     void work();
     DecodedThumbnail prepare(const PlannedFile& file) const;
 
+    PhotoAtlas& photos;
     const std::vector<PlannedFile> plan;
     const size_t ahead;
     const bool compress;

@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 namespace support {
 
-Colour drawnColour(unsigned int picture)
+Colour drawnColour(const PhotoAtlas& photos, unsigned int picture)
 {
     enableGl(GlState::texturing);
-    bindPhoto(picture);
+    photos.bind(picture);
     glBegin(GL_QUADS);
     for (int corner : {0, 1, 3, 2})
         glTexCoord2f(corner & 1, corner >> 1), glVertex2f((corner & 1) * 2 - 1, 1 - (corner >> 1) * 2);

@@ -15,6 +15,7 @@
 #include "city/CityBuilder.h"
 #include "controls/ShooterControl.h"
 #include "library/PictureLibrary.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/ThumbnailCacheSet.h"
 
 namespace bench {
@@ -78,7 +79,7 @@ struct BenchCity {
     bool build()
     {
         City city;
-        if (!CityBuilder(library.c_str(), caches).build(&city))
+        if (!CityBuilder(library.c_str(), photos, caches).build(&city))
             return false;
         records = std::move(city.records);
         artwork = std::move(city.artwork);
@@ -99,6 +100,7 @@ struct BenchCity {
         AppState state;
     } window;
     std::string library;
+    PhotoAtlas photos;
     ThumbnailCacheSet caches;
     std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the objects,
     std::unique_ptr<SceneArtwork> artwork;                 // as does their artwork

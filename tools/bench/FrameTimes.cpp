@@ -29,7 +29,7 @@ public:
         glTranslatef(house->x, 0.0f, house->z);
         for (const auto& cube : house->getCubes()) {
             glPushMatrix();
-            bindPhoto(cube->texture);
+            cube->bindPhoto();
             glRotatef(cube->rotationY, 0.0f, 1.0f, 0.0f);
             glTranslatef(cube->x, cube->y, cube->z);
             glScalef(cube->scale, cube->scale, cube->scale);

@@ -29,6 +29,7 @@
 #include "support/WalkerFakes.h"
 #include "support/WindowSize.h"
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -123,7 +124,8 @@ TEST(GlStateFrames, EveryKindOfFrameLeavesTheDefaultItsRecordShows)
     support::WindowSize screen(1024, 768);
     support::FakeWindow window;
     CheckedWalker walker(window);
-    const SceneArtwork art{ YearSpan() };   // outlives the city
+    PhotoAtlas photos;
+    const SceneArtwork art{ YearSpan(), photos };   // outlives the city
     Zandervale app;
     walker.init(&app);
     House* selected = new House(art.box, 90, 0, -40, &record, 10);

@@ -15,6 +15,7 @@
 #include "support/WalkerFakes.h"
 #include "support/WindowSize.h"
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -83,7 +84,8 @@ protected:
     }
     support::TempDir folder;
     std::vector<std::unique_ptr<MonthQuarter>> records;
-    const UnitBox box;
+    PhotoAtlas photos;
+    const UnitBox box{ photos };
     std::vector<std::unique_ptr<SceneObject>> city, plain;
     support::WindowSize screen{ 1024, 768 };
     support::FakeWindow window;

@@ -17,6 +17,7 @@
 #include "scene/UnitBox.h"
 #include "support/WindowSize.h"
 #include "support/WalkerFakes.h"
+#include "textures/PhotoAtlas.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ TEST(Picking, AClickPicksTheHouseDrawnUnderIt)
     support::FakeWindow window;
     ShooterControl walker(window, HeadsUpDisplay(0, 0, 0));
     std::vector<std::unique_ptr<MonthQuarter>> records;   // outlive the app, which deletes the houses
-    const UnitBox box;
+    PhotoAtlas photos;
+    const UnitBox box(photos);
     const GroundSet ground;
     Zandervale app;
     const std::array<int, 3> colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};

@@ -15,6 +15,7 @@
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/ThumbnailCacheSet.h"
 #include "textures/Textures.h"
 
@@ -65,8 +66,9 @@ TEST(CityBuilder, MakesEveryPieceOfThePlanInItsOrder)
         YearSpan span;
         ASSERT_TRUE(loadPictureLibrary(path.c_str(), &library, &span, [](const char*) { return 1u; }));
         City city;
+        PhotoAtlas photos;
         ThumbnailCacheSet caches;
-        ASSERT_TRUE(CityBuilder(path.c_str(), caches).build(&city));
+        ASSERT_TRUE(CityBuilder(path.c_str(), photos, caches).build(&city));
         const std::vector<CityPiece> plan = planCity(library, span);
         EXPECT_EQ(city.viewDistance, cityViewDistance(plan));
         ASSERT_EQ(city.objects.size(), plan.size());

@@ -23,6 +23,7 @@
 #include "support/WalkerFakes.h"
 #include "support/WindowSize.h"
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 
 namespace {
 
@@ -110,7 +111,8 @@ const ModeCase modeCases[] = {
 TEST_F(WalkerFrame, EachModeShowsItsHudPartsWhereTheLayoutPutsThem)
 {
     const GroundSet ground;
-    const UnitBox box;
+    PhotoAtlas photos;
+    const UnitBox box(photos);
     Street crossing(ground, 0, 0, 0, Street::crossing, 3, 2005);
     House house(box, 0, 0, 0, &record, 10);
     SceneObject* other = &crossing;

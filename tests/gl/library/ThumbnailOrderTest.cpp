@@ -12,6 +12,7 @@
 #include "support/GlPixels.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailCacheSet.h"
 
@@ -49,16 +50,17 @@ TEST(ThumbnailLoading, PrintsAndPlacesWhatTheSerialReaderDoes)
     const std::string library = dir.file("Zandervale.xml");
     std::vector<MonthQuarter*> serial, threaded;
     YearSpan span;
+    PhotoAtlas photos;
     const std::string serialLines = support::captureStdout([&] { readPictureLibrary(library.c_str(), &serial, loadTexture, &span); });
     ThumbnailCacheSet caches;
-    EXPECT_EQ(support::captureStdout([&] { loadPictureLibrary(library.c_str(), &threaded, &span, caches); }), serialLines);
+    EXPECT_EQ(support::captureStdout([&] { loadPictureLibrary(library.c_str(), &threaded, &span, photos, caches); }), serialLines);
     ASSERT_EQ(threaded.size(), 2u);
     ASSERT_EQ(threaded[0]->getPictureCount(), 21);
     ASSERT_EQ(threaded[1]->getPictureCount(), MaxTexturesPerQuarter);
     for (size_t q = 0; q < 2; ++q) {
         for (int i : {0, 1, 2, 3, 4, 5, 14, 19, 20, 248, 249}) {
             if (i < threaded[q]->getPictureCount()) {
-                EXPECT_PRED3(support::nearColour, support::drawnColour(threaded[q]->getTextures()[i]), support::drawnColour(serial[q]->getTextures()[i]), 5)   // DXT1 rounds to 5 bits
+                EXPECT_PRED3(support::nearColour, support::drawnColour(photos, threaded[q]->getTextures()[i]), support::drawnColour(photos, serial[q]->getTextures()[i]), 5)   // DXT1 rounds to 5 bits
                     << q << " " << i;
             }
         }

@@ -1,18 +1,22 @@
 // The scene objects as drawn and read back: pictures upright and unmirrored on
 // boxes, signs and streets; a selected house pulsing and glowing. Also the steps a house blocks.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "scene/Cube.h"
+#include "scene/DrawingOrder.h"
 #include "scene/House.h"
 #include "scene/SceneArtwork.h"
 #include "scene/Sign.h"
 #include "scene/Street.h"
 #include "support/GlPixels.h"
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 
 using support::Colour;
@@ -23,7 +27,8 @@ namespace {
 struct SceneGl : testing::Test {
     void SetUp() override { enableGl(GlState::texturing | GlState::culling); }
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
-    const SceneArtwork art{ YearSpan() };
+    PhotoAtlas photos;
+    const SceneArtwork art{ YearSpan(), photos };
 };
 
 // Pictures are written as rows of letters, top row first: "RG/BW" is red
@@ -140,10 +145,10 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
 TEST_F(SceneGl, ArtworkAndHouseGiveBackTheirListsAndTextures)
 {
     GLuint box = 0, list = 0, texture = 0;
-    glGenTextures(1, &box), atlasCell(markTexture(box, "RG/BW"));   // the atlas keeps its pages
+    glGenTextures(1, &box), photos.cell(markTexture(box, "RG/BW"));   // the atlas keeps its pages
     list = glGenLists(1), glGenTextures(1, &texture);
     const auto alive = [&] { int names = 0; for (GLuint i = 1; i < 100; ++i) names += glIsList(list + i) + glIsTexture(texture + i); return names; };
-    { const SceneArtwork second{ YearSpan{ 2001, 2020 } }; }
+    { const SceneArtwork second{ YearSpan{ 2001, 2020 }, photos }; }
     EXPECT_EQ(alive(), 0);
     MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(3, box), std::vector<std::string>(3));
     auto house = std::make_unique<House>(art.box, 0, 0, 0, &rec, 10);
@@ -204,6 +209,37 @@ TEST_F(SceneGl, HouseBlocksOnlyWithin25AndAHalfAndAsksBoxesRelativeToIt)
         float out[3] = { -7, -7, -7 };   // the scene root's to write
         EXPECT_EQ(house.collides(100, 1.8f, 400, c.toX, 1.8f, c.toZ, &out[0], &out[1], &out[2]), c.blocked) << c.what;
         EXPECT_EQ(out[0], -7.0f) << c.what;
+    }
+}
+
+// Houses on both sides of block edges, seen turning round through a narrow
+// view, one selected now and then: the frame draws exactly the houses in view
+// on their own (a base point outside, boxes in), and counts none out of view.
+TEST_F(SceneGl, FrameDrawsEveryHouseInViewAndPassesOverBlocksOutOfIt)
+{
+    MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(12), std::vector<std::string>(12));
+    std::vector<std::unique_ptr<House>> alone, inFrame;   // alike: the same random choices
+    std::vector<SceneObject*> objects;
+    for (auto* set : { &alone, &inFrame }) {
+        std::srand(29);
+        for (float x : { 0.0f, 70.0f, 120.0f, 190.0f, 360.0f })
+            for (float z : { 0.0f, 70.0f, 240.0f })
+                set->push_back(std::make_unique<House>(art.box, x, 0, z, &rec, 10)), set->back()->draw(100), objects.push_back(set->back().get());
+    }
+    objects.erase(objects.begin(), objects.begin() + alone.size());   // inFrame's
+    DrawingOrder order;
+    order.occludingHouses = objects.size();   // every house drawn, none asked about
+    glMatrixMode(GL_PROJECTION), glLoadIdentity(), gluPerspective(12, 1, 1, 2000), glMatrixMode(GL_MODELVIEW);
+    for (int degrees = 0; degrees < 360; degrees += 2) {
+        SCOPED_TRACE(degrees);
+        glLoadIdentity(), glRotatef(static_cast<float>(degrees), 0, 1, 0), glTranslatef(-150, -1.8f, -160);
+        alone[0]->selectedPicture = inFrame[0]->selectedPicture = degrees / 30 % 2 - 1;   // selected now and then
+        order.draw(objects, 0);
+        std::vector<bool> seen[2];
+        for (int set = 0; set < 2; ++set)
+            for (auto& house : set == 0 ? alone : inFrame)
+                set == 0 ? house->draw(0) : void(), seen[set].push_back(house->verticesLastDrawn() > 0);
+        EXPECT_EQ(seen[1], seen[0]);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "support/TempDir.h"
 #include "textures/Dxt1.h"
 #include "textures/GlState.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailDecoder.h"
 #include "textures/ThumbnailQueue.h"
@@ -23,13 +24,20 @@ namespace {
 using support::Colour;
 using support::PngFormat;
 
+// The loaders' shared atlas, never destroyed: the GL goes before anything static.
+PhotoAtlas& atlas()
+{
+    static PhotoAtlas& photos = *new PhotoAtlas;
+    return photos;
+}
+
 // The library's path: decoded on a worker, drawn from its atlas cell.
 TextureName loadThumbnail(const char* path, bool compress)
 {
-    ThumbnailQueue queue({{path, true}}, 1, 1, compress);
+    ThumbnailQueue queue(atlas(), {{path, true}}, 1, 1, compress);
     queue.check(path);
     const TextureName name = queue.load(path);
-    bindPhoto(name);
+    atlas().bind(name);
     return name;
 }
 TextureName loadTexelThumbnail(const char* path) { return loadThumbnail(path, false); }
@@ -124,7 +132,8 @@ TEST(WithoutAnisotropy, ApologisesOnEveryCallAndMipmapsInstead)
     EXPECT_EQ(lastLevelWidth, 1);
 }
 
-// What the workers encode is what Mesa samples, in the cell the atlas names.
+// What the workers encode is what Mesa samples, in the cell the atlas names;
+// the cell's page goes with its last photo.
 TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
 {
     ASSERT_TRUE(compressesThumbnails());
@@ -137,7 +146,9 @@ TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
     DecodedThumbnail thumbnail = decodeThumbnail(path.c_str(), true, true);
     ASSERT_TRUE(thumbnail.decoded && thumbnail.framed.empty());
     const std::vector<unsigned char> expected = decodeDxt1(thumbnail.blocks.data(), 132, 100);
-    const AtlasCell cell = atlasCell(uploadThumbnail(thumbnail));
+    PhotoAtlas photos;
+    const TextureName name = photos.upload(thumbnail), second = photos.upload(thumbnail);
+    const AtlasCell cell = photos.cell(name);
     bindTexture(cell.texture);
     GLint compressed = 0, width = 0, height = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
@@ -163,6 +174,10 @@ TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
             std::copy(&page[((top + 1 + y) * width + 1 + x) * 4], &page[((top + 1 + y) * width + 2 + x) * 4], &cellTexels[(y * 128 + x) * 4]);
         }
     EXPECT_GE(peakSignalToNoise(photo.data(), cellTexels.data(), 128 * 96), 28.0);   // fine detail in blue
+    photos.release({ name });   // the page stays while a photo on it does, and goes with the last
+    EXPECT_TRUE(glIsTexture(cell.texture) && photos.cell(second).texture == cell.texture);
+    photos.release({ second });
+    EXPECT_FALSE(glIsTexture(cell.texture));
 }
 
 // Without S3TC the thumbnails keep their RGBA texels.
@@ -176,7 +191,7 @@ TEST(WithoutS3tc, KeepsThumbnailsAsTexels)
     support::TempDir dir;
     const std::string path = dir.file("photo.png");
     ASSERT_TRUE(support::writeTwoBandPng(path, 128, 96, PngFormat::Rgb, support::red, support::blue));
-    const AtlasCell cell = atlasCell(loadThumbnail(path.c_str(), compressesThumbnails()));
+    const AtlasCell cell = atlas().cell(loadThumbnail(path.c_str(), compressesThumbnails()));
     bindTexture(cell.texture);
     GLint compressed = 1, width = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);

@@ -20,6 +20,7 @@
 #include "support/GlPixels.h"
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
 #include "textures/ThumbnailCacheSet.h"
 #include "textures/ThumbnailDecoder.h"
@@ -48,14 +49,15 @@ Opening open(const std::string& library)
     Opening opening;
     std::vector<MonthQuarter*> records;
     YearSpan span;
+    PhotoAtlas photos;
     ThumbnailCacheSet caches;
     opening.lines = support::captureStdout([&] {
-        loadPictureLibrary(library.c_str(), &records, &span, caches);
+        loadPictureLibrary(library.c_str(), &records, &span, photos, caches);
         caches.waitForWriters();
     });
     for (const MonthQuarter* record : records) {
         for (TextureName texture : record->getTextures())
-            opening.colours.push_back(support::drawnColour(texture));
+            opening.colours.push_back(support::drawnColour(photos, texture));
         delete record;
     }
     return opening;

@@ -15,6 +15,7 @@
 #include "scene/UnitBox.h"
 #include "support/CalendarCity.h"
 #include "support/WalkerFakes.h"
+#include "textures/PhotoAtlas.h"
 
 namespace {
 
@@ -242,7 +243,8 @@ TEST_F(ShooterControlTest, PointerStaysVisibleInTheOverviewAndClicksPickWhereThe
 TEST_F(ShooterControlTest, ClickSelectsAPictureClearsOnEmptyGroundAndEnterOpensItLettingGoOfEveryKey)
 {
     MonthQuarter record(2005, 7, 1, std::vector<TextureName>(5, 0), std::vector<std::string>());
-    const UnitBox box;   // no GL here: an empty list
+    PhotoAtlas photos;
+    const UnitBox box(photos);   // no GL here: an empty list
     House house(box, 0, 0, 0, &record, 10);
     House previous(box, 0, 0, 0, &record, 11);
     control.select(&previous, 2);

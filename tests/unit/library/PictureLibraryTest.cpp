@@ -13,6 +13,7 @@
 #include "library/PictureLibrary.h"
 #include "support/CaptureStdout.h"
 #include "support/TempDir.h"
+#include "textures/PhotoAtlas.h"
 #include "textures/ThumbnailCacheSet.h"
 
 namespace {
@@ -172,7 +173,7 @@ TEST_F(PictureLibrary, UnreadableLibrariesAreRefusedWithTheirLine)
         EXPECT_TRUE(records.empty()) << c.path;
         bool loaded = true;
         ThumbnailCacheSet caches;
-        EXPECT_EQ(support::captureStdout([&] { loaded = loadPictureLibrary(c.path.c_str(), &records, &span, caches); }),
+        EXPECT_EQ(support::captureStdout([&] { PhotoAtlas photos; loaded = loadPictureLibrary(c.path.c_str(), &records, &span, photos, caches); }),
                   c.error == LibraryError::noLibraryFile ? noLibrary + c.path + "\n"
                   : "### ERROR: The XML document in " + c.path + " is empty or not an Zandervale XML file. Please specify the correct Zandervale.xml file\n");
         EXPECT_FALSE(loaded);

@@ -1,0 +1,8 @@
+// Whether a box can show in the view at all: the test that lets a house, or
+// a whole block of houses, be passed over before anything of it is drawn.
+#pragma once
+
+// Whether the box min-max, in the frame of modelview, lies wholly outside
+// one plane of the view that projection makes: all eight corners beyond it
+// in clip space. Both matrices column-major, as the GL keeps them.
+bool boxOutsideView(const float min[3], const float max[3], const float modelview[16], const float projection[16]);
