@@ -229,6 +229,7 @@ std::vector<std::unique_ptr<SceneObject>> Zandervale::setScene(std::vector<std::
         sceneObjects.push_back(object.get());
     movementControl = control;
     cityCalendar.reset();
+    order.sceneChanged();
     return objects;
 }
 

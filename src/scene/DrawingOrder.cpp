@@ -25,6 +25,7 @@ DrawingOrder::~DrawingOrder()
 void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
 {
     blocksMadeFor = objects;
+    blocksAreStale = false;
     blocks.clear();
     kinds.clear();
     selected.clear();
@@ -55,36 +56,36 @@ void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
 // then only those whose bounds showed a sample: the bounds hold every box,
 // so a house whose bounds hide behind the nearest draws no pixel either.
 // The ground is not yet drawn, so it hides nothing here.
-void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& houses, double dt)
+void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, double dt)
 {
-    const size_t count = houses.size();
+    const size_t count = farther.size();
     if (queries.size() < count) {
         const size_t had = queries.size();
         queries.resize(count);
         glGenQueries(static_cast<GLsizei>(count - had), queries.data() + had);
     }
-    std::vector<char> standIn(count);
+    standIn.assign(count, 0);
     disableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i)
-        standIn[i] = houses[i].house->drawBounds(queries[i]);
+        standIn[i] = farther[i].house->drawBounds(queries[i]);
     enableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i) {
         GLuint samples = 1;
         if (standIn[i])
             glGetQueryObjectuiv(queries[i], GL_QUERY_RESULT, &samples);
         if (samples > 0)
-            houses[i].house->draw(dt);
+            farther[i].house->draw(dt);
         else
-            houses[i].house->passHidden(dt);
+            farther[i].house->passHidden(dt);
     }
 }
 
 // The unselected houses of the blocks in view. A block out of view costs one
 // test: its grown houses are not touched again until it shows, and only a
 // growing one steps on (its own test leaves it undrawn).
-std::vector<DrawingOrder::Candidate> DrawingOrder::housesInView(const float m[16], const float projection[16], double dt)
+void DrawingOrder::gatherHousesInView(const float m[16], const float projection[16], double dt)
 {
-    std::vector<Candidate> houses;
+    houses.clear();
     const float eyeX = -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]);
     const float eyeZ = -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]);
     for (Block& block : blocks) {
@@ -102,7 +103,6 @@ std::vector<DrawingOrder::Candidate> DrawingOrder::housesInView(const float m[16
                 house->passHidden(dt);
         }
     }
-    return houses;
 }
 
 // Unselected houses nearest first and ahead of the ground, so that llvmpipe
@@ -111,13 +111,13 @@ std::vector<DrawingOrder::Candidate> DrawingOrder::housesInView(const float m[16
 // its glow blending over what was drawn behind it.
 void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
 {
-    if (objects != blocksMadeFor)
+    if (blocksAreStale || objects != blocksMadeFor)
         makeBlocks(objects);
     GLfloat m[16], projection[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    std::vector<SceneObject*> rest;
-    std::vector<std::size_t> selectedNow;
+    rest.clear();
+    selectedNow.clear();
     for (std::size_t i = 0; i < objects.size(); ++i) {
         if (kinds[i] == Kind::light)
             objects[i]->draw(dt);
@@ -131,7 +131,7 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
         if (std::find(selectedNow.begin(), selectedNow.end(), i) == selectedNow.end())
             blocks[blockOf[i]].grown = false;
     selected.swap(selectedNow);
-    std::vector<Candidate> houses = housesInView(m, projection, dt);
+    gatherHousesInView(m, projection, dt);
     std::sort(houses.begin(), houses.end(), [](const Candidate& a, const Candidate& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.place < b.place);
     });

@@ -21,6 +21,9 @@ public:
 
     // Draws objects with the view already in the modelview matrix.
     void draw(const std::vector<SceneObject*>& objects, double dt);
+    // The objects of the next draw are new, even where a list of them
+    // happens to hold the addresses of the ones they replace.
+    void sceneChanged() { blocksAreStale = true; }
 
     // How many of the nearest houses are drawn before the rest are asked
     // whether they hide behind them, and how many boxes the rest must hold
@@ -45,8 +48,8 @@ private:
         bool grown = false;     // every house grown when last walked
     };
     void makeBlocks(const std::vector<SceneObject*>& objects);
-    std::vector<Candidate> housesInView(const float modelview[16], const float projection[16], double dt);
-    void drawUnlessHidden(const std::vector<Candidate>& houses, double dt);
+    void gatherHousesInView(const float modelview[16], const float projection[16], double dt);
+    void drawUnlessHidden(const std::vector<Candidate>& farther, double dt);
 
     std::vector<unsigned int> queries;   // GL query names, grown as needed
     std::vector<SceneObject*> blocksMadeFor;
@@ -55,4 +58,11 @@ private:
     std::vector<Kind> kinds;   // of blocksMadeFor's objects
     std::vector<std::size_t> blockOf;    // a house's block, by its place in the list
     std::vector<std::size_t> selected;   // places of the houses selected the last frame
+    bool blocksAreStale = true;
+    // A frame's working lists, kept so that a frame of a large city does
+    // not map and unmap their memory each time.
+    std::vector<Candidate> houses;
+    std::vector<SceneObject*> rest;
+    std::vector<std::size_t> selectedNow;
+    std::vector<char> standIn;
 };
