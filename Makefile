@@ -60,11 +60,10 @@ soak: build
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, with
 # leak detection on. Each object is freed by its owner: the application its
-# city's records, artwork and objects, the walker, the gallery and the
-# thumbnail caches; the artwork its display lists and textures. Only the
-# atlas's pages stay, reachable, until the process ends. tests/lsan.supp
-# passes over only other libraries' leftovers (Mesa's software driver), one
-# reason an entry.
+# city's records, artwork and objects, the photo atlas and its pages, the
+# walker, the gallery and the thumbnail caches; the artwork its display
+# lists and textures. tests/lsan.supp passes over only other libraries'
+# leftovers (Mesa's software driver), one reason an entry.
 asan: export ASAN_OPTIONS = detect_leaks=1
 asan: export LSAN_OPTIONS = suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 asan: export UBSAN_OPTIONS = print_stacktrace=1
