@@ -265,6 +265,8 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
     const auto scene640 = [](int x, int y) { return support::Colour{uint8_t(x * 7 + y), uint8_t(y * 3), uint8_t(x ^ y), 255}; };
     writePhoto(f.p + "2019/beach.jpg", plain(red), july);
     fs::copy_file(f.p + "2019/beach.jpg", f.p + "Backup/beach.jpg");
+    for (const char mark : {'a', 'b'})   // one size and the same ends, not a copy
+        std::ofstream(f.p + "2019/pad" + mark + ".jpg", std::ios::binary) << readFile(f.p + "2019/beach.jpg") << std::string(70000, '\0') << mark << std::string(70000, '\0');
     writePhoto(f.p + "2019/DSC_0002.JPG", plain(blue), july);   // a camera's RAW+JPEG: one photo
     ASSERT_TRUE(support::writeDng(f.p + "2019/DSC_0002.DNG", 640, 480, plain(blue), 1, "2019:07:10 10:00:00"));
     writePhoto(f.p + "IMG_20190101_120000-edited.jpg", plain(red), {{EXIF_TAG_DATE_TIME, "2023:03:03 10:00:00"}});
@@ -283,7 +285,7 @@ TEST(IndexRun, ARealPhotoFolderIsTakenAsItIs)
     support::TempDir elsewhere;
     writePhoto(elsewhere.file("sunset.jpg"), plain(green), {{EXIF_TAG_DATE_TIME_ORIGINAL, "2019:08:30 10:00:00"}});
     fs::create_directory_symlink(elsewhere.path(), f.p + "Summer2019");
-    std::map<std::string, std::tuple<int, int, int>> expected = {{"2019/beach.jpg", {2019, 7, 2}}, {"2019/cut.jpg", {2019, 7, 2}}, {"2019/DSC_0002.JPG", {2019, 7, 2}},
+    std::map<std::string, std::tuple<int, int, int>> expected = {{"2019/beach.jpg", {2019, 7, 2}}, {"2019/cut.jpg", {2019, 7, 2}}, {"2019/pada.jpg", {2019, 7, 2}}, {"2019/padb.jpg", {2019, 7, 2}}, {"2019/DSC_0002.JPG", {2019, 7, 2}},
         {"IMG_20190101_120000-edited.jpg", {2019, 1, 1}}, {"IMG_1234.JPG", {2012, 5, 3}}, {"scan.tif", {2012, 5, 1}}, {"future.jpg", {2018, 2, 1}},
         {"Summer2019/sunset.jpg", {2019, 8, 4}}};
     // Into a library inside the folder, then one beside it, then again with a photo gone and a date corrected.

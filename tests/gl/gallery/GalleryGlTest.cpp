@@ -82,6 +82,7 @@ TEST(GalleryGl, EveryExifOrientationShowsThePhotoUprightAndBrokenFilesNothing)
     for (const std::string& path : {dir.path(), dir.file("fifo"), std::string("/dev/zero"), dir.file("o.jpg"), dir.file("ramps.jpg")})
         EXPECT_TRUE(devil.decode(path).outcome == DecodedPhoto::Refused && vips.decode(path).outcome ==
                     DecodedPhoto::Refused) << path;   // and nothing blocks
+    EXPECT_EQ(vips.decode("/dev/zero").reason, "it is not a regular file");
 }
 
 // A photo gone from its folder: the gallery shows the picture's thumbnail enlarged in its place and one

@@ -165,6 +165,7 @@ TEST_F(ThumbnailCacheFile, DropsADamagedOrForeignFileWithOneLineAndWritesItAgain
         std::function<bool()> spoil;
     } cases[] = {
         {"cut short", damaged, [&] { return truncate(cacheFile.c_str(), fileBytes() - 20) == 0; }},
+        {"a FIFO, never waited on", damaged, [&] { return unlink(cacheFile.c_str()) == 0 && mkfifo(cacheFile.c_str(), 0600) == 0; }},
         {"blocks overwritten", damaged, [&] { return overwrite(16, std::string(200, '\x5a')); }},
         {"index changed", damaged, [&] { return overwrite(fileBytes() - 60, "\x01"); }},
         {"sparse 50 GB claimed by its trailer", damaged,
