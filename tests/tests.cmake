@@ -29,6 +29,11 @@ target_compile_definitions(zv_test_support PUBLIC
   ZV_TOOLS_DIR="${CMAKE_BINARY_DIR}/tools"
   ZV_BUILD_DIR="${CMAKE_BINARY_DIR}")
 
+# The longest test takes some 20 s under the sanitizers; one that waits on
+# something that never comes (a blocking open, a lost window) fails at this
+# many seconds instead of holding the run for ctest's 25 minutes.
+set(ZV_TEST_TIMEOUT 300)
+
 foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
   set(lib zv_${subsystem})
   file(GLOB unit_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/${subsystem}/*.cpp)
@@ -36,7 +41,7 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
     add_executable(unit_${subsystem} ${unit_sources})
     target_link_libraries(unit_${subsystem} PRIVATE ${lib} zv_test_support GTest::gtest_main)
     gtest_discover_tests(unit_${subsystem} DISCOVERY_MODE PRE_TEST
-      WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS unit ENVIRONMENT ${ZV_TEST_CACHE})
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS unit ENVIRONMENT ${ZV_TEST_CACHE} TIMEOUT ${ZV_TEST_TIMEOUT})
   endif()
   # GL tests bring their own main (tests/gl/GlTestMain.cpp): one hidden GLUT
   # window for the whole executable, working directory the run directory.
@@ -47,7 +52,7 @@ foreach(subsystem ${ZV_TEST_SUBSYSTEMS})
     target_link_libraries(gl_${subsystem} PRIVATE zv_app zv_test_support GLUT::GLUT)
     add_dependencies(gl_${subsystem} zv_artwork)
     gtest_discover_tests(gl_${subsystem} DISCOVERY_MODE PRE_TEST
-      WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl ENVIRONMENT ${ZV_TEST_CACHE})
+      WORKING_DIRECTORY ${ZV_RUN_DIR} PROPERTIES LABELS gl ENVIRONMENT ${ZV_TEST_CACHE} TIMEOUT ${ZV_TEST_TIMEOUT})
   endif()
 endforeach()
 # The viewer starts the indexer in the background; its test runs the real one.
@@ -61,7 +66,7 @@ if(e2e_sources)
   target_link_libraries(e2e_tests PRIVATE zv_test_support X11::X11 GTest::gtest_main)
   add_dependencies(e2e_tests zandervale zv_artwork zandervale-index)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e ENVIRONMENT ${ZV_TEST_CACHE})
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS e2e ENVIRONMENT ${ZV_TEST_CACHE} TIMEOUT ${ZV_TEST_TIMEOUT})
   # Mesa unloads its software driver as the viewer closes its display, before
   # LeakSanitizer reports what the driver kept: those frames would have no
   # module name for tests/lsan.supp to match. Under the sanitizers the tests
@@ -90,7 +95,7 @@ if(tool_test_sources)
   add_dependencies(tool_tests zv_artwork zv_sample_library)
   target_link_libraries(tool_tests PRIVATE zv_index_testing)   # the indexer's rules, its program and the loader
   gtest_discover_tests(tool_tests DISCOVERY_MODE PRE_TEST
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS tools ENVIRONMENT ${ZV_TEST_CACHE})
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} PROPERTIES LABELS tools ENVIRONMENT ${ZV_TEST_CACHE} TIMEOUT ${ZV_TEST_TIMEOUT})
 endif()
 
 # make demo's tour without a display (scripts/demo.sh): a program beside the
