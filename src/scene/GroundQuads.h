@@ -21,7 +21,7 @@ void emitQuads(const TexturedVertex* vertices, int count);
 void drawListAt(float x, float y, float z, TextureName texture, unsigned int list);
 
 // Whether count vertices with their origin moved to (x, y, z) may show
-// through the current modelview and projection: false only when all of
-// them lie beyond one side of the view volume, where the GL would clip
-// every pixel away after paying for the call.
+// through the current modelview and projection: false only when the box
+// round them lies beyond one side of the view volume, where the GL would
+// clip every pixel away after paying for the call.
 bool quadsMayShow(const TexturedVertex* vertices, int count, float x, float y, float z);

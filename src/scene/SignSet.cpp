@@ -12,6 +12,7 @@
 #include "calendar/Calendar.h"
 #include "scene/GroundQuads.h"
 #include "scene/Sign.h"
+#include "scene/ViewVolume.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -161,15 +162,15 @@ SignEntries signTableEntries(int kind, int index, int yearCount)
     }
 }
 
-// The box round a kind's lists, as its eight corners about the standing point.
-std::array<TexturedVertex, 8> kindBox(int kind)
+// The box round a kind's lists, about the standing point.
+SignSet::Box kindBox(int kind)
 {
-    float low[3] = { 0, 0, 0 }, high[3] = { 0, 0, 0 };
-    const auto take = [&](float x, float y, float z) {
+    SignSet::Box box{};
+    const auto take = [&box](float x, float y, float z) {
         const float point[3] = { x, y, z };
         for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = std::min(low[axis], point[axis]);
-            high[axis] = std::max(high[axis], point[axis]);
+            box.min[axis] = std::min(box.min[axis], point[axis]);
+            box.max[axis] = std::max(box.max[axis], point[axis]);
         }
     };
     for (int i = 0; i < kindSteps[kind].count; ++i) {
@@ -182,10 +183,7 @@ std::array<TexturedVertex, 8> kindBox(int kind)
             take(list.wireAlongZ ? postRadius : along, wireTop, list.wireAlongZ ? along : postRadius);
         }
     }
-    std::array<TexturedVertex, 8> corners{};
-    for (int c = 0; c < 8; ++c)
-        corners[c] = { c & 1 ? high[0] : low[0], c & 2 ? high[1] : low[1], c & 4 ? high[2] : low[2], 0, 0 };
-    return corners;
+    return box;
 }
 
 } // namespace
@@ -220,7 +218,7 @@ SignSet::~SignSet()
 
 void SignSet::draw(int kind, int index, float x, float y, float z) const
 {
-    if (kind < Sign::title || kind > Sign::monthLabel || !quadsMayShow(boxes[kind].data(), 8, x, y, z))
+    if (kind < Sign::title || kind > Sign::monthLabel || !boxMayShow(boxes[kind].min, boxes[kind].max, x, y, z))
         return;
     const SignEntries entries = signTableEntries(kind, index, static_cast<int>(yearImages.size()));
     const bool ofYears = kind == Sign::yearBanner || kind == Sign::yearLabel;

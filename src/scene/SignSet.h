@@ -4,11 +4,9 @@
 // with it; the signs made with it go first.
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "library/PictureLibrary.h"
-#include "scene/GroundQuads.h"
 #include "scene/NotCopyable.h"
 #include "textures/TextureName.h"
 
@@ -22,10 +20,15 @@ public:
     // unless it lies wholly out of view.
     void draw(int kind, int index, float x, float y, float z) const;
 
+    // A box about a sign's standing point.
+    struct Box {
+        float min[3], max[3];
+    };
+
 private:
     std::vector<TextureName> yearImages;   // the span's first year onward
     TextureName monthImages[12];
     TextureName titleImage;
     unsigned int lists[9];
-    std::array<TexturedVertex, 8> boxes[5];   // by kind, round its lists
+    Box boxes[5];   // by kind, round its lists
 };

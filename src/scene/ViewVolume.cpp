@@ -1,6 +1,8 @@
 // The view-volume test on a box's corners in clip space.
 #include "scene/ViewVolume.h"
 
+#include <GL/gl.h>
+
 bool boxOutsideView(const float min[3], const float max[3], const float modelview[16], const float projection[16])
 {
     float m[16];
@@ -24,4 +26,13 @@ bool boxOutsideView(const float min[3], const float max[3], const float modelvie
             return true;
     }
     return false;
+}
+
+bool boxMayShow(const float min[3], const float max[3], float x, float y, float z)
+{
+    GLfloat modelview[16], projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const float low[3] = { min[0] + x, min[1] + y, min[2] + z }, high[3] = { max[0] + x, max[1] + y, max[2] + z };
+    return !boxOutsideView(low, high, modelview, projection);
 }
