@@ -1,6 +1,6 @@
 // The cache file: a header with the format's version, the blocks of each
-// thumbnail, then an index of (stamp, offset, checksum of the blocks, size
-// in texels, path) and a trailer that says where the index starts, how many
+// thumbnail's full level followed by its small level's, then an index of
+// (stamp, offset, checksums of both levels, size in texels, path) and a trailer that says where the index starts, how many
 // entries it has, how long the whole file is and the index's checksum. A
 // file is written under a temporary name and renamed over the old one, so a
 // reader sees a whole file or none; one cut short, changed or too large
@@ -32,17 +32,24 @@ const char tailMagic[8] = {'Z', 'V', 'C', 'E', 'N', 'D', '0', '1'};
 constexpr int64_t headBytes = 16;
 constexpr int64_t tailBytes = 40;
 // The version of the layout; a file of another one is made again.
-constexpr uint32_t formatVersion = 2;
-// Seven stamp fields, offset and checksum, then width, height and the
+constexpr uint32_t formatVersion = 3;
+// Seven stamp fields, offset and two checksums, then width, height and the
 // path's length; the path follows.
-constexpr int64_t entryBytes = 9 * 8 + 3 * 2;
+constexpr int64_t entryBytes = 10 * 8 + 3 * 2;
 constexpr int64_t longestPath = PATH_MAX;
-// A 1 x 1 thumbnail framed and widened to whole blocks: one DXT1 block.
-constexpr int64_t smallestBlocks = 8;
+// A 1 x 1 thumbnail framed and widened to whole blocks, one DXT1 block,
+// and its small level.
+constexpr int64_t smallestBlocks = 8 + smallLevelBytes;
 
 int64_t blockBytes(int width, int height)
 {
     return int64_t(wholeBlocks(width + 2)) * wholeBlocks(height + 2) / 2;
+}
+
+// Both levels of a thumbnail, the full one first.
+int64_t levelBytes(int width, int height)
+{
+    return blockBytes(width, height) + smallLevelBytes;
 }
 
 std::string hexName(const std::string& text)
@@ -298,12 +305,12 @@ ThumbnailCache::Refusal ThumbnailCache::readIndex()
         for (int64_t* field : fieldsOf(&entry.stamp))
             whole = whole && take(bytes.get(), size, &at, field);
         if (!whole || !take(bytes.get(), size, &at, &entry.offset) || !take(bytes.get(), size, &at, &entry.checksum) ||
-            !take(bytes.get(), size, &at, &width) || !take(bytes.get(), size, &at, &height) ||
+            !take(bytes.get(), size, &at, &entry.smallChecksum) || !take(bytes.get(), size, &at, &width) || !take(bytes.get(), size, &at, &height) ||
             !take(bytes.get(), size, &at, &pathLength) || size - at < pathLength)
             return Refusal::damaged;
         entry.width = width, entry.height = height;
         if (width == 0 || height == 0 || width > largestAtlasPhoto || height > largestAtlasPhoto ||
-            entry.offset < headBytes || entry.offset > indexAt - blockBytes(width, height))
+            entry.offset < headBytes || entry.offset > indexAt - levelBytes(width, height))
             return Refusal::damaged;
         read[std::string(&bytes[at], pathLength)] = entry;
         at += pathLength;
@@ -327,26 +334,40 @@ ThumbnailCache::~ThumbnailCache()
         close(nextFile);
         unlink(nextPath.c_str());
     }
+    if (nextReader >= 0)
+        close(nextReader);
     if (oldFile >= 0)
         close(oldFile);
 }
 
 bool ThumbnailCache::find(const std::string& file, const FileStamp& stamp, int* width, int* height,
-                          std::vector<unsigned char>* blocks) const
+                          std::vector<unsigned char>* small, FullLevelAt* full) const
 {
     const auto found = index.find(file);
     if (found == index.end() || stamp.size < 0 || !(found->second.stamp == stamp))
         return false;
     const Entry& entry = found->second;
-    blocks->resize(static_cast<size_t>(blockBytes(entry.width, entry.height)));
-    if (!readAt(oldFile, blocks->data(), int64_t(blocks->size()), entry.offset) ||
-        cacheChecksum(blocks->data(), blocks->size()) != entry.checksum) {
+    small->resize(smallLevelBytes);
+    if (!readAt(oldFile, small->data(), smallLevelBytes, entry.offset + blockBytes(entry.width, entry.height)) ||
+        cacheChecksum(small->data(), small->size()) != entry.smallChecksum) {
         damagedBlocks = true;
         return false;
     }
     *width = entry.width;
     *height = entry.height;
+    *full = FullLevelAt{entry.offset, entry.checksum, entry.width, entry.height, false};
     return true;
+}
+
+bool ThumbnailCache::readFull(const FullLevelAt& full, std::vector<unsigned char>* blocks) const
+{
+    const int file = full.inNextFile ? nextReader : oldFile;
+    blocks->resize(static_cast<size_t>(blockBytes(full.width, full.height)));
+    if (full.offset >= 0 && file >= 0 && readAt(file, blocks->data(), int64_t(blocks->size()), full.offset) &&
+        cacheChecksum(blocks->data(), blocks->size()) == full.checksum)
+        return true;
+    damagedBlocks = true;
+    return false;
 }
 
 void ThumbnailCache::startNextFile()
@@ -365,42 +386,49 @@ void ThumbnailCache::startNextFile()
         nextFile = -2;
         return;
     }
+    // Full levels made anew are read back from here while the file is
+    // written, renamed or even removed.
+    nextReader = open(nextPath.c_str(), O_RDONLY | O_CLOEXEC);
     nextEnd = headBytes;
 }
 
-void ThumbnailCache::keep(const std::string& file, const FileStamp& stamp, int width, int height,
-                          const unsigned char* madeBlocks)
+FullLevelAt ThumbnailCache::keep(const std::string& file, const FileStamp& stamp, int width, int height,
+                                 const unsigned char* madeBlocks, const unsigned char* madeSmall)
 {
     if (path.empty() || nextFile == -2 || file.size() > size_t(longestPath))
-        return;
-    Entry entry{stamp, width, height, 0, 0, madeBlocks != nullptr};
+        return {};
+    Entry entry{stamp, width, height, 0, 0, 0, madeBlocks != nullptr};
     if (madeBlocks == nullptr) {
         const auto old = index.find(file);
         if (old == index.end())
-            return;
+            return {};
         entry.offset = old->second.offset;
         entry.checksum = old->second.checksum;
+        entry.smallChecksum = old->second.smallChecksum;
     } else {
         anyMade = true;
         if (nextFile == -1)
             startNextFile();
         const int64_t bytes = blockBytes(width, height);
         if (nextFile < 0)
-            return;
-        if (nextEnd + bytes > thumbnailCacheBytes || !writeAt(nextFile, madeBlocks, bytes, nextEnd)) {
+            return {};
+        if (nextEnd + bytes + smallLevelBytes > thumbnailCacheBytes || !writeAt(nextFile, madeBlocks, bytes, nextEnd) ||
+            !writeAt(nextFile, madeSmall, smallLevelBytes, nextEnd + bytes)) {
             // Too large a library costs only its speed; a full disk says so.
-            if (nextEnd + bytes <= thumbnailCacheBytes)
+            if (nextEnd + bytes + smallLevelBytes <= thumbnailCacheBytes)
                 problem = std::strerror(errno);
             close(nextFile);
             unlink(nextPath.c_str());
             nextFile = -2;
-            return;
+            return {};
         }
         entry.offset = nextEnd;
         entry.checksum = cacheChecksum(madeBlocks, size_t(bytes));
-        nextEnd += bytes;
+        entry.smallChecksum = cacheChecksum(madeSmall, smallLevelBytes);
+        nextEnd += bytes + smallLevelBytes;
     }
     next.emplace_back(file, entry);
+    return FullLevelAt{entry.offset, entry.checksum, width, height, entry.made};
 }
 
 void ThumbnailCache::finish()
@@ -433,9 +461,11 @@ void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
         if (stopping)
             break;
         if (!entry.made) {   // from the old file into the next, checked again on the way
-            blocks.resize(static_cast<size_t>(blockBytes(entry.width, entry.height)));
+            const size_t full = static_cast<size_t>(blockBytes(entry.width, entry.height));
+            blocks.resize(full + smallLevelBytes);
             if (!readAt(oldFile, blocks.data(), int64_t(blocks.size()), entry.offset) ||
-                cacheChecksum(blocks.data(), blocks.size()) != entry.checksum)
+                cacheChecksum(blocks.data(), full) != entry.checksum ||
+                cacheChecksum(blocks.data() + full, smallLevelBytes) != entry.smallChecksum)
                 continue;
             written = written && nextEnd + int64_t(blocks.size()) <= thumbnailCacheBytes &&
                       writeAt(nextFile, blocks.data(), int64_t(blocks.size()), nextEnd);
@@ -446,6 +476,7 @@ void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
             put(&tail, *field);
         put(&tail, entry.offset);
         put(&tail, entry.checksum);
+        put(&tail, entry.smallChecksum);
         put(&tail, uint16_t(entry.width));
         put(&tail, uint16_t(entry.height));
         put(&tail, uint16_t(file.size()));

@@ -1,6 +1,7 @@
 // The viewer's one store on disk: the DXT1 blocks it prepared for a
-// library's thumbnails, one file per library in the cache folder, so that
-// the next opening reads them instead of decoding and encoding again.
+// library's thumbnails, full and small, one file per library in the cache
+// folder, so that the next opening reads them instead of decoding and
+// encoding again, and full levels are read back as the walker nears them.
 #pragma once
 
 #include <atomic>
@@ -40,6 +41,15 @@ std::string thumbnailCacheFolder();
 // first.
 constexpr int64_t thumbnailCacheBytes = int64_t(2) << 30;
 
+// Where a cache keeps a thumbnail's full level, for readFull; an offset
+// below 0 when it keeps none.
+struct FullLevelAt {
+    int64_t offset = -1;
+    uint64_t checksum = 0;
+    int width = 0, height = 0;
+    bool inNextFile = false;   // the file being written, else the one read
+};
+
 class ThumbnailCache {
 public:
     // Reads the index of the library's file in folder. A file that is cut
@@ -51,15 +61,19 @@ public:
     ThumbnailCache(const ThumbnailCache&) = delete;
     ThumbnailCache& operator=(const ThumbnailCache&) = delete;
 
-    // The blocks kept for path when it is still the file they were made
-    // from (the same stamp) and they still hold what was written, and of
-    // that size in texels; any thread.
+    // The small level kept for path when it is still the file it was made
+    // from (the same stamp) and it still holds what was written, the full
+    // level's size in texels and where it lies; any thread.
     bool find(const std::string& path, const FileStamp& stamp, int* width, int* height,
-              std::vector<unsigned char>* blocks) const;
+              std::vector<unsigned char>* small, FullLevelAt* full) const;
+    // The full level at full when it still holds what was written; any
+    // thread, for as long as the cache lives.
+    bool readFull(const FullLevelAt& full, std::vector<unsigned char>* blocks) const;
     // A thumbnail the next file holds, on the loading thread, in order: its
-    // blocks when they were made anew, or null when find gave them.
-    void keep(const std::string& path, const FileStamp& stamp, int width, int height,
-              const unsigned char* madeBlocks);
+    // levels when they were made anew, or null when find gave them. Says
+    // where the full level lies.
+    FullLevelAt keep(const std::string& path, const FileStamp& stamp, int width, int height,
+                     const unsigned char* madeBlocks, const unsigned char* madeSmall);
     // Says in one line when find met changed blocks; when anything was made
     // anew, writes the next file in the background and puts it in place of
     // the old one. A folder that cannot be written gives one line.
@@ -75,7 +89,8 @@ private:
         FileStamp stamp;
         int width, height;
         int64_t offset;   // in the old file (kept) or in the next one (made)
-        uint64_t checksum;
+        uint64_t checksum;        // of the full level
+        uint64_t smallChecksum;   // of the small one, which follows it
         bool made;
     };
     enum class Refusal { none, olderFormat, damaged, foreign };
@@ -92,6 +107,7 @@ private:
     mutable std::atomic<bool> damagedBlocks{false};
     std::vector<std::pair<std::string, Entry>> next;
     int nextFile = -1;
+    int nextReader = -1;   // the next file, for full levels made anew
     std::string nextPath;
     int64_t nextEnd = 0;
     bool anyMade = false;

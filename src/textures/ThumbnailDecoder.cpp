@@ -177,6 +177,7 @@ DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress)
     thumbnail.height = static_cast<int>(header.height);
     thumbnail.framed = frameTexels(rgba.data(), thumbnail.width, thumbnail.height);
     if (compress) {
+        thumbnail.small = smallLevelBlocks(rgba.data(), thumbnail.width, thumbnail.height);
         thumbnail.blocks = compressFramed(thumbnail.framed.data(), thumbnail.width + 2, thumbnail.height + 2);
         thumbnail.framed = std::vector<unsigned char>();
     }
@@ -195,6 +196,38 @@ std::vector<unsigned char> compressFramed(const unsigned char* framed, int frame
             std::memcpy(out + static_cast<size_t>(x) * 4, row + static_cast<size_t>(framedWidth - 1) * 4, 4);
     }
     return encodeDxt1(padded.data(), width, height);
+}
+
+std::vector<unsigned char> smallLevelBlocks(const unsigned char* rgba, int width, int height)
+{
+    // Each small texel averages the source area it covers, partly covered
+    // source texels weighed by their share; along the rows, then down the
+    // columns. A line is a row when going along the rows, else a column.
+    const auto resample = [](const std::vector<float>& in, int inSide, int outSide, int lines, bool alongRows) {
+        const auto at = [lines, alongRows](int line, int position, int side) {
+            return 4 * (alongRows ? static_cast<size_t>(line) * side + position : static_cast<size_t>(position) * lines + line);
+        };
+        std::vector<float> out(static_cast<size_t>(outSide) * lines * 4);
+        const double step = double(inSide) / outSide;
+        for (int o = 0; o < outSide; ++o) {
+            const double from = o * step, to = from + step;
+            for (int i = static_cast<int>(from); i < inSide && i < to; ++i) {
+                const float weight = static_cast<float>((std::min<double>(i + 1, to) - std::max<double>(i, from)) / step);
+                for (int line = 0; line < lines; ++line)
+                    for (int c = 0; c < 4; ++c)
+                        out[at(line, o, outSide) + c] += weight * in[at(line, i, inSide) + c];
+            }
+        }
+        return out;
+    };
+    const std::vector<float> source(rgba, rgba + static_cast<size_t>(width) * height * 4);
+    const std::vector<float> narrow = resample(source, width, smallLevelWidth, height, true);
+    const std::vector<float> small = resample(narrow, height, smallLevelHeight, smallLevelWidth, false);
+    std::vector<unsigned char> texels(small.size());
+    for (size_t i = 0; i < small.size(); ++i)
+        texels[i] = static_cast<unsigned char>(std::clamp(small[i] + 0.5f, 0.0f, 255.0f));
+    return compressFramed(frameTexels(texels.data(), smallLevelWidth, smallLevelHeight).data(), smallLevelWidth + 2,
+                          smallLevelHeight + 2);
 }
 
 std::vector<unsigned char> frameTexels(const unsigned char* rgba, int width, int height)

@@ -23,8 +23,11 @@ struct DecodedThumbnail {
     std::vector<unsigned char> framed;   // see frameTexels; emptied once compressed
     // When asked for: the framed texels as DXT1 blocks, see compressFramed.
     std::vector<unsigned char> blocks;
+    // With the blocks: the small level, see smallLevelBlocks.
+    std::vector<unsigned char> small;
     FileStamp stamp;       // the file's when a cache takes part
-    bool cached = false;   // the blocks came from the cache
+    bool cached = false;   // the levels came from the cache
+    FullLevelAt fullAt;    // where the cache keeps the full level
 };
 
 // The file check, and the picture decoded when wanted and possible, as
@@ -37,6 +40,12 @@ constexpr int wholeBlocks(int side) { return (side + 3) / 4 * 4; }
 // whole blocks by repeating their last column and row, which no sampling
 // inside the cell reaches, as DXT1 blocks.
 std::vector<unsigned char> compressFramed(const unsigned char* framed, int framedWidth, int framedHeight);
+
+// The small level a far house shows: the picture box-filtered to this
+// many texels whatever its own size, framed and compressed as the full one.
+constexpr int smallLevelWidth = 32, smallLevelHeight = 24;
+constexpr int smallLevelBytes = wholeBlocks(smallLevelWidth + 2) * wholeBlocks(smallLevelHeight + 2) / 2;
+std::vector<unsigned char> smallLevelBlocks(const unsigned char* rgba, int width, int height);
 
 // RGBA texels of width x height framed by their own opposite edges, top
 // row first: row and column -1 are the last ones, row and column width

@@ -60,7 +60,8 @@ DecodedThumbnail ThumbnailQueue::prepare(const PlannedFile& file) const
     DecodedThumbnail thumbnail;
     thumbnail.file = checkReadableFile(file.path.c_str());
     if (thumbnail.file == FileCheck::Readable &&
-        cache->find(file.path, stamp, &thumbnail.width, &thumbnail.height, &thumbnail.blocks)) {
+        cache->find(file.path, stamp, &thumbnail.width, &thumbnail.height, &thumbnail.small, &thumbnail.fullAt) &&
+        cache->readFull(thumbnail.fullAt, &thumbnail.blocks)) {
         thumbnail.decoded = thumbnail.cached = true;
     } else {
         thumbnail = decodeThumbnail(file.path.c_str(), true, compress);
@@ -105,9 +106,11 @@ TextureName ThumbnailQueue::load(const char* path)
     const TextureName name = thumbnail->decoded ? photos.upload(*thumbnail) : loadTexture(path);
     if (cache != nullptr && thumbnail != &here && thumbnail->decoded && !thumbnail->blocks.empty())
         cache->keep(path, thumbnail->stamp, thumbnail->width, thumbnail->height,
-                    thumbnail->cached ? nullptr : thumbnail->blocks.data());
+                    thumbnail->cached ? nullptr : thumbnail->blocks.data(),
+                    thumbnail->cached ? nullptr : thumbnail->small.data());
     thumbnail->framed = std::vector<unsigned char>();
     thumbnail->blocks = std::vector<unsigned char>();
+    thumbnail->small = std::vector<unsigned char>();
     return name;
 }
 

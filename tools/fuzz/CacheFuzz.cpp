@@ -3,7 +3,7 @@
 // with the trailer's length and index checksum made right, so that mutations
 // reach the index's entries and the blocks behind them, not only the
 // checksum that guards them. What the reader hands out must be a size the
-// atlas takes, with blocks of that size.
+// atlas takes, with levels of that size.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -59,12 +59,14 @@ void readAsTheViewerDoes()
     const ThumbnailCache cache(scratch().folder, libraryPath);
     for (const char* name : {"/zv-fuzz/t1.jpg", "/zv-fuzz/t2.png"}) {
         int width = 0, height = 0;
-        std::vector<unsigned char> blocks;
-        if (!cache.find(name, seedStamp(name[10] == '1' ? 10 : 20), &width, &height, &blocks))
+        std::vector<unsigned char> small, blocks;
+        FullLevelAt full;
+        if (!cache.find(name, seedStamp(name[10] == '1' ? 10 : 20), &width, &height, &small, &full))
             continue;
         const size_t expected = size_t(wholeBlocks(width + 2)) * wholeBlocks(height + 2) / 2;
         if (width < 1 || height < 1 || width > largestAtlasPhoto || height > largestAtlasPhoto ||
-            blocks.size() != expected)
+            small.size() != size_t(smallLevelBytes) || full.width != width || full.height != height ||
+            (cache.readFull(full, &blocks) && blocks.size() != expected))
             std::abort();
     }
 }

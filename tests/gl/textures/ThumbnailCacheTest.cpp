@@ -166,7 +166,7 @@ TEST_F(ThumbnailCacheFile, DropsADamagedOrForeignFileWithOneLineAndWritesItAgain
     } cases[] = {
         {"cut short", damaged, [&] { return truncate(cacheFile.c_str(), fileBytes() - 20) == 0; }},
         {"a FIFO, never waited on", damaged, [&] { return unlink(cacheFile.c_str()) == 0 && mkfifo(cacheFile.c_str(), 0600) == 0; }},
-        {"blocks overwritten", damaged, [&] { return overwrite(16, std::string(200, '\x5a')); }},
+        {"levels overwritten", damaged, [&] { return overwrite(16, std::string(1100, '\x5a')); }},
         {"index changed", damaged, [&] { return overwrite(fileBytes() - 60, "\x01"); }},
         {"sparse 50 GB claimed by its trailer", damaged,
          [&] {
@@ -183,8 +183,9 @@ TEST_F(ThumbnailCacheFile, DropsADamagedOrForeignFileWithOneLineAndWritesItAgain
              DecodedThumbnail red = decodeThumbnail(picture(0).c_str(), true, false);
              red.framed.assign(red.framed.size(), 255);
              const std::vector<unsigned char> blocks = compressFramed(red.framed.data(), red.width + 2, red.height + 2);
+             const std::vector<unsigned char> small(smallLevelBytes, 255);
              for (int i = 0; i < 6; ++i)
-                 other.keep(picture(i), stampOf(picture(i).c_str()), red.width, red.height, blocks.data());
+                 other.keep(picture(i), stampOf(picture(i).c_str()), red.width, red.height, blocks.data(), small.data());
              other.finish();
              other.waitForWriter();
              return rename(other.filePath().c_str(), cacheFile.c_str()) == 0;
@@ -214,14 +215,13 @@ TEST_F(ThumbnailCacheFile, CostsOnlyOneLineWhereTheFolderCannotBeWritten)
     expectSlowPathPicture(opening, "unwritable folder");
 }
 
-// Blocks for a 2 x 2 thumbnail, as the loader keeps them.
-std::vector<unsigned char> someBlocks()
-{
-    const std::vector<unsigned char> rgba(2 * 2 * 4, 99);
-    return compressFramed(frameTexels(rgba.data(), 2, 2).data(), 4, 4);
-}
+// Both levels of a 2 x 2 thumbnail, as the loader keeps them: the full
+// level is one block, the small one follows it.
+const std::vector<unsigned char> rgba2x2 = {9, 99, 200, 255, 250, 0, 40, 255, 0, 0, 0, 255, 255, 255, 255, 255};
+std::vector<unsigned char> someBlocks() { return compressFramed(frameTexels(rgba2x2.data(), 2, 2).data(), 4, 4); }
+std::vector<unsigned char> someSmall() { return smallLevelBlocks(rgba2x2.data(), 2, 2); }
 
-TEST(ThumbnailCacheStamp, FindsBlocksOnlyForTheStampTheyWereKeptWith)
+TEST(ThumbnailCacheLevels, GivesBothLevelsBackOnlyForTheirStampAndUnchanged)
 {
     support::TempDir folder;
     FileStamp kept;
@@ -231,21 +231,40 @@ TEST(ThumbnailCacheStamp, FindsBlocksOnlyForTheStampTheyWereKeptWith)
     int value = 1000;
     for (int64_t FileStamp::*field : fields)
         kept.*field = value++;
-    {
+    const auto write = [&] {
         ThumbnailCache cache(folder.path(), "/library.xml");
-        cache.keep("/t.jpg", kept, 2, 2, someBlocks().data());
+        cache.keep("/t.jpg", kept, 2, 2, someBlocks().data(), someSmall().data());
         cache.finish();
         cache.waitForWriter();
-    }
-    const ThumbnailCache cache(folder.path(), "/library.xml");
-    int width = 0, height = 0;
-    std::vector<unsigned char> blocks;
-    EXPECT_TRUE(cache.find("/t.jpg", kept, &width, &height, &blocks));
-    EXPECT_EQ(blocks, someBlocks());
-    for (size_t i = 0; i < std::size(fields); ++i) {
-        FileStamp other = kept;
-        other.*fields[i] += 1;
-        EXPECT_FALSE(cache.find("/t.jpg", other, &width, &height, &blocks)) << "field " << i;
+        return cache.filePath();
+    };
+    // Past the 16-byte header: the full level's one block, then the small level.
+    const struct {
+        const char* what;
+        off_t spoiled;   // -1 for none
+        bool smallFound, fullRead;
+    } cases[] = {{"as written", -1, true, true}, {"small level changed", 16 + 8 + 100, false, false},
+                 {"full level changed", 16 + 3, true, false}};
+    for (const auto& c : cases) {
+        const std::string file = write();
+        const int spoiling = ::open(file.c_str(), O_WRONLY);
+        ASSERT_TRUE(c.spoiled < 0 || pwrite(spoiling, "\x5a", 1, c.spoiled) == 1) << c.what;
+        close(spoiling);
+        const ThumbnailCache cache(folder.path(), "/library.xml");
+        int width = 0, height = 0;
+        std::vector<unsigned char> small, blocks;
+        FullLevelAt full;
+        ASSERT_EQ(cache.find("/t.jpg", kept, &width, &height, &small, &full), c.smallFound) << c.what;
+        EXPECT_EQ(c.smallFound && cache.readFull(full, &blocks), c.fullRead) << c.what;
+        if (c.spoiled < 0) {
+            EXPECT_EQ(small, someSmall());
+            EXPECT_EQ(blocks, someBlocks());
+            for (size_t i = 0; i < std::size(fields); ++i) {
+                FileStamp other = kept;
+                other.*fields[i] += 1;
+                EXPECT_FALSE(cache.find("/t.jpg", other, &width, &height, &small, &full)) << "field " << i;
+            }
+        }
     }
 }
 
@@ -262,7 +281,7 @@ TEST(ThumbnailCacheBound, RemovesTheLibrariesOpenedLongestAgoFirst)
         ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), opened, 0), 0);
     }
     ThumbnailCache cache(folder.path(), "/library.xml");
-    cache.keep("/t.jpg", FileStamp(), 2, 2, someBlocks().data());
+    cache.keep("/t.jpg", FileStamp(), 2, 2, someBlocks().data(), someSmall().data());
     cache.finish();
     cache.waitForWriter();
     EXPECT_NE(inode(cache.filePath()), 0u);
