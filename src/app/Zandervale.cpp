@@ -273,6 +273,7 @@ void Zandervale::draw(double dt)
     followLibrary();
     if (movementControl != nullptr)
         movementControl->beginFrame(dt);
+    stepPhotoLevels();
     order.draw(sceneObjects, dt);
     beginOverlay(state);
     if (movementControl != nullptr)
@@ -283,6 +284,20 @@ void Zandervale::draw(double dt)
         drawCentredLine("This library holds no photos. Make one with: zandervale-index PHOTO_DIR", state.windowWidth);
     drawFrameRate(state);
     endOverlay();
+}
+
+// Before any house bakes a cell this frame: full levels the eye has left
+// are given back, and a few of those read meanwhile placed, so that a walk
+// never waits for them.
+void Zandervale::stepPhotoLevels()
+{
+    constexpr int fullLevelsPerFrame = 48;
+    GLfloat view[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, view);
+    float eye[3];
+    for (int i = 0; i < 3; ++i)
+        eye[i] = -(view[4 * i] * view[12] + view[4 * i + 1] * view[13] + view[4 * i + 2] * view[14]);
+    photos.stepLevels(eye, fullLevelsPerFrame);
 }
 
 void Zandervale::drawForPicking()

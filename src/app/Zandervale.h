@@ -67,6 +67,7 @@ public:
     void setLoading(bool on) { loading = on; }   // the start-up screen, as while run() builds the city
 
 private:
+    void stepPhotoLevels();
     void keyboard(unsigned char key, int x, int y) override;
     void keyboardUp(unsigned char key, int x, int y) override;
     void special(int key, int x, int y) override;

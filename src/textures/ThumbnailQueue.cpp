@@ -60,8 +60,7 @@ DecodedThumbnail ThumbnailQueue::prepare(const PlannedFile& file) const
     DecodedThumbnail thumbnail;
     thumbnail.file = checkReadableFile(file.path.c_str());
     if (thumbnail.file == FileCheck::Readable &&
-        cache->find(file.path, stamp, &thumbnail.width, &thumbnail.height, &thumbnail.small, &thumbnail.fullAt) &&
-        cache->readFull(thumbnail.fullAt, &thumbnail.blocks)) {
+        cache->find(file.path, stamp, &thumbnail.width, &thumbnail.height, &thumbnail.small, &thumbnail.fullAt)) {
         thumbnail.decoded = thumbnail.cached = true;
     } else {
         thumbnail = decodeThumbnail(file.path.c_str(), true, compress);
@@ -103,11 +102,16 @@ TextureName ThumbnailQueue::load(const char* path)
         thumbnail = &results[current - 1];
     else
         here = decodeThumbnail(path, true, compress);
-    const TextureName name = thumbnail->decoded ? photos.upload(*thumbnail) : loadTexture(path);
-    if (cache != nullptr && thumbnail != &here && thumbnail->decoded && !thumbnail->blocks.empty())
-        cache->keep(path, thumbnail->stamp, thumbnail->width, thumbnail->height,
-                    thumbnail->cached ? nullptr : thumbnail->blocks.data(),
-                    thumbnail->cached ? nullptr : thumbnail->small.data());
+    // The full level stays in the cache file, made anew or not, wherever
+    // the cache can keep it; the atlas reads it back when a house nears.
+    FullLevelSource source;
+    if (cache != nullptr && thumbnail != &here && thumbnail->decoded && !thumbnail->small.empty()) {
+        const FullLevelAt kept = cache->keep(path, thumbnail->stamp, thumbnail->width, thumbnail->height,
+                                             thumbnail->cached ? nullptr : thumbnail->blocks.data(),
+                                             thumbnail->cached ? nullptr : thumbnail->small.data());
+        source = {cache, thumbnail->cached ? thumbnail->fullAt : kept};
+    }
+    const TextureName name = thumbnail->decoded ? photos.upload(*thumbnail, source) : loadTexture(path);
     thumbnail->framed = std::vector<unsigned char>();
     thumbnail->blocks = std::vector<unsigned char>();
     thumbnail->small = std::vector<unsigned char>();

@@ -26,9 +26,10 @@ class ThumbnailQueue {
 public:
     // Decoded pictures are uploaded into photos, which must outlive the
     // queue. At most ahead decoded pictures wait to be taken at any time; with
-    // compress the workers make them DXT1 blocks, or take them from cache
-    // (may be null) where it holds them, and hand them to it once loaded.
-    // The workers share the cache until the queue is destroyed.
+    // compress the workers make both levels as DXT1 blocks, or take the
+    // small level from cache (may be null) where it holds them, and hand
+    // them to it once loaded. The workers share the cache until the queue
+    // is destroyed, the atlas for as long as it reads full levels from it.
     ThumbnailQueue(PhotoAtlas& photos, std::vector<PlannedFile> plan, int workers, int ahead, bool compress = false,
                    std::shared_ptr<ThumbnailCache> cache = nullptr);
     ~ThumbnailQueue();

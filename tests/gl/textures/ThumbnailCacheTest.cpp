@@ -166,7 +166,7 @@ TEST_F(ThumbnailCacheFile, DropsADamagedOrForeignFileWithOneLineAndWritesItAgain
     } cases[] = {
         {"cut short", damaged, [&] { return truncate(cacheFile.c_str(), fileBytes() - 20) == 0; }},
         {"a FIFO, never waited on", damaged, [&] { return unlink(cacheFile.c_str()) == 0 && mkfifo(cacheFile.c_str(), 0600) == 0; }},
-        {"levels overwritten", damaged, [&] { return overwrite(16, std::string(1100, '\x5a')); }},
+        {"levels overwritten", damaged, [&] { return overwrite(16, std::string(1008, '\x5a')); }},
         {"index changed", damaged, [&] { return overwrite(fileBytes() - 60, "\x01"); }},
         {"sparse 50 GB claimed by its trailer", damaged,
          [&] {

@@ -1,0 +1,55 @@
+// One worker is enough: a full level is one pread of a few kilobytes and
+// its checksum, and the GL thread places only a few dozen a frame.
+#include "textures/FullLevelReader.h"
+
+FullLevelReader::~FullLevelReader()
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        stopping = true;
+    }
+    asked.notify_all();
+    if (worker.joinable())
+        worker.join();
+}
+
+void FullLevelReader::ask(TextureName photo, const FullLevelSource& source)
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        asks.push_back({photo, source});
+    }
+    if (!worker.joinable())
+        worker = std::thread([this] { work(); });
+    asked.notify_one();
+}
+
+std::vector<FullLevelReader::Read> FullLevelReader::take(size_t most)
+{
+    std::vector<Read> taken;
+    std::lock_guard<std::mutex> guard(lock);
+    while (!reads.empty() && taken.size() < most) {
+        taken.push_back(std::move(reads.front()));
+        reads.pop_front();
+    }
+    return taken;
+}
+
+void FullLevelReader::work()
+{
+    for (;;) {
+        Ask next;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            asked.wait(guard, [this] { return stopping || !asks.empty(); });
+            if (stopping)
+                return;
+            next = std::move(asks.front());
+            asks.pop_front();
+        }
+        Read read{next.photo, next.source.at, {}, false};
+        read.whole = next.source.cache->readFull(next.source.at, &read.blocks);
+        std::lock_guard<std::mutex> guard(lock);
+        reads.push_back(std::move(read));
+    }
+}
