@@ -16,6 +16,7 @@
 #include "scene/ViewVolume.h"
 #include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
+#include "textures/ThumbnailDecoder.h"
 
 namespace {
 
@@ -24,6 +25,23 @@ constexpr float topMargin = 0.01f;
 
 // An eye this near the bounds could have part of them clipped by the near plane.
 constexpr float nearMargin = 1.0f;
+
+// Full levels are asked for a little before a face could show more than
+// the small level holds, and kept until the eye is well past that, so
+// that no house flickers between its levels at the border.
+constexpr float fullLevelMargin = 1.5f;
+constexpr float fullLevelKeeping = 1.3f;
+
+// How far off a face `side` wide still covers as many pixels as the small
+// level has texels across, in the current projection and viewport.
+float smallLevelDistance(float side)
+{
+    GLfloat projection[16];
+    GLint viewport[4];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return side * projection[5] * static_cast<float>(viewport[3]) / 2.0f / smallLevelWidth;
+}
 
 // The eye in the frame of the modelview m, which is a turn and a shift only.
 void eyeInFrame(const GLfloat m[16], float eye[3])
@@ -87,6 +105,7 @@ void House::buildCubes(const UnitBox& box)
         cubes.push_back(std::make_unique<Cube>(box, b.x, b.y, b.z, 0.0f, b.rotationY, 0.0f, b.scale, (*textures)[i]));
         cubes.back()->extendBounds(boundsMin, boundsMax);
         lowestTop = std::min(lowestTop, b.y + b.scale * boxHalfHeight);
+        largestSide = std::max(largestSide, 2.0f * boxHalfWidth * b.scale);
     }
 }
 
@@ -112,6 +131,7 @@ void House::draw(double seconds)
     GLfloat modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     const float distance = eyeDistance(modelview);
+    chooseLevels(modelview);
     if (!isSelected()) {
         // Growing shrinks each box toward the base point, so the full-size
         // bounds hold it; only the frame that overshoots 1 could leave them.
@@ -152,6 +172,30 @@ int House::eyeRegion(const float eye[3]) const
            9 * (eye[1] < lowestTop - topMargin ? 0 : 1);
 }
 
+// A house near the eye, or selected, asks for its photos' full levels; a
+// house let go keeps them only while the eye stays near. Houses out of
+// view ask too: turning round shows them sharp already.
+void House::chooseLevels(const float modelview[16])
+{
+    if (cubes.empty())
+        return;
+    float eye[3], centre[3], reach = 0.0f, apart = 0.0f;
+    eyeInFrame(modelview, eye);
+    for (int axis = 0; axis < 3; ++axis) {
+        centre[axis] = (boundsMin[axis] + boundsMax[axis]) / 2.0f;
+        reach += (boundsMax[axis] - centre[axis]) * (boundsMax[axis] - centre[axis]);
+        apart += (eye[axis] - centre[axis]) * (eye[axis] - centre[axis]);
+    }
+    const float near = smallLevelDistance(largestSide) * fullLevelMargin + std::sqrt(reach);
+    const bool selected = isSelected();
+    wantsFull = selected || std::sqrt(apart) < near;
+    const float world[3] = { x + centre[0], centre[1], z + centre[2] };
+    if (wantsFull || wasSelected)
+        cubes.front()->unitBox().photos().wantFull(
+            *textures, world, selected ? std::numeric_limits<float>::infinity() : near * fullLevelKeeping);
+    wasSelected = selected;
+}
+
 // The grown house as it stands, every box in one list, built for the eye's
 // region (eyeRegion) and again when the eye moves into another: faces that
 // turn their back to every eye in it, which the GL would cull anyway, are
@@ -161,12 +205,16 @@ void House::drawGrown(const float modelview[16])
     float eye[3];
     eyeInFrame(modelview, eye);
     const int region = eyeRegion(eye);
-    if (grownList != 0 && region != grownRegion) {
+    // The list bakes each photo's cell: a level that changed asks for a new one.
+    const uint64_t levels = !cubes.empty() && (wantsFull || grownLevels != 0)
+                                ? cubes.front()->unitBox().photos().fullLevelMark(*textures) : 0;
+    if (grownList != 0 && (region != grownRegion || levels != grownLevels)) {
         glDeleteLists(grownList, 1);
         grownList = 0;
     }
     if (grownList == 0) {
         grownRegion = region;
+        grownLevels = levels;
         grownVertices = 0;
         constexpr float far = std::numeric_limits<float>::infinity();
         const int sides[3] = { region % 3, region / 3 % 3, region / 9 };

@@ -3,6 +3,7 @@
 // house number for picking and blocks the walker.
 #pragma once
 
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -51,6 +52,7 @@ private:
     void buildCubes(const UnitBox& box);
     bool isSelected() const;
     void drawGrowing(double seconds);
+    void chooseLevels(const float modelview[16]);
     void drawGrown(const float modelview[16]);
     int eyeRegion(const float eye[3]) const;
     void drawSolidSelected(double seconds, float pulse);
@@ -71,5 +73,9 @@ private:
     unsigned int grownList;                     // owned; 0 until first drawn grown
     int grownRegion;                            // the eye region it was built for
     int grownVertices = 0;                      // in grownList
+    uint64_t grownLevels = 0;                   // the full-level mark grownList was built with
+    float largestSide = 0.0f;                   // of any box's face, in the house's frame
+    bool wantsFull = false;                     // near the eye or selected, this frame
+    bool wasSelected = false;                   // last frame
     int lastVertices = 0;
 };

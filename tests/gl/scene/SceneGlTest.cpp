@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -15,9 +16,11 @@
 #include "scene/Sign.h"
 #include "scene/Street.h"
 #include "support/GlPixels.h"
+#include "support/TempDir.h"
 #include "textures/GlState.h"
 #include "textures/PhotoAtlas.h"
 #include "textures/Textures.h"
+#include "textures/ThumbnailDecoder.h"
 
 using support::Colour;
 
@@ -138,6 +141,68 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
         v.object->draw(0.0);
         EXPECT_EQ(seen(v.columns, v.rows), v.picture) << v.what << " from " << v.side;
     }
+}
+
+// A house walked away from the eye and back, a frame at each step: it shows
+// its photos' full levels near the eye and keeps them farther out than it
+// takes them, and shows the level it holds all the way.
+TEST_F(SceneGl, HouseKeepsItsFullLevelsFartherOutThanItTakesThem)
+{
+    support::TempDir folder;
+    const auto cache = std::make_shared<ThumbnailCache>(folder.path(), folder.file("Zandervale.xml"));
+    DecodedThumbnail thumbnail;
+    thumbnail.width = 8, thumbnail.height = 6;
+    // Full levels green, small ones blue: the picture tells which shows.
+    std::vector<unsigned char> full, small;
+    for (int i = 0; i < 8 * 6; ++i)
+        full.insert(full.end(), { 0, 255, 0, 255 }), small.insert(small.end(), { 0, 0, 255, 255 });
+    thumbnail.small = smallLevelBlocks(small.data(), 8, 6);
+    thumbnail.blocks = compressFramed(frameTexels(full.data(), 8, 6).data(), 10, 8);
+    std::vector<TextureName> textures;
+    for (int i = 0; i < 5; ++i) {
+        const FullLevelAt at = cache->keep(folder.file(std::to_string(i)), FileStamp(), 8, 6, thumbnail.blocks.data(), thumbnail.small.data());
+        textures.push_back(photos.upload(thumbnail, { cache, at }));
+    }
+    MonthQuarter rec(2005, 3, 1, textures, std::vector<std::string>(textures.size()));
+    House house(art.box, 0, 0, 0, &rec, 10);
+    house.standGrown();
+    float min[3], max[3];
+    house.worldBounds(min, max);
+    const float middle[3] = { (min[0] + max[0]) / 2, (min[1] + max[1]) / 2, (min[2] + max[2]) / 2 };
+    // Frames until every full level asked for is placed; then whether they show.
+    const auto showsFullAt = [&](float distance) {
+        const float eye[3] = { middle[0], middle[1], middle[2] + distance };
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        do {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            gluPerspective(45, 1, 1, 100000);
+            glMatrixMode(GL_MODELVIEW);
+            glLoadIdentity();
+            gluLookAt(eye[0], eye[1], eye[2], middle[0], middle[1], middle[2], 0, 1, 0);
+            photos.stepLevels(eye, 48);
+            house.draw(0);
+        } while (photos.fullLevelsAwaited() > 0 && std::chrono::steady_clock::now() < deadline);
+        const bool full = photos.fullLevelMark(textures) != 0;
+        EXPECT_PRED3(support::nearColour, support::readPixel(128, 128), full ? support::green : support::blue, 40) << "at " << distance;
+        return full;
+    };
+    disableGl(GlState::lighting);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    float lastFullGoing = 0, firstFullComing = 0;
+    std::vector<float> steps;
+    for (float distance = max[2] - middle[2] + 10; distance < 5000; distance *= 1.05f)
+        steps.push_back(distance);
+    for (float distance : steps)
+        lastFullGoing = showsFullAt(distance) ? distance : lastFullGoing;
+    EXPECT_FALSE(showsFullAt(steps.back())) << "far off";
+    for (auto distance = steps.rbegin(); distance != steps.rend() && firstFullComing == 0; ++distance)
+        firstFullComing = showsFullAt(*distance) ? *distance : 0;
+    EXPECT_GT(firstFullComing, 0) << "near again";
+    EXPECT_GT(lastFullGoing, firstFullComing * 1.2f);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    enableGl(GlState::lighting);
 }
 
 // The names the GL hands out meanwhile are no list or texture once a second
