@@ -1,6 +1,9 @@
 // One worker is enough: a full level is one pread of a few kilobytes and
-// its checksum, and the GL thread places only a few dozen a frame.
+// its checksum (or, on a first opening, one thumbnail decoded), and the GL
+// thread places only a few dozen a frame.
 #include "textures/FullLevelReader.h"
+
+#include "textures/ThumbnailDecoder.h"
 
 FullLevelReader::~FullLevelReader()
 {
@@ -48,7 +51,13 @@ void FullLevelReader::work()
             asks.pop_front();
         }
         Read read{next.photo, next.source.at, {}, false};
-        read.whole = next.source.cache->readFull(next.source.at, &read.blocks);
+        if (next.source.cache != nullptr && next.source.at.offset >= 0) {
+            read.whole = next.source.cache->readFull(next.source.at, &read.blocks);
+        } else {
+            DecodedThumbnail again = decodeThumbnail(next.source.path.c_str(), true, true);
+            read.whole = again.decoded && again.width == read.at.width && again.height == read.at.height;
+            read.blocks = std::move(again.blocks);
+        }
         std::lock_guard<std::mutex> guard(lock);
         reads.push_back(std::move(read));
     }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,10 +15,13 @@
 #include "textures/ThumbnailCache.h"
 
 // Where a photo's full level can be read again: its cache, which the
-// source keeps open, and the place in it.
+// source keeps open, and the place in it; or, while no cache holds it yet,
+// the thumbnail's file, decoded again.
 struct FullLevelSource {
     std::shared_ptr<const ThumbnailCache> cache;
     FullLevelAt at;
+    std::string path;
+    bool known() const { return (cache != nullptr && at.offset >= 0) || !path.empty(); }
 };
 
 class FullLevelReader {

@@ -109,7 +109,7 @@ TextureName PhotoAtlas::upload(const DecodedThumbnail& thumbnail, const FullLeve
     // The name is only reserved, never bound: no texels are stored twice.
     GLuint name = 0;
     glGenTextures(1, &name);
-    if (source.cache != nullptr && source.at.offset >= 0 && !thumbnail.small.empty()) {
+    if (source.known() && !thumbnail.small.empty()) {
         Levels& photo = levels[name];
         photo.source = source;
         photo.small = cells[name] = place(smallLevelWidth, smallLevelHeight, thumbnail.small.data(), true);

@@ -10,7 +10,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -397,8 +399,8 @@ FullLevelAt ThumbnailCache::keep(const std::string& file, const FileStamp& stamp
 {
     if (path.empty() || nextFile == -2 || file.size() > size_t(longestPath))
         return {};
-    Entry entry{stamp, width, height, 0, 0, 0, madeBlocks != nullptr};
-    if (madeBlocks == nullptr) {
+    Entry entry{stamp, width, height, 0, 0, 0, madeSmall != nullptr, madeBlocks == nullptr && madeSmall != nullptr};
+    if (madeSmall == nullptr) {
         const auto old = index.find(file);
         if (old == index.end())
             return {};
@@ -412,7 +414,8 @@ FullLevelAt ThumbnailCache::keep(const std::string& file, const FileStamp& stamp
         const int64_t bytes = blockBytes(width, height);
         if (nextFile < 0)
             return {};
-        if (nextEnd + bytes + smallLevelBytes > thumbnailCacheBytes || !writeAt(nextFile, madeBlocks, bytes, nextEnd) ||
+        if (nextEnd + bytes + smallLevelBytes > thumbnailCacheBytes ||
+            (madeBlocks != nullptr && !writeAt(nextFile, madeBlocks, bytes, nextEnd)) ||
             !writeAt(nextFile, madeSmall, smallLevelBytes, nextEnd + bytes)) {
             // Too large a library costs only its speed; a full disk says so.
             if (nextEnd + bytes + smallLevelBytes <= thumbnailCacheBytes)
@@ -423,11 +426,13 @@ FullLevelAt ThumbnailCache::keep(const std::string& file, const FileStamp& stamp
             return {};
         }
         entry.offset = nextEnd;
-        entry.checksum = cacheChecksum(madeBlocks, size_t(bytes));
+        entry.checksum = madeBlocks != nullptr ? cacheChecksum(madeBlocks, size_t(bytes)) : 0;
         entry.smallChecksum = cacheChecksum(madeSmall, smallLevelBytes);
         nextEnd += bytes + smallLevelBytes;
     }
     next.emplace_back(file, entry);
+    if (entry.fullToMake)
+        return FullLevelAt{-1, 0, width, height, false};
     return FullLevelAt{entry.offset, entry.checksum, width, height, entry.made};
 }
 
@@ -451,6 +456,8 @@ void ThumbnailCache::finish()
 
 void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
 {
+    // Full levels to make share the cores with the frames: they wait.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
     bool written = true;
     std::vector<unsigned char> blocks;
     std::string tail;
@@ -460,6 +467,15 @@ void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
     for (auto& [file, entry] : kept) {
         if (stopping)
             break;
+        if (entry.fullToMake) {   // in the place kept for it, from the file as it was
+            if (!(stampOf(file.c_str()) == entry.stamp))
+                continue;
+            const DecodedThumbnail full = decodeThumbnail(file.c_str(), true, true);
+            if (!full.decoded || full.width != entry.width || full.height != entry.height)
+                continue;
+            written = written && writeAt(nextFile, full.blocks.data(), int64_t(full.blocks.size()), entry.offset);
+            entry.checksum = cacheChecksum(full.blocks.data(), full.blocks.size());
+        }
         if (!entry.made) {   // from the old file into the next, checked again on the way
             const size_t full = static_cast<size_t>(blockBytes(entry.width, entry.height));
             blocks.resize(full + smallLevelBytes);

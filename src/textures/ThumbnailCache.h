@@ -70,8 +70,10 @@ public:
     // thread, for as long as the cache lives.
     bool readFull(const FullLevelAt& full, std::vector<unsigned char>* blocks) const;
     // A thumbnail the next file holds, on the loading thread, in order: its
-    // levels when they were made anew, or null when find gave them. Says
-    // where the full level lies.
+    // levels when they were made anew, or null when find gave them; with
+    // only its small level made, the writer makes the full one from the
+    // file, still of this stamp. Says where the full level lies (nowhere
+    // yet, for the writer's).
     FullLevelAt keep(const std::string& path, const FileStamp& stamp, int width, int height,
                      const unsigned char* madeBlocks, const unsigned char* madeSmall);
     // Says in one line when find met changed blocks; when anything was made
@@ -92,6 +94,7 @@ private:
         uint64_t checksum;        // of the full level
         uint64_t smallChecksum;   // of the small one, which follows it
         bool made;
+        bool fullToMake;   // made small only: the writer makes the full level
     };
     enum class Refusal { none, olderFormat, damaged, foreign };
     Refusal readIndex();

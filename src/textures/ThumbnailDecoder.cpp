@@ -108,7 +108,7 @@ void leaveOnWarning(j_common_ptr info, int level)
 // Kept apart from decodeJpeg so that no object with a destructor lives
 // across the setjmp.
 bool runJpegDecoder(jpeg_decompress_struct* info, JpegErrors* errors, const std::vector<unsigned char>& bytes,
-                    unsigned char* rgba, size_t capacity, int* width, int* height)
+                    unsigned char* rgba, size_t capacity, int* width, int* height, int scale)
 {
     if (setjmp(errors->escape))
         return false;
@@ -119,6 +119,8 @@ bool runJpegDecoder(jpeg_decompress_struct* info, JpegErrors* errors, const std:
         info->jpeg_color_space != JCS_RGB)
         return false;
     info->out_color_space = JCS_EXT_RGBA;
+    info->scale_num = 1;
+    info->scale_denom = static_cast<unsigned>(scale);
     jpeg_start_decompress(info);
     *width = static_cast<int>(info->output_width);
     *height = static_cast<int>(info->output_height);
@@ -133,8 +135,10 @@ bool runJpegDecoder(jpeg_decompress_struct* info, JpegErrors* errors, const std:
     return true;
 }
 
+// At 1/scale of the header's size (libjpeg-turbo's DCT scaling: 1, 2, 4
+// or 8), whose sides round up.
 bool decodeJpeg(const std::vector<unsigned char>& bytes, const ImageHeader& header,
-                std::vector<unsigned char>* rgba)
+                std::vector<unsigned char>* rgba, int scale = 1)
 {
     jpeg_decompress_struct info;
     JpegErrors errors;
@@ -142,17 +146,19 @@ bool decodeJpeg(const std::vector<unsigned char>& bytes, const ImageHeader& head
     errors.manager.error_exit = leaveOnError;
     errors.manager.emit_message = leaveOnWarning;
     jpeg_create_decompress(&info);
-    rgba->resize(static_cast<size_t>(header.width) * header.height * 4);
+    const int scaledWidth = (static_cast<int>(header.width) + scale - 1) / scale;
+    const int scaledHeight = (static_cast<int>(header.height) + scale - 1) / scale;
+    rgba->resize(static_cast<size_t>(scaledWidth) * scaledHeight * 4);
     int width = 0, height = 0;
-    const bool done = runJpegDecoder(&info, &errors, bytes, rgba->data(), rgba->size(), &width, &height) &&
-                      width == static_cast<int>(header.width) && height == static_cast<int>(header.height);
+    const bool done = runJpegDecoder(&info, &errors, bytes, rgba->data(), rgba->size(), &width, &height, scale) &&
+                      width == scaledWidth && height == scaledHeight;
     jpeg_destroy_decompress(&info);
     return done;
 }
 
 }  // namespace
 
-DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress)
+DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress, bool smallOnly)
 {
     DecodedThumbnail thumbnail;
     thumbnail.file = checkReadableFile(path);
@@ -164,17 +170,30 @@ DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress)
     if (judgeImageHeader(header) != SizeVerdict::Fine || !header.sizeKnown || header.width == 0 ||
         header.height == 0 || header.width > largestAtlasPhoto || header.height > largestAtlasPhoto)
         return thumbnail;
+    const int width = static_cast<int>(header.width), height = static_cast<int>(header.height);
+    // Only the small level: a JPEG decodes at the smallest scale that still
+    // covers it, a fraction of a whole decode.
+    smallOnly = smallOnly && compress;
+    int scale = 1;
+    while (smallOnly && header.kind == ImageKind::Jpeg && scale < 8 &&
+           (width + 2 * scale - 1) / (2 * scale) >= smallLevelWidth && (height + 2 * scale - 1) / (2 * scale) >= smallLevelHeight)
+        scale *= 2;
     std::vector<unsigned char> rgba;
     bool decoded = false;
     if (header.kind == ImageKind::Png)
         decoded = decodePng(bytes, &rgba);
     else if (header.kind == ImageKind::Jpeg)
-        decoded = decodeJpeg(bytes, header, &rgba);
-    if (!decoded || rgba.size() != static_cast<size_t>(header.width) * header.height * 4)
+        decoded = decodeJpeg(bytes, header, &rgba, scale);
+    const int decodedWidth = (width + scale - 1) / scale, decodedHeight = (height + scale - 1) / scale;
+    if (!decoded || rgba.size() != static_cast<size_t>(decodedWidth) * decodedHeight * 4)
         return thumbnail;
     thumbnail.decoded = true;
-    thumbnail.width = static_cast<int>(header.width);
-    thumbnail.height = static_cast<int>(header.height);
+    thumbnail.width = width;
+    thumbnail.height = height;
+    if (smallOnly) {
+        thumbnail.small = smallLevelBlocks(rgba.data(), decodedWidth, decodedHeight);
+        return thumbnail;
+    }
     thumbnail.framed = frameTexels(rgba.data(), thumbnail.width, thumbnail.height);
     if (compress) {
         thumbnail.small = smallLevelBlocks(rgba.data(), thumbnail.width, thumbnail.height);

@@ -31,8 +31,9 @@ struct DecodedThumbnail {
 };
 
 // The file check, and the picture decoded when wanted and possible, as
-// DXT1 blocks when compress is set.
-DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress = false);
+// DXT1 blocks when compress is set; with smallOnly too, its small level
+// alone (width and height still the picture's).
+DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress = false, bool smallOnly = false);
 
 // A side rounded up to whole DXT1 blocks.
 constexpr int wholeBlocks(int side) { return (side + 3) / 4 * 4; }

@@ -63,7 +63,8 @@ DecodedThumbnail ThumbnailQueue::prepare(const PlannedFile& file) const
         cache->find(file.path, stamp, &thumbnail.width, &thumbnail.height, &thumbnail.small, &thumbnail.fullAt)) {
         thumbnail.decoded = thumbnail.cached = true;
     } else {
-        thumbnail = decodeThumbnail(file.path.c_str(), true, compress);
+        // The small level only: the cache's writer makes the full one later.
+        thumbnail = decodeThumbnail(file.path.c_str(), true, compress, true);
     }
     thumbnail.stamp = stamp;
     return thumbnail;
@@ -104,12 +105,19 @@ TextureName ThumbnailQueue::load(const char* path)
         here = decodeThumbnail(path, true, compress);
     // The full level stays in the cache file, made anew or not, wherever
     // the cache can keep it; the atlas reads it back when a house nears.
+    // Until then, a full level made small only is decoded again from its file.
     FullLevelSource source;
     if (cache != nullptr && thumbnail != &here && thumbnail->decoded && !thumbnail->small.empty()) {
+        const bool made = !thumbnail->cached;
         const FullLevelAt kept = cache->keep(path, thumbnail->stamp, thumbnail->width, thumbnail->height,
-                                             thumbnail->cached ? nullptr : thumbnail->blocks.data(),
-                                             thumbnail->cached ? nullptr : thumbnail->small.data());
-        source = {cache, thumbnail->cached ? thumbnail->fullAt : kept};
+                                             made && !thumbnail->blocks.empty() ? thumbnail->blocks.data() : nullptr,
+                                             made ? thumbnail->small.data() : nullptr);
+        source.cache = cache;
+        source.at = made ? kept : thumbnail->fullAt;
+        if (source.at.offset < 0) {
+            source.at = FullLevelAt{-1, 0, thumbnail->width, thumbnail->height, false};
+            source.path = path;
+        }
     }
     const TextureName name = thumbnail->decoded ? photos.upload(*thumbnail, source) : loadTexture(path);
     thumbnail->framed = std::vector<unsigned char>();

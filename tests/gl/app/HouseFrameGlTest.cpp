@@ -68,7 +68,7 @@ protected:
         const DecodedThumbnail thumbnail = decodeThumbnail(path.c_str(), true, true);
         const FullLevelAt at = cache->keep(path, stampOf(path.c_str()), thumbnail.width, thumbnail.height,
                                            thumbnail.blocks.data(), thumbnail.small.data());
-        const TextureName photo = photos.upload(thumbnail, { cache, at });
+        const TextureName photo = photos.upload(thumbnail, { cache, at, {} });
         fullOf[photo] = fullPhotos.upload(thumbnail);
         return photo;
     }

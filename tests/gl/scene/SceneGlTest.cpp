@@ -161,7 +161,7 @@ TEST_F(SceneGl, HouseKeepsItsFullLevelsFartherOutThanItTakesThem)
     std::vector<TextureName> textures;
     for (int i = 0; i < 5; ++i) {
         const FullLevelAt at = cache->keep(folder.file(std::to_string(i)), FileStamp(), 8, 6, thumbnail.blocks.data(), thumbnail.small.data());
-        textures.push_back(photos.upload(thumbnail, { cache, at }));
+        textures.push_back(photos.upload(thumbnail, { cache, at, {} }));
     }
     MonthQuarter rec(2005, 3, 1, textures, std::vector<std::string>(textures.size()));
     House house(art.box, 0, 0, 0, &rec, 10);

@@ -181,6 +181,22 @@ TEST(Dxt1Atlas, HoldsTheBlocksInTheirCellAsTheyDecode)
 }
 
 // Without S3TC the thumbnails keep their RGBA texels.
+// A first opening makes only the small level: a JPEG decoded at a quarter
+// of its size gives what the whole decode, box-filtered, gives.
+TEST(SmallLevel, OfAJpegAtAQuarterScaleMatchesTheWholeDecodeFiltered)
+{
+    support::TempDir dir;
+    const std::string path = dir.file("photo.jpg");
+    ASSERT_TRUE(support::writeWithDevil(path, IL_JPG, 128, 96, [](int x, int y) {
+        return Colour{GLubyte(60 + x), GLubyte(40 + 2 * y), GLubyte(x * y / 40 + 30), 255};
+    }));
+    const DecodedThumbnail small = decodeThumbnail(path.c_str(), true, true, true), whole = decodeThumbnail(path.c_str(), true, true);
+    ASSERT_TRUE(small.decoded && whole.decoded);
+    EXPECT_TRUE(small.blocks.empty() && small.width == 128 && small.height == 96);
+    const std::vector<unsigned char> a = decodeDxt1(small.small.data(), 36, 28), b = decodeDxt1(whole.small.data(), 36, 28);
+    EXPECT_GT(peakSignalToNoise(a.data(), b.data(), 36 * 28), 35.0);
+}
+
 TEST(WithoutS3tc, KeepsThumbnailsAsTexels)
 {
     if (std::getenv("MESA_EXTENSION_OVERRIDE") == nullptr) {
