@@ -5,6 +5,13 @@
 
 #include "textures/ThumbnailDecoder.h"
 
+namespace {
+
+// Reads finished and not yet taken, at most: a few frames' worth.
+constexpr size_t readsAhead = 256;
+
+}  // namespace
+
 FullLevelReader::~FullLevelReader()
 {
     {
@@ -30,11 +37,15 @@ void FullLevelReader::ask(TextureName photo, const FullLevelSource& source)
 std::vector<FullLevelReader::Read> FullLevelReader::take(size_t most)
 {
     std::vector<Read> taken;
-    std::lock_guard<std::mutex> guard(lock);
-    while (!reads.empty() && taken.size() < most) {
-        taken.push_back(std::move(reads.front()));
-        reads.pop_front();
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        while (!reads.empty() && taken.size() < most) {
+            taken.push_back(std::move(reads.front()));
+            reads.pop_front();
+        }
     }
+    if (!taken.empty())
+        asked.notify_one();
     return taken;
 }
 
@@ -44,7 +55,9 @@ void FullLevelReader::work()
         Ask next;
         {
             std::unique_lock<std::mutex> guard(lock);
-            asked.wait(guard, [this] { return stopping || !asks.empty(); });
+            // Never far ahead of the GL thread: a walk past thousands of
+            // photos would otherwise hold all their blocks at once.
+            asked.wait(guard, [this] { return stopping || (!asks.empty() && reads.size() < readsAhead); });
             if (stopping)
                 return;
             next = std::move(asks.front());
