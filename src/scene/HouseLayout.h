@@ -24,9 +24,13 @@ bool layoutUsesVariant(int pictureCount);
 std::vector<BoxPlacement> layoutBoxes(int pictureCount, int variant);
 
 // Faces of a grown house's boxes that no eye at or above the ground can
-// see, one bit per face as Cube numbers them (unseenTop, unseenBottom): a
-// bottom on the ground, and a top or bottom that lies wholly in another
-// box, on the face of one resting on it or carrying it, or sunk into it.
+// see, one bit per face as Cube numbers them: a bottom on the ground, and
+// any face that lies wholly in another box, on the face of a neighbour it
+// touches or sunk into it.
+constexpr unsigned unseenBack = 1u << 0;    // -z
+constexpr unsigned unseenFront = 1u << 1;   // +z
+constexpr unsigned unseenLeft = 1u << 2;    // -x
+constexpr unsigned unseenRight = 1u << 3;   // +x
 constexpr unsigned unseenTop = 1u << 4;
 constexpr unsigned unseenBottom = 1u << 5;
 std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes);

@@ -40,17 +40,23 @@ TEST(HouseLayout, EveryBoxStandsOnTheGroundOrOnABoxBeforeIt)
 }
 
 // What stands on a box hides its top, what a box stands on hides its bottom,
-// but only where the one face lies wholly on or in the other box.
+// a neighbour sharing a side hides it, but only where the one face lies
+// wholly on or in the other box: sides that touch along an edge (triangles)
+// or partly (the sunk tapering boxes) show.
 TEST(HouseLayout, LeavesOutOnlyFacesCoveredByTheGroundOrAnotherBox)
 {
     constexpr unsigned both = unseenTop | unseenBottom;
+    // The inner sides of a four-box level, counter-clockwise from (-x, -z).
+    constexpr unsigned in[4] = { unseenRight | unseenFront, unseenLeft | unseenFront, unseenLeft | unseenBack,
+                                 unseenRight | unseenBack };
     const struct { const char* what; int n; int variant; std::vector<unsigned> want; } cases[] = {
         { "tower: the top box shows its top", 3, 0, { both, both, unseenBottom } },
         { "twisted tower: the turned corners stick out", 3, 1, { unseenBottom, 0, 0 } },
         { "tapering tower: each top shows around the smaller, sunk box", 3, 2, { unseenBottom, unseenBottom, unseenBottom } },
         { "pairs: two stacks", 10, 0, { both, both, both, both, both, both, both, both, unseenBottom, unseenBottom } },
-        { "four a level", 14, 0, { both, both, both, both, both, both, both, both,
-                                   both, both, unseenBottom, unseenBottom, unseenBottom, unseenBottom } },
+        { "four a level", 14, 0, { both | in[0], both | in[1], both | in[2], both | in[3], both | in[0], both | in[1],
+                                   both | in[2], both | in[3], both | in[0], both | in[1], unseenBottom | in[2],
+                                   unseenBottom | in[3], unseenBottom | unseenRight, unseenBottom | unseenLeft } },
     };
     for (const auto& c : cases)
         EXPECT_EQ(unseenFaces(layoutBoxes(c.n, c.variant)), c.want) << c.what;
