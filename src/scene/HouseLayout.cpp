@@ -148,6 +148,22 @@ std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes)
     return unseen;
 }
 
+std::vector<int> boxesBeneath(const std::vector<BoxPlacement>& boxes)
+{
+    constexpr float room = 1e-3f;
+    std::vector<int> beneath(boxes.size(), -1);
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const BoxPlacement& b = boxes[i];
+        for (size_t j = 0; j < i && beneath[i] < 0; ++j) {
+            const BoxPlacement& c = boxes[j];
+            if (c.x == b.x && c.z == b.z && c.rotationY == b.rotationY && c.scale == b.scale &&
+                std::fabs(static_cast<float>(c.y + boxHeight * c.scale) - b.y) < room)
+                beneath[i] = static_cast<int>(j);
+        }
+    }
+    return beneath;
+}
+
 bool layoutUsesVariant(int pictureCount)
 {
     return pictureCount <= 7 || pictureCount >= 31;

@@ -35,6 +35,11 @@ constexpr unsigned unseenTop = 1u << 4;
 constexpr unsigned unseenBottom = 1u << 5;
 std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes);
 
+// For each box, the one right beneath it in its column (same place, turn
+// and size, its top at this one's bottom), whose sides continue this one's
+// sides in their planes; -1 where there is none.
+std::vector<int> boxesBeneath(const std::vector<BoxPlacement>& boxes);
+
 // One frame of growth: grows while below 1 and snaps back to exactly 1 on
 // the frame after it passed 1.
 float growthStep(float growth, float growthRate, double seconds);

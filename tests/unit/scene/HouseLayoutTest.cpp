@@ -67,3 +67,17 @@ TEST(HouseLayout, LeavesOutOnlyFacesCoveredByTheGroundOrAnotherBox)
     EXPECT_EQ(twisted[0], unseenBottom);
     EXPECT_EQ(twisted[3], 0u);
 }
+
+// Only boxes of one place, turn and size stacked straight form a column:
+// not the twisted or the tapering tower, nor twisted triangles.
+TEST(HouseLayout, FindsTheBoxRightBeneathInItsColumn)
+{
+    const struct { int n, variant, step; } cases[] = { { 3, 0, 1 }, { 3, 1, 0 }, { 3, 2, 0 }, { 10, 0, 2 },
+                                                       { 14, 0, 4 }, { 31, 2, 3 }, { 31, 1, 0 } };
+    for (const auto& c : cases) {
+        const std::vector<int> beneath = boxesBeneath(layoutBoxes(c.n, c.variant));
+        for (int i = 0; i < c.n; ++i)
+            EXPECT_EQ(beneath[static_cast<size_t>(i)], c.step > 0 && i >= c.step ? i - c.step : -1)
+                << "n=" << c.n << " variant " << c.variant << " box " << i;
+    }
+}
