@@ -96,6 +96,7 @@ void House::buildCubes(const UnitBox& box)
     const std::vector<BoxPlacement> boxes = layoutBoxes(n, variant);
     unseen = unseenFaces(boxes);
     beneath = boxesBeneath(boxes);
+    shaft = layoutShaft(n, variant);
     cubes.reserve(boxes.size());
     for (size_t i = 0; i < boxes.size(); ++i) {
         const BoxPlacement& b = boxes[i];
@@ -227,6 +228,26 @@ void House::leaveOutTurnedAway(const float eye[3], std::vector<unsigned>& leftOu
             leftOut[i] |= cubes[i]->inFrontOf(f, eye) < -grownMargin ? 1u << f : 0u;
 }
 
+// A ray from a side lining the shaft to the eye that leaves the circle of
+// the shaft's radius below the opening meets a box there. So an eye under
+// the opening sees none of them (the walker's: it cannot stand within the
+// circle, so this holds for its whole region), and one above sees a side
+// only where the way the ray goes across, from the side's top edge up to
+// the opening, fits the circle's width; worked out for every eye within
+// grownMargin of this one.
+void House::leaveOutShaft(const float eye[3], std::vector<unsigned>& leftOut) const
+{
+    const float across = std::hypot(eye[0], eye[2]) - shaft.radius - grownMargin;
+    const float highest = eye[1] + grownMargin;
+    if (shaft.top == 0.0f || across <= 0.0f)
+        return;
+    for (size_t i = 0; i < cubes.size(); ++i) {
+        const float edge = cubes[i]->y + cubes[i]->scale * boxHalfHeight;
+        if (highest <= shaft.top || across * (shaft.top - edge) > 2.0f * shaft.radius * (highest - edge))
+            leftOut[i] |= shaft.faces[i];
+    }
+}
+
 // Down each column of stacked boxes, seen from above or far away, the
 // sides under a side join it while the angle from its top edge to their
 // bottom edge stays under leastRadians: together they cover less than a
@@ -278,6 +299,7 @@ void House::buildGrownList(const float eye[3], int region, float leastRadians)
         for (int f = 0; f < 6; ++f)
             leftOut[i] |= cubes[i]->facesAwayFrom(f, low, high) ? 1u << f : 0u;
     leaveOutTurnedAway(eye, leftOut);
+    leaveOutShaft(eye, leftOut);
     mergeSides(eye, leastRadians, leftOut, levelsBelow);
     // Filling the atlas uploads texels: done before compiling, or the
     // list would record the uploads instead.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library/MonthQuarter.h"
+#include "scene/HouseLayout.h"
 #include "scene/SceneObject.h"
 
 class Cube;
@@ -61,6 +62,7 @@ private:
     void buildGrownList(const float eye[3], int region, float leastRadians);
     float distanceFrom(const float eye[3]) const;
     void leaveOutTurnedAway(const float eye[3], std::vector<unsigned>& leftOut);
+    void leaveOutShaft(const float eye[3], std::vector<unsigned>& leftOut) const;
     void mergeSides(const float eye[3], float leastRadians, std::vector<unsigned>& leftOut,
                     std::vector<int>& levelsBelow);
     int eyeRegion(const float eye[3]) const;
@@ -72,6 +74,7 @@ private:
     std::vector<std::unique_ptr<Cube>> cubes;
     std::vector<unsigned> unseen;               // per box, see unseenFaces
     std::vector<int> beneath;                   // per box, see boxesBeneath
+    Shaft shaft;
     float growth;
     float growthRate;                           // per second
     float age;                                  // seconds

@@ -1,6 +1,7 @@
 // House arithmetic: layouts, growth, pulse and glow width.
 #include "scene/HouseLayout.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "scene/Angles.h"
@@ -162,6 +163,23 @@ std::vector<int> boxesBeneath(const std::vector<BoxPlacement>& boxes)
         }
     }
     return beneath;
+}
+
+Shaft layoutShaft(int pictureCount, int variant)
+{
+    Shaft shaft;
+    shaft.faces.assign(static_cast<size_t>(std::max(pictureCount, 0)), 0u);
+    if (pictureCount < 31 || variant == 0)
+        return shaft;
+    const int levels = pictureCount / 3;
+    shaft.top = times(boxHeight * levels, smallScale);
+    // The circle through the corners of the triangle the inner sides make.
+    shaft.radius = times(2.0 * halfWidth / std::sqrt(3.0), smallScale);
+    // The first box of a level stands at -x, its inner side at +x; the
+    // other two stand at +x in their turned frames.
+    for (int i = 0; i < 3 * levels; ++i)
+        shaft.faces[static_cast<size_t>(i)] = i % 3 == 0 ? unseenRight : unseenLeft;
+    return shaft;
 }
 
 bool layoutUsesVariant(int pictureCount)

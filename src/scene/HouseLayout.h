@@ -40,6 +40,18 @@ std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes);
 // sides in their planes; -1 where there is none.
 std::vector<int> boxesBeneath(const std::vector<BoxPlacement>& boxes);
 
+// The shaft down the axis of a house whose levels are three boxes turned
+// 120 degrees apart: their inner sides meet at the corners and close it,
+// so it opens only at the top of the last full level. faces holds, per
+// box, the bits (as unseenFaces) of the sides that line it; every point of
+// it lies within radius of the axis. No faces where the layout has none.
+struct Shaft {
+    std::vector<unsigned> faces;
+    float top = 0.0f;
+    float radius = 0.0f;
+};
+Shaft layoutShaft(int pictureCount, int variant);
+
 // One frame of growth: grows while below 1 and snaps back to exactly 1 on
 // the frame after it passed 1.
 float growthStep(float growth, float growthRate, double seconds);

@@ -119,6 +119,10 @@ TEST_F(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     walker.showOverview(true);
     walker.placeOverviewCamera(WalkerPose(60, 700, 150, 0, 90));
     expectSameFrame(1024 * 768 / 100, "from above");
+    // Beside the 31 photos' triangles (twisted, as it happens), looking
+    // down their shaft: its upper sides show, its lower ones do not.
+    walker.placeOverviewCamera(WalkerPose(360, 200, 60, 0, 90));
+    expectSameFrame(1024 * 768 / 100, "into a shaft");
     // Higher, where runs of sides under 8 pixels are drawn as one: the
     // houses keep their outlines, whatever photo a pixel of a run shows.
     app.drawingOrder().leastSidePixels = 8.0f;
