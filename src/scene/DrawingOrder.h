@@ -34,7 +34,7 @@ public:
     float blockSize = 120.0f;
     // A run of stacked boxes' sides seen under less than this many pixels
     // (at the middle of the view) is drawn as one side; 0 draws every side.
-    float leastSidePixels = 1.5f;
+    float leastSidePixels = 1.0f;
 
 private:
     // An unselected house in view, its distance from the eye squared and
