@@ -169,9 +169,10 @@ int House::eyeRegion(const float eye[3]) const
 }
 
 // The grown house as it stands, every box in one list, built for the eye's
-// region (eyeRegion) and again when the eye moves into another: faces that
-// turn their back to every eye in it, which the GL would cull anyway, are
-// left out, so the list costs only the vertices that can show.
+// region (eyeRegion) and again when the eye moves into another, or from
+// above for the eye itself until it moves too far (grownListHolds): faces
+// that turn their back to every such eye, which the GL would cull anyway,
+// are left out, so the list costs only the vertices that can show.
 void House::drawGrown(const float modelview[16], float leastRadians)
 {
     float eye[3];
