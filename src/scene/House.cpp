@@ -26,7 +26,9 @@ constexpr float topMargin = 0.01f;
 constexpr float nearMargin = 1.0f;
 
 // A list built for the eye itself holds while the eye moves less than this
-// share of its distance from the house.
+// share of its distance from the house, up to twice as much as houses
+// differ: lists built together (the overview's) then do not all run out
+// in the same frame while the eye moves on.
 constexpr float eyeShare = 0.05f;
 
 // The eye in the frame of the modelview m, which is a turn and a shift only.
@@ -198,9 +200,13 @@ bool House::grownListHolds(const float eye[3], int region, float leastRadians) c
     float moved = 0.0f;
     for (int axis = 0; axis < 3; ++axis)
         moved += (eye[axis] - grownEye[axis]) * (eye[axis] - grownEye[axis]);
-    const float distance = distanceFrom(grownEye);
-    return (grownMargin == 0.0f || moved < grownMargin * grownMargin) &&
-           (!grownNearLeast || moved <= eyeShare * eyeShare * distance * distance);
+    const float reach = eyeReach() * distanceFrom(grownEye);
+    return (grownMargin == 0.0f || moved < grownMargin * grownMargin) && (!grownNearLeast || moved <= reach * reach);
+}
+
+float House::eyeReach() const
+{
+    return eyeShare * (1.0f + static_cast<float>(pickName % 8) / 8.0f);
 }
 
 float House::distanceFrom(const float eye[3]) const
@@ -223,7 +229,7 @@ void House::leaveOutTurnedAway(const float eye[3], std::vector<unsigned>& leftOu
     grownMargin = 0.0f;
     if (eye[1] < lowestTop - topMargin)
         return;
-    grownMargin = eyeShare * distanceFrom(eye);
+    grownMargin = eyeReach() * distanceFrom(eye);
     for (size_t i = 0; i < cubes.size(); ++i)
         for (int f = 0; f < 6; ++f)
             leftOut[i] |= cubes[i]->inFrontOf(f, eye) < -grownMargin ? 1u << f : 0u;

@@ -61,6 +61,7 @@ private:
     bool grownListHolds(const float eye[3], int region, float leastRadians) const;
     void buildGrownList(const float eye[3], int region, float leastRadians);
     float distanceFrom(const float eye[3]) const;
+    float eyeReach() const;
     void leaveOutTurnedAway(const float eye[3], std::vector<unsigned>& leftOut);
     void leaveOutShaft(const float eye[3], std::vector<unsigned>& leftOut) const;
     void mergeSides(const float eye[3], float leastRadians, std::vector<unsigned>& leftOut,
