@@ -139,7 +139,8 @@ void Cube::emitInParentFrame(float s0, float t0, float s1, float t1, unsigned le
 void Cube::sideEdgeMiddle(int f, bool top, float out[3]) const
 {
     const Face& face = faces[f];
-    const double p[3] = { x + static_cast<double>(scale) * w * face.normal[0], y + static_cast<double>(scale) * (top ? h : -h),
+    const double p[3] = { x + static_cast<double>(scale) * w * face.normal[0],
+                          y + static_cast<double>(scale) * (top ? h : -h),
                           z + static_cast<double>(scale) * w * face.normal[2] };
     Turn(rotationX, rotationY, rotationZ).apply(p, out);
 }

@@ -270,13 +270,16 @@ void House::mergeSides(const float eye[3], float leastRadians, std::vector<unsig
                 continue;
             float top[3], bottom[3];
             cubes[i]->sideEdgeMiddle(f, true, top);
-            for (int j = beneath[i]; j >= 0 && !(leftOut[static_cast<size_t>(j)] & 1u << f); j = beneath[static_cast<size_t>(j)]) {
-                cubes[static_cast<size_t>(j)]->sideEdgeMiddle(f, false, bottom);
+            for (int j = beneath[i]; j >= 0; j = beneath[static_cast<size_t>(j)]) {
+                const size_t below = static_cast<size_t>(j);
+                if (leftOut[below] & 1u << f)
+                    break;
+                cubes[below]->sideEdgeMiddle(f, false, bottom);
                 const float angle = angleSeen(eye, top, bottom);
                 grownNearLeast = grownNearLeast || angle < 2.0f * leastRadians;
                 if (angle >= leastRadians)
                     break;
-                leftOut[static_cast<size_t>(j)] |= 1u << f;
+                leftOut[below] |= 1u << f;
                 ++levelsBelow[4 * i + static_cast<size_t>(f)];
             }
         }
