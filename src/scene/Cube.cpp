@@ -110,7 +110,7 @@ void Cube::applyTransform() const
 
 // The same transform as applyTransform: the corner is scaled, moved to the
 // position and then turned with it.
-void Cube::emitInParentFrame(float s0, float t0, float s1, float t1, unsigned leftOut) const
+void Cube::emitInParentFrame(float s0, float t0, float s1, float t1, unsigned leftOut, const int* levelsBelow) const
 {
     const Turn turn(rotationX, rotationY, rotationZ);
     for (int f = 0; f < 6; ++f) {
@@ -123,8 +123,10 @@ void Cube::emitInParentFrame(float s0, float t0, float s1, float t1, unsigned le
         float normal[3];
         turn.apply(n, normal);
         glNormal3fv(normal);
+        const double down = f < 4 && levelsBelow != nullptr ? 2.0 * h * levelsBelow[f] : 0.0;
         for (const FaceVertex& v : face.corners) {
-            const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
+            const double p[3] = { x + static_cast<double>(scale) * v.x,
+                                  y + static_cast<double>(scale) * (v.y < 0.0f ? v.y - down : v.y),
                                   z + static_cast<double>(scale) * v.z };
             float corner[3];
             turn.apply(p, corner);
@@ -134,7 +136,16 @@ void Cube::emitInParentFrame(float s0, float t0, float s1, float t1, unsigned le
     }
 }
 
-bool Cube::facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) const
+void Cube::sideEdgeMiddle(int f, bool top, float out[3]) const
+{
+    const Face& face = faces[f];
+    const double p[3] = { x + static_cast<double>(scale) * w * face.normal[0],
+                          y + static_cast<double>(scale) * (top ? h : -h),
+                          z + static_cast<double>(scale) * w * face.normal[2] };
+    Turn(rotationX, rotationY, rotationZ).apply(p, out);
+}
+
+void Cube::facePlane(int f, float normal[3], float corner[3]) const
 {
     const Turn turn(rotationX, rotationY, rotationZ);
     const Face& face = faces[f];
@@ -142,9 +153,21 @@ bool Cube::facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) c
     const FaceVertex& v = face.corners[0];
     const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
                           z + static_cast<double>(scale) * v.z };
-    float normal[3], corner[3];
     turn.apply(n, normal);
     turn.apply(p, corner);
+}
+
+float Cube::inFrontOf(int f, const float eye[3]) const
+{
+    float normal[3], corner[3];
+    facePlane(f, normal, corner);
+    return normal[0] * (eye[0] - corner[0]) + normal[1] * (eye[1] - corner[1]) + normal[2] * (eye[2] - corner[2]);
+}
+
+bool Cube::facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) const
+{
+    float normal[3], corner[3];
+    facePlane(f, normal, corner);
     // The eye sees the front only where (eye - corner) . normal > 0: find
     // the most that can reach over the region, axis by axis.
     constexpr float level = 1e-4f;   // a turned axis normal keeps tiny parts

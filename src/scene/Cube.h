@@ -35,12 +35,21 @@ public:
     // parent frame, for a list that draws many boxes in one go; the texture
     // coordinates are mapped into the rectangle (s0, t0)-(s1, t1). Faces
     // whose bit (1 << face, see unseenFaces) is set in leftOut are not
-    // emitted. Call between glBegin(GL_QUADS) and glEnd.
-    void emitInParentFrame(float s0, float t0, float s1, float t1, unsigned leftOut = 0) const;
+    // emitted. Where levelsBelow is given, side f (0 to 3) reaches
+    // levelsBelow[f] box heights further down, standing in for the sides of
+    // the boxes stacked under it. Call between glBegin(GL_QUADS) and glEnd.
+    void emitInParentFrame(float s0, float t0, float s1, float t1, unsigned leftOut = 0,
+                           const int* levelsBelow = nullptr) const;
+    // The middle of side f's (0 to 3) top edge, or of its bottom edge, in
+    // the parent frame.
+    void sideEdgeMiddle(int f, bool top, float out[3]) const;
     // Whether face f (0 to 5) turns its back, in the parent frame, to every
     // eye whose x, y and z lie between eyeLow and eyeHigh (which may be
     // infinite): such a face is culled wherever the eye is in that region.
     bool facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) const;
+    // How far the eye (parent frame) stands in front of face f's plane;
+    // negative behind it, where the face turns its back to the eye.
+    float inFrontOf(int f, const float eye[3]) const;
     // Widens the box min/max (x, y, z each, parent frame) to hold this box.
     void extendBounds(float* min, float* max) const;
 
@@ -49,6 +58,8 @@ public:
 
 private:
     void applyTransform() const;
+    // Face f's outward normal and one of its corners, in the parent frame.
+    void facePlane(int f, float normal[3], float corner[3]) const;
 
     const UnitBox* box;
 };

@@ -56,7 +56,7 @@ void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
 // then only those whose bounds showed a sample: the bounds hold every box,
 // so a house whose bounds hide behind the nearest draws no pixel either.
 // The ground is not yet drawn, so it hides nothing here.
-void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, double dt)
+void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, double dt, float leastRadians)
 {
     const size_t count = farther.size();
     if (queries.size() < count) {
@@ -74,7 +74,7 @@ void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, doubl
         if (standIn[i])
             glGetQueryObjectuiv(queries[i], GL_QUERY_RESULT, &samples);
         if (samples > 0)
-            farther[i].house->draw(dt);
+            farther[i].house->drawAtDetail(dt, leastRadians);
         else
             farther[i].house->passHidden(dt);
     }
@@ -139,10 +139,15 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
     for (size_t i = nearest; i < houses.size(); ++i)
         boxes += houses[i].house->getCubes().size();
     nearest = boxes < questionedBoxes ? houses.size() : nearest;
+    // A pixel's angle at the middle of the view, where the projection's
+    // y scale is 1 / tan(half the field of view).
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const float leastRadians = leastSidePixels * 2.0f / (static_cast<float>(viewport[3]) * projection[5]);
     for (size_t i = 0; i < nearest; ++i)
-        houses[i].house->draw(dt);
+        houses[i].house->drawAtDetail(dt, leastRadians);
     houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
-    drawUnlessHidden(houses, dt);
+    drawUnlessHidden(houses, dt, leastRadians);
     for (SceneObject* object : rest)
         object->draw(dt);
 }

@@ -32,6 +32,9 @@ public:
     // The side of the squares houses are grouped by, in world units: the
     // city's grid, so that a block is a month of a year row.
     float blockSize = 120.0f;
+    // A run of stacked boxes' sides seen under less than this many pixels
+    // (at the middle of the view) is drawn as one side; 0 draws every side.
+    float leastSidePixels = 1.0f;
 
 private:
     // An unselected house in view, its distance from the eye squared and
@@ -49,7 +52,7 @@ private:
     };
     void makeBlocks(const std::vector<SceneObject*>& objects);
     void gatherHousesInView(const float modelview[16], const float projection[16], double dt);
-    void drawUnlessHidden(const std::vector<Candidate>& farther, double dt);
+    void drawUnlessHidden(const std::vector<Candidate>& farther, double dt, float leastRadians);
 
     std::vector<unsigned int> queries;   // GL query names, grown as needed
     std::vector<SceneObject*> blocksMadeFor;

@@ -43,6 +43,12 @@ float smallLevelDistance(float side)
     return side * projection[5] * static_cast<float>(viewport[3]) / 2.0f / smallLevelWidth;
 }
 
+// A list built for the eye itself holds while the eye moves less than this
+// share of its distance from the house, up to twice as much as houses
+// differ: lists built together (the overview's) then do not all run out
+// in the same frame while the eye moves on.
+constexpr float eyeShare = 0.05f;
+
 // The eye in the frame of the modelview m, which is a turn and a shift only.
 void eyeInFrame(const GLfloat m[16], float eye[3])
 {
@@ -72,6 +78,16 @@ void setLineWidth(float width)
         useLineWidth(width);
 }
 
+// The angle between the directions from the eye to a and to b, in radians.
+float angleSeen(const float eye[3], const float a[3], const float b[3])
+{
+    const double u[3] = { a[0] - eye[0], a[1] - eye[1], a[2] - eye[2] };
+    const double v[3] = { b[0] - eye[0], b[1] - eye[1], b[2] - eye[2] };
+    const double cross[3] = { u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0] };
+    return static_cast<float>(std::atan2(std::sqrt(cross[0] * cross[0] + cross[1] * cross[1] + cross[2] * cross[2]),
+                                         u[0] * v[0] + u[1] * v[1] + u[2] * v[2]));
+}
+
 } // namespace
 
 House::House(const UnitBox& box, float x_, float y_, float z_, MonthQuarter* record_, int pickName_)
@@ -99,6 +115,8 @@ void House::buildCubes(const UnitBox& box)
     const int variant = layoutUsesVariant(n) ? std::rand() % 3 : 0;
     const std::vector<BoxPlacement> boxes = layoutBoxes(n, variant);
     unseen = unseenFaces(boxes);
+    beneath = boxesBeneath(boxes);
+    shaft = layoutShaft(n, variant);
     cubes.reserve(boxes.size());
     for (size_t i = 0; i < boxes.size(); ++i) {
         const BoxPlacement& b = boxes[i];
@@ -121,7 +139,7 @@ bool House::isSelected() const
     return selectedPicture >= 0 && selectedPicture < static_cast<int>(cubes.size());
 }
 
-void House::draw(double seconds)
+void House::drawAtDetail(double seconds, float leastRadians)
 {
     age += static_cast<float>(seconds);
     growth = growthStep(growth, growthRate, seconds);
@@ -138,7 +156,7 @@ void House::draw(double seconds)
         const bool hidden = growth <= 1.0f && outsideView(boundsMin, boundsMax, modelview);
         lastVertices = hidden ? 0 : 24 * static_cast<int>(cubes.size());
         if (!hidden && growth == 1.0f)
-            drawGrown(modelview);
+            drawGrown(modelview, leastRadians);
         else if (!hidden)
             drawGrowing(seconds);
         glPopMatrix();
@@ -197,10 +215,11 @@ void House::chooseLevels(const float modelview[16])
 }
 
 // The grown house as it stands, every box in one list, built for the eye's
-// region (eyeRegion) and again when the eye moves into another: faces that
-// turn their back to every eye in it, which the GL would cull anyway, are
-// left out, so the list costs only the vertices that can show.
-void House::drawGrown(const float modelview[16])
+// region (eyeRegion) and again when the eye moves into another, or from
+// above for the eye itself until it moves too far (grownListHolds): faces
+// that turn their back to every such eye, which the GL would cull anyway,
+// are left out, so the list costs only the vertices that can show.
+void House::drawGrown(const float modelview[16], float leastRadians)
 {
     float eye[3];
     eyeInFrame(modelview, eye);
@@ -208,59 +227,164 @@ void House::drawGrown(const float modelview[16])
     // The list bakes each photo's cell: a level that changed asks for a new one.
     const uint64_t levels = !cubes.empty() && (wantsFull || grownLevels != 0)
                                 ? cubes.front()->unitBox().photos().fullLevelMark(*textures) : 0;
-    if (grownList != 0 && (region != grownRegion || levels != grownLevels)) {
-        glDeleteLists(grownList, 1);
-        grownList = 0;
-    }
-    if (grownList == 0) {
-        grownRegion = region;
+    if (levels != grownLevels || !grownListHolds(eye, region, leastRadians)) {
+        if (grownList != 0)
+            glDeleteLists(grownList, 1);
         grownLevels = levels;
-        grownVertices = 0;
-        constexpr float far = std::numeric_limits<float>::infinity();
-        const int sides[3] = { region % 3, region / 3 % 3, region / 9 };
-        const float low[3] = { sides[0] == 0 ? -far : sides[0] == 1 ? boundsMin[0] : boundsMax[0],
-                               sides[2] == 0 ? -far : lowestTop - topMargin,
-                               sides[1] == 0 ? -far : sides[1] == 1 ? boundsMin[2] : boundsMax[2] };
-        const float high[3] = { sides[0] == 0 ? boundsMin[0] : sides[0] == 1 ? boundsMax[0] : far,
-                                sides[2] == 0 ? lowestTop - topMargin : far,
-                                sides[1] == 0 ? boundsMin[2] : sides[1] == 1 ? boundsMax[2] : far };
-        // Filling the atlas uploads texels: done before compiling, or the
-        // list would record the uploads instead.
-        std::vector<AtlasCell> cells;
-        for (const auto& cube : cubes)
-            cells.push_back(cube->unitBox().photos().cell(cube->texture));
-        grownList = glGenLists(1);
-        glNewList(grownList, GL_COMPILE);
-        // Neighbouring photos mostly share an atlas page: one bind for them.
-        // Top box first: seen from above, the boxes under it then fail the
-        // depth test before they are textured.
-        const size_t n = cubes.size();
-        for (size_t k = 0; k < n; ++k) {
-            const size_t i = n - 1 - k;
-            const AtlasCell& cell = cells[i];
-            if (k == 0 || cell.texture != cells[i + 1].texture) {
-                if (k > 0)
-                    glEnd();
-                glBindTexture(GL_TEXTURE_2D, cell.texture);
-                glBegin(GL_QUADS);
-            }
-            // Faces no eye can reach are left out of the list: they only
-            // cost vertices, whatever the depth test would make of them.
-            unsigned leftOut = unseen[i];
-            for (int f = 0; f < 6; ++f)
-                leftOut |= cubes[i]->facesAwayFrom(f, low, high) ? 1u << f : 0u;
-            cubes[i]->emitInParentFrame(cell.s0, cell.t0, cell.s1, cell.t1, leftOut);
-            for (int f = 0; f < 6; ++f)
-                grownVertices += leftOut & 1u << f ? 0 : 4;
-        }
-        if (!cubes.empty())
-            glEnd();
-        glEndList();
+        buildGrownList(eye, region, leastRadians);
     }
     glCallList(grownList);
     if (!cubes.empty())   // the list binds behind the record's back: its last page again
         bindTexture(cubes.front()->unitBox().photos().cell(cubes.front()->texture).texture);
     lastVertices = grownVertices;
+}
+
+// Runs of sides merged for one eye stay right while the eye moves a small
+// part of its distance: the angles they span change by about as much.
+bool House::grownListHolds(const float eye[3], int region, float leastRadians) const
+{
+    if (grownList == 0 || leastRadians != grownLeast || (grownMargin == 0.0f && region != grownRegion))
+        return false;
+    float moved = 0.0f;
+    for (int axis = 0; axis < 3; ++axis)
+        moved += (eye[axis] - grownEye[axis]) * (eye[axis] - grownEye[axis]);
+    const float reach = eyeReach() * distanceFrom(grownEye);
+    return (grownMargin == 0.0f || moved < grownMargin * grownMargin) && (!grownNearLeast || moved <= reach * reach);
+}
+
+float House::eyeReach() const
+{
+    return eyeShare * (1.0f + static_cast<float>(pickName % 8) / 8.0f);
+}
+
+float House::distanceFrom(const float eye[3]) const
+{
+    float squares = 0.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+        const float middle = (boundsMin[axis] + boundsMax[axis]) / 2.0f;
+        squares += (eye[axis] - middle) * (eye[axis] - middle);
+    }
+    return std::sqrt(squares);
+}
+
+// An eye above the lowest box top (the overview's) gets a list of its own:
+// the faces turned from it by more than a small part of its distance are
+// left out too, where its region keeps every face some eye in it might
+// see. The list holds while the eye stays that near: it cannot reach their
+// planes.
+void House::leaveOutTurnedAway(const float eye[3], std::vector<unsigned>& leftOut)
+{
+    grownMargin = 0.0f;
+    if (eye[1] < lowestTop - topMargin)
+        return;
+    grownMargin = eyeReach() * distanceFrom(eye);
+    for (size_t i = 0; i < cubes.size(); ++i)
+        for (int f = 0; f < 6; ++f)
+            leftOut[i] |= cubes[i]->inFrontOf(f, eye) < -grownMargin ? 1u << f : 0u;
+}
+
+// A ray from a side lining the shaft to the eye that leaves the circle of
+// the shaft's radius below the opening meets a box there. So an eye under
+// the opening sees none of them (the walker's: it cannot stand within the
+// circle, so this holds for its whole region), and one above sees a side
+// only where the way the ray goes across, from the side's top edge up to
+// the opening, fits the circle's width; worked out for every eye within
+// grownMargin of this one.
+void House::leaveOutShaft(const float eye[3], std::vector<unsigned>& leftOut) const
+{
+    const float across = std::hypot(eye[0], eye[2]) - shaft.radius - grownMargin;
+    const float highest = eye[1] + grownMargin;
+    if (shaft.top == 0.0f || across <= 0.0f)
+        return;
+    for (size_t i = 0; i < cubes.size(); ++i) {
+        const float edge = cubes[i]->y + cubes[i]->scale * boxHalfHeight;
+        if (highest <= shaft.top || across * (shaft.top - edge) > 2.0f * shaft.radius * (highest - edge))
+            leftOut[i] |= shaft.faces[i];
+    }
+}
+
+// Down each column of stacked boxes, seen from above or far away, the
+// sides under a side join it while the angle from its top edge to their
+// bottom edge stays under leastRadians: together they cover less than a
+// pixel, and one stretched side stands in for them.
+void House::mergeSides(const float eye[3], float leastRadians, std::vector<unsigned>& leftOut,
+                       std::vector<int>& levelsBelow)
+{
+    grownNearLeast = false;
+    for (size_t k = 0; k < cubes.size() && leastRadians > 0.0f; ++k) {
+        const size_t i = cubes.size() - 1 - k;
+        for (int f = 0; f < 4; ++f) {
+            if (leftOut[i] & 1u << f)
+                continue;
+            float top[3], bottom[3];
+            cubes[i]->sideEdgeMiddle(f, true, top);
+            for (int j = beneath[i]; j >= 0; j = beneath[static_cast<size_t>(j)]) {
+                const size_t below = static_cast<size_t>(j);
+                if (leftOut[below] & 1u << f)
+                    break;
+                cubes[below]->sideEdgeMiddle(f, false, bottom);
+                const float angle = angleSeen(eye, top, bottom);
+                grownNearLeast = grownNearLeast || angle < 2.0f * leastRadians;
+                if (angle >= leastRadians)
+                    break;
+                leftOut[below] |= 1u << f;
+                ++levelsBelow[4 * i + static_cast<size_t>(f)];
+            }
+        }
+    }
+}
+
+void House::buildGrownList(const float eye[3], int region, float leastRadians)
+{
+    grownRegion = region;
+    grownLeast = leastRadians;
+    std::copy(eye, eye + 3, grownEye);
+    grownVertices = 0;
+    constexpr float far = std::numeric_limits<float>::infinity();
+    const int sides[3] = { region % 3, region / 3 % 3, region / 9 };
+    const float low[3] = { sides[0] == 0 ? -far : sides[0] == 1 ? boundsMin[0] : boundsMax[0],
+                           sides[2] == 0 ? -far : lowestTop - topMargin,
+                           sides[1] == 0 ? -far : sides[1] == 1 ? boundsMin[2] : boundsMax[2] };
+    const float high[3] = { sides[0] == 0 ? boundsMin[0] : sides[0] == 1 ? boundsMax[0] : far,
+                            sides[2] == 0 ? lowestTop - topMargin : far,
+                            sides[1] == 0 ? boundsMin[2] : sides[1] == 1 ? boundsMax[2] : far };
+    // Faces no eye can reach are left out of the list: they only cost
+    // vertices, whatever the depth test would make of them.
+    const size_t n = cubes.size();
+    std::vector<unsigned> leftOut(unseen);
+    std::vector<int> levelsBelow(4 * n, 0);
+    for (size_t i = 0; i < n; ++i)
+        for (int f = 0; f < 6; ++f)
+            leftOut[i] |= cubes[i]->facesAwayFrom(f, low, high) ? 1u << f : 0u;
+    leaveOutTurnedAway(eye, leftOut);
+    leaveOutShaft(eye, leftOut);
+    mergeSides(eye, leastRadians, leftOut, levelsBelow);
+    // Filling the atlas uploads texels: done before compiling, or the
+    // list would record the uploads instead.
+    std::vector<AtlasCell> cells;
+    for (const auto& cube : cubes)
+        cells.push_back(cube->unitBox().photos().cell(cube->texture));
+    grownList = glGenLists(1);
+    glNewList(grownList, GL_COMPILE);
+    // Neighbouring photos mostly share an atlas page: one bind for them.
+    // Top box first: seen from above, the boxes under it then fail the
+    // depth test before they are textured.
+    for (size_t k = 0; k < n; ++k) {
+        const size_t i = n - 1 - k;
+        const AtlasCell& cell = cells[i];
+        if (k == 0 || cell.texture != cells[i + 1].texture) {
+            if (k > 0)
+                glEnd();
+            glBindTexture(GL_TEXTURE_2D, cell.texture);
+            glBegin(GL_QUADS);
+        }
+        cubes[i]->emitInParentFrame(cell.s0, cell.t0, cell.s1, cell.t1, leftOut[i], &levelsBelow[4 * i]);
+        for (int f = 0; f < 6; ++f)
+            grownVertices += leftOut[i] & 1u << f ? 0 : 4;
+    }
+    if (n > 0)
+        glEnd();
+    glEndList();
 }
 
 bool House::drawBounds(unsigned int query)

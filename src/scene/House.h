@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "library/MonthQuarter.h"
+#include "scene/HouseLayout.h"
 #include "scene/SceneObject.h"
 
 class Cube;
@@ -22,7 +23,12 @@ public:
     House(const House&) = delete;
     House& operator=(const House&) = delete;
 
-    void draw(double seconds) override;
+    void draw(double seconds) override { drawAtDetail(seconds, 0.0f); }
+    // As draw, but where a column of stacked boxes is seen so nearly edge-on
+    // that a run of its sides spans less than leastRadians from the eye,
+    // the run is drawn as one side, the top one stretched over it; 0
+    // draws every side.
+    void drawAtDetail(double seconds, float leastRadians);
     void drawForPicking() override;
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;
@@ -53,7 +59,15 @@ private:
     bool isSelected() const;
     void drawGrowing(double seconds);
     void chooseLevels(const float modelview[16]);
-    void drawGrown(const float modelview[16]);
+    void drawGrown(const float modelview[16], float leastRadians);
+    bool grownListHolds(const float eye[3], int region, float leastRadians) const;
+    void buildGrownList(const float eye[3], int region, float leastRadians);
+    float distanceFrom(const float eye[3]) const;
+    float eyeReach() const;
+    void leaveOutTurnedAway(const float eye[3], std::vector<unsigned>& leftOut);
+    void leaveOutShaft(const float eye[3], std::vector<unsigned>& leftOut) const;
+    void mergeSides(const float eye[3], float leastRadians, std::vector<unsigned>& leftOut,
+                    std::vector<int>& levelsBelow);
     int eyeRegion(const float eye[3]) const;
     void drawSolidSelected(double seconds, float pulse);
     void drawGlow(double seconds, float pulse, float distance);
@@ -62,6 +76,8 @@ private:
     const std::vector<TextureName>* textures;   // the record's, not owned
     std::vector<std::unique_ptr<Cube>> cubes;
     std::vector<unsigned> unseen;               // per box, see unseenFaces
+    std::vector<int> beneath;                   // per box, see boxesBeneath
+    Shaft shaft;
     float growth;
     float growthRate;                           // per second
     float age;                                  // seconds
@@ -72,6 +88,14 @@ private:
     float lowestTop = std::numeric_limits<float>::infinity();   // of any box
     unsigned int grownList;                     // owned; 0 until first drawn grown
     int grownRegion;                            // the eye region it was built for
+    // The eye and the least angle it was built with, and whether a run of
+    // sides came near that angle, so that moving the eye could change it.
+    float grownEye[3] = { 0.0f, 0.0f, 0.0f };
+    float grownLeast = 0.0f;
+    bool grownNearLeast = false;
+    // Built for the eye itself, not its region: how far the eye may move
+    // before it could cross a face's plane (0: built for the region).
+    float grownMargin = 0.0f;
     int grownVertices = 0;                      // in grownList
     uint64_t grownLevels = 0;                   // the full-level mark grownList was built with
     float largestSide = 0.0f;                   // of any box's face, in the house's frame

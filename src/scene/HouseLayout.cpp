@@ -1,6 +1,7 @@
 // House arithmetic: layouts, growth, pulse and glow width.
 #include "scene/HouseLayout.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "scene/Angles.h"
@@ -83,48 +84,37 @@ void addTriangles(std::vector<BoxPlacement>& boxes, int n, bool twisted)
     }
 }
 
-// A box's top or bottom square in the house's frame: corners (x, z) in turn
-// order, and its height.
-struct Square {
-    double corner[4][2];
-    double height;
-};
+// A face's axis and side as Cube numbers them: -z, +z, -x, +x, top, bottom.
+constexpr int faceAxis[6] = { 2, 2, 0, 0, 1, 1 };
+constexpr double faceSide[6] = { -1, 1, -1, 1, 1, -1 };
+constexpr double extent[3] = { halfWidth, halfHeight, halfWidth };
 
-Square faceSquare(const BoxPlacement& box, bool top)
+// The corner k (0 to 3) of box b's face f in the house's frame, placed after
+// the turn as Cube draws it: turn (position + scaled corner).
+void faceCorner(const BoxPlacement& b, int f, int k, double out[3])
 {
-    const double turn = box.rotationY * pi / 180.0;
-    const double c = std::cos(turn), s = std::sin(turn), w = halfWidth * box.scale;
-    Square square;
-    for (int k = 0; k < 4; ++k) {
-        // Placed after the turn, as Cube draws it: rotate (position + corner).
-        const double x = box.x + cornerSigns[k][0] * w, z = box.z + cornerSigns[k][1] * w;
-        square.corner[k][0] = c * x + s * z;
-        square.corner[k][1] = -s * x + c * z;
-    }
-    square.height = box.y + (top ? halfHeight : -halfHeight) * box.scale;
-    return square;
+    const int a = faceAxis[f];
+    double local[3];
+    local[a] = faceSide[f];
+    local[(a + 1) % 3] = cornerSigns[k][0];
+    local[(a + 2) % 3] = cornerSigns[k][1];
+    const double x = b.x + local[0] * extent[0] * b.scale, z = b.z + local[2] * extent[2] * b.scale;
+    const double turn = b.rotationY * pi / 180.0, c = std::cos(turn), s = std::sin(turn);
+    out[0] = c * x + s * z;
+    out[1] = b.y + local[1] * extent[1] * b.scale;
+    out[2] = -s * x + c * z;
 }
 
-// Whether every corner of inner lies in outer (a convex quad), with a
-// little room for the rounding of float layouts.
-bool covers(const Square& outer, const Square& inner)
+// Whether the point p of the house's frame lies in box b or on its
+// surface, with a little room for the rounding of float layouts.
+bool inBox(const BoxPlacement& b, const double p[3])
 {
     constexpr double room = 1e-3;
-    for (const auto& p : inner.corner) {
-        double sign = 0;
-        for (int k = 0; k < 4; ++k) {
-            const double* a = outer.corner[k];
-            const double* b = outer.corner[(k + 1) % 4];
-            const double cross = (b[0] - a[0]) * (p[1] - a[1]) - (b[1] - a[1]) * (p[0] - a[0]);
-            const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
-            if (std::fabs(cross) <= room * length)
-                continue;   // on the edge
-            if (sign == 0)
-                sign = cross;
-            else if ((cross > 0) != (sign > 0))
-                return false;
-        }
-    }
+    const double turn = b.rotationY * pi / 180.0, c = std::cos(turn), s = std::sin(turn);
+    const double local[3] = { c * p[0] - s * p[2] - b.x, p[1] - b.y, s * p[0] + c * p[2] - b.z };
+    for (int axis = 0; axis < 3; ++axis)
+        if (std::fabs(local[axis]) > extent[axis] * b.scale + room)
+            return false;
     return true;
 }
 
@@ -132,31 +122,64 @@ bool covers(const Square& outer, const Square& inner)
 
 std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes)
 {
-    constexpr double room = 1e-3;
     std::vector<unsigned> unseen(boxes.size(), 0u);
-    std::vector<Square> tops, bottoms;
-    for (const BoxPlacement& box : boxes) {
-        tops.push_back(faceSquare(box, true));
-        bottoms.push_back(faceSquare(box, false));
-    }
-    // A face that lies wholly in another box, on its surface or inside it,
-    // can only be reached through that box's own faces.
-    const auto inAnother = [&](size_t i, const Square& face) {
+    // A box is convex: a face whose four corners lie in another box, on its
+    // surface or inside it, lies wholly in it and can only be reached
+    // through that box's own faces.
+    const auto inAnother = [&](size_t i, int f) {
+        double corners[4][3];
+        for (int k = 0; k < 4; ++k)
+            faceCorner(boxes[i], f, k, corners[k]);
         for (size_t j = 0; j < boxes.size(); ++j) {
-            if (j != i && face.height >= bottoms[j].height - room && face.height <= tops[j].height + room &&
-                covers(tops[j], face))
+            bool all = j != i;
+            for (int k = 0; all && k < 4; ++k)
+                all = inBox(boxes[j], corners[k]);
+            if (all)
                 return true;
         }
         return false;
     };
     for (size_t i = 0; i < boxes.size(); ++i) {
+        for (int f = 0; f < 6; ++f)
+            unseen[i] |= inAnother(i, f) ? 1u << f : 0u;
         // The eye never goes below the ground.
-        if (bottoms[i].height <= room || inAnother(i, bottoms[i]))
+        if (boxes[i].y - halfHeight * boxes[i].scale <= 1e-3)
             unseen[i] |= unseenBottom;
-        if (inAnother(i, tops[i]))
-            unseen[i] |= unseenTop;
     }
     return unseen;
+}
+
+std::vector<int> boxesBeneath(const std::vector<BoxPlacement>& boxes)
+{
+    constexpr float room = 1e-3f;
+    std::vector<int> beneath(boxes.size(), -1);
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const BoxPlacement& b = boxes[i];
+        for (size_t j = 0; j < i && beneath[i] < 0; ++j) {
+            const BoxPlacement& c = boxes[j];
+            if (c.x == b.x && c.z == b.z && c.rotationY == b.rotationY && c.scale == b.scale &&
+                std::fabs(static_cast<float>(c.y + boxHeight * c.scale) - b.y) < room)
+                beneath[i] = static_cast<int>(j);
+        }
+    }
+    return beneath;
+}
+
+Shaft layoutShaft(int pictureCount, int variant)
+{
+    Shaft shaft;
+    shaft.faces.assign(static_cast<size_t>(std::max(pictureCount, 0)), 0u);
+    if (pictureCount < 31 || variant == 0)
+        return shaft;
+    const int levels = pictureCount / 3;
+    shaft.top = times(boxHeight * levels, smallScale);
+    // The circle through the corners of the triangle the inner sides make.
+    shaft.radius = times(2.0 * halfWidth / std::sqrt(3.0), smallScale);
+    // The first box of a level stands at -x, its inner side at +x; the
+    // other two stand at +x in their turned frames.
+    for (int i = 0; i < 3 * levels; ++i)
+        shaft.faces[static_cast<size_t>(i)] = i % 3 == 0 ? unseenRight : unseenLeft;
+    return shaft;
 }
 
 bool layoutUsesVariant(int pictureCount)

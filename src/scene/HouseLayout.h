@@ -24,12 +24,33 @@ bool layoutUsesVariant(int pictureCount);
 std::vector<BoxPlacement> layoutBoxes(int pictureCount, int variant);
 
 // Faces of a grown house's boxes that no eye at or above the ground can
-// see, one bit per face as Cube numbers them (unseenTop, unseenBottom): a
-// bottom on the ground, and a top or bottom that lies wholly in another
-// box, on the face of one resting on it or carrying it, or sunk into it.
+// see, one bit per face as Cube numbers them: a bottom on the ground, and
+// any face that lies wholly in another box, on the face of a neighbour it
+// touches or sunk into it.
+constexpr unsigned unseenBack = 1u << 0;    // -z
+constexpr unsigned unseenFront = 1u << 1;   // +z
+constexpr unsigned unseenLeft = 1u << 2;    // -x
+constexpr unsigned unseenRight = 1u << 3;   // +x
 constexpr unsigned unseenTop = 1u << 4;
 constexpr unsigned unseenBottom = 1u << 5;
 std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes);
+
+// For each box, the one right beneath it in its column (same place, turn
+// and size, its top at this one's bottom), whose sides continue this one's
+// sides in their planes; -1 where there is none.
+std::vector<int> boxesBeneath(const std::vector<BoxPlacement>& boxes);
+
+// The shaft down the axis of a house whose levels are three boxes turned
+// 120 degrees apart: their inner sides meet at the corners and close it,
+// so it opens only at the top of the last full level. faces holds, per
+// box, the bits (as unseenFaces) of the sides that line it; every point of
+// it lies within radius of the axis. No faces where the layout has none.
+struct Shaft {
+    std::vector<unsigned> faces;
+    float top = 0.0f;
+    float radius = 0.0f;
+};
+Shaft layoutShaft(int pictureCount, int variant);
 
 // One frame of growth: grows while below 1 and snaps back to exactly 1 on
 // the frame after it passed 1.

@@ -9,6 +9,8 @@ namespace bench {
 
 // DXT1 thumbnails against the pool's texels (Fidelity.cpp).
 void reportThumbnailFidelity(const std::string& pool, int poolSize);
+// The mean SSIM of two RGB frames of width x height (Fidelity.cpp).
+double frameSimilarity(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int width, int height);
 
 // The viewer's targets: libraries opened without (firstOpenings) and with
 // the thumbnail cache, their frames at each pose beside the bare city's

@@ -1,4 +1,5 @@
-// How close the DXT1 thumbnails come to the texels they were made from.
+// How close the DXT1 thumbnails come to the texels they were made from, and
+// how close a frame comes to the same frame drawn exactly.
 #include <GL/freeglut.h>
 
 #include <algorithm>
@@ -78,6 +79,32 @@ void reportThumbnailFidelity(const std::string& pool, int poolSize)
                 "%.3f ms to encode one on one core\n",
                 photos.decibels(), photos.thumbnails, detailed.decibels(), detailed.thumbnails,
                 photos.millisecondsEach());
+}
+
+// The mean SSIM of two RGB frames' luma over 8 x 8 windows, 4 pixels apart.
+double frameSimilarity(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int width, int height)
+{
+    const auto luma = [width](const std::vector<unsigned char>& rgb, int x, int y) {
+        const unsigned char* p = &rgb[3 * (static_cast<size_t>(y) * width + x)];
+        return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+    };
+    constexpr double c1 = 0.01 * 255 * 0.01 * 255, c2 = 0.03 * 255 * 0.03 * 255;
+    double sum = 0;
+    int windows = 0;
+    for (int y0 = 0; y0 + 8 <= height; y0 += 4)
+        for (int x0 = 0; x0 + 8 <= width; x0 += 4) {
+            double ma = 0, mb = 0, aa = 0, bb = 0, ab = 0;
+            for (int y = y0; y < y0 + 8; ++y)
+                for (int x = x0; x < x0 + 8; ++x) {
+                    const double u = luma(a, x, y), v = luma(b, x, y);
+                    ma += u, mb += v, aa += u * u, bb += v * v, ab += u * v;
+                }
+            ma /= 64, mb /= 64;
+            const double va = aa / 64 - ma * ma, vb = bb / 64 - mb * mb, cov = ab / 64 - ma * mb;
+            sum += (2 * ma * mb + c1) * (2 * cov + c2) / ((ma * ma + mb * mb + c1) * (va + vb + c2));
+            ++windows;
+        }
+    return windows > 0 ? sum / windows : 1.0;
 }
 
 }  // namespace bench

@@ -88,9 +88,10 @@ protected:
     void settle(const std::array<float, 3>& eye)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        do
-            app.draw(0.0), photos.stepLevels(eye.data(), 1000);
-        while (photos.fullLevelsAwaited() > 0 && std::chrono::steady_clock::now() < deadline);
+        do {
+            app.draw(0.0);
+            photos.stepLevels(eye.data(), 1000);
+        } while (photos.fullLevelsAwaited() > 0 && std::chrono::steady_clock::now() < deadline);
     }
     // A frame of the list the app does not hold: the app and plain swap theirs.
     std::vector<GLubyte> frame()
@@ -102,18 +103,20 @@ protected:
         return pixels;
     }
     // The plain frame against the city's: pixels drawn, and pixels more than
-    // levels apart.
-    void expectSameFrame(int leastDrawn, const char* what, int levels = 2)
+    // levels apart (or, for outlines only, drawn in one and not the other).
+    void expectSameFrame(int leastDrawn, const char* what, int levels = 2, int mostApart = 1024 * 768 / 1000,
+                         bool outlines = false)
     {
         const std::vector<GLubyte> expected = frame(), seen = frame();
         int differing = 0, drawn = 0;
         for (size_t p = 0; p < seen.size(); p += 3) {
             const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > levels; };
-            differing += apart(0) || apart(1) || apart(2);
-            drawn += expected[p] + expected[p + 1] + expected[p + 2] > 0;
+            const bool drawnHere = expected[p] + expected[p + 1] + expected[p + 2] > 0;
+            differing += outlines ? drawnHere != (seen[p] + seen[p + 1] + seen[p + 2] > 0) : apart(0) || apart(1) || apart(2);
+            drawn += drawnHere;
         }
         EXPECT_GT(drawn, leastDrawn) << what;   // the houses ahead
-        EXPECT_LE(differing, 1024 * 768 / 1000) << "pixels more than " << levels << " levels apart, " << what;
+        EXPECT_LE(differing, mostApart) << "pixels more than " << levels << " levels apart, " << what;
     }
     support::TempDir folder;
     std::vector<std::unique_ptr<MonthQuarter>> records;
@@ -159,6 +162,17 @@ TEST_F(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     walker.placeOverviewCamera(WalkerPose(60, 700, 150, 0, 90));
     settle({ 60, 700, 150 });
     expectSameFrame(1024 * 768 / 100, "from above", 8);
+    // Beside the 31 photos' triangles (twisted, as it happens), looking
+    // down their shaft: its upper sides show, its lower ones do not.
+    walker.placeOverviewCamera(WalkerPose(360, 200, 60, 0, 90));
+    settle({ 360, 200, 60 });
+    expectSameFrame(1024 * 768 / 100, "into a shaft", 8);
+    // Higher, where runs of sides under 8 pixels are drawn as one: the
+    // houses keep their outlines, whatever photo a pixel of a run shows.
+    app.drawingOrder().leastSidePixels = 8.0f;
+    walker.placeOverviewCamera(WalkerPose(60, 1200, 150, 0, 90));
+    settle({ 60, 1200, 150 });
+    expectSameFrame(1024 * 768 / 1000, "far above, runs of sides drawn as one", 2, 20, true);
 }
 
 // Three rows of houses across the walker's view: past the nearest two, each

@@ -40,17 +40,23 @@ TEST(HouseLayout, EveryBoxStandsOnTheGroundOrOnABoxBeforeIt)
 }
 
 // What stands on a box hides its top, what a box stands on hides its bottom,
-// but only where the one face lies wholly on or in the other box.
+// a neighbour sharing a side hides it, but only where the one face lies
+// wholly on or in the other box: sides that touch along an edge (triangles)
+// or partly (the sunk tapering boxes) show.
 TEST(HouseLayout, LeavesOutOnlyFacesCoveredByTheGroundOrAnotherBox)
 {
     constexpr unsigned both = unseenTop | unseenBottom;
+    // The inner sides of a four-box level, counter-clockwise from (-x, -z).
+    constexpr unsigned in[4] = { unseenRight | unseenFront, unseenLeft | unseenFront, unseenLeft | unseenBack,
+                                 unseenRight | unseenBack };
     const struct { const char* what; int n; int variant; std::vector<unsigned> want; } cases[] = {
         { "tower: the top box shows its top", 3, 0, { both, both, unseenBottom } },
         { "twisted tower: the turned corners stick out", 3, 1, { unseenBottom, 0, 0 } },
         { "tapering tower: each top shows around the smaller, sunk box", 3, 2, { unseenBottom, unseenBottom, unseenBottom } },
         { "pairs: two stacks", 10, 0, { both, both, both, both, both, both, both, both, unseenBottom, unseenBottom } },
-        { "four a level", 14, 0, { both, both, both, both, both, both, both, both,
-                                   both, both, unseenBottom, unseenBottom, unseenBottom, unseenBottom } },
+        { "four a level", 14, 0, { both | in[0], both | in[1], both | in[2], both | in[3], both | in[0], both | in[1],
+                                   both | in[2], both | in[3], both | in[0], both | in[1], unseenBottom | in[2],
+                                   unseenBottom | in[3], unseenBottom | unseenRight, unseenBottom | unseenLeft } },
     };
     for (const auto& c : cases)
         EXPECT_EQ(unseenFaces(layoutBoxes(c.n, c.variant)), c.want) << c.what;
@@ -60,4 +66,18 @@ TEST(HouseLayout, LeavesOutOnlyFacesCoveredByTheGroundOrAnotherBox)
     EXPECT_EQ(straight[30], unseenBottom);
     EXPECT_EQ(twisted[0], unseenBottom);
     EXPECT_EQ(twisted[3], 0u);
+}
+
+// Only boxes of one place, turn and size stacked straight form a column:
+// not the twisted or the tapering tower, nor twisted triangles.
+TEST(HouseLayout, FindsTheBoxRightBeneathInItsColumn)
+{
+    const struct { int n, variant, step; } cases[] = { { 3, 0, 1 }, { 3, 1, 0 }, { 3, 2, 0 }, { 10, 0, 2 },
+                                                       { 14, 0, 4 }, { 31, 2, 3 }, { 31, 1, 0 } };
+    for (const auto& c : cases) {
+        const std::vector<int> beneath = boxesBeneath(layoutBoxes(c.n, c.variant));
+        for (int i = 0; i < c.n; ++i)
+            EXPECT_EQ(beneath[static_cast<size_t>(i)], c.step > 0 && i >= c.step ? i - c.step : -1)
+                << "n=" << c.n << " variant " << c.variant << " box " << i;
+    }
 }
