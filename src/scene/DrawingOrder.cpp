@@ -59,25 +59,54 @@ void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
 void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, double dt)
 {
     const size_t count = farther.size();
-    if (queries.size() < count) {
-        const size_t had = queries.size();
-        queries.resize(count);
-        glGenQueries(static_cast<GLsizei>(count - had), queries.data() + had);
+    if (!answers.hold) {
+        if (queries.size() < count) {
+            const size_t had = queries.size();
+            queries.resize(count);
+            glGenQueries(static_cast<GLsizei>(count - had), queries.data() + had);
+        }
+        standIn.assign(count, 0);
+        disableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
+        for (size_t i = 0; i < count; ++i)
+            standIn[i] = farther[i].house->drawBounds(queries[i]);
+        enableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
+        answers.shown.assign(count, 1);
     }
-    standIn.assign(count, 0);
-    disableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
-    for (size_t i = 0; i < count; ++i)
-        standIn[i] = farther[i].house->drawBounds(queries[i]);
-    enableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i) {
-        GLuint samples = 1;
-        if (standIn[i])
+        if (!answers.hold && standIn[i]) {
+            GLuint samples = 0;
             glGetQueryObjectuiv(queries[i], GL_QUERY_RESULT, &samples);
-        if (samples > 0)
+            answers.shown[i] = samples > 0;
+        }
+        if (answers.shown[i])
             farther[i].house->draw(dt);
         else
             farther[i].house->passHidden(dt);
     }
+}
+
+// The depth the queries count against holds only the nearest houses, so
+// the same view of the same grown houses gives the same answers: a walker
+// who stands still is not asked again.
+void DrawingOrder::checkAnswers(const float modelview[16], const float projection[16], std::size_t nearest)
+{
+    Answers::View view;
+    std::copy(modelview, modelview + 16, view.modelview);
+    std::copy(projection, projection + 16, view.projection);
+    glGetIntegerv(GL_VIEWPORT, view.viewport);
+    bool same = answers.known && std::equal(view.modelview, view.modelview + 16, answers.view.modelview) &&
+                std::equal(view.projection, view.projection + 16, answers.view.projection) &&
+                std::equal(view.viewport, view.viewport + 4, answers.view.viewport) &&
+                answers.houses.size() == houses.size() && answers.nearest == nearest;
+    for (std::size_t i = 0; same && i < houses.size(); ++i)
+        same = answers.houses[i] == houses[i].house && houses[i].house->isGrown();
+    answers.hold = same;
+    answers.known = true;
+    answers.view = view;
+    answers.nearest = nearest;
+    answers.houses.clear();
+    for (const Candidate& candidate : houses)
+        answers.houses.push_back(candidate.house);
 }
 
 // The unselected houses of the blocks in view. A block out of view costs one
@@ -139,6 +168,7 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
     for (size_t i = nearest; i < houses.size(); ++i)
         boxes += houses[i].house->getCubes().size();
     nearest = boxes < questionedBoxes ? houses.size() : nearest;
+    checkAnswers(m, projection, nearest);
     for (size_t i = 0; i < nearest; ++i)
         houses[i].house->draw(dt);
     houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
