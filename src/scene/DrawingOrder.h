@@ -27,8 +27,10 @@ public:
 
     // How many of the nearest houses are drawn before the rest are asked
     // whether they hide behind them, and how many boxes the rest must hold
-    // for the question to pay: it waits until the nearest are drawn.
-    std::size_t occludingHouses = 16, questionedBoxes = 8000;
+    // for the question to pay: it waits until the nearest are drawn. Since
+    // the answers outlast the frame while the walker stands, even a few
+    // hundred small houses are worth asking about.
+    std::size_t occludingHouses = 16, questionedBoxes = 0;
     // The side of the squares houses are grouped by, in world units: the
     // city's grid, so that a block is a month of a year row.
     float blockSize = 120.0f;
