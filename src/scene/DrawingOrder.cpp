@@ -87,20 +87,26 @@ void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, doubl
 
 // The depth the queries count against holds only the nearest houses, so
 // the same view of the same grown houses gives the same answers: a walker
-// who stands still is not asked again.
+// who stands still is not asked again. Answers asked while a house grew
+// are not kept: a growing house is drawn unasked, and would stay drawn
+// though hidden.
 void DrawingOrder::checkAnswers(const float modelview[16], const float projection[16], std::size_t nearest)
 {
     Answers::View view;
     std::copy(modelview, modelview + 16, view.modelview);
     std::copy(projection, projection + 16, view.projection);
     glGetIntegerv(GL_VIEWPORT, view.viewport);
-    bool same = answers.known && std::equal(view.modelview, view.modelview + 16, answers.view.modelview) &&
+    bool same = answers.known && answers.grown && std::equal(view.modelview, view.modelview + 16, answers.view.modelview) &&
                 std::equal(view.projection, view.projection + 16, answers.view.projection) &&
                 std::equal(view.viewport, view.viewport + 4, answers.view.viewport) &&
                 answers.houses.size() == houses.size() && answers.nearest == nearest;
-    for (std::size_t i = 0; same && i < houses.size(); ++i)
-        same = answers.houses[i] == houses[i].house && houses[i].house->isGrown();
-    answers.hold = same;
+    bool grown = true;
+    for (std::size_t i = 0; i < houses.size(); ++i) {
+        grown = grown && houses[i].house->isGrown();
+        same = same && answers.houses[i] == houses[i].house;
+    }
+    answers.hold = same && grown;
+    answers.grown = grown;
     answers.known = true;
     answers.view = view;
     answers.nearest = nearest;

@@ -78,6 +78,6 @@ private:
         std::vector<House*> houses;   // the candidates, nearest first
         std::size_t nearest = 0;
         std::vector<char> shown;
-        bool known = false, hold = false;
+        bool known = false, hold = false, grown = false;   // grown: every candidate, when asked
     } answers;
 };
