@@ -59,25 +59,60 @@ void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
 void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, double dt, float leastRadians)
 {
     const size_t count = farther.size();
-    if (queries.size() < count) {
-        const size_t had = queries.size();
-        queries.resize(count);
-        glGenQueries(static_cast<GLsizei>(count - had), queries.data() + had);
+    if (!answers.hold) {
+        if (queries.size() < count) {
+            const size_t had = queries.size();
+            queries.resize(count);
+            glGenQueries(static_cast<GLsizei>(count - had), queries.data() + had);
+        }
+        standIn.assign(count, 0);
+        disableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
+        for (size_t i = 0; i < count; ++i)
+            standIn[i] = farther[i].house->drawBounds(queries[i]);
+        enableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
+        answers.shown.assign(count, 1);
     }
-    standIn.assign(count, 0);
-    disableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
-    for (size_t i = 0; i < count; ++i)
-        standIn[i] = farther[i].house->drawBounds(queries[i]);
-    enableGl(GlState::lighting | GlState::texturing | GlState::colourWrites | GlState::depthWrites);
     for (size_t i = 0; i < count; ++i) {
-        GLuint samples = 1;
-        if (standIn[i])
+        if (!answers.hold && standIn[i]) {
+            GLuint samples = 0;
             glGetQueryObjectuiv(queries[i], GL_QUERY_RESULT, &samples);
-        if (samples > 0)
+            answers.shown[i] = samples > 0;
+        }
+        if (answers.shown[i])
             farther[i].house->drawAtDetail(dt, leastRadians);
         else
             farther[i].house->passHidden(dt);
     }
+}
+
+// The depth the queries count against holds only the nearest houses, so
+// the same view of the same grown houses gives the same answers: a walker
+// who stands still is not asked again. Answers asked while a house grew
+// are not kept: a growing house is drawn unasked, and would stay drawn
+// though hidden.
+void DrawingOrder::checkAnswers(const float modelview[16], const float projection[16], std::size_t nearest)
+{
+    Answers::View view;
+    std::copy(modelview, modelview + 16, view.modelview);
+    std::copy(projection, projection + 16, view.projection);
+    glGetIntegerv(GL_VIEWPORT, view.viewport);
+    bool same = answers.known && answers.grown && std::equal(view.modelview, view.modelview + 16, answers.view.modelview) &&
+                std::equal(view.projection, view.projection + 16, answers.view.projection) &&
+                std::equal(view.viewport, view.viewport + 4, answers.view.viewport) &&
+                answers.houses.size() == houses.size() && answers.nearest == nearest;
+    bool grown = true;
+    for (std::size_t i = 0; i < houses.size(); ++i) {
+        grown = grown && houses[i].house->isGrown();
+        same = same && answers.houses[i] == houses[i].house;
+    }
+    answers.hold = same && grown;
+    answers.grown = grown;
+    answers.known = true;
+    answers.view = view;
+    answers.nearest = nearest;
+    answers.houses.clear();
+    for (const Candidate& candidate : houses)
+        answers.houses.push_back(candidate.house);
 }
 
 // The unselected houses of the blocks in view. A block out of view costs one
@@ -144,6 +179,7 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     const float leastRadians = leastSidePixels * 2.0f / (static_cast<float>(viewport[3]) * projection[5]);
+    checkAnswers(m, projection, nearest);
     for (size_t i = 0; i < nearest; ++i)
         houses[i].house->drawAtDetail(dt, leastRadians);
     houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));

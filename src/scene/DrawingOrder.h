@@ -2,7 +2,7 @@
 // unselected houses ahead of the ground, the houses behind them only where
 // an occlusion query saw their bounds, then the rest in list order. Houses
 // are grouped in blocks, and a block out of view is passed over whole. Owns
-// the queries it asks with.
+// the queries it asks with, and keeps their answers while the view holds.
 #pragma once
 
 #include <cstddef>
@@ -23,12 +23,14 @@ public:
     void draw(const std::vector<SceneObject*>& objects, double dt);
     // The objects of the next draw are new, even where a list of them
     // happens to hold the addresses of the ones they replace.
-    void sceneChanged() { blocksAreStale = true; }
+    void sceneChanged() { blocksAreStale = true, answers.known = false; }
 
     // How many of the nearest houses are drawn before the rest are asked
     // whether they hide behind them, and how many boxes the rest must hold
-    // for the question to pay: it waits until the nearest are drawn.
-    std::size_t occludingHouses = 16, questionedBoxes = 8000;
+    // for the question to pay: it waits until the nearest are drawn. Since
+    // the answers outlast the frame while the walker stands, even a few
+    // hundred small houses are worth asking about.
+    std::size_t occludingHouses = 16, questionedBoxes = 0;
     // The side of the squares houses are grouped by, in world units: the
     // city's grid, so that a block is a month of a year row.
     float blockSize = 120.0f;
@@ -53,6 +55,7 @@ private:
     void makeBlocks(const std::vector<SceneObject*>& objects);
     void gatherHousesInView(const float modelview[16], const float projection[16], double dt);
     void drawUnlessHidden(const std::vector<Candidate>& farther, double dt, float leastRadians);
+    void checkAnswers(const float modelview[16], const float projection[16], std::size_t nearest);
 
     std::vector<unsigned int> queries;   // GL query names, grown as needed
     std::vector<SceneObject*> blocksMadeFor;
@@ -68,4 +71,16 @@ private:
     std::vector<SceneObject*> rest;
     std::vector<std::size_t> selectedNow;
     std::vector<char> standIn;
+    // The last frame's answers (by the farther houses' places) and what
+    // they were asked under; hold: they stand for this frame too.
+    struct Answers {
+        struct View {
+            float modelview[16], projection[16];
+            int viewport[4];
+        } view;
+        std::vector<House*> houses;   // the candidates, nearest first
+        std::size_t nearest = 0;
+        std::vector<char> shown;
+        bool known = false, hold = false, grown = false;   // grown: every candidate, when asked
+    } answers;
 };

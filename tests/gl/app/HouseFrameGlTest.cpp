@@ -102,12 +102,15 @@ protected:
         glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
     }
-    // The plain frame against the city's: pixels drawn, and pixels more than
-    // levels apart (or, for outlines only, drawn in one and not the other).
-    void expectSameFrame(int leastDrawn, const char* what, int levels = 2, int mostApart = 1024 * 768 / 1000,
-                         bool outlines = false)
+    // The plain frame against the city's (drawn here unless given): pixels
+    // drawn, and pixels more than levels apart (or, for outlines only,
+    // drawn in one and not the other).
+    void expectSameFrame(int leastDrawn, const char* what, std::vector<GLubyte> seen = {}, int levels = 2,
+                         int mostApart = 1024 * 768 / 1000, bool outlines = false)
     {
-        const std::vector<GLubyte> expected = frame(), seen = frame();
+        const std::vector<GLubyte> expected = frame(), cityFrame = frame();   // the city back in the app
+        if (seen.empty())
+            seen = cityFrame;
         int differing = 0, drawn = 0;
         for (size_t p = 0; p < seen.size(); p += 3) {
             const auto apart = [&](size_t c) { return std::abs(seen[p + c] - expected[p + c]) > levels; };
@@ -161,18 +164,18 @@ TEST_F(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     walker.showOverview(true);
     walker.placeOverviewCamera(WalkerPose(60, 700, 150, 0, 90));
     settle({ 60, 700, 150 });
-    expectSameFrame(1024 * 768 / 100, "from above", 8);
+    expectSameFrame(1024 * 768 / 100, "from above", {}, 8);
     // Beside the 31 photos' triangles (twisted, as it happens), looking
     // down their shaft: its upper sides show, its lower ones do not.
     walker.placeOverviewCamera(WalkerPose(360, 200, 60, 0, 90));
     settle({ 360, 200, 60 });
-    expectSameFrame(1024 * 768 / 100, "into a shaft", 8);
+    expectSameFrame(1024 * 768 / 100, "into a shaft", {}, 8);
     // Higher, where runs of sides under 8 pixels are drawn as one: the
     // houses keep their outlines, whatever photo a pixel of a run shows.
     app.drawingOrder().leastSidePixels = 8.0f;
     walker.placeOverviewCamera(WalkerPose(60, 1200, 150, 0, 90));
     settle({ 60, 1200, 150 });
-    expectSameFrame(1024 * 768 / 1000, "far above, runs of sides drawn as one", 2, 20, true);
+    expectSameFrame(1024 * 768 / 1000, "far above, runs of sides drawn as one", {}, 2, 20, true);
 }
 
 // Three rows of houses across the walker's view: past the nearest two, each
@@ -191,6 +194,20 @@ TEST_F(HouseFrame, DrawsEveryHouseThatPeeksPastNearerOnes)
     app.drawingOrder().occludingHouses = 2, app.drawingOrder().questionedBoxes = 0;   // every row past the nearest two is asked for
     grow();
     expectSameFrame(1024 * 768 / 10, "three rows");
+    // Two houses in a line ahead, then a step aside that shows the farther
+    // one past the nearer with the two still in the same order: the answers
+    // of the frame before do not hold for the new view.
+    city.clear(), plain.clear();
+    addHouse(100, 40, std::vector<TextureName>(3, loadTexture(path.c_str())), 40);
+    addHouse(250, 40, std::vector<TextureName>(3, loadTexture(path.c_str())), 41);
+    app.drawingOrder().occludingHouses = 1;
+    grow();
+    expectSameFrame(1024 * 768 / 100, "two in a line");
+    walker.placeAt(WalkerPose(-75, eyeLevel, 140, 90, 0));
+    app.draw(0.0);
+    std::vector<GLubyte> seen(1024 * 768 * 3);
+    glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, seen.data());
+    expectSameFrame(1024 * 768 / 100, "a step aside", seen);
 }
 
 }  // namespace
