@@ -43,7 +43,7 @@ public:
     void wantFull(const std::vector<TextureName>& photos, const float centre[3], float keepRadius);
     // Once a frame: gives back the full levels whose eye went beyond their
     // radius, and places at most most of those read meanwhile. A cell then
-    // changes: whoever baked one asks fullLevelsShown again.
+    // changes: whoever baked one asks fullLevelMark again.
     void stepLevels(const float eye[3], int most);
     // A mark that changes whenever one of photos gets or gives back its
     // full level (its cell changes); 0 while none shows one read back.
