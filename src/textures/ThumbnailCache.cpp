@@ -1,10 +1,11 @@
 // The cache file: a header with the format's version, the blocks of each
 // thumbnail's full level followed by its small level's, then an index of
-// (stamp, offset, checksums of both levels, size in texels, path) and a trailer that says where the index starts, how many
-// entries it has, how long the whole file is and the index's checksum. A
-// file is written under a temporary name and renamed over the old one, so a
-// reader sees a whole file or none; one cut short, changed or too large
-// fails the trailer's checks, changed blocks fail their entry's checksum.
+// (stamp, offset, checksums of both levels, size in texels, path) and a
+// trailer that says where the index starts, how many entries it has, how
+// long the whole file is and the index's checksum. A file is written under
+// a temporary name and renamed over the old one, so a reader sees a whole
+// file or none; one cut short, changed or too large fails the trailer's
+// checks, changed blocks fail their entry's checksum.
 #include "textures/ThumbnailCache.h"
 
 #include <dirent.h>
