@@ -191,8 +191,9 @@ int House::eyeRegion(const float eye[3]) const
 }
 
 // A house near the eye, or selected, asks for its photos' full levels; a
-// house let go keeps them only while the eye stays near. Houses out of
-// view ask too: turning round shows them sharp already.
+// house let go keeps them only while the eye stays near. A house out of
+// view in a block that shows asks too; one whose block is out of view, or
+// that hid behind nearer ones, asks once it shows.
 void House::chooseLevels(const float modelview[16])
 {
     if (cubes.empty())
