@@ -90,12 +90,13 @@ void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, doubl
 // who stands still is not asked again. Answers asked while a house grew
 // are not kept: a growing house is drawn unasked, and would stay drawn
 // though hidden.
-void DrawingOrder::checkAnswers(const float modelview[16], const float projection[16], std::size_t nearest)
+void DrawingOrder::checkAnswers(const float modelview[16], const float projection[16], const int viewport[4],
+                                std::size_t nearest)
 {
     Answers::View view;
     std::copy(modelview, modelview + 16, view.modelview);
     std::copy(projection, projection + 16, view.projection);
-    glGetIntegerv(GL_VIEWPORT, view.viewport);
+    std::copy(viewport, viewport + 4, view.viewport);
     bool same = answers.known && answers.grown && std::equal(view.modelview, view.modelview + 16, answers.view.modelview) &&
                 std::equal(view.projection, view.projection + 16, answers.view.projection) &&
                 std::equal(view.viewport, view.viewport + 4, answers.view.viewport) &&
@@ -179,7 +180,7 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     const float leastRadians = leastSidePixels * 2.0f / (static_cast<float>(viewport[3]) * projection[5]);
-    checkAnswers(m, projection, nearest);
+    checkAnswers(m, projection, viewport, nearest);
     for (size_t i = 0; i < nearest; ++i)
         houses[i].house->drawAtDetail(dt, leastRadians);
     houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));

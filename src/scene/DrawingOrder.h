@@ -23,7 +23,11 @@ public:
     void draw(const std::vector<SceneObject*>& objects, double dt);
     // The objects of the next draw are new, even where a list of them
     // happens to hold the addresses of the ones they replace.
-    void sceneChanged() { blocksAreStale = true, answers.known = false; }
+    void sceneChanged()
+    {
+        blocksAreStale = true;
+        answers.known = false;
+    }
 
     // How many of the nearest houses are drawn before the rest are asked
     // whether they hide behind them, and how many boxes the rest must hold
@@ -55,7 +59,8 @@ private:
     void makeBlocks(const std::vector<SceneObject*>& objects);
     void gatherHousesInView(const float modelview[16], const float projection[16], double dt);
     void drawUnlessHidden(const std::vector<Candidate>& farther, double dt, float leastRadians);
-    void checkAnswers(const float modelview[16], const float projection[16], std::size_t nearest);
+    void checkAnswers(const float modelview[16], const float projection[16], const int viewport[4],
+                      std::size_t nearest);
 
     std::vector<unsigned int> queries;   // GL query names, grown as needed
     std::vector<SceneObject*> blocksMadeFor;
