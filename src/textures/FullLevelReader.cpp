@@ -67,7 +67,7 @@ void FullLevelReader::work()
         if (next.source.cache != nullptr && next.source.at.offset >= 0) {
             read.whole = next.source.cache->readFull(next.source.at, &read.blocks);
         } else {
-            DecodedThumbnail again = decodeThumbnail(next.source.path.c_str(), true, true);
+            DecodedThumbnail again = decodeThumbnail(next.source.path.c_str(), true, true, ThumbnailLevels::fullOnly);
             read.whole = again.decoded && again.width == read.at.width && again.height == read.at.height;
             read.blocks = std::move(again.blocks);
         }

@@ -175,17 +175,20 @@ bool FileStamp::operator==(const FileStamp& other) const
 
 FileStamp stampOf(const char* path)
 {
-    FileStamp stamp;
     struct stat info;
-    if (stat(path, &info) == 0) {
-        stamp.device = int64_t(info.st_dev);
-        stamp.inode = int64_t(info.st_ino);
-        stamp.size = info.st_size;
-        stamp.modifiedSeconds = info.st_mtim.tv_sec;
-        stamp.modifiedNanoseconds = info.st_mtim.tv_nsec;
-        stamp.changedSeconds = info.st_ctim.tv_sec;
-        stamp.changedNanoseconds = info.st_ctim.tv_nsec;
-    }
+    return stat(path, &info) == 0 ? stampOf(info) : FileStamp();
+}
+
+FileStamp stampOf(const struct stat& info)
+{
+    FileStamp stamp;
+    stamp.device = int64_t(info.st_dev);
+    stamp.inode = int64_t(info.st_ino);
+    stamp.size = info.st_size;
+    stamp.modifiedSeconds = info.st_mtim.tv_sec;
+    stamp.modifiedNanoseconds = info.st_mtim.tv_nsec;
+    stamp.changedSeconds = info.st_ctim.tv_sec;
+    stamp.changedNanoseconds = info.st_ctim.tv_nsec;
     return stamp;
 }
 
@@ -471,7 +474,7 @@ void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
         if (entry.fullToMake) {   // in the place kept for it, from the file as it was
             if (!(stampOf(file.c_str()) == entry.stamp))
                 continue;
-            const DecodedThumbnail full = decodeThumbnail(file.c_str(), true, true);
+            const DecodedThumbnail full = decodeThumbnail(file.c_str(), true, true, ThumbnailLevels::fullOnly);
             if (!full.decoded || full.width != entry.width || full.height != entry.height)
                 continue;
             written = written && writeAt(nextFile, full.blocks.data(), int64_t(full.blocks.size()), entry.offset);

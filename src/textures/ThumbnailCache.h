@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+struct stat;
+
 // What a thumbnail file was when its blocks were made: which file (device
 // and inode), its size, and its modification and change times to the
 // nanosecond. The change time is the kernel's own: a file replaced and
@@ -28,6 +30,8 @@ struct FileStamp {
 };
 // The stamp of the file at path; size -1 when it cannot be read.
 FileStamp stampOf(const char* path);
+// The stamp stat or fstat gave.
+FileStamp stampOf(const struct stat& info);
 
 // The checksum the cache file keeps of each thumbnail's blocks and of its
 // index: any one changed 8-byte word changes it.

@@ -4,7 +4,9 @@
 // that the console says what it always said about a damaged file.
 #include "textures/ThumbnailDecoder.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -25,19 +27,38 @@ namespace {
 // Thumbnails are a few kilobytes; anything far larger is no thumbnail.
 constexpr long largestThumbnailFile = 4 * 1024 * 1024;
 
-bool readWholeFile(const char* path, std::vector<unsigned char>* bytes)
+// The file's check, its stamp and, when wanted, its bytes, from one
+// opening: the stamp is the opened file's own, so one replaced meanwhile is
+// never kept under the stamp of another. Bytes stay empty when the file is
+// empty, far too large or cannot be read whole.
+FileCheck readThumbnailFile(const char* path, bool wanted, std::vector<unsigned char>* bytes, FileStamp* stamp)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return false;
     struct stat info;
-    bool read = fstat(fileno(file), &info) == 0 && info.st_size > 0 && info.st_size <= largestThumbnailFile;
-    if (read) {
-        bytes->resize(static_cast<size_t>(info.st_size));
-        read = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+    if (stat(path, &info) != 0)
+        return FileCheck::Missing;
+    // Tested before opening: opening a FIFO blocks until a writer comes.
+    if (!S_ISREG(info.st_mode))
+        return FileCheck::NotRegular;
+    const int file = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (file < 0)
+        return FileCheck::Missing;
+    // What opened may not be what was tested: a FIFO put in its place opens
+    // at once without blocking, and is turned away here.
+    FileCheck check = FileCheck::Missing;
+    if (fstat(file, &info) == 0) {
+        check = S_ISREG(info.st_mode) ? FileCheck::Readable : FileCheck::NotRegular;
+        *stamp = stampOf(info);
     }
-    std::fclose(file);
-    return read;
+    if (check == FileCheck::Readable && wanted && info.st_size > 0 && info.st_size <= largestThumbnailFile) {
+        bytes->resize(static_cast<size_t>(info.st_size));
+        size_t at = 0;
+        for (ssize_t got = 1; at < bytes->size() && got > 0; at += static_cast<size_t>(std::max<ssize_t>(got, 0)))
+            got = read(file, bytes->data() + at, bytes->size() - at);
+        if (at != bytes->size())
+            bytes->clear();
+    }
+    close(file);
+    return check;
 }
 
 uint32_t bigEndian(const unsigned char* bytes)
@@ -158,12 +179,12 @@ bool decodeJpeg(const std::vector<unsigned char>& bytes, const ImageHeader& head
 
 }  // namespace
 
-DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress, bool smallOnly)
+DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress, ThumbnailLevels levels)
 {
     DecodedThumbnail thumbnail;
-    thumbnail.file = checkReadableFile(path);
     std::vector<unsigned char> bytes;
-    if (!wanted || thumbnail.file != FileCheck::Readable || !readWholeFile(path, &bytes))
+    thumbnail.file = readThumbnailFile(path, wanted, &bytes, &thumbnail.stamp);
+    if (!wanted || thumbnail.file != FileCheck::Readable || bytes.empty())
         return thumbnail;
     // The same gate as DevIL's path, on the same bytes the decoder reads.
     const ImageHeader header = readImageHeader(bytes.data(), bytes.size());
@@ -173,7 +194,7 @@ DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress, b
     const int width = static_cast<int>(header.width), height = static_cast<int>(header.height);
     // Only the small level: a JPEG decodes at the smallest scale that still
     // covers it, a fraction of a whole decode.
-    smallOnly = smallOnly && compress;
+    const bool smallOnly = levels == ThumbnailLevels::smallOnly && compress;
     int scale = 1;
     while (smallOnly && header.kind == ImageKind::Jpeg && scale < 8 &&
            (width + 2 * scale - 1) / (2 * scale) >= smallLevelWidth && (height + 2 * scale - 1) / (2 * scale) >= smallLevelHeight)
@@ -196,7 +217,8 @@ DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress, b
     }
     thumbnail.framed = frameTexels(rgba.data(), thumbnail.width, thumbnail.height);
     if (compress) {
-        thumbnail.small = smallLevelBlocks(rgba.data(), thumbnail.width, thumbnail.height);
+        if (levels != ThumbnailLevels::fullOnly)
+            thumbnail.small = smallLevelBlocks(rgba.data(), thumbnail.width, thumbnail.height);
         thumbnail.blocks = compressFramed(thumbnail.framed.data(), thumbnail.width + 2, thumbnail.height + 2);
         thumbnail.framed = std::vector<unsigned char>();
     }
@@ -240,7 +262,10 @@ std::vector<unsigned char> smallLevelBlocks(const unsigned char* rgba, int width
         return out;
     };
     std::vector<unsigned char> texels(static_cast<size_t>(smallLevelWidth) * smallLevelHeight * 4);
-    if (width % smallLevelWidth == 0 && height % smallLevelHeight == 0) {
+    if (width == smallLevelWidth && height == smallLevelHeight) {
+        // A 128 x 96 JPEG decoded at a quarter: already the small level.
+        std::memcpy(texels.data(), rgba, texels.size());
+    } else if (width % smallLevelWidth == 0 && height % smallLevelHeight == 0) {
         // Whole blocks of texels, as most thumbnails give (128 x 96: 4 x 4),
         // summed in integers: a first opening makes one for every photo.
         const int across = width / smallLevelWidth, down = height / smallLevelHeight, count = across * down;

@@ -25,15 +25,21 @@ struct DecodedThumbnail {
     std::vector<unsigned char> blocks;
     // With the blocks: the small level, see smallLevelBlocks.
     std::vector<unsigned char> small;
-    FileStamp stamp;       // the file's when a cache takes part
+    FileStamp stamp;       // the file's, as it was read
     bool cached = false;   // the levels came from the cache
     FullLevelAt fullAt;    // where the cache keeps the full level
 };
 
+// Which levels a compressed decode makes: a first opening wants the small
+// one alone, the cache's writer and the full-level reader the full one.
+enum class ThumbnailLevels { both, smallOnly, fullOnly };
+
 // The file check, and the picture decoded when wanted and possible, as
-// DXT1 blocks when compress is set; with smallOnly too, its small level
-// alone (width and height still the picture's).
-DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress = false, bool smallOnly = false);
+// DXT1 blocks when compress is set, of the levels asked for (width and
+// height are the picture's whichever they are). The stamp is always that
+// of the file opened and read.
+DecodedThumbnail decodeThumbnail(const char* path, bool wanted, bool compress = false,
+                                 ThumbnailLevels levels = ThumbnailLevels::both);
 
 // A side rounded up to whole DXT1 blocks.
 constexpr int wholeBlocks(int side) { return (side + 3) / 4 * 4; }

@@ -55,19 +55,21 @@ DecodedThumbnail ThumbnailQueue::prepare(const PlannedFile& file) const
 {
     if (cache == nullptr || !file.wanted)
         return decodeThumbnail(file.path.c_str(), file.wanted, compress);
-    // Stamped before reading: a file changed meanwhile is made again next time.
-    const FileStamp stamp = stampOf(file.path.c_str());
-    DecodedThumbnail thumbnail;
-    thumbnail.file = checkReadableFile(file.path.c_str());
-    if (thumbnail.file == FileCheck::Readable &&
-        cache->find(file.path, stamp, &thumbnail.width, &thumbnail.height, &thumbnail.small, &thumbnail.fullAt)) {
-        thumbnail.decoded = thumbnail.cached = true;
-    } else {
-        // The small level only: the cache's writer makes the full one later.
-        thumbnail = decodeThumbnail(file.path.c_str(), true, compress, true);
+    if (cache->entries() > 0) {
+        // A file of the very stamp its levels were made from, change time
+        // included, is the regular file read then, its mode and owner as
+        // they were: the cache stands for it without opening it again.
+        DecodedThumbnail thumbnail;
+        thumbnail.stamp = stampOf(file.path.c_str());
+        if (cache->find(file.path, thumbnail.stamp, &thumbnail.width, &thumbnail.height, &thumbnail.small,
+                        &thumbnail.fullAt)) {
+            thumbnail.file = FileCheck::Readable;
+            thumbnail.decoded = thumbnail.cached = true;
+            return thumbnail;
+        }
     }
-    thumbnail.stamp = stamp;
-    return thumbnail;
+    // The small level only: the cache's writer makes the full one later.
+    return decodeThumbnail(file.path.c_str(), true, compress, ThumbnailLevels::smallOnly);
 }
 
 FileCheck ThumbnailQueue::check(const char* path)
