@@ -1,7 +1,8 @@
-// The cache file: a header with the format's version, the blocks of each
-// thumbnail's full level followed by its small level's, then an index of
-// (stamp, offset, checksums of both levels, size in texels, path) and a
-// trailer that says where the index starts, how many entries it has, how
+// The cache file: a header with the format's version, the blocks of the
+// thumbnails' full levels and small levels, the small ones side by side in
+// the library's order as far as they were made together (a first opening
+// writes them in runs, not one by one), then an index of (stamp, offsets
+// and checksums of both levels, size in texels, path) and a trailer that says where the index starts, how many entries it has, how
 // long the whole file is and the index's checksum. A file is written under
 // a temporary name and renamed over the old one, so a reader sees a whole
 // file or none; one cut short, changed or too large fails the trailer's
@@ -35,24 +36,22 @@ const char tailMagic[8] = {'Z', 'V', 'C', 'E', 'N', 'D', '0', '1'};
 constexpr int64_t headBytes = 16;
 constexpr int64_t tailBytes = 40;
 // The version of the layout; a file of another one is made again.
-constexpr uint32_t formatVersion = 3;
-// Seven stamp fields, offset and two checksums, then width, height and the
-// path's length; the path follows.
-constexpr int64_t entryBytes = 10 * 8 + 3 * 2;
+constexpr uint32_t formatVersion = 4;
+// Seven stamp fields, two offsets and two checksums, then width, height and
+// the path's length; the path follows.
+constexpr int64_t entryBytes = 11 * 8 + 3 * 2;
 constexpr int64_t longestPath = PATH_MAX;
 // A 1 x 1 thumbnail framed and widened to whole blocks, one DXT1 block,
 // and its small level.
 constexpr int64_t smallestBlocks = 8 + smallLevelBytes;
+// Small levels made anew wait in memory for this many bytes to be written
+// at once: a write of 504 bytes costs the kernel more than a run of a
+// thousand.
+constexpr size_t smallRunBytes = 512 * 1024;
 
 int64_t blockBytes(int width, int height)
 {
     return int64_t(wholeBlocks(width + 2)) * wholeBlocks(height + 2) / 2;
-}
-
-// Both levels of a thumbnail, the full one first.
-int64_t levelBytes(int width, int height)
-{
-    return blockBytes(width, height) + smallLevelBytes;
 }
 
 std::string hexName(const std::string& text)
@@ -310,13 +309,15 @@ ThumbnailCache::Refusal ThumbnailCache::readIndex()
         bool whole = true;
         for (int64_t* field : fieldsOf(&entry.stamp))
             whole = whole && take(bytes.get(), size, &at, field);
-        if (!whole || !take(bytes.get(), size, &at, &entry.offset) || !take(bytes.get(), size, &at, &entry.checksum) ||
+        if (!whole || !take(bytes.get(), size, &at, &entry.offset) || !take(bytes.get(), size, &at, &entry.smallOffset) ||
+            !take(bytes.get(), size, &at, &entry.checksum) ||
             !take(bytes.get(), size, &at, &entry.smallChecksum) || !take(bytes.get(), size, &at, &width) || !take(bytes.get(), size, &at, &height) ||
             !take(bytes.get(), size, &at, &pathLength) || size - at < pathLength)
             return Refusal::damaged;
         entry.width = width, entry.height = height;
         if (width == 0 || height == 0 || width > largestAtlasPhoto || height > largestAtlasPhoto ||
-            entry.offset < headBytes || entry.offset > indexAt - levelBytes(width, height))
+            entry.offset < headBytes || entry.offset > indexAt - blockBytes(width, height) ||
+            entry.smallOffset < headBytes || entry.smallOffset > indexAt - smallLevelBytes)
             return Refusal::damaged;
         read[std::string(&bytes[at], pathLength)] = entry;
         at += pathLength;
@@ -354,7 +355,7 @@ bool ThumbnailCache::find(const std::string& file, const FileStamp& stamp, int* 
         return false;
     const Entry& entry = found->second;
     small->resize(smallLevelBytes);
-    if (!readAt(oldFile, small->data(), smallLevelBytes, entry.offset + blockBytes(entry.width, entry.height)) ||
+    if (!readAt(oldFile, small->data(), smallLevelBytes, entry.smallOffset) ||
         cacheChecksum(small->data(), small->size()) != entry.smallChecksum) {
         damagedBlocks = true;
         return false;
@@ -395,7 +396,7 @@ void ThumbnailCache::startNextFile()
     // Full levels made anew are read back from here while the file is
     // written, renamed or even removed.
     nextReader = open(nextPath.c_str(), O_RDONLY | O_CLOEXEC);
-    nextEnd = headBytes;
+    nextEnd = smallRunAt = headBytes;
 }
 
 FullLevelAt ThumbnailCache::keep(const std::string& file, const FileStamp& stamp, int width, int height,
@@ -403,36 +404,45 @@ FullLevelAt ThumbnailCache::keep(const std::string& file, const FileStamp& stamp
 {
     if (path.empty() || nextFile == -2 || file.size() > size_t(longestPath))
         return {};
-    Entry entry{stamp, width, height, 0, 0, 0, madeSmall != nullptr, madeBlocks == nullptr && madeSmall != nullptr};
+    Entry entry{stamp, width, height, -1, -1, 0, 0, madeSmall != nullptr, madeBlocks == nullptr && madeSmall != nullptr};
     if (madeSmall == nullptr) {
         const auto old = index.find(file);
         if (old == index.end())
             return {};
-        entry.offset = old->second.offset;
-        entry.checksum = old->second.checksum;
-        entry.smallChecksum = old->second.smallChecksum;
+        entry = old->second;
+        entry.made = entry.fullToMake = false;
     } else {
         anyMade = true;
         if (nextFile == -1)
             startNextFile();
-        const int64_t bytes = blockBytes(width, height);
+        const int64_t bytes = madeBlocks != nullptr ? blockBytes(width, height) : 0;
         if (nextFile < 0)
             return {};
-        if (nextEnd + bytes + smallLevelBytes > thumbnailCacheBytes ||
-            (madeBlocks != nullptr && !writeAt(nextFile, madeBlocks, bytes, nextEnd)) ||
-            !writeAt(nextFile, madeSmall, smallLevelBytes, nextEnd + bytes)) {
-            // Too large a library costs only its speed; a full disk says so.
-            if (nextEnd + bytes + smallLevelBytes <= thumbnailCacheBytes)
-                problem = std::strerror(errno);
-            close(nextFile);
-            unlink(nextPath.c_str());
-            nextFile = -2;
+        if (nextEnd + bytes + smallLevelBytes > thumbnailCacheBytes) {
+            // Too large a library costs only its speed.
+            dropNextFile();
             return {};
         }
-        entry.offset = nextEnd;
-        entry.checksum = madeBlocks != nullptr ? cacheChecksum(madeBlocks, size_t(bytes)) : 0;
+        if (madeBlocks != nullptr) {   // after the small levels waiting
+            if (!writeSmallRun() || !writeAt(nextFile, madeBlocks, bytes, nextEnd)) {
+                problem = std::strerror(errno);
+                dropNextFile();
+                return {};
+            }
+            entry.offset = nextEnd;
+            entry.checksum = cacheChecksum(madeBlocks, size_t(bytes));
+            nextEnd += bytes;
+            smallRunAt = nextEnd;
+        }
+        entry.smallOffset = nextEnd;
         entry.smallChecksum = cacheChecksum(madeSmall, smallLevelBytes);
-        nextEnd += bytes + smallLevelBytes;
+        smallRun.append(reinterpret_cast<const char*>(madeSmall), smallLevelBytes);
+        nextEnd += smallLevelBytes;
+        if (smallRun.size() >= smallRunBytes && !writeSmallRun()) {
+            problem = std::strerror(errno);
+            dropNextFile();
+            return {};
+        }
     }
     next.emplace_back(file, entry);
     if (entry.fullToMake)
@@ -440,10 +450,30 @@ FullLevelAt ThumbnailCache::keep(const std::string& file, const FileStamp& stamp
     return FullLevelAt{entry.offset, entry.checksum, width, height, entry.made};
 }
 
+bool ThumbnailCache::writeSmallRun()
+{
+    const bool written = smallRun.empty() || writeAt(nextFile, smallRun.data(), int64_t(smallRun.size()), smallRunAt);
+    smallRun.clear();
+    smallRunAt = nextEnd;
+    return written;
+}
+
+void ThumbnailCache::dropNextFile()
+{
+    close(nextFile);
+    unlink(nextPath.c_str());
+    nextFile = -2;
+    smallRun.clear();
+}
+
 void ThumbnailCache::finish()
 {
     if (damagedBlocks.exchange(false))
         sayDropped("it is damaged");
+    if (nextFile >= 0 && !writeSmallRun()) {
+        problem = std::strerror(errno);
+        dropNextFile();
+    }
     if (!problem.empty())
         std::printf("Cannot keep the thumbnail cache in %s: %s\n", folder.c_str(), problem.c_str());
     problem.clear();
@@ -463,38 +493,71 @@ void ThumbnailCache::writeNext(std::vector<std::pair<std::string, Entry>> kept)
     // Full levels to make share the cores with the frames: they wait.
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
     bool written = true;
+    std::vector<bool> dropped(kept.size(), false);
+    const auto append = [&](const unsigned char* bytes, int64_t length) {
+        written = written && nextEnd + length <= thumbnailCacheBytes && writeAt(nextFile, bytes, length, nextEnd);
+        nextEnd += length;
+    };
+    // The full levels first: made from the file, still of the stamp its
+    // small level was made from, or brought over from the old file, checked
+    // again on the way.
     std::vector<unsigned char> blocks;
+    for (size_t i = 0; i < kept.size() && !stopping; ++i) {
+        const std::string& file = kept[i].first;
+        Entry& entry = kept[i].second;
+        if (entry.fullToMake) {
+            DecodedThumbnail full;
+            if (stampOf(file.c_str()) == entry.stamp)
+                full = decodeThumbnail(file.c_str(), true, true, ThumbnailLevels::fullOnly);
+            dropped[i] = !full.decoded || full.width != entry.width || full.height != entry.height;
+            blocks = std::move(full.blocks);
+        } else if (!entry.made) {
+            blocks.resize(static_cast<size_t>(blockBytes(entry.width, entry.height)));
+            dropped[i] = !readAt(oldFile, blocks.data(), int64_t(blocks.size()), entry.offset) ||
+                         cacheChecksum(blocks.data(), blocks.size()) != entry.checksum;
+        } else {
+            continue;   // in place since it was made
+        }
+        if (dropped[i])
+            continue;
+        entry.offset = nextEnd;
+        entry.checksum = cacheChecksum(blocks.data(), blocks.size());
+        append(blocks.data(), int64_t(blocks.size()));
+    }
+    // Then the small levels brought over, side by side in the library's
+    // order, as the next opening reads them.
+    std::vector<unsigned char> run;
+    for (size_t i = 0; i < kept.size() && !stopping; ++i) {
+        Entry& entry = kept[i].second;
+        if (dropped[i] || entry.made)
+            continue;
+        const size_t at = run.size();
+        run.resize(at + smallLevelBytes);
+        dropped[i] = !readAt(oldFile, &run[at], smallLevelBytes, entry.smallOffset) ||
+                     cacheChecksum(&run[at], smallLevelBytes) != entry.smallChecksum;
+        if (dropped[i]) {
+            run.resize(at);
+            continue;
+        }
+        entry.smallOffset = nextEnd + int64_t(at);
+        if (run.size() >= smallRunBytes) {
+            append(run.data(), int64_t(run.size()));
+            run.clear();
+        }
+    }
+    append(run.data(), int64_t(run.size()));
     std::string tail;
     put(&tail, uint32_t(libraryPath.size()));
     tail += libraryPath;
     int64_t count = 0;
-    for (auto& [file, entry] : kept) {
-        if (stopping)
-            break;
-        if (entry.fullToMake) {   // in the place kept for it, from the file as it was
-            if (!(stampOf(file.c_str()) == entry.stamp))
-                continue;
-            const DecodedThumbnail full = decodeThumbnail(file.c_str(), true, true, ThumbnailLevels::fullOnly);
-            if (!full.decoded || full.width != entry.width || full.height != entry.height)
-                continue;
-            written = written && writeAt(nextFile, full.blocks.data(), int64_t(full.blocks.size()), entry.offset);
-            entry.checksum = cacheChecksum(full.blocks.data(), full.blocks.size());
-        }
-        if (!entry.made) {   // from the old file into the next, checked again on the way
-            const size_t full = static_cast<size_t>(blockBytes(entry.width, entry.height));
-            blocks.resize(full + smallLevelBytes);
-            if (!readAt(oldFile, blocks.data(), int64_t(blocks.size()), entry.offset) ||
-                cacheChecksum(blocks.data(), full) != entry.checksum ||
-                cacheChecksum(blocks.data() + full, smallLevelBytes) != entry.smallChecksum)
-                continue;
-            written = written && nextEnd + int64_t(blocks.size()) <= thumbnailCacheBytes &&
-                      writeAt(nextFile, blocks.data(), int64_t(blocks.size()), nextEnd);
-            entry.offset = nextEnd;
-            nextEnd += int64_t(blocks.size());
-        }
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (dropped[i])
+            continue;
+        auto& [file, entry] = kept[i];
         for (int64_t* field : fieldsOf(&entry.stamp))
             put(&tail, *field);
         put(&tail, entry.offset);
+        put(&tail, entry.smallOffset);
         put(&tail, entry.checksum);
         put(&tail, entry.smallChecksum);
         put(&tail, uint16_t(entry.width));

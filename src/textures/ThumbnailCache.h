@@ -94,9 +94,11 @@ private:
     struct Entry {
         FileStamp stamp;
         int width, height;
-        int64_t offset;   // in the old file (kept) or in the next one (made)
+        // Of the full level and of the small one, in the old file (kept) or
+        // in the next one (made); a full level to make has none yet.
+        int64_t offset, smallOffset;
         uint64_t checksum;        // of the full level
-        uint64_t smallChecksum;   // of the small one, which follows it
+        uint64_t smallChecksum;   // of the small one
         bool made;
         bool fullToMake;   // made small only: the writer makes the full level
     };
@@ -104,6 +106,11 @@ private:
     Refusal readIndex();
     void startNextFile();
     void writeNext(std::vector<std::pair<std::string, Entry>> kept);
+    // The small levels waiting, written where they were placed; false when
+    // they could not be.
+    bool writeSmallRun();
+    // The next file given up: removed, and nothing more kept in it.
+    void dropNextFile();
     void sayDropped(const char* why) const;
 
     const std::string folder;
@@ -117,6 +124,8 @@ private:
     int nextReader = -1;   // the next file, for full levels made anew
     std::string nextPath;
     int64_t nextEnd = 0;
+    std::string smallRun;     // small levels made, not yet written
+    int64_t smallRunAt = 0;   // where they go
     bool anyMade = false;
     std::string problem;   // why the folder cannot be written
     std::atomic<bool> stopping{false};
