@@ -49,6 +49,8 @@ public:
 
 private:
     void work();
+    // Under lock: whether a worker may claim a whole batch, or all that is left.
+    bool roomForBatch() const;
     DecodedThumbnail prepare(const PlannedFile& file) const;
 
     PhotoAtlas& photos;
@@ -64,6 +66,8 @@ private:
     size_t claimed = 0;   // planned files handed to workers
     size_t taken = 0;     // planned files the reader has moved past
     size_t released = 0;  // results before this one are emptied or being made
+    static constexpr size_t nobody = size_t(-1);
+    size_t readerWaitsFor = nobody;   // the result the reader sleeps on
     bool stopping = false;
     std::vector<std::thread> workers;
 
