@@ -204,6 +204,8 @@ void PhotoAtlas::stepLevels(const float eye[3], int most)
             continue;
         Levels& l = found->second;
         if (!read.whole) {   // the small level stays
+            if (read.at.offset >= 0 && l.source.cache != nullptr)
+                l.source.cache->dropDamaged();
             l.state = Levels::State::unreadable;
             nearPhotos.erase(read.photo);
             continue;

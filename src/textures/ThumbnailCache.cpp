@@ -377,6 +377,20 @@ bool ThumbnailCache::readFull(const FullLevelAt& full, std::vector<unsigned char
     return false;
 }
 
+void ThumbnailCache::dropDamaged() const
+{
+    if (damageSaid)
+        return;
+    damageSaid = true;
+    sayDropped("it is damaged");
+    // A file the writer put in its place since holds none of the levels
+    // that failed: it stays.
+    struct stat read, named;
+    if (oldFile >= 0 && fstat(oldFile, &read) == 0 && stat(path.c_str(), &named) == 0 && read.st_dev == named.st_dev &&
+        read.st_ino == named.st_ino)
+        unlink(path.c_str());
+}
+
 void ThumbnailCache::startNextFile()
 {
     nextPath = path + "." + std::to_string(getpid()) + ".tmp";

@@ -73,6 +73,12 @@ public:
     // The full level at full when it still holds what was written; any
     // thread, for as long as the cache lives.
     bool readFull(const FullLevelAt& full, std::vector<unsigned char>* blocks) const;
+    // After a full level failed readFull, on the thread that prints the
+    // viewer's messages: says once
+    // that the file is damaged and removes it while it is still the file
+    // read, so that the next opening makes it again. This one goes on
+    // reading the levels that hold.
+    void dropDamaged() const;
     // A thumbnail the next file holds, on the loading thread, in order: its
     // levels when they were made anew, or null when find gave them; with
     // only its small level made, the writer makes the full one from the
@@ -119,6 +125,7 @@ private:
     int oldFile = -1;
     std::unordered_map<std::string, Entry> index;
     mutable std::atomic<bool> damagedBlocks{false};
+    mutable bool damageSaid = false;   // by dropDamaged
     std::vector<std::pair<std::string, Entry>> next;
     int nextFile = -1;
     int nextReader = -1;   // the next file, for full levels made anew
