@@ -31,6 +31,7 @@
 #include "library/PictureLibrary.h"
 #include "scene/House.h"
 #include "scene/Street.h"
+#include "scene/ViewVolume.h"
 #include "textures/Textures.h"
 
 namespace {
@@ -295,8 +296,7 @@ void Zandervale::stepPhotoLevels()
     GLfloat view[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, view);
     float eye[3];
-    for (int i = 0; i < 3; ++i)
-        eye[i] = -(view[4 * i] * view[12] + view[4 * i + 1] * view[13] + view[4 * i + 2] * view[14]);
+    eyeOf(view, eye);
     photos.stepLevels(eye, fullLevelsPerFrame);
 }
 

@@ -122,19 +122,20 @@ void DrawingOrder::checkAnswers(const float modelview[16], const float projectio
 void DrawingOrder::gatherHousesInView(const float m[16], const float projection[16], double dt)
 {
     houses.clear();
-    const float eyeX = -(m[0] * m[12] + m[1] * m[13] + m[2] * m[14]);
-    const float eyeZ = -(m[8] * m[12] + m[9] * m[13] + m[10] * m[14]);
+    float eye[3];
+    eyeOf(m, eye);
     for (Block& block : blocks) {
         const bool shown = !boxOutsideView(block.min, block.max, m, projection);
         if (!shown && !block.shown && block.grown)
             continue;
-        block.shown = shown, block.grown = true;
+        block.shown = shown;
+        block.grown = true;
         for (const auto& [place, house] : block.houses) {
             block.grown = block.grown && house->isGrown();
             if (house->selectedPicture >= 0)
                 continue;
             if (shown || !house->isGrown())
-                houses.push_back({ (house->x - eyeX) * (house->x - eyeX) + (house->z - eyeZ) * (house->z - eyeZ), place, house });
+                houses.push_back({ (house->x - eye[0]) * (house->x - eye[0]) + (house->z - eye[2]) * (house->z - eye[2]), place, house });
             else
                 house->passHidden(dt);
         }

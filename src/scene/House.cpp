@@ -49,13 +49,6 @@ float smallLevelDistance(float side)
 // in the same frame while the eye moves on.
 constexpr float eyeShare = 0.05f;
 
-// The eye in the frame of the modelview m, which is a turn and a shift only.
-void eyeInFrame(const GLfloat m[16], float eye[3])
-{
-    for (int i = 0; i < 3; ++i)
-        eye[i] = -(m[4 * i] * m[12] + m[4 * i + 1] * m[13] + m[4 * i + 2] * m[14]);
-}
-
 // Distance from the eye to the origin of the modelview m.
 float eyeDistance(const GLfloat m[16])
 {
@@ -199,7 +192,7 @@ void House::chooseLevels(const float modelview[16])
     if (cubes.empty())
         return;
     float eye[3], centre[3], reach = 0.0f, apart = 0.0f;
-    eyeInFrame(modelview, eye);
+    eyeOf(modelview, eye);
     for (int axis = 0; axis < 3; ++axis) {
         centre[axis] = (boundsMin[axis] + boundsMax[axis]) / 2.0f;
         reach += (boundsMax[axis] - centre[axis]) * (boundsMax[axis] - centre[axis]);
@@ -223,7 +216,7 @@ void House::chooseLevels(const float modelview[16])
 void House::drawGrown(const float modelview[16], float leastRadians)
 {
     float eye[3];
-    eyeInFrame(modelview, eye);
+    eyeOf(modelview, eye);
     const int region = eyeRegion(eye);
     // The list bakes each photo's cell: a level that changed asks for a new one.
     const uint64_t levels = !cubes.empty() && (wantsFull || grownLevels != 0)
@@ -397,7 +390,7 @@ bool House::drawBounds(unsigned int query)
     GLfloat modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     float eye[3];
-    eyeInFrame(modelview, eye);
+    eyeOf(modelview, eye);
     bool outside = false;
     for (int axis = 0; axis < 3; ++axis)
         outside = outside || eye[axis] < boundsMin[axis] - nearMargin || eye[axis] > boundsMax[axis] + nearMargin;

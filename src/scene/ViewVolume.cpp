@@ -36,3 +36,10 @@ bool boxMayShow(const float min[3], const float max[3], float x, float y, float 
     const float low[3] = { min[0] + x, min[1] + y, min[2] + z }, high[3] = { max[0] + x, max[1] + y, max[2] + z };
     return !boxOutsideView(low, high, modelview, projection);
 }
+
+void eyeOf(const float modelview[16], float eye[3])
+{
+    const float* m = modelview;
+    for (int i = 0; i < 3; ++i)
+        eye[i] = -(m[4 * i] * m[12] + m[4 * i + 1] * m[13] + m[4 * i + 2] * m[14]);
+}
