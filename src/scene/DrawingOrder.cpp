@@ -56,7 +56,7 @@ void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
 // then only those whose bounds showed a sample: the bounds hold every box,
 // so a house whose bounds hide behind the nearest draws no pixel either.
 // The ground is not yet drawn, so it hides nothing here.
-void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, double dt, float leastRadians)
+void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, double dt)
 {
     const size_t count = farther.size();
     if (!answers.hold) {
@@ -78,10 +78,12 @@ void DrawingOrder::drawUnlessHidden(const std::vector<Candidate>& farther, doubl
             glGetQueryObjectuiv(queries[i], GL_QUERY_RESULT, &samples);
             answers.shown[i] = samples > 0;
         }
-        if (answers.shown[i])
-            farther[i].house->drawAtDetail(dt, leastRadians);
-        else
+        if (answers.shown[i]) {
+            farther[i].house->drawAtDetail(dt, leastRadians, pixelsPerRadian);
+        } else {
             farther[i].house->passHidden(dt);
+            farther[i].house->askLevels(eye, pixelsPerRadian);
+        }
     }
 }
 
@@ -122,10 +124,10 @@ void DrawingOrder::checkAnswers(const float modelview[16], const float projectio
 void DrawingOrder::gatherHousesInView(const float m[16], const float projection[16], double dt)
 {
     houses.clear();
-    float eye[3];
-    eyeOf(m, eye);
     for (Block& block : blocks) {
         const bool shown = !boxOutsideView(block.min, block.max, m, projection);
+        if (!shown)
+            askLevelsOutOfView(block);
         if (!shown && !block.shown && block.grown)
             continue;
         block.shown = shown;
@@ -140,6 +142,27 @@ void DrawingOrder::gatherHousesInView(const float m[16], const float projection[
                 house->passHidden(dt);
         }
     }
+}
+
+void DrawingOrder::askLevelsOutOfView(Block& block)
+{
+    if (block.reachPixels != pixelsPerRadian) {   // a window resized
+        block.reach = 0.0f;
+        for (const auto& placed : block.houses)
+            block.reach = std::max(block.reach, placed.second->fullLevelReach(pixelsPerRadian));
+        block.reachPixels = pixelsPerRadian;
+    }
+    // Every house's middle lies in the block's bounds: none nearer the eye.
+    float apart = 0.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+        const float outside = std::max({block.min[axis] - eye[axis], eye[axis] - block.max[axis], 0.0f});
+        apart += outside * outside;
+    }
+    if (apart >= block.reach * block.reach)
+        return;
+    for (const auto& placed : block.houses)
+        if (placed.second->selectedPicture < 0)
+            placed.second->askLevels(eye, pixelsPerRadian);
 }
 
 // Unselected houses nearest first and ahead of the ground, so that llvmpipe
@@ -168,6 +191,13 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
         if (std::find(selectedNow.begin(), selectedNow.end(), i) == selectedNow.end())
             blocks[blockOf[i]].grown = false;
     selected.swap(selectedNow);
+    // A radian's span in pixels at the middle of the view, where the
+    // projection's y scale is 1 / tan(half the field of view).
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    pixelsPerRadian = static_cast<float>(viewport[3]) * projection[5] / 2.0f;
+    leastRadians = leastSidePixels / pixelsPerRadian;
+    eyeOf(m, eye);
     gatherHousesInView(m, projection, dt);
     std::sort(houses.begin(), houses.end(), [](const Candidate& a, const Candidate& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.place < b.place);
@@ -176,16 +206,11 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
     for (size_t i = nearest; i < houses.size(); ++i)
         boxes += houses[i].house->getCubes().size();
     nearest = boxes < questionedBoxes ? houses.size() : nearest;
-    // A pixel's angle at the middle of the view, where the projection's
-    // y scale is 1 / tan(half the field of view).
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const float leastRadians = leastSidePixels * 2.0f / (static_cast<float>(viewport[3]) * projection[5]);
     checkAnswers(m, projection, viewport, nearest);
     for (size_t i = 0; i < nearest; ++i)
-        houses[i].house->drawAtDetail(dt, leastRadians);
+        houses[i].house->drawAtDetail(dt, leastRadians, pixelsPerRadian);
     houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
-    drawUnlessHidden(houses, dt, leastRadians);
+    drawUnlessHidden(houses, dt);
     for (SceneObject* object : rest)
         object->draw(dt);
 }

@@ -55,10 +55,15 @@ private:
         std::vector<std::pair<std::size_t, House*>> houses;   // with their places in the list
         bool shown = true;      // in view the last frame
         bool grown = false;     // every house grown when last walked
+        // The farthest any of its houses asks for full levels from, at
+        // reachPixels pixels a radian (see House::fullLevelReach).
+        float reach = 0.0f, reachPixels = -1.0f;
     };
     void makeBlocks(const std::vector<SceneObject*>& objects);
     void gatherHousesInView(const float modelview[16], const float projection[16], double dt);
-    void drawUnlessHidden(const std::vector<Candidate>& farther, double dt, float leastRadians);
+    // Out of view, the houses of a block near enough ask for their full levels.
+    void askLevelsOutOfView(Block& block);
+    void drawUnlessHidden(const std::vector<Candidate>& farther, double dt);
     void checkAnswers(const float modelview[16], const float projection[16], const int viewport[4],
                       std::size_t nearest);
 
@@ -76,6 +81,9 @@ private:
     std::vector<SceneObject*> rest;
     std::vector<std::size_t> selectedNow;
     std::vector<char> standIn;
+    // The frame's eye, and what a run of sides and a radian span in it.
+    float eye[3] = {0, 0, 0};
+    float leastRadians = 0.0f, pixelsPerRadian = 0.0f;
     // The last frame's answers (by the farther houses' places) and what
     // they were asked under; hold: they stand for this frame too.
     struct Answers {

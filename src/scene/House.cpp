@@ -33,14 +33,20 @@ constexpr float fullLevelMargin = 1.5f;
 constexpr float fullLevelKeeping = 1.3f;
 
 // How far off a face `side` wide still covers as many pixels as the small
-// level has texels across, in the current projection and viewport.
-float smallLevelDistance(float side)
+// level has texels across, a radian spanning pixelsPerRadian.
+float smallLevelDistance(float side, float pixelsPerRadian)
+{
+    return side * pixelsPerRadian / smallLevelWidth;
+}
+
+// Pixels a radian spans at the middle of the current projection and viewport.
+float pixelsPerRadianNow()
 {
     GLfloat projection[16];
     GLint viewport[4];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    return side * projection[5] * static_cast<float>(viewport[3]) / 2.0f / smallLevelWidth;
+    return projection[5] * static_cast<float>(viewport[3]) / 2.0f;
 }
 
 // A list built for the eye itself holds while the eye moves less than this
@@ -132,7 +138,12 @@ bool House::isSelected() const
     return selectedPicture >= 0 && selectedPicture < static_cast<int>(cubes.size());
 }
 
-void House::drawAtDetail(double seconds, float leastRadians)
+void House::draw(double seconds)
+{
+    drawAtDetail(seconds, 0.0f, pixelsPerRadianNow());
+}
+
+void House::drawAtDetail(double seconds, float leastRadians, float pixelsPerRadian)
 {
     age += static_cast<float>(seconds);
     growth = growthStep(growth, growthRate, seconds);
@@ -142,7 +153,9 @@ void House::drawAtDetail(double seconds, float leastRadians)
     GLfloat modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     const float distance = eyeDistance(modelview);
-    chooseLevels(modelview);
+    float eye[3];
+    eyeOf(modelview, eye);
+    chooseLevels(eye, pixelsPerRadian);
     if (!isSelected()) {
         // Growing shrinks each box toward the base point, so the full-size
         // bounds hold it; only the frame that overshoots 1 could leave them.
@@ -183,22 +196,34 @@ int House::eyeRegion(const float eye[3]) const
            9 * (eye[1] < lowestTop - topMargin ? 0 : 1);
 }
 
+float House::fullLevelReach(float pixelsPerRadian) const
+{
+    float reach = 0.0f;
+    for (int axis = 0; axis < 3; ++axis)
+        reach += (boundsMax[axis] - boundsMin[axis]) * (boundsMax[axis] - boundsMin[axis]) / 4.0f;
+    return smallLevelDistance(largestSide, pixelsPerRadian) * fullLevelMargin + std::sqrt(reach);
+}
+
+void House::askLevels(const float eye[3], float pixelsPerRadian)
+{
+    const float inFrame[3] = { eye[0] - x, eye[1], eye[2] - z };
+    chooseLevels(inFrame, pixelsPerRadian);
+}
+
 // A house near the eye, or selected, asks for its photos' full levels; a
-// house let go keeps them only while the eye stays near. A house out of
-// view in a block that shows asks too; one whose block is out of view, or
-// that hid behind nearer ones, asks once it shows.
-void House::chooseLevels(const float modelview[16])
+// house let go keeps them only while the eye stays near. Houses out of
+// view or hidden ask too (askLevels), so that none shows its small level
+// close up while its full one is read.
+void House::chooseLevels(const float eye[3], float pixelsPerRadian)
 {
     if (cubes.empty())
         return;
-    float eye[3], centre[3], reach = 0.0f, apart = 0.0f;
-    eyeOf(modelview, eye);
+    float centre[3], apart = 0.0f;
     for (int axis = 0; axis < 3; ++axis) {
         centre[axis] = (boundsMin[axis] + boundsMax[axis]) / 2.0f;
-        reach += (boundsMax[axis] - centre[axis]) * (boundsMax[axis] - centre[axis]);
         apart += (eye[axis] - centre[axis]) * (eye[axis] - centre[axis]);
     }
-    const float near = smallLevelDistance(largestSide) * fullLevelMargin + std::sqrt(reach);
+    const float near = fullLevelReach(pixelsPerRadian);
     const bool selected = isSelected();
     wantsFull = selected || std::sqrt(apart) < near;
     const float world[3] = { x + centre[0], centre[1], z + centre[2] };

@@ -23,12 +23,21 @@ public:
     House(const House&) = delete;
     House& operator=(const House&) = delete;
 
-    void draw(double seconds) override { drawAtDetail(seconds, 0.0f); }
+    void draw(double seconds) override;
     // As draw, but where a column of stacked boxes is seen so nearly edge-on
     // that a run of its sides spans less than leastRadians from the eye,
     // the run is drawn as one side, the top one stretched over it; 0
-    // draws every side.
-    void drawAtDetail(double seconds, float leastRadians);
+    // draws every side. pixelsPerRadian: what a radian spans at the middle
+    // of the view, which sets how near the eye must be for the house to
+    // ask for its photos' full levels.
+    void drawAtDetail(double seconds, float leastRadians, float pixelsPerRadian);
+    // A house not drawn this frame (hidden behind nearer ones, or in a block
+    // out of view) asks for its full levels as a drawn one would, the eye
+    // in the parent frame: turning to it or stepping past what hid it then
+    // shows no small level close up.
+    void askLevels(const float eye[3], float pixelsPerRadian);
+    // How far from the middle of its bounds the eye asks for its full levels.
+    float fullLevelReach(float pixelsPerRadian) const;
     void drawForPicking() override;
     bool collides(float fromX, float fromY, float fromZ, float toX, float toY, float toZ,
                   float* outX, float* outY, float* outZ) override;
@@ -58,7 +67,7 @@ private:
     void buildCubes(const UnitBox& box);
     bool isSelected() const;
     void drawGrowing(double seconds);
-    void chooseLevels(const float modelview[16]);
+    void chooseLevels(const float eye[3], float pixelsPerRadian);   // the eye in the house's frame
     void drawGrown(const float modelview[16], float leastRadians);
     bool grownListHolds(const float eye[3], int region, float leastRadians) const;
     void buildGrownList(const float eye[3], int region, float leastRadians);

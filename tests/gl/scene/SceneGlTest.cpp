@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -169,9 +170,8 @@ TEST_F(SceneGl, HouseKeepsItsFullLevelsFartherOutThanItTakesThem)
     float min[3], max[3];
     house.worldBounds(min, max);
     const float middle[3] = { (min[0] + max[0]) / 2, (min[1] + max[1]) / 2, (min[2] + max[2]) / 2 };
-    // Frames until every full level asked for is placed; then whether they show.
-    const auto showsFullAt = [&](float distance) {
-        const float eye[3] = { middle[0], middle[1], middle[2] + distance };
+    // Frames from the eye toward a point until every full level asked for is placed.
+    const auto frames = [&](const float eye[3], const float toward[3], const std::function<void()>& draw) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         do {
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -180,10 +180,15 @@ TEST_F(SceneGl, HouseKeepsItsFullLevelsFartherOutThanItTakesThem)
             gluPerspective(45, 1, 1, 100000);
             glMatrixMode(GL_MODELVIEW);
             glLoadIdentity();
-            gluLookAt(eye[0], eye[1], eye[2], middle[0], middle[1], middle[2], 0, 1, 0);
+            gluLookAt(eye[0], eye[1], eye[2], toward[0], toward[1], toward[2], 0, 1, 0);
             photos.stepLevels(eye, 48);
-            house.draw(0);
+            draw();
         } while (photos.fullLevelsAwaited() > 0 && std::chrono::steady_clock::now() < deadline);
+    };
+    // Whether the full levels show, facing the house from that far.
+    const auto showsFullAt = [&](float distance) {
+        const float eye[3] = { middle[0], middle[1], middle[2] + distance };
+        frames(eye, middle, [&] { house.draw(0); });
         const bool full = photos.fullLevelMark(textures) != 0;
         EXPECT_PRED3(support::nearColour, support::readPixel(128, 128), full ? support::green : support::blue, 40) << "at " << distance;
         return full;
@@ -201,6 +206,14 @@ TEST_F(SceneGl, HouseKeepsItsFullLevelsFartherOutThanItTakesThem)
         firstFullComing = showsFullAt(*distance) ? *distance : 0;
     EXPECT_GT(firstFullComing, 0) << "near again";
     EXPECT_GT(lastFullGoing, firstFullComing * 1.2f);
+    // Near again with the house behind, drawn in the city's order: it asks
+    // all the same, so that turning round shows no small level close up.
+    EXPECT_FALSE(showsFullAt(steps.back())) << "far off again";
+    DrawingOrder order;
+    const float near[3] = { middle[0], middle[1], middle[2] + steps.front() };
+    const float away[3] = { near[0], near[1], near[2] + 1 };
+    frames(near, away, [&] { order.draw({ &house }, 0); });
+    EXPECT_NE(photos.fullLevelMark(textures), 0u) << "near, looking away";
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     enableGl(GlState::lighting);
 }
