@@ -184,19 +184,19 @@ bool Cube::facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) c
     return most < plane - 1e-3;
 }
 
+// Every face's corners are among the box's eight: those are enough.
 void Cube::extendBounds(float* min, float* max) const
 {
     const Turn turn(rotationX, rotationY, rotationZ);
-    for (const Face& face : faces) {
-        for (const FaceVertex& v : face.corners) {
-            const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
-                                  z + static_cast<double>(scale) * v.z };
-            float corner[3];
-            turn.apply(p, corner);
-            for (int i = 0; i < 3; ++i) {
-                min[i] = std::min(min[i], corner[i]);
-                max[i] = std::max(max[i], corner[i]);
-            }
+    for (int k = 0; k < 8; ++k) {
+        const float v[3] = { k & 1 ? w : -w, k & 2 ? h : -h, k & 4 ? w : -w };
+        const double p[3] = { x + static_cast<double>(scale) * v[0], y + static_cast<double>(scale) * v[1],
+                              z + static_cast<double>(scale) * v[2] };
+        float corner[3];
+        turn.apply(p, corner);
+        for (int i = 0; i < 3; ++i) {
+            min[i] = std::min(min[i], corner[i]);
+            max[i] = std::max(max[i], corner[i]);
         }
     }
 }
