@@ -280,8 +280,7 @@ void House::leaveOutTurnedAway(const float eye[3], std::vector<unsigned>& leftOu
         return;
     grownMargin = eyeReach() * distanceFrom(eye);
     for (size_t i = 0; i < cubes.size(); ++i)
-        for (int f = 0; f < 6; ++f)
-            leftOut[i] |= cubes[i]->inFrontOf(f, eye) < -grownMargin ? 1u << f : 0u;
+        leftOut[i] |= cubes[i]->facesBehind(eye, grownMargin);
 }
 
 // A ray from a side lining the shaft to the eye that leaves the circle of
@@ -355,8 +354,7 @@ void House::buildGrownList(const float eye[3], int region, float leastRadians)
     std::vector<unsigned> leftOut(unseen);
     std::vector<int> levelsBelow(4 * n, 0);
     for (size_t i = 0; i < n; ++i)
-        for (int f = 0; f < 6; ++f)
-            leftOut[i] |= cubes[i]->facesAwayFrom(f, low, high) ? 1u << f : 0u;
+        leftOut[i] |= cubes[i]->facesAwayFrom(low, high);
     leaveOutTurnedAway(eye, leftOut);
     leaveOutShaft(eye, leftOut);
     mergeSides(eye, leastRadians, leftOut, levelsBelow);
