@@ -241,6 +241,16 @@ Shaft layoutShaft(int pictureCount, int variant)
     return shaft;
 }
 
+HouseShape houseShape(int pictureCount, int variant)
+{
+    HouseShape shape;
+    shape.boxes = layoutBoxes(pictureCount, variant);
+    shape.unseen = unseenFaces(shape.boxes);
+    shape.beneath = boxesBeneath(shape.boxes);
+    shape.shaft = layoutShaft(pictureCount, variant);
+    return shape;
+}
+
 bool layoutUsesVariant(int pictureCount)
 {
     return pictureCount <= 7 || pictureCount >= 31;
