@@ -9,6 +9,7 @@
 #include "library/MonthQuarter.h"
 #include "library/PictureLibrary.h"
 #include "scene/House.h"
+#include "scene/HouseShapes.h"
 #include "scene/LightObject.h"
 #include "scene/Quarter.h"
 #include "scene/SceneArtwork.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-SceneObject* makeObject(const CityPiece& piece, const SceneArtwork& art)
+SceneObject* makeObject(const CityPiece& piece, const SceneArtwork& art, HouseShapes& shapes)
 {
     switch (piece.kind) {
     case CityPiece::light:
@@ -27,7 +28,7 @@ SceneObject* makeObject(const CityPiece& piece, const SceneArtwork& art)
     case CityPiece::quarter:
         return new Quarter(art.ground, piece.x, piece.y, piece.z);
     case CityPiece::house:
-        return new House(art.box, piece.x, piece.y, piece.z, piece.record, piece.houseNumber);
+        return new House(art.box, piece.x, piece.y, piece.z, piece.record, piece.houseNumber, &shapes);
     case CityPiece::sign:
         return new Sign(art.signs, piece.x, piece.y, piece.z, piece.objectKind, piece.index);
     }
@@ -55,8 +56,9 @@ bool CityBuilder::build(City* city, const LoadProgress& progress)
 
     city->artwork = std::make_unique<SceneArtwork>(span, photos);
     const std::vector<CityPiece> plan = planCity(library, span);
+    HouseShapes shapes;
     for (const CityPiece& piece : plan)
-        city->objects.emplace_back(makeObject(piece, *city->artwork));
+        city->objects.emplace_back(makeObject(piece, *city->artwork, shapes));
     city->viewDistance = cityViewDistance(plan);
     city->ground = cityGround(plan);
     city->libraryEmpty = library.empty();

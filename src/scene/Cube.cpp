@@ -145,58 +145,69 @@ void Cube::sideEdgeMiddle(int f, bool top, float out[3]) const
     Turn(rotationX, rotationY, rotationZ).apply(p, out);
 }
 
-void Cube::facePlane(int f, float normal[3], float corner[3]) const
+// The bits (1 << f) of the faces whose plane stands as test(normal,
+// corner) says, each face's outward normal and one of its corners taken in
+// the parent frame with one turn for all six.
+template <typename Test> unsigned Cube::facesWhere(Test test) const
 {
     const Turn turn(rotationX, rotationY, rotationZ);
-    const Face& face = faces[f];
-    const double n[3] = { face.normal[0], face.normal[1], face.normal[2] };
-    const FaceVertex& v = face.corners[0];
-    const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
-                          z + static_cast<double>(scale) * v.z };
-    turn.apply(n, normal);
-    turn.apply(p, corner);
-}
-
-float Cube::inFrontOf(int f, const float eye[3]) const
-{
-    float normal[3], corner[3];
-    facePlane(f, normal, corner);
-    return normal[0] * (eye[0] - corner[0]) + normal[1] * (eye[1] - corner[1]) + normal[2] * (eye[2] - corner[2]);
-}
-
-bool Cube::facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) const
-{
-    float normal[3], corner[3];
-    facePlane(f, normal, corner);
-    // The eye sees the front only where (eye - corner) . normal > 0: find
-    // the most that can reach over the region, axis by axis.
-    constexpr float level = 1e-4f;   // a turned axis normal keeps tiny parts
-    double most = 0.0, plane = 0.0;
-    for (int i = 0; i < 3; ++i) {
-        plane += static_cast<double>(normal[i]) * corner[i];
-        if (normal[i] > level)
-            most += static_cast<double>(normal[i]) * eyeHigh[i];
-        else if (normal[i] < -level)
-            most += static_cast<double>(normal[i]) * eyeLow[i];
-        else if (normal[i] != 0.0f)
-            most += std::fabs(normal[i]) * std::max(std::fabs(eyeLow[i]), std::fabs(eyeHigh[i]));
+    unsigned faceBits = 0;
+    for (int f = 0; f < 6; ++f) {
+        const Face& face = faces[f];
+        const double n[3] = { face.normal[0], face.normal[1], face.normal[2] };
+        const FaceVertex& v = face.corners[0];
+        const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
+                              z + static_cast<double>(scale) * v.z };
+        float normal[3], corner[3];
+        turn.apply(n, normal);
+        turn.apply(p, corner);
+        faceBits |= test(normal, corner) ? 1u << f : 0u;
     }
-    return most < plane - 1e-3;
+    return faceBits;
 }
 
+unsigned Cube::facesBehind(const float eye[3], float margin) const
+{
+    return facesWhere([&](const float normal[3], const float corner[3]) {
+        const float inFront = normal[0] * (eye[0] - corner[0]) + normal[1] * (eye[1] - corner[1]) +
+                              normal[2] * (eye[2] - corner[2]);
+        return inFront < -margin;
+    });
+}
+
+unsigned Cube::facesAwayFrom(const float eyeLow[3], const float eyeHigh[3]) const
+{
+    return facesWhere([&](const float normal[3], const float corner[3]) {
+        // The eye sees the front only where (eye - corner) . normal > 0: find
+        // the most that can reach over the region, axis by axis.
+        constexpr float level = 1e-4f;   // a turned axis normal keeps tiny parts
+        double most = 0.0, plane = 0.0;
+        for (int i = 0; i < 3; ++i) {
+            plane += static_cast<double>(normal[i]) * corner[i];
+            if (normal[i] > level)
+                most += static_cast<double>(normal[i]) * eyeHigh[i];
+            else if (normal[i] < -level)
+                most += static_cast<double>(normal[i]) * eyeLow[i];
+            else if (normal[i] != 0.0f)
+                most += std::fabs(normal[i]) * std::max(std::fabs(eyeLow[i]), std::fabs(eyeHigh[i]));
+        }
+        return most < plane - 1e-3;
+    });
+}
+
+// Every face's corners are among the box's eight: those are enough.
 void Cube::extendBounds(float* min, float* max) const
 {
     const Turn turn(rotationX, rotationY, rotationZ);
-    for (const Face& face : faces) {
-        for (const FaceVertex& v : face.corners) {
-            const double p[3] = { x + static_cast<double>(scale) * v.x, y + static_cast<double>(scale) * v.y,
-                                  z + static_cast<double>(scale) * v.z };
-            float corner[3];
-            turn.apply(p, corner);
-            for (int i = 0; i < 3; ++i) {
-                min[i] = std::min(min[i], corner[i]);
-                max[i] = std::max(max[i], corner[i]);
-            }
+    for (int k = 0; k < 8; ++k) {
+        const float v[3] = { k & 1 ? w : -w, k & 2 ? h : -h, k & 4 ? w : -w };
+        const double p[3] = { x + static_cast<double>(scale) * v[0], y + static_cast<double>(scale) * v[1],
+                              z + static_cast<double>(scale) * v[2] };
+        float corner[3];
+        turn.apply(p, corner);
+        for (int i = 0; i < 3; ++i) {
+            min[i] = std::min(min[i], corner[i]);
+            max[i] = std::max(max[i], corner[i]);
         }
     }
 }

@@ -43,13 +43,14 @@ public:
     // The middle of side f's (0 to 3) top edge, or of its bottom edge, in
     // the parent frame.
     void sideEdgeMiddle(int f, bool top, float out[3]) const;
-    // Whether face f (0 to 5) turns its back, in the parent frame, to every
-    // eye whose x, y and z lie between eyeLow and eyeHigh (which may be
-    // infinite): such a face is culled wherever the eye is in that region.
-    bool facesAwayFrom(int f, const float eyeLow[3], const float eyeHigh[3]) const;
-    // How far the eye (parent frame) stands in front of face f's plane;
-    // negative behind it, where the face turns its back to the eye.
-    float inFrontOf(int f, const float eye[3]) const;
+    // The bits (1 << face) of the faces that turn their back, in the parent
+    // frame, to every eye whose x, y and z lie between eyeLow and eyeHigh
+    // (which may be infinite): such a face is culled wherever the eye is in
+    // that region.
+    unsigned facesAwayFrom(const float eyeLow[3], const float eyeHigh[3]) const;
+    // The bits of the faces whose plane the eye (parent frame) stands more
+    // than margin behind, where they turn their back to it.
+    unsigned facesBehind(const float eye[3], float margin) const;
     // Widens the box min/max (x, y, z each, parent frame) to hold this box.
     void extendBounds(float* min, float* max) const;
 
@@ -58,8 +59,7 @@ public:
 
 private:
     void applyTransform() const;
-    // Face f's outward normal and one of its corners, in the parent frame.
-    void facePlane(int f, float normal[3], float corner[3]) const;
+    template <typename Test> unsigned facesWhere(Test test) const;
 
     const UnitBox* box;
 };

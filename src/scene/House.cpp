@@ -12,6 +12,7 @@
 
 #include "scene/Cube.h"
 #include "scene/HouseLayout.h"
+#include "scene/HouseShapes.h"
 #include "scene/UnitBox.h"
 #include "scene/ViewVolume.h"
 #include "textures/PhotoAtlas.h"
@@ -89,7 +90,8 @@ float angleSeen(const float eye[3], const float a[3], const float b[3])
 
 } // namespace
 
-House::House(const UnitBox& box, float x_, float y_, float z_, MonthQuarter* record_, int pickName_)
+House::House(const UnitBox& box, float x_, float y_, float z_, MonthQuarter* record_, int pickName_,
+             HouseShapes* shapes)
     : record(record_), textures(&record_->getTextures()), growth(0.0f), growthRate(0.0f), age(0.0f),
       boundsMin{ 0.0f, 0.0f, 0.0f }, boundsMax{ 0.0f, 0.0f, 0.0f }, grownList(0), grownRegion(-1)
 {
@@ -99,7 +101,7 @@ House::House(const UnitBox& box, float x_, float y_, float z_, MonthQuarter* rec
     pickName = pickName_;
     selectedPicture = -1;
     growthRate = (std::rand() % 40 + 10) * 0.005f;
-    buildCubes(box);
+    buildCubes(box, shapes);
 }
 
 House::~House()
@@ -108,14 +110,18 @@ House::~House()
         glDeleteLists(grownList, 1);
 }
 
-void House::buildCubes(const UnitBox& box)
+void House::buildCubes(const UnitBox& box, HouseShapes* shapes)
 {
     const int n = static_cast<int>(textures->size());
     const int variant = layoutUsesVariant(n) ? std::rand() % 3 : 0;
-    const std::vector<BoxPlacement> boxes = layoutBoxes(n, variant);
-    unseen = unseenFaces(boxes);
-    beneath = boxesBeneath(boxes);
-    shaft = layoutShaft(n, variant);
+    HouseShape own;
+    if (shapes == nullptr)
+        own = houseShape(n, variant);
+    const HouseShape& shape = shapes != nullptr ? shapes->shapeOf(n, variant) : own;
+    const std::vector<BoxPlacement>& boxes = shape.boxes;
+    unseen = shape.unseen;
+    beneath = shape.beneath;
+    shaft = shape.shaft;
     cubes.reserve(boxes.size());
     for (size_t i = 0; i < boxes.size(); ++i) {
         const BoxPlacement& b = boxes[i];
@@ -298,8 +304,7 @@ void House::leaveOutTurnedAway(const float eye[3], std::vector<unsigned>& leftOu
         return;
     grownMargin = eyeReach() * distanceFrom(eye);
     for (size_t i = 0; i < cubes.size(); ++i)
-        for (int f = 0; f < 6; ++f)
-            leftOut[i] |= cubes[i]->inFrontOf(f, eye) < -grownMargin ? 1u << f : 0u;
+        leftOut[i] |= cubes[i]->facesBehind(eye, grownMargin);
 }
 
 // A ray from a side lining the shaft to the eye that leaves the circle of
@@ -373,8 +378,7 @@ void House::buildGrownList(const float eye[3], int region, float leastRadians)
     std::vector<unsigned> leftOut(unseen);
     std::vector<int> levelsBelow(4 * n, 0);
     for (size_t i = 0; i < n; ++i)
-        for (int f = 0; f < 6; ++f)
-            leftOut[i] |= cubes[i]->facesAwayFrom(f, low, high) ? 1u << f : 0u;
+        leftOut[i] |= cubes[i]->facesAwayFrom(low, high);
     leaveOutTurnedAway(eye, leftOut);
     leaveOutShaft(eye, leftOut);
     mergeSides(eye, leastRadians, leftOut, levelsBelow);

@@ -13,12 +13,15 @@
 #include "scene/SceneObject.h"
 
 class Cube;
+class HouseShapes;
 class UnitBox;
 
 class House : public SceneObject {
 public:
-    // Its boxes draw box, which must outlive it.
-    House(const UnitBox& box, float x, float y, float z, MonthQuarter* record, int pickName);
+    // Its boxes draw box, which must outlive it. Where shapes is given, the
+    // house takes its shape from it, shared with the city's other houses.
+    House(const UnitBox& box, float x, float y, float z, MonthQuarter* record, int pickName,
+          HouseShapes* shapes = nullptr);
     ~House() override;
     House(const House&) = delete;
     House& operator=(const House&) = delete;
@@ -64,7 +67,7 @@ public:
     int allFaceVerticesLastDrawn() const { return lastVertices > 0 ? 24 * static_cast<int>(cubes.size()) : 0; }
 
 private:
-    void buildCubes(const UnitBox& box);
+    void buildCubes(const UnitBox& box, HouseShapes* shapes);
     bool isSelected() const;
     void drawGrowing(double seconds);
     void chooseLevels(const float eye[3], float pixelsPerRadian);   // the eye in the house's frame

@@ -89,9 +89,21 @@ constexpr int faceAxis[6] = { 2, 2, 0, 0, 1, 1 };
 constexpr double faceSide[6] = { -1, 1, -1, 1, 1, -1 };
 constexpr double extent[3] = { halfWidth, halfHeight, halfWidth };
 
+// A box's turn about y, as its sine and cosine: taken once per box, the
+// same values every corner and every test of it would compute.
+struct Turned {
+    double c, s;
+    explicit Turned(const BoxPlacement& b)
+    {
+        const double turn = b.rotationY * pi / 180.0;
+        c = std::cos(turn);
+        s = std::sin(turn);
+    }
+};
+
 // The corner k (0 to 3) of box b's face f in the house's frame, placed after
 // the turn as Cube draws it: turn (position + scaled corner).
-void faceCorner(const BoxPlacement& b, int f, int k, double out[3])
+void faceCorner(const BoxPlacement& b, const Turned& t, int f, int k, double out[3])
 {
     const int a = faceAxis[f];
     double local[3];
@@ -99,49 +111,92 @@ void faceCorner(const BoxPlacement& b, int f, int k, double out[3])
     local[(a + 1) % 3] = cornerSigns[k][0];
     local[(a + 2) % 3] = cornerSigns[k][1];
     const double x = b.x + local[0] * extent[0] * b.scale, z = b.z + local[2] * extent[2] * b.scale;
-    const double turn = b.rotationY * pi / 180.0, c = std::cos(turn), s = std::sin(turn);
-    out[0] = c * x + s * z;
+    out[0] = t.c * x + t.s * z;
     out[1] = b.y + local[1] * extent[1] * b.scale;
-    out[2] = -s * x + c * z;
+    out[2] = -t.s * x + t.c * z;
 }
 
-// Whether the point p of the house's frame lies in box b or on its
-// surface, with a little room for the rounding of float layouts.
-bool inBox(const BoxPlacement& b, const double p[3])
+// A little room for the rounding of float layouts.
+constexpr double room = 1e-3;
+
+// Whether the point p of the house's frame lies in box b or on its surface.
+bool inBox(const BoxPlacement& b, const Turned& t, const double p[3])
 {
-    constexpr double room = 1e-3;
-    // The turn leaves heights alone: most boxes of a tall house fail here,
-    // before any sine, which keeps a city of large houses quick to build.
     if (std::fabs(p[1] - b.y) > extent[1] * b.scale + room)
         return false;
-    const double turn = b.rotationY * pi / 180.0, c = std::cos(turn), s = std::sin(turn);
-    const double local[3] = { c * p[0] - s * p[2] - b.x, p[1] - b.y, s * p[0] + c * p[2] - b.z };
+    const double local[3] = { t.c * p[0] - t.s * p[2] - b.x, p[1] - b.y, t.s * p[0] + t.c * p[2] - b.z };
     for (int axis = 0; axis < 3; ++axis)
         if (std::fabs(local[axis]) > extent[axis] * b.scale + room)
             return false;
     return true;
 }
 
+// The boxes by the height of their tops, so that a face is tried only
+// against those whose height range holds its own: boxes stand in levels, so
+// a tall house asks a handful of boxes per face instead of all of them.
+class BoxesByHeight {
+public:
+    explicit BoxesByHeight(const std::vector<BoxPlacement>& boxes)
+    {
+        spans.reserve(boxes.size());
+        for (size_t j = 0; j < boxes.size(); ++j) {
+            const double half = extent[1] * boxes[j].scale;
+            spans.push_back({ boxes[j].y + half, boxes[j].y - half, j });
+            tallest = std::max(tallest, 2.0 * half);
+        }
+        std::sort(spans.begin(), spans.end(), [](const Span& l, const Span& r) { return l.top < r.top; });
+    }
+
+    // Calls tryBox(j) for every box j whose height range could hold low to
+    // high (inBox's test, with twice its room so that no box it passes is
+    // missed), until tryBox returns true; returns whether one did.
+    template <typename Try> bool anyHolding(double low, double high, Try tryBox) const
+    {
+        constexpr double slack = 2.0 * room;
+        const auto first = std::lower_bound(spans.begin(), spans.end(), high - slack,
+                                            [](const Span& span, double top) { return span.top < top; });
+        // A box reaching down to low has its top within its height of it.
+        for (auto it = first; it != spans.end() && it->top <= low + tallest + slack; ++it)
+            if (it->bottom <= low + slack && tryBox(it->index))
+                return true;
+        return false;
+    }
+
+private:
+    struct Span {
+        double top, bottom;
+        size_t index;
+    };
+    std::vector<Span> spans;
+    double tallest = 0.0;
+};
+
 } // namespace
 
 std::vector<unsigned> unseenFaces(const std::vector<BoxPlacement>& boxes)
 {
     std::vector<unsigned> unseen(boxes.size(), 0u);
+    std::vector<Turned> turns;
+    turns.reserve(boxes.size());
+    for (const BoxPlacement& b : boxes)
+        turns.emplace_back(b);
+    const BoxesByHeight byHeight(boxes);
     // A box is convex: a face whose four corners lie in another box, on its
     // surface or inside it, lies wholly in it and can only be reached
     // through that box's own faces.
     const auto inAnother = [&](size_t i, int f) {
         double corners[4][3];
         for (int k = 0; k < 4; ++k)
-            faceCorner(boxes[i], f, k, corners[k]);
-        for (size_t j = 0; j < boxes.size(); ++j) {
+            faceCorner(boxes[i], turns[i], f, k, corners[k]);
+        double low = corners[0][1], high = corners[0][1];
+        for (int k = 1; k < 4; ++k)
+            low = std::min(low, corners[k][1]), high = std::max(high, corners[k][1]);
+        return byHeight.anyHolding(low, high, [&](size_t j) {
             bool all = j != i;
             for (int k = 0; all && k < 4; ++k)
-                all = inBox(boxes[j], corners[k]);
-            if (all)
-                return true;
-        }
-        return false;
+                all = inBox(boxes[j], turns[j], corners[k]);
+            return all;
+        });
     };
     for (size_t i = 0; i < boxes.size(); ++i) {
         for (int f = 0; f < 6; ++f)
@@ -184,6 +239,16 @@ Shaft layoutShaft(int pictureCount, int variant)
     for (int i = 0; i < 3 * levels; ++i)
         shaft.faces[static_cast<size_t>(i)] = i % 3 == 0 ? unseenRight : unseenLeft;
     return shaft;
+}
+
+HouseShape houseShape(int pictureCount, int variant)
+{
+    HouseShape shape;
+    shape.boxes = layoutBoxes(pictureCount, variant);
+    shape.unseen = unseenFaces(shape.boxes);
+    shape.beneath = boxesBeneath(shape.boxes);
+    shape.shaft = layoutShaft(pictureCount, variant);
+    return shape;
 }
 
 bool layoutUsesVariant(int pictureCount)

@@ -52,6 +52,16 @@ struct Shaft {
 };
 Shaft layoutShaft(int pictureCount, int variant);
 
+// What a house's picture count and variant decide about its boxes, worked
+// out together.
+struct HouseShape {
+    std::vector<BoxPlacement> boxes;
+    std::vector<unsigned> unseen;   // see unseenFaces
+    std::vector<int> beneath;       // see boxesBeneath
+    Shaft shaft;
+};
+HouseShape houseShape(int pictureCount, int variant);
+
 // One frame of growth: grows while below 1 and snaps back to exactly 1 on
 // the frame after it passed 1.
 float growthStep(float growth, float growthRate, double seconds);

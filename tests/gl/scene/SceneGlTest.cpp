@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "scene/Angles.h"
 #include "scene/Cube.h"
 #include "scene/DrawingOrder.h"
 #include "scene/House.h"
+#include "scene/HouseLayout.h"
 #include "scene/SceneArtwork.h"
 #include "scene/Sign.h"
 #include "scene/Street.h"
@@ -288,6 +291,28 @@ TEST_F(SceneGl, HouseBlocksOnlyWithin25AndAHalfAndAsksBoxesRelativeToIt)
         EXPECT_EQ(house.collides(100, 1.8f, 400, c.toX, 1.8f, c.toZ, &out[0], &out[1], &out[2]), c.blocked) << c.what;
         EXPECT_EQ(out[0], -7.0f) << c.what;
     }
+}
+
+// A house's bounds, which cull it and stand in for it, reach out to its
+// boxes' farthest corners on every axis and no farther (pairs turned 315
+// degrees, and the base point).
+TEST_F(SceneGl, HouseBoundsReachTheFarthestCornersOfItsBoxes)
+{
+    MonthQuarter rec(2005, 3, 1, std::vector<TextureName>(9), std::vector<std::string>(9));
+    House house(art.box, 0, 0, 0, &rec, 10);
+    float want[2][3] = { { 0, 0, 0 }, { 0, 0, 0 } }, min[3], max[3];
+    for (const BoxPlacement& b : layoutBoxes(9, 0))
+        for (int k = 0; k < 8; ++k) {
+            const double turn = b.rotationY * pi / 180, sign[3] = { k & 1 ? 1.0 : -1.0, k & 2 ? 1.0 : -1.0, k & 4 ? 1.0 : -1.0 };
+            const double x = b.x + sign[0] * boxHalfWidth * b.scale, z = b.z + sign[2] * boxHalfWidth * b.scale;
+            const double at[3] = { std::cos(turn) * x + std::sin(turn) * z, b.y + sign[1] * boxHalfHeight * b.scale,
+                                   -std::sin(turn) * x + std::cos(turn) * z };
+            for (int axis = 0; axis < 3; ++axis)
+                want[0][axis] = std::min(want[0][axis], float(at[axis])), want[1][axis] = std::max(want[1][axis], float(at[axis]));
+        }
+    house.worldBounds(min, max);
+    for (int axis = 0; axis < 3; ++axis)
+        EXPECT_TRUE(std::fabs(min[axis] - want[0][axis]) < 1e-3f && std::fabs(max[axis] - want[1][axis]) < 1e-3f) << axis;
 }
 
 // Houses on both sides of block edges, seen turning round through a narrow
