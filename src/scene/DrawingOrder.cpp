@@ -124,10 +124,11 @@ void DrawingOrder::checkAnswers(const float modelview[16], const float projectio
 void DrawingOrder::gatherHousesInView(const float m[16], const float projection[16], double dt)
 {
     houses.clear();
+    blocksOutOfView.clear();
     for (Block& block : blocks) {
         const bool shown = !boxOutsideView(block.min, block.max, m, projection);
         if (!shown)
-            askLevelsOutOfView(block);
+            blocksOutOfView.push_back(&block);
         if (!shown && !block.shown && block.grown)
             continue;
         block.shown = shown;
@@ -211,6 +212,9 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
         houses[i].house->drawAtDetail(dt, leastRadians, pixelsPerRadian);
     houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
     drawUnlessHidden(houses, dt);
+    // After the houses in view, whose full levels are read first.
+    for (Block* block : blocksOutOfView)
+        askLevelsOutOfView(*block);
     for (SceneObject* object : rest)
         object->draw(dt);
 }

@@ -81,6 +81,7 @@ private:
     std::vector<SceneObject*> rest;
     std::vector<std::size_t> selectedNow;
     std::vector<char> standIn;
+    std::vector<Block*> blocksOutOfView;
     // The frame's eye, and what a run of sides and a radian span in it.
     float eye[3] = {0, 0, 0};
     float leastRadians = 0.0f, pixelsPerRadian = 0.0f;
