@@ -2,8 +2,9 @@
 // thumbnails' full levels and small levels, the small ones side by side in
 // the library's order as far as they were made together (a first opening
 // writes them in runs, not one by one), then an index of (stamp, offsets
-// and checksums of both levels, size in texels, path) and a trailer that says where the index starts, how many entries it has, how
-// long the whole file is and the index's checksum. A file is written under
+// and checksums of both levels, size in texels, path) and a trailer that
+// says where the index starts, how many entries it has, how long the whole
+// file is and the index's checksum. A file is written under
 // a temporary name and renamed over the old one, so a reader sees a whole
 // file or none; one cut short, changed or too large fails the trailer's
 // checks, changed blocks fail their entry's checksum.

@@ -52,8 +52,12 @@ FileCheck readThumbnailFile(const char* path, bool wanted, std::vector<unsigned 
     if (check == FileCheck::Readable && wanted && info.st_size > 0 && info.st_size <= largestThumbnailFile) {
         bytes->resize(static_cast<size_t>(info.st_size));
         size_t at = 0;
-        for (ssize_t got = 1; at < bytes->size() && got > 0; at += static_cast<size_t>(std::max<ssize_t>(got, 0)))
-            got = read(file, bytes->data() + at, bytes->size() - at);
+        while (at < bytes->size()) {
+            const ssize_t got = read(file, bytes->data() + at, bytes->size() - at);
+            if (got <= 0)
+                break;
+            at += static_cast<size_t>(got);
+        }
         if (at != bytes->size())
             bytes->clear();
     }
