@@ -4,7 +4,6 @@
 // that the console says what it always said about a damaged file.
 #include "textures/ThumbnailDecoder.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,23 +32,13 @@ constexpr long largestThumbnailFile = 4 * 1024 * 1024;
 // empty, far too large or cannot be read whole.
 FileCheck readThumbnailFile(const char* path, bool wanted, std::vector<unsigned char>* bytes, FileStamp* stamp)
 {
+    int file = -1;
     struct stat info;
-    if (stat(path, &info) != 0)
-        return FileCheck::Missing;
-    // Tested before opening: opening a FIFO blocks until a writer comes.
-    if (!S_ISREG(info.st_mode))
-        return FileCheck::NotRegular;
-    const int file = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (file < 0)
-        return FileCheck::Missing;
-    // What opened may not be what was tested: a FIFO put in its place opens
-    // at once without blocking, and is turned away here.
-    FileCheck check = FileCheck::Missing;
-    if (fstat(file, &info) == 0) {
-        check = S_ISREG(info.st_mode) ? FileCheck::Readable : FileCheck::NotRegular;
-        *stamp = stampOf(info);
-    }
-    if (check == FileCheck::Readable && wanted && info.st_size > 0 && info.st_size <= largestThumbnailFile) {
+    const FileCheck check = openReadableFile(path, &file, &info);
+    if (check != FileCheck::Readable)
+        return check;
+    *stamp = stampOf(info);
+    if (wanted && info.st_size > 0 && info.st_size <= largestThumbnailFile) {
         bytes->resize(static_cast<size_t>(info.st_size));
         size_t at = 0;
         while (at < bytes->size()) {
