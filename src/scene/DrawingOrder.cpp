@@ -203,15 +203,23 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
     std::sort(houses.begin(), houses.end(), [](const Candidate& a, const Candidate& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.place < b.place);
     });
-    size_t nearest = std::min(houses.size(), occludingHouses), boxes = 0;
-    for (size_t i = nearest; i < houses.size(); ++i)
-        boxes += houses[i].house->getCubes().size();
-    nearest = boxes < questionedBoxes ? houses.size() : nearest;
-    checkAnswers(m, projection, viewport, nearest);
-    for (size_t i = 0; i < nearest; ++i)
-        houses[i].house->drawAtDetail(dt, leastRadians, pixelsPerRadian);
-    houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
-    drawUnlessHidden(houses, dt);
+    if (usePictures && standIns.begin(m, projection, viewport)) {
+        // From above, nearer houses hide too little to ask about.
+        answers.known = false;
+        for (const Candidate& candidate : houses)
+            standIns.draw(candidate.house, eye, dt, leastRadians, pixelsPerRadian);
+        standIns.finish(leastRadians, pixelsPerRadian);
+    } else {
+        size_t nearest = std::min(houses.size(), occludingHouses), boxes = 0;
+        for (size_t i = nearest; i < houses.size(); ++i)
+            boxes += houses[i].house->getCubes().size();
+        nearest = boxes < questionedBoxes ? houses.size() : nearest;
+        checkAnswers(m, projection, viewport, nearest);
+        for (size_t i = 0; i < nearest; ++i)
+            houses[i].house->drawAtDetail(dt, leastRadians, pixelsPerRadian);
+        houses.erase(houses.begin(), houses.begin() + static_cast<std::ptrdiff_t>(nearest));
+        drawUnlessHidden(houses, dt);
+    }
     // After the houses in view, whose full levels are read first.
     for (Block* block : blocksOutOfView)
         askLevelsOutOfView(*block);

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "scene/StandIns.h"
+
 class House;
 class SceneObject;
 
@@ -27,6 +29,7 @@ public:
     {
         blocksAreStale = true;
         answers.known = false;
+        standIns.clear();
     }
 
     // How many of the nearest houses are drawn before the rest are asked
@@ -41,6 +44,11 @@ public:
     // A run of stacked boxes' sides seen under less than this many pixels
     // (at the middle of the view) is drawn as one side; 0 draws every side.
     float leastSidePixels = 1.0f;
+    // Seen straight from above, unselected grown houses are drawn as
+    // pictures of themselves (see StandIns); false draws every box.
+    bool usePictures = true;
+    // Houses the last frame drew as pictures (tests, tools).
+    int picturesLastDrawn() const { return standIns.shownLastFrame(); }
 
 private:
     // An unselected house in view, its distance from the eye squared and
@@ -67,6 +75,7 @@ private:
     void checkAnswers(const float modelview[16], const float projection[16], const int viewport[4],
                       std::size_t nearest);
 
+    StandIns standIns;
     std::vector<unsigned int> queries;   // GL query names, grown as needed
     std::vector<SceneObject*> blocksMadeFor;
     std::vector<Block> blocks;

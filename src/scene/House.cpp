@@ -210,6 +210,20 @@ float House::fullLevelReach(float pixelsPerRadian) const
     return smallLevelDistance(largestSide, pixelsPerRadian) * fullLevelMargin + std::sqrt(reach);
 }
 
+bool House::wouldDrawAgain(const float eye[3], double seconds, float leastRadians, float pixelsPerRadian)
+{
+    age += static_cast<float>(seconds);
+    growth = growthStep(growth, growthRate, seconds);
+    const float inFrame[3] = { eye[0] - x, eye[1], eye[2] - z };
+    chooseLevels(inFrame, pixelsPerRadian);
+    if (isSelected() || growth != 1.0f || grownList == 0)
+        return false;
+    if (levelMarkNow() != grownLevels || !grownListHolds(inFrame, eyeRegion(inFrame), leastRadians))
+        return false;
+    lastVertices = 0;
+    return true;
+}
+
 void House::askLevels(const float eye[3], float pixelsPerRadian)
 {
     const float inFrame[3] = { eye[0] - x, eye[1], eye[2] - z };
@@ -249,9 +263,7 @@ void House::drawGrown(const float modelview[16], float leastRadians)
     float eye[3];
     eyeOf(modelview, eye);
     const int region = eyeRegion(eye);
-    // The list bakes each photo's cell: a level that changed asks for a new one.
-    const uint64_t levels = !cubes.empty() && (wantsFull || grownLevels != 0)
-                                ? cubes.front()->unitBox().photos().fullLevelMark(*textures) : 0;
+    const uint64_t levels = levelMarkNow();
     if (levels != grownLevels || !grownListHolds(eye, region, leastRadians)) {
         if (grownList != 0)
             glDeleteLists(grownList, 1);
@@ -262,6 +274,12 @@ void House::drawGrown(const float modelview[16], float leastRadians)
     if (!cubes.empty())   // the list binds behind the record's back: its last page again
         bindTexture(cubes.front()->unitBox().photos().cell(cubes.front()->texture).texture);
     lastVertices = grownVertices;
+}
+
+// The list bakes each photo's cell: a level that changed asks for a new one.
+uint64_t House::levelMarkNow() const
+{
+    return !cubes.empty() && (wantsFull || grownLevels != 0) ? cubes.front()->unitBox().photos().fullLevelMark(*textures) : 0;
 }
 
 // Runs of sides merged for one eye stay right while the eye moves a small
@@ -360,6 +378,8 @@ void House::mergeSides(const float eye[3], float leastRadians, std::vector<unsig
 
 void House::buildGrownList(const float eye[3], int region, float leastRadians)
 {
+    static uint64_t stamps = 0;
+    grownStamp = ++stamps;
     grownRegion = region;
     grownLeast = leastRadians;
     std::copy(eye, eye + 3, grownEye);

@@ -2,9 +2,11 @@
 // where the wanted state differs from the record.
 #include "textures/GlState.h"
 
+#include <GL/glext.h>   // GL_FRAGMENT_PROGRAM_ARB
+
 namespace {
 
-// Bit i of GlState::enabled up to the lights; the two writes follow.
+// Bit i of GlState::enabled up to the lights; the two writes and the fragment program follow.
 const GLenum capabilities[] = { GL_LIGHTING, GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_NORMALIZE,
                                 GL_LIGHT0, GL_LIGHT1 };
 constexpr unsigned capabilityCount = sizeof capabilities / sizeof capabilities[0];
@@ -32,6 +34,8 @@ void useGlState(const GlState& state)
     }
     if (changed & GlState::depthWrites)
         glDepthMask(state.enabled & GlState::depthWrites ? GL_TRUE : GL_FALSE);
+    if (changed & GlState::fragmentProgram)
+        (state.enabled & GlState::fragmentProgram ? glEnable : glDisable)(GL_FRAGMENT_PROGRAM_ARB);
     if (state.blendSource != record.blendSource || state.blendDestination != record.blendDestination)
         glBlendFunc(state.blendSource, state.blendDestination);
     if (state.unpackAlignment != record.unpackAlignment)

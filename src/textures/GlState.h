@@ -19,7 +19,8 @@ struct GlState {
     // with the enables around a pass that only tests depth.
     enum : unsigned {
         lighting = 1, texturing = 2, blending = 4, depthTest = 8, culling = 16, normalizing = 32,
-        light0 = 64, light1 = 128, colourWrites = 256, depthWrites = 512
+        light0 = 64, light1 = 128, colourWrites = 256, depthWrites = 512,
+        fragmentProgram = 1024   // the bound ARB fragment program shades, not the fixed pipeline
     };
     unsigned enabled;   // the bits above
     GLenum blendSource, blendDestination;

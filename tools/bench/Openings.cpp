@@ -31,7 +31,8 @@ YearSpan yearsOf(int pictures)
 struct PoseFrames {
     double median = 0, p95 = 0, finish = 0, cpu = 0;
     long vertices = 0, allFaces = 0;   // of the houses drawn
-    double similarity = 1;             // SSIM against every side drawn
+    long pictures = 0;                 // houses drawn as pictures of themselves
+    double similarity = 1;             // SSIM against every side of every house drawn
 };
 
 // The frame drawn now, read back from the buffer it is drawn to.
@@ -44,7 +45,7 @@ std::vector<unsigned char> drawnFrame(Zandervale& app, int width, int height)
     return rgb;
 }
 
-// The frame as drawn against the same frame with every side drawn.
+// The frame as drawn against the same frame with every side of every house drawn.
 double similarityToExact(Zandervale& app)
 {
     GLint viewport[4];
@@ -52,8 +53,10 @@ double similarityToExact(Zandervale& app)
     const std::vector<unsigned char> drawn = drawnFrame(app, viewport[2], viewport[3]);
     const float least = app.drawingOrder().leastSidePixels;
     app.drawingOrder().leastSidePixels = 0.0f;
+    app.drawingOrder().usePictures = false;
     const std::vector<unsigned char> exact = drawnFrame(app, viewport[2], viewport[3]);
     app.drawingOrder().leastSidePixels = least;
+    app.drawingOrder().usePictures = true;
     app.draw(0.0);   // the lists as they were
     return frameSimilarity(drawn, exact, viewport[2], viewport[3]);
 }
@@ -96,8 +99,8 @@ int measureOpening(const std::string& library, int frames, FILE* out)
                 allFaces += house->allFaceVerticesLastDrawn();
             }
         }
-        std::fprintf(out, " %.2f %.2f %.2f %.2f %ld %ld %.4f", times.median(), times.p95(), times.finishMedian(),
-                     times.cpuMedian(), vertices, allFaces, similarityToExact(app));
+        std::fprintf(out, " %.2f %.2f %.2f %.2f %ld %ld %d %.4f", times.median(), times.p95(), times.finishMedian(),
+                     times.cpuMedian(), vertices, allFaces, app.drawingOrder().picturesLastDrawn(), similarityToExact(app));
     }
     city.caches.waitForWriters();
     std::fprintf(out, " %.1f\n", statusMegabytes("VmHWM:"));
@@ -112,8 +115,8 @@ bool runOpeningChild(const std::string& library, int frames, double* seconds, do
                               return false;
                           for (int p = 0; p < 3 && frames > 0; ++p) {
                               PoseFrames& f = frameTimes[p];
-                              if (std::fscanf(in, "%lf %lf %lf %lf %ld %ld %lf", &f.median, &f.p95, &f.finish, &f.cpu,
-                                              &f.vertices, &f.allFaces, &f.similarity) != 7)
+                              if (std::fscanf(in, "%lf %lf %lf %lf %ld %ld %ld %lf", &f.median, &f.p95, &f.finish, &f.cpu,
+                                              &f.vertices, &f.allFaces, &f.pictures, &f.similarity) != 8)
                                   return false;
                           }
                           return std::fscanf(in, "%lf", peak) == 1;
@@ -177,10 +180,12 @@ void printFrames(const std::vector<Opening>& openings)
         }
         if (o.pictures == 100000)
             hundredThousand = &o;
-        std::printf("%8s box vertices a frame: %ld, %ld, %ld (all six faces: %ld, %ld, %ld); SSIM against every "
-                    "side drawn: %.4f, %.4f, %.4f (target >= 0.98: %s)\n", "", o.poses[0].vertices,
-                    o.poses[1].vertices, o.poses[2].vertices, o.poses[0].allFaces, o.poses[1].allFaces, o.poses[2].allFaces, o.poses[0].similarity,
-                    o.poses[1].similarity, o.poses[2].similarity, o.poses[2].similarity >= 0.98 ? "holds" : "MISSES");
+        std::printf("%8s box vertices a frame: %ld, %ld, %ld (all six faces: %ld, %ld, %ld); houses drawn as pictures: "
+                    "%ld, %ld, %ld\n", "", o.poses[0].vertices, o.poses[1].vertices, o.poses[2].vertices, o.poses[0].allFaces,
+                    o.poses[1].allFaces, o.poses[2].allFaces, o.poses[0].pictures, o.poses[1].pictures, o.poses[2].pictures);
+        std::printf("%8s SSIM against every side of every house drawn: %.4f, %.4f, %.4f (target >= 0.98: %s)\n", "",
+                    o.poses[0].similarity, o.poses[1].similarity, o.poses[2].similarity,
+                    o.poses[2].similarity >= 0.98 ? "holds" : "MISSES");
     }
 }
 

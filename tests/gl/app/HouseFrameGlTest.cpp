@@ -93,14 +93,19 @@ protected:
             photos.stepLevels(eye.data(), 1000);
         } while (photos.fullLevelsAwaited() > 0 && std::chrono::steady_clock::now() < deadline);
     }
-    // A frame of the list the app does not hold: the app and plain swap theirs.
-    std::vector<GLubyte> frame()
+    // A frame of the scene the app holds.
+    std::vector<GLubyte> drawnFrame()
     {
         std::vector<GLubyte> pixels(1024 * 768 * 3);
-        plain = app.setScene(std::move(plain), &walker);
         app.draw(0.0);
         glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
+    }
+    // A frame of the list the app does not hold: the app and plain swap theirs.
+    std::vector<GLubyte> frame()
+    {
+        plain = app.setScene(std::move(plain), &walker);
+        return drawnFrame();
     }
     // The plain frame against the city's (drawn here unless given): pixels
     // drawn, and pixels more than levels apart (or, for outlines only,
@@ -165,11 +170,21 @@ TEST_F(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     walker.placeOverviewCamera(WalkerPose(60, 700, 150, 0, 90));
     settle({ 60, 700, 150 });
     expectSameFrame(1024 * 768 / 100, "from above", {}, 8);
+    drawnFrame();
+    EXPECT_EQ(app.drawingOrder().picturesLastDrawn(), 7) << "houses drawn as pictures of themselves";
     // Beside the 31 photos' triangles (twisted, as it happens), looking
     // down their shaft: its upper sides show, its lower ones do not.
     walker.placeOverviewCamera(WalkerPose(360, 200, 60, 0, 90));
     settle({ 360, 200, 60 });
     expectSameFrame(1024 * 768 / 100, "into a shaft", {}, 8);
+    // So near, a picture stands while the eye pans a fraction of a unit;
+    // farther, the houses' sides part from their tops, and it is taken again.
+    drawnFrame();
+    for (float x : { 360.2f, 360.4f, 366.0f }) {
+        walker.placeOverviewCamera(WalkerPose(x, 200, 60, 0, 90));
+        expectSameFrame(1024 * 768 / 100, "into a shaft, panned", drawnFrame(), 8);
+        drawnFrame();
+    }
     // Higher, where runs of sides under 8 pixels are drawn as one: the
     // houses keep their outlines, whatever photo a pixel of a run shows.
     app.drawingOrder().leastSidePixels = 8.0f;

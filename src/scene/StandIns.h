@@ -1,0 +1,78 @@
+// Pictures of houses seen straight from above, drawn in their place. From
+// the overview's height a house of a hundred photos covers a few hundred
+// pixels, yet costs hundreds of tiny triangles; its picture, taken at the
+// eye's own pixels, costs one quad while the eye pans so little that the
+// house would look the same. The pictures lie side by side in one texture,
+// their depths in another, both drawn into through a framebuffer object.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+class House;
+
+class StandIns {
+public:
+    StandIns() = default;
+    ~StandIns();
+    StandIns(const StandIns&) = delete;
+    StandIns& operator=(const StandIns&) = delete;
+
+    // Once a frame, with the frame's view: whether houses may stand in as
+    // pictures (the eye looks straight down and the GL has framebuffer
+    // objects and fragment programs). A view that changed other than by panning, or a light that
+    // moved or switched, drops every picture.
+    bool begin(const float modelview[16], const float projection[16], const int viewport[4]);
+    // Each unselected house in view, nearest first: its picture when one
+    // still stands or can be taken now, else the house itself, drawn at
+    // once. eye: the frame's, in the world.
+    void draw(House* house, const float eye[3], double seconds, float leastRadians, float pixelsPerRadian);
+    // Takes the pictures asked for and draws every picture of the frame.
+    void finish(float leastRadians, float pixelsPerRadian);
+    // The houses are new: their pictures go.
+    void clear();
+    // Houses drawn as pictures in the last frame (tests, tools).
+    int shownLastFrame() const { return shown; }
+
+private:
+    struct Picture {
+        int x = 0, y = 0, width = 0, height = 0;   // in the texture
+        float corners[4][3] = {};                  // in the world, on the plane of the house's top
+        float eye[3] = {};                         // it was taken from
+        float reach = 0.0f;                        // how far the eye may pan while it stands (0: not at all)
+        uint64_t stamp = 0;                        // the house's list it shows
+    };
+    struct Asked {
+        House* house;
+        double seconds;   // the step it has yet to take this frame
+        int rect[4];      // in the window: x, y, width, height
+        bool clipped;     // cut at the window's edge
+    };
+    bool makeTarget();
+    void dropTarget();
+    bool frameWindow(House* house, int rect[4], bool* clipped) const;
+    bool place(int across, int high, int* x, int* y);
+    bool placeAsked(std::vector<int>& corners);
+    void makeRoom(std::vector<int>& corners, float leastRadians, float pixelsPerRadian);
+    void take(float leastRadians, float pixelsPerRadian);
+    void keep(const Asked& ask, int x, int y, float pixelsPerRadian);
+    void drawPictures();
+
+    unsigned int colours = 0, depths = 0, framebuffer = 0, program = 0;   // owned
+    int width = 2048, rows = 512;                                          // of the textures
+    bool unusable = false;   // no framebuffer objects or fragment programs here
+    std::unordered_map<House*, Picture> pictures;
+    // Shelves of the texture: the cursor and the current shelf's height;
+    // the area of the pictures that stand, against the area given out.
+    int shelfX = 0, shelfY = 0, shelfHeight = 0;
+    long standingArea = 0, givenArea = 0;
+    // The frame's view and what must not change for a picture to stand.
+    float modelview[16] = {}, projection[16] = {};
+    int viewport[4] = {};
+    float look[14] = {};   // the view's turn, the eye's height, the lights and where the walker's stands
+    bool looked = false;
+    std::vector<Asked> asked;
+    std::vector<House*> drawn;   // as pictures, this frame
+    int shown = 0;
+};
