@@ -210,15 +210,13 @@ float House::fullLevelReach(float pixelsPerRadian) const
     return smallLevelDistance(largestSide, pixelsPerRadian) * fullLevelMargin + std::sqrt(reach);
 }
 
-bool House::wouldDrawAgain(const float eye[3], double seconds, float leastRadians, float pixelsPerRadian)
+bool House::looksAsListed(const float eye[3], double seconds, float pixelsPerRadian)
 {
     age += static_cast<float>(seconds);
     growth = growthStep(growth, growthRate, seconds);
     const float inFrame[3] = { eye[0] - x, eye[1], eye[2] - z };
     chooseLevels(inFrame, pixelsPerRadian);
-    if (isSelected() || growth != 1.0f || grownList == 0)
-        return false;
-    if (levelMarkNow() != grownLevels || !grownListHolds(inFrame, eyeRegion(inFrame), leastRadians))
+    if (isSelected() || growth != 1.0f || grownList == 0 || levelMarkNow() != grownLevels)
         return false;
     lastVertices = 0;
     return true;
@@ -378,8 +376,6 @@ void House::mergeSides(const float eye[3], float leastRadians, std::vector<unsig
 
 void House::buildGrownList(const float eye[3], int region, float leastRadians)
 {
-    static uint64_t stamps = 0;
-    grownStamp = ++stamps;
     grownRegion = region;
     grownLeast = leastRadians;
     std::copy(eye, eye + 3, grownEye);

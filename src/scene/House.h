@@ -50,12 +50,13 @@ public:
     // pixel the house draws (growing, selected, the eye at or in them) or
     // where they would hardly be hidden (the eye above them).
     bool drawBounds(unsigned int query);
-    // A picture taken of the house (see StandIns) stands while the list it
-    // showed does: a new stamp each time the list is built, 0 before.
-    uint64_t listStamp() const { return grownStamp; }
+    // A picture of the house (see StandIns) shows the full-level mark its
+    // list was built with (0: small levels only).
+    uint64_t levelsListed() const { return grownLevels; }
     // Steps the house as drawAtDetail would, for the eye in the world, and
-    // tells whether it would draw the same list again; draws nothing.
-    bool wouldDrawAgain(const float eye[3], double seconds, float leastRadians, float pixelsPerRadian);
+    // tells whether a picture of its list still shows it as it stands:
+    // grown, unselected, with the levels its list has. Draws nothing.
+    bool looksAsListed(const float eye[3], double seconds, float pixelsPerRadian);
     // A frame in which the house was found hidden and left undrawn.
     void passHidden(double seconds) { age += static_cast<float>(seconds), lastVertices = 0; }
     // The full-size bounds in the parent frame: they hold the house while it
@@ -116,7 +117,6 @@ private:
     // before it could cross a face's plane (0: built for the region).
     float grownMargin = 0.0f;
     int grownVertices = 0;                      // in grownList
-    uint64_t grownStamp = 0;                    // see listStamp
     uint64_t grownLevels = 0;                   // the full-level mark grownList was built with
     float largestSide = 0.0f;                   // of any box's face, in the house's frame
     bool wantsFull = false;                     // near the eye or selected, this frame

@@ -199,6 +199,7 @@ bool StandIns::begin(const float m[16], const float p[16], const int view[4])
         same = std::fabs(now[i] - look[i]) <= 1e-4f * (1.0f + std::fabs(look[i]));
     if (!same)
         clear();
+    still = same && std::equal(m, m + 16, modelview);
     std::copy(now, now + sizeof look / sizeof look[0], look);
     std::copy(m, m + 16, modelview);
     std::copy(p, p + 16, projection);
@@ -248,25 +249,29 @@ bool StandIns::frameWindow(House* house, int rect[4], bool* clipped) const
 
 void StandIns::draw(House* house, const float eye[3], double seconds, float leastRadians, float pixelsPerRadian)
 {
+    Asked ask{ house, seconds, {}, false, {} };
     const auto found = pictures.find(house);
     if (found != pictures.end()) {
         const Picture& picture = found->second;
-        const bool holds = house->wouldDrawAgain(eye, seconds, leastRadians, pixelsPerRadian) &&
-                           house->listStamp() == picture.stamp &&
+        const bool holds = house->looksAsListed(eye, seconds, pixelsPerRadian) &&
+                           house->levelsListed() == picture.levels && leastRadians == picture.leastRadians &&
                            std::hypot(eye[0] - picture.eye[0], eye[2] - picture.eye[2]) <= picture.reach;
         if (holds) {
             drawn.push_back(house);
             return;
         }
-        standingArea -= static_cast<long>(picture.width) * picture.height;
+        ask.seconds = 0.0;   // stepped already
+        std::copy(picture.tile, picture.tile + 4, ask.tile);
+        standingArea -= static_cast<long>(picture.tile[2]) * picture.tile[3];
         pictures.erase(found);
-        seconds = 0.0;   // stepped already
     }
-    Asked ask{ house, seconds, {}, false };
-    if (house->isGrown() && house->selectedPicture < 0 && frameWindow(house, ask.rect, &ask.clipped))
+    // One cut at the window's edge stands only while the eye does: while
+    // it pans, the house is drawn as it is.
+    if (house->isGrown() && house->selectedPicture < 0 && frameWindow(house, ask.rect, &ask.clipped) &&
+        (still || !ask.clipped))
         asked.push_back(ask);
     else
-        house->drawAtDetail(seconds, leastRadians, pixelsPerRadian);
+        house->drawAtDetail(ask.seconds, leastRadians, pixelsPerRadian);
 }
 
 // Shelves across the texture, each as high as its highest picture.
@@ -286,17 +291,21 @@ bool StandIns::place(int across, int high, int* x, int* y)
     return true;
 }
 
-// Places every asked picture, the highest first so that the shelves fill;
-// -1 where none finds room.
-bool StandIns::placeAsked(std::vector<int>& corners)
+// Places every asked picture: in its old place where it still fits, else
+// on the shelves, the highest first so that they fill. A tile left without
+// one has none.
+bool StandIns::placeAsked()
 {
     bool room = true;
     std::stable_sort(asked.begin(), asked.end(), [](const Asked& a, const Asked& b) { return a.rect[3] > b.rect[3]; });
-    corners.assign(asked.size(), -1);
-    for (std::size_t i = 0; i < asked.size(); ++i) {
-        int x = 0, y = 0;
-        if (place(asked[i].rect[2], asked[i].rect[3], &x, &y))
-            corners[i] = x + width * y;
+    for (Asked& ask : asked) {
+        if (ask.tile[2] >= ask.rect[2] && ask.tile[3] >= ask.rect[3]) {
+            standingArea += static_cast<long>(ask.tile[2]) * ask.tile[3];
+            continue;
+        }
+        ask.tile[2] = ask.tile[3] = 0;
+        if (place(ask.rect[2], ask.rect[3], &ask.tile[0], &ask.tile[1]))
+            ask.tile[2] = ask.rect[2], ask.tile[3] = ask.rect[3];
         else
             room = false;
     }
@@ -304,33 +313,36 @@ bool StandIns::placeAsked(std::vector<int>& corners)
 }
 
 // Where the asked pictures find no room, the texture starts over with
-// every house of the frame asked again: where pictures taken before have
-// gone, they left room behind; else it grows, up to mostRows.
-void StandIns::makeRoom(std::vector<int>& corners, float leastRadians, float pixelsPerRadian)
+// every house of the frame asked again: at its size while a quarter of it
+// or more is left behind by pictures gone, else twice as high, up to
+// mostRows.
+void StandIns::makeRoom(float leastRadians, float pixelsPerRadian)
 {
-    if (placeAsked(corners) || (givenArea == standingArea && rows == mostRows))
+    const long left = givenArea - standingArea;
+    if (placeAsked() || (left == 0 && rows == mostRows))
         return;
-    if (givenArea == standingArea) {
+    if (4 * left < static_cast<long>(width) * rows && rows < mostRows) {
         dropTarget();
         rows *= 2;
         if (!makeTarget()) {
             for (const Asked& ask : asked)
                 ask.house->drawAtDetail(ask.seconds, leastRadians, pixelsPerRadian);
             asked.clear();
-            corners.clear();
             return;
         }
     }
     for (House* house : drawn) {
-        Asked again{ house, 0.0, {}, false };
-        if (frameWindow(house, again.rect, &again.clipped))
+        Asked again{ house, 0.0, {}, false, {} };
+        if (frameWindow(house, again.rect, &again.clipped) && (still || !again.clipped))
             asked.push_back(again);
         else
             house->drawAtDetail(0.0, leastRadians, pixelsPerRadian);
     }
     drawn.clear();
     clear();
-    placeAsked(corners);
+    for (Asked& ask : asked)
+        ask.tile[2] = ask.tile[3] = 0;
+    placeAsked();
 }
 
 // Each picture drawn into its own part of the texture through a viewport
@@ -338,46 +350,44 @@ void StandIns::makeRoom(std::vector<int>& corners, float leastRadians, float pix
 // window, colour and depth. What finds no room is drawn as it is.
 void StandIns::take(float leastRadians, float pixelsPerRadian)
 {
-    std::vector<int> corners;
-    makeRoom(corners, leastRadians, pixelsPerRadian);
-    if (std::find_if(corners.begin(), corners.end(), [](int corner) { return corner >= 0; }) != corners.end()) {
+    makeRoom(leastRadians, pixelsPerRadian);
+    if (std::any_of(asked.begin(), asked.end(), [](const Asked& ask) { return ask.tile[2] > 0; })) {
         GLfloat clearColour[4];
         glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         const GLuint drawnInto = boundFramebuffer();
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         glEnable(GL_SCISSOR_TEST);
-        for (std::size_t i = 0; i < asked.size(); ++i) {
-            if (corners[i] < 0)
+        for (const Asked& ask : asked) {
+            if (ask.tile[2] == 0)
                 continue;
-            const Asked& ask = asked[i];
-            const int x = corners[i] % width, y = corners[i] / width;
-            glViewport(viewport[0] + x - ask.rect[0], viewport[1] + y - ask.rect[1], viewport[2], viewport[3]);
-            glScissor(x, y, ask.rect[2], ask.rect[3]);
+            glViewport(viewport[0] + ask.tile[0] - ask.rect[0], viewport[1] + ask.tile[1] - ask.rect[1], viewport[2],
+                       viewport[3]);
+            glScissor(ask.tile[0], ask.tile[1], ask.rect[2], ask.rect[3]);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             ask.house->drawAtDetail(ask.seconds, leastRadians, pixelsPerRadian);
-            keep(ask, x, y, pixelsPerRadian);
+            keep(ask, leastRadians, pixelsPerRadian);
         }
         glDisable(GL_SCISSOR_TEST);
         glBindFramebuffer(GL_FRAMEBUFFER, drawnInto);
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
         glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     }
-    for (std::size_t i = 0; i < corners.size(); ++i)
-        if (corners[i] < 0)
-            asked[i].house->drawAtDetail(asked[i].seconds, leastRadians, pixelsPerRadian);
+    for (const Asked& ask : asked)
+        if (ask.tile[2] == 0)
+            ask.house->drawAtDetail(ask.seconds, leastRadians, pixelsPerRadian);
 }
 
-// The picture just taken at (x, y) in the texture: where it lies in the
+// The picture just taken into its tile: where it lies in the
 // world, and how far the eye may pan before the house's base and top, at
 // their different depths, part by half a pixel. A picture cut at the
 // window's edge stands only while the eye does not move.
-void StandIns::keep(const Asked& ask, int x, int y, float pixelsPerRadian)
+void StandIns::keep(const Asked& ask, float leastRadians, float pixelsPerRadian)
 {
     float min[3], max[3];
     ask.house->worldBounds(min, max);
     Picture& picture = pictures[ask.house];
-    picture.x = x, picture.y = y;
+    std::copy(ask.tile, ask.tile + 4, picture.tile);
     picture.width = ask.rect[2], picture.height = ask.rect[3];
     const int window[4][2] = { { 0, 0 }, { 1, 0 }, { 1, 1 }, { 0, 1 } };   // counter-clockwise, as the window sees them
     for (int k = 0; k < 4; ++k)
@@ -386,7 +396,8 @@ void StandIns::keep(const Asked& ask, int x, int y, float pixelsPerRadian)
     eyeOf(modelview, picture.eye);
     const float parting = pixelsPerRadian * (1.0f / (picture.eye[1] - max[1]) - 1.0f / (picture.eye[1] - min[1]));
     picture.reach = ask.clipped ? 0.0f : parting > 0.0f ? driftPixels / parting : std::numeric_limits<float>::infinity();
-    picture.stamp = ask.house->listStamp();
+    picture.levels = ask.house->levelsListed();
+    picture.leastRadians = leastRadians;
     drawn.push_back(ask.house);
 }
 
@@ -407,8 +418,8 @@ void StandIns::drawPictures()
     glBegin(GL_QUADS);
     for (House* house : drawn) {
         const Picture& picture = pictures.at(house);
-        const float s[2] = { picture.x * across, (picture.x + picture.width) * across };
-        const float t[2] = { picture.y * up, (picture.y + picture.height) * up };
+        const float s[2] = { picture.tile[0] * across, (picture.tile[0] + picture.width) * across };
+        const float t[2] = { picture.tile[1] * up, (picture.tile[1] + picture.height) * up };
         const int window[4][2] = { { 0, 0 }, { 1, 0 }, { 1, 1 }, { 0, 1 } };
         for (int k = 0; k < 4; ++k) {
             glTexCoord2f(s[window[k][0]], t[window[k][1]]);

@@ -37,26 +37,29 @@ public:
 
 private:
     struct Picture {
-        int x = 0, y = 0, width = 0, height = 0;   // in the texture
+        int tile[4] = {};                          // its place in the texture: x, y, width, height
+        int width = 0, height = 0;                 // of the picture, from the tile's corner
         float corners[4][3] = {};                  // in the world, on the plane of the house's top
         float eye[3] = {};                         // it was taken from
         float reach = 0.0f;                        // how far the eye may pan while it stands (0: not at all)
-        uint64_t stamp = 0;                        // the house's list it shows
+        uint64_t levels = 0;                       // the house's full-level mark it shows
+        float leastRadians = 0.0f;                 // of the runs of sides it shows merged
     };
     struct Asked {
         House* house;
         double seconds;   // the step it has yet to take this frame
         int rect[4];      // in the window: x, y, width, height
         bool clipped;     // cut at the window's edge
+        int tile[4];      // its place in the texture, as Picture's; width 0 while it has none
     };
     bool makeTarget();
     void dropTarget();
     bool frameWindow(House* house, int rect[4], bool* clipped) const;
     bool place(int across, int high, int* x, int* y);
-    bool placeAsked(std::vector<int>& corners);
-    void makeRoom(std::vector<int>& corners, float leastRadians, float pixelsPerRadian);
+    bool placeAsked();
+    void makeRoom(float leastRadians, float pixelsPerRadian);
     void take(float leastRadians, float pixelsPerRadian);
-    void keep(const Asked& ask, int x, int y, float pixelsPerRadian);
+    void keep(const Asked& ask, float leastRadians, float pixelsPerRadian);
     void drawPictures();
 
     unsigned int colours = 0, depths = 0, framebuffer = 0, program = 0;   // owned
@@ -72,6 +75,7 @@ private:
     int viewport[4] = {};
     float look[14] = {};   // the view's turn, the eye's height, the lights and where the walker's stands
     bool looked = false;
+    bool still = false;   // the eye stands where it stood the last frame
     std::vector<Asked> asked;
     std::vector<House*> drawn;   // as pictures, this frame
     int shown = 0;
