@@ -2,10 +2,10 @@
 // wire it draws.
 #include "scene/SignSet.h"
 
-#include <GL/freeglut.h>
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <initializer_list>
 
@@ -100,15 +100,38 @@ void wireVertex(bool alongZ, float along, float height)
         glVertex3f(along, height, 0.0f);
 }
 
-// glutSolidCone points along +z; each cone is pushed so the following
-// lists stay where the sign's translation puts them.
-void cone(float px, float baseY, float pz, float tiltDegrees, double radius, double height)
+// A five-sided cone standing at (px, baseY, pz), pointing up (rising > 0)
+// or down, as triangles: its sides outward, its base facing away from the
+// tip, each side's normals those of a smooth cone. One run of triangles
+// for all of a wire's cones: a city of many years has a thousand banners,
+// and a call for each cone's every strip cost more than their pixels.
+void cone(float px, float baseY, float pz, float rising, float radius)
 {
-    glPushMatrix();
-    glTranslatef(px, baseY, pz);
-    glRotatef(tiltDegrees, 1.0f, 0.0f, 0.0f);
-    glutSolidCone(radius, height, 5, 5);
-    glPopMatrix();
+    constexpr int sides = 5;
+    constexpr float turn = 6.2831853f / sides;
+    const float slant = std::hypot(rising, radius);
+    const float up = rising > 0.0f ? 1.0f : -1.0f;
+    // Around the axis counter-clockwise as seen from the tip.
+    const auto ring = [&](int k, float* at) {
+        const float angle = up * turn * static_cast<float>(k);
+        at[0] = px + radius * std::cos(angle), at[1] = baseY, at[2] = pz - radius * std::sin(angle);
+    };
+    for (int k = 0; k < sides; ++k) {
+        float a[3], b[3];
+        ring(k, a);
+        ring(k + 1, b);
+        const float* edge[2] = { a, b };
+        for (int v = 0; v < 2; ++v) {
+            const float outX = edge[v][0] - px, outZ = edge[v][2] - pz;
+            glNormal3f(outX / radius * std::fabs(rising) / slant, up * radius / slant, outZ / radius * std::fabs(rising) / slant);
+            glVertex3fv(edge[v]);
+        }
+        glVertex3f(px, baseY + rising, pz);
+        glNormal3f(0.0f, -up, 0.0f);
+        glVertex3f(px, baseY, pz);
+        glVertex3fv(b);
+        glVertex3fv(a);
+    }
 }
 
 // The wire's colour stays current after the list: a banner leaves it so.
@@ -123,12 +146,14 @@ GLuint compileWire(bool alongZ, const GLfloat* colour)
         wireVertex(alongZ, s[2], s[3]);
     }
     glEnd();
+    glBegin(GL_TRIANGLES);
     for (float post : { -wireEnd, wireEnd }) {
         const float px = alongZ ? 0.0f : post;
         const float pz = alongZ ? post : 0.0f;
-        cone(px, postFoot, pz, -90.0f, postRadius, 5.0);   // up from the ground
-        cone(px, wireTop, pz, 90.0f, 0.05, 6.0);           // down from the wire's end
+        cone(px, postFoot, pz, 5.0f, postRadius);   // up from the ground
+        cone(px, wireTop, pz, -6.0f, 0.05f);        // down from the wire's end
     }
+    glEnd();
     glEndList();
     return list;
 }
