@@ -324,10 +324,14 @@ void StandIns::makeRoom(float leastRadians, float pixelsPerRadian)
     if (4 * left < static_cast<long>(width) * rows && rows < mostRows) {
         dropTarget();
         rows *= 2;
-        if (!makeTarget()) {
+        if (!makeTarget()) {   // no texture: every house of the frame as it is
+            for (House* house : drawn)
+                house->drawAtDetail(0.0, leastRadians, pixelsPerRadian);
             for (const Asked& ask : asked)
                 ask.house->drawAtDetail(ask.seconds, leastRadians, pixelsPerRadian);
+            drawn.clear();
             asked.clear();
+            clear();
             return;
         }
     }
