@@ -21,8 +21,8 @@ public:
 
     // Once a frame, with the frame's view: whether houses may stand in as
     // pictures (the eye looks straight down and the GL has framebuffer
-    // objects and fragment programs). A view that changed other than by panning, or a light that
-    // moved or switched, drops every picture.
+    // objects and fragment programs). A view that changed other than by
+    // panning, or a light that moved or switched, drops every picture.
     bool begin(const float modelview[16], const float projection[16], const int viewport[4]);
     // Each unselected house in view, nearest first: its picture when one
     // still stands or can be taken now, else the house itself, drawn at

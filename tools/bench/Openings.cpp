@@ -52,11 +52,12 @@ double similarityToExact(Zandervale& app)
     glGetIntegerv(GL_VIEWPORT, viewport);
     const std::vector<unsigned char> drawn = drawnFrame(app, viewport[2], viewport[3]);
     const float least = app.drawingOrder().leastSidePixels;
+    const bool pictures = app.drawingOrder().usePictures;
     app.drawingOrder().leastSidePixels = 0.0f;
     app.drawingOrder().usePictures = false;
     const std::vector<unsigned char> exact = drawnFrame(app, viewport[2], viewport[3]);
     app.drawingOrder().leastSidePixels = least;
-    app.drawingOrder().usePictures = true;
+    app.drawingOrder().usePictures = pictures;
     app.draw(0.0);   // the lists as they were
     return frameSimilarity(drawn, exact, viewport[2], viewport[3]);
 }
