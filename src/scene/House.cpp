@@ -149,10 +149,15 @@ void House::draw(double seconds)
     drawAtDetail(seconds, 0.0f, pixelsPerRadianNow());
 }
 
-void House::drawAtDetail(double seconds, float leastRadians, float pixelsPerRadian)
+void House::step(double seconds)
 {
     age += static_cast<float>(seconds);
     growth = growthStep(growth, growthRate, seconds);
+}
+
+void House::drawAtDetail(double seconds, float leastRadians, float pixelsPerRadian)
+{
+    step(seconds);
 
     glPushMatrix();
     glTranslatef(x, 0.0f, z);
@@ -212,10 +217,8 @@ float House::fullLevelReach(float pixelsPerRadian) const
 
 bool House::looksAsListed(const float eye[3], double seconds, float pixelsPerRadian)
 {
-    age += static_cast<float>(seconds);
-    growth = growthStep(growth, growthRate, seconds);
-    const float inFrame[3] = { eye[0] - x, eye[1], eye[2] - z };
-    chooseLevels(inFrame, pixelsPerRadian);
+    step(seconds);
+    askLevels(eye, pixelsPerRadian);
     if (isSelected() || growth != 1.0f || grownList == 0 || levelMarkNow() != grownLevels)
         return false;
     lastVertices = 0;

@@ -76,6 +76,7 @@ public:
 private:
     void buildCubes(const UnitBox& box, HouseShapes* shapes);
     bool isSelected() const;
+    void step(double seconds);   // the house's age and growth
     void drawGrowing(double seconds);
     void chooseLevels(const float eye[3], float pixelsPerRadian);   // the eye in the house's frame
     void drawGrown(const float modelview[16], float leastRadians);

@@ -70,16 +70,6 @@ GLuint boundFramebuffer()
     return static_cast<GLuint>(bound);
 }
 
-bool hasExtension(const char* name)
-{
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    const std::size_t length = std::strlen(name);
-    for (const char* at = extensions; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length)
-        if ((at == extensions || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
-            return true;
-    return false;
-}
-
 // The point of the window (x, y) on the plane at height `height`, through m and p.
 void onPlane(double x, double y, float height, const float m[16], const float p[16], const int viewport[4],
              float out[3])
@@ -132,8 +122,8 @@ bool StandIns::makeTarget()
         return !unusable;
     unusable = true;
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    if (!((version != nullptr && std::atoi(version) >= 3) || hasExtension("GL_ARB_framebuffer_object")) ||
-        !hasExtension("GL_ARB_fragment_program"))
+    if (!((version != nullptr && std::atoi(version) >= 3) || glutExtensionSupported("GL_ARB_framebuffer_object")) ||
+        !glutExtensionSupported("GL_ARB_fragment_program"))
         return false;
     findCall(&programCalls.generate, "glGenProgramsARB");
     findCall(&programCalls.bind, "glBindProgramARB");
@@ -174,7 +164,6 @@ void StandIns::clear()
 // in the world.
 bool StandIns::begin(const float m[16], const float p[16], const int view[4])
 {
-    shown = 0;
     asked.clear();
     drawn.clear();
     // The view's z axis is the world's up: the eye looks straight down.
@@ -217,20 +206,14 @@ bool StandIns::frameWindow(House* house, int rect[4], bool* clipped) const
     house->worldBounds(min, max);
     if (look[9] <= max[1])
         return false;
+    float clip[8][4];
+    boxCornersInClip(min, max, modelview, projection, clip);
     double low[2] = { 1e30, 1e30 }, high[2] = { -1e30, -1e30 };
-    for (int corner = 0; corner < 8; ++corner) {
-        const double p[4] = { corner & 1 ? max[0] : min[0], corner & 2 ? max[1] : min[1], corner & 4 ? max[2] : min[2], 1.0 };
-        double eyeSpace[4] = {}, clip[4] = {};
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 4; ++c)
-                eyeSpace[r] += modelview[4 * c + r] * p[c];
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 4; ++c)
-                clip[r] += projection[4 * c + r] * eyeSpace[c];
-        if (clip[3] <= 0.0)
+    for (const float* corner : clip) {
+        if (corner[3] <= 0.0f)
             return false;
         for (int axis = 0; axis < 2; ++axis) {
-            const double window = viewport[axis] + (clip[axis] / clip[3] + 1.0) / 2.0 * viewport[axis + 2];
+            const double window = viewport[axis] + (static_cast<double>(corner[axis]) / corner[3] + 1.0) / 2.0 * viewport[axis + 2];
             low[axis] = std::min(low[axis], window);
             high[axis] = std::max(high[axis], window);
         }
@@ -409,7 +392,6 @@ void StandIns::keep(const Asked& ask, float leastRadians, float pixelsPerRadian)
 // stands where it was taken.
 void StandIns::drawPictures()
 {
-    shown = static_cast<int>(drawn.size());
     if (drawn.empty())
         return;
     bindTexture(colours, wholeTexture);

@@ -33,7 +33,7 @@ public:
     // The houses are new: their pictures go.
     void clear();
     // Houses drawn as pictures in the last frame (tests, tools).
-    int shownLastFrame() const { return shown; }
+    int shownLastFrame() const { return static_cast<int>(drawn.size()); }
 
 private:
     struct Picture {
@@ -78,5 +78,4 @@ private:
     bool still = false;   // the eye stands where it stood the last frame
     std::vector<Asked> asked;
     std::vector<House*> drawn;   // as pictures, this frame
-    int shown = 0;
 };

@@ -3,22 +3,30 @@
 
 #include <GL/gl.h>
 
-bool boxOutsideView(const float min[3], const float max[3], const float modelview[16], const float projection[16])
+void boxCornersInClip(const float min[3], const float max[3], const float modelview[16], const float projection[16],
+                      float clip[8][4])
 {
     float m[16];
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r)
             m[c * 4 + r] = projection[r] * modelview[c * 4] + projection[4 + r] * modelview[c * 4 + 1] +
                            projection[8 + r] * modelview[c * 4 + 2] + projection[12 + r] * modelview[c * 4 + 3];
-    int beyond[6] = {};   // corners past -x, +x, -y, +y, near, far
     for (int corner = 0; corner < 8; ++corner) {
         const float p[3] = { corner & 1 ? max[0] : min[0], corner & 2 ? max[1] : min[1], corner & 4 ? max[2] : min[2] };
-        float clip[4];
         for (int r = 0; r < 4; ++r)
-            clip[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+            clip[corner][r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+    }
+}
+
+bool boxOutsideView(const float min[3], const float max[3], const float modelview[16], const float projection[16])
+{
+    float clip[8][4];
+    boxCornersInClip(min, max, modelview, projection, clip);
+    int beyond[6] = {};   // corners past -x, +x, -y, +y, near, far
+    for (const float* corner : clip) {
         for (int axis = 0; axis < 3; ++axis) {
-            beyond[2 * axis] += clip[axis] < -clip[3];
-            beyond[2 * axis + 1] += clip[axis] > clip[3];
+            beyond[2 * axis] += corner[axis] < -corner[3];
+            beyond[2 * axis + 1] += corner[axis] > corner[3];
         }
     }
     for (int plane = 0; plane < 6; ++plane) {
