@@ -49,6 +49,7 @@ public:
     bool usePictures = true;
     // Houses the last frame drew as pictures (tests, tools).
     int picturesLastDrawn() const { return standIns.shownLastFrame(); }
+    bool picturesHeld() const { return standIns.holdsTextures(); }
 
 private:
     // An unselected house in view, its distance from the eye squared and

@@ -167,7 +167,14 @@ bool StandIns::begin(const float m[16], const float p[16], const int view[4])
     asked.clear();
     drawn.clear();
     // The view's z axis is the world's up: the eye looks straight down.
-    if (std::fabs(m[6] - 1.0f) > 1e-5f || !makeTarget())
+    // Looking any other way, the textures go until it looks down again.
+    if (std::fabs(m[6] - 1.0f) > 1e-5f) {
+        dropTarget();
+        clear();
+        looked = false;
+        return false;
+    }
+    if (!makeTarget())
         return false;
     float now[sizeof look / sizeof look[0]];
     const int turn[9] = { 0, 1, 2, 4, 5, 6, 8, 9, 10 };

@@ -22,7 +22,8 @@ public:
     // Once a frame, with the frame's view: whether houses may stand in as
     // pictures (the eye looks straight down and the GL has framebuffer
     // objects and fragment programs). A view that changed other than by
-    // panning, or a light that moved or switched, drops every picture.
+    // panning, or a light that moved or switched, drops every picture; one
+    // that no longer looks down drops their textures too.
     bool begin(const float modelview[16], const float projection[16], const int viewport[4]);
     // Each unselected house in view, nearest first: its picture when one
     // still stands or can be taken now, else the house itself, drawn at
@@ -34,6 +35,8 @@ public:
     void clear();
     // Houses drawn as pictures in the last frame (tests, tools).
     int shownLastFrame() const { return static_cast<int>(drawn.size()); }
+    // Whether the pictures' textures are held (tests).
+    bool holdsTextures() const { return colours != 0; }
 
 private:
     struct Picture {

@@ -191,6 +191,11 @@ TEST_F(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     walker.placeOverviewCamera(WalkerPose(60, 1200, 150, 0, 90));
     settle({ 60, 1200, 150 });
     expectSameFrame(1024 * 768 / 1000, "far above, runs of sides drawn as one", {}, 2, 20, true);
+    // Back in the street, the pictures' textures are given back.
+    EXPECT_TRUE(app.drawingOrder().picturesHeld());
+    walker.showOverview(false);
+    drawnFrame();
+    EXPECT_FALSE(app.drawingOrder().picturesHeld()) << "the pictures' textures outlive the overview";
 }
 
 // Three rows of houses across the walker's view: past the nearest two, each
