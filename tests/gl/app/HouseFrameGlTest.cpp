@@ -172,6 +172,15 @@ TEST_F(HouseFrame, MatchesEveryBoxDrawnOnItsOwnToTwoLevels)
     expectSameFrame(1024 * 768 / 100, "from above", {}, 8);
     drawnFrame();
     EXPECT_EQ(app.drawingOrder().picturesLastDrawn(), 7) << "houses drawn as pictures of themselves";
+    // Lit by the walker's light alone, which is switched off (the houses go
+    // black) and on again: no picture outlives either switch.
+    const GLfloat dark[4] = { 0, 0, 0, 1 }, usual[4] = { 0.2f, 0.2f, 0.2f, 1 };
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, dark);
+    for (const int leastDrawn : { 1000, 1024 * 768 / 100 }) {
+        walker.keyboard('f', 0, 0);
+        expectSameFrame(leastDrawn, "from above, the walker's light switched", drawnFrame(), 8);
+    }
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, usual);
     // Beside the 31 photos' triangles (twisted, as it happens), looking
     // down their shaft: its upper sides show, its lower ones do not.
     walker.placeOverviewCamera(WalkerPose(360, 200, 60, 0, 90));
