@@ -13,6 +13,8 @@
 
 #include "scene/House.h"
 #include "scene/LightObject.h"
+#include "scene/Sign.h"
+#include "scene/SignSet.h"
 #include "scene/ViewVolume.h"
 #include "textures/GlState.h"
 
@@ -33,7 +35,10 @@ void DrawingOrder::makeBlocks(const std::vector<SceneObject*>& objects)
     std::map<std::pair<long, long>, std::size_t> blockAt;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         auto* house = dynamic_cast<House*>(objects[i]);
-        kinds.push_back(house != nullptr ? Kind::house : dynamic_cast<LightObject*>(objects[i]) != nullptr ? Kind::light : Kind::other);
+        kinds.push_back(house != nullptr                                   ? Kind::house
+                        : dynamic_cast<LightObject*>(objects[i]) != nullptr ? Kind::light
+                        : dynamic_cast<Sign*>(objects[i]) != nullptr        ? Kind::sign
+                                                                            : Kind::other);
         if (house == nullptr)
             continue;
         const std::pair<long, long> key(std::lround(std::floor(house->x / blockSize)), std::lround(std::floor(house->z / blockSize)));
@@ -178,10 +183,13 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     rest.clear();
+    signs.clear();
     selectedNow.clear();
     for (std::size_t i = 0; i < objects.size(); ++i) {
         if (kinds[i] == Kind::light)
             objects[i]->draw(dt);
+        else if (kinds[i] == Kind::sign)
+            signs.push_back(static_cast<const Sign*>(objects[i]));
         else if (kinds[i] == Kind::other || objects[i]->selectedPicture >= 0)
             rest.push_back(objects[i]);
         if (kinds[i] == Kind::house && objects[i]->selectedPicture >= 0)
@@ -225,4 +233,17 @@ void DrawingOrder::draw(const std::vector<SceneObject*>& objects, double dt)
         askLevelsOutOfView(*block);
     for (SceneObject* object : rest)
         object->draw(dt);
+    drawSigns();
+}
+
+// Last, together: a city's signs share one set; a list that mixes sets
+// draws each set's signs in a run of their own.
+void DrawingOrder::drawSigns()
+{
+    while (!signs.empty()) {
+        const SignSet& set = signs.front()->set();
+        const auto others = std::stable_partition(signs.begin(), signs.end(), [&set](const Sign* sign) { return &sign->set() == &set; });
+        set.drawAll(std::vector<const Sign*>(signs.begin(), others));
+        signs.erase(signs.begin(), others);
+    }
 }

@@ -1,7 +1,7 @@
 // The order a city frame draws its objects in: the light first, the nearest
 // unselected houses ahead of the ground, the houses behind them only where
-// an occlusion query saw their bounds, then the rest in list order. Houses
-// are grouped in blocks, and a block out of view is passed over whole. Owns
+// an occlusion query saw their bounds, then the rest in list order and the
+// signs all together. Houses are grouped in blocks, and a block out of view is passed over whole. Owns
 // the queries it asks with, and keeps their answers while the view holds.
 #pragma once
 
@@ -13,6 +13,7 @@
 
 class House;
 class SceneObject;
+class Sign;
 
 class DrawingOrder {
 public:
@@ -75,12 +76,13 @@ private:
     void drawUnlessHidden(const std::vector<Candidate>& farther, double dt);
     void checkAnswers(const float modelview[16], const float projection[16], const int viewport[4],
                       std::size_t nearest);
+    void drawSigns();
 
     StandIns standIns;
     std::vector<unsigned int> queries;   // GL query names, grown as needed
     std::vector<SceneObject*> blocksMadeFor;
     std::vector<Block> blocks;
-    enum class Kind : char { light, house, other };
+    enum class Kind : char { light, house, sign, other };
     std::vector<Kind> kinds;   // of blocksMadeFor's objects
     std::vector<std::size_t> blockOf;    // a house's block, by its place in the list
     std::vector<std::size_t> selected;   // places of the houses selected the last frame
@@ -89,6 +91,7 @@ private:
     // not map and unmap their memory each time.
     std::vector<Candidate> houses;
     std::vector<SceneObject*> rest;
+    std::vector<const Sign*> signs;
     std::vector<std::size_t> selectedNow;
     std::vector<char> standIn;
     std::vector<Block*> blocksOutOfView;

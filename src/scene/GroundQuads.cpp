@@ -12,11 +12,16 @@ void emitQuads(const TexturedVertex* vertices, int count)
 {
     glBegin(GL_QUADS);
     glNormal3f(0.0f, 1.0f, 0.0f);
+    emitQuadVertices(vertices, count, 0.0f, 0.0f, 0.0f);
+    glEnd();
+}
+
+void emitQuadVertices(const TexturedVertex* vertices, int count, float x, float y, float z)
+{
     for (int i = 0; i < count; ++i) {
         glTexCoord2f(vertices[i].s, vertices[i].t);
-        glVertex3f(vertices[i].x, vertices[i].y, vertices[i].z);
+        glVertex3f(vertices[i].x + x, vertices[i].y + y, vertices[i].z + z);
     }
-    glEnd();
 }
 
 unsigned int compileQuadList(const TexturedVertex* vertices, int count)

@@ -16,6 +16,7 @@ public:
 
     int kind;
     int index;   // kinds 1 and 3: year - the sign set's first year; kinds 2 and 4: a month number
+    const SignSet& set() const { return *signs; }
 
 private:
     const SignSet* signs;

@@ -8,6 +8,9 @@
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
+#include <map>
+#include <utility>
+#include <vector>
 
 #include "calendar/Calendar.h"
 #include "scene/GroundQuads.h"
@@ -90,14 +93,19 @@ const float wireSegments[6][4] = {
     { -2.5f, 0, -5, 0.1f }, { -5, 0.1f, -8, 0.25f }, { -8, 0.25f, -11, 0.5f },
 };
 
-// A point of the wire: the red wire runs along x, the blue one is the same
-// wire turned to run along z (its along-coordinate is -z).
-void wireVertex(bool alongZ, float along, float height)
+// Where a sign stands.
+struct Place {
+    float x, y, z;
+};
+
+// A point of the wire standing at `at`: the red wire runs along x, the blue
+// one is the same wire turned to run along z (its along-coordinate is -z).
+void wireVertex(bool alongZ, float along, float height, const Place& at)
 {
     if (alongZ)
-        glVertex3f(0.0f, height, -along);
+        glVertex3f(at.x, at.y + height, at.z - along);
     else
-        glVertex3f(along, height, 0.0f);
+        glVertex3f(at.x + along, at.y + height, at.z);
 }
 
 // A five-sided cone standing at (px, baseY, pz), pointing up (rising > 0)
@@ -134,26 +142,37 @@ void cone(float px, float baseY, float pz, float rising, float radius)
     }
 }
 
-// The wire's colour stays current after the list: a banner leaves it so.
+// Wires standing at places, with their posts' cones: one run of lines and
+// one of triangles for all of them. The wire's colour stays current: a
+// banner leaves it so.
+void emitWires(bool alongZ, const GLfloat* colour, const std::vector<Place>& places)
+{
+    glColor4fv(colour);
+    glBegin(GL_LINES);
+    for (const Place& at : places) {
+        for (const auto& s : wireSegments) {
+            wireVertex(alongZ, s[0], s[1], at);
+            wireVertex(alongZ, s[2], s[3], at);
+        }
+    }
+    glEnd();
+    glBegin(GL_TRIANGLES);
+    for (const Place& at : places) {
+        for (float post : { -wireEnd, wireEnd }) {
+            const float px = at.x + (alongZ ? 0.0f : post);
+            const float pz = at.z + (alongZ ? post : 0.0f);
+            cone(px, at.y + postFoot, pz, 5.0f, postRadius);   // up from the ground
+            cone(px, at.y + wireTop, pz, -6.0f, 0.05f);        // down from the wire's end
+        }
+    }
+    glEnd();
+}
+
 GLuint compileWire(bool alongZ, const GLfloat* colour)
 {
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
-    glColor4fv(colour);
-    glBegin(GL_LINES);
-    for (const auto& s : wireSegments) {
-        wireVertex(alongZ, s[0], s[1]);
-        wireVertex(alongZ, s[2], s[3]);
-    }
-    glEnd();
-    glBegin(GL_TRIANGLES);
-    for (float post : { -wireEnd, wireEnd }) {
-        const float px = alongZ ? 0.0f : post;
-        const float pz = alongZ ? post : 0.0f;
-        cone(px, postFoot, pz, 5.0f, postRadius);   // up from the ground
-        cone(px, wireTop, pz, -6.0f, 0.05f);        // down from the wire's end
-    }
-    glEnd();
+    emitWires(alongZ, colour, { Place{ 0.0f, 0.0f, 0.0f } });
     glEndList();
     return list;
 }
@@ -241,21 +260,28 @@ SignSet::~SignSet()
     deleteTextures(1, &titleImage);
 }
 
+TextureName SignSet::stepImage(int kind, int index, int step) const
+{
+    const Image image = kindSteps[kind].steps[step].image;
+    const SignEntries entries = signTableEntries(kind, index, static_cast<int>(yearImages.size()));
+    const bool ofYears = kind == Sign::yearBanner || kind == Sign::yearLabel;
+    const int entry = image == frontEntry ? entries.front : image == backEntry ? entries.back : -1;
+    if (image == title)
+        return titleImage;
+    return entry < 0 ? 0 : ofYears ? yearImages[static_cast<size_t>(entry)] : monthImages[entry];
+}
+
 void SignSet::draw(int kind, int index, float x, float y, float z) const
 {
     if (kind < Sign::title || kind > Sign::monthLabel || !boxMayShow(boxes[kind].min, boxes[kind].max, x, y, z))
         return;
-    const SignEntries entries = signTableEntries(kind, index, static_cast<int>(yearImages.size()));
-    const bool ofYears = kind == Sign::yearBanner || kind == Sign::yearLabel;
     glPushMatrix();
     glTranslatef(x, y, z);
     for (int i = 0; i < kindSteps[kind].count; ++i) {
         const Step& step = kindSteps[kind].steps[i];
-        const int entry = step.image == frontEntry ? entries.front : step.image == backEntry ? entries.back : -1;
-        if (step.image == title)
-            bindTexture(titleImage);
-        else if (entry >= 0)
-            bindTexture(ofYears ? yearImages[entry] : monthImages[entry]);
+        const TextureName image = stepImage(kind, index, i);
+        if (image != 0)
+            bindTexture(image);
         if (step.image == none)
             disableGl(GlState::texturing);
         glCallList(lists[step.list]);
@@ -263,4 +289,45 @@ void SignSet::draw(int kind, int index, float x, float y, float z) const
             enableGl(GlState::texturing);
     }
     glPopMatrix();
+}
+
+// A city of fifty years holds some 3,600 signs, nearly all in view from
+// above: drawn one by one, their list calls and the texture switched off
+// and on for each banner's wire cost more than the rest of the empty city.
+// Grouped by what they draw, the plates of each image take one run, and
+// each kind's wires another.
+void SignSet::drawAll(const std::vector<const Sign*>& signs) const
+{
+    GLfloat modelview[16], projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    std::map<std::pair<int, TextureName>, std::vector<Place>> runs;   // by list, then image (0: none bound)
+    for (const Sign* sign : signs) {
+        const int kind = sign->kind;
+        if (kind < Sign::title || kind > Sign::monthLabel)
+            continue;
+        const Place at{ sign->x, sign->y, sign->z };
+        const float low[3] = { boxes[kind].min[0] + at.x, boxes[kind].min[1] + at.y, boxes[kind].min[2] + at.z };
+        const float high[3] = { boxes[kind].max[0] + at.x, boxes[kind].max[1] + at.y, boxes[kind].max[2] + at.z };
+        if (boxOutsideView(low, high, modelview, projection))
+            continue;
+        for (int i = 0; i < kindSteps[kind].count; ++i)
+            runs[{ kindSteps[kind].steps[i].list, stepImage(kind, sign->index, i) }].push_back(at);
+    }
+    for (const auto& [key, places] : runs) {
+        const auto& contents = listContents[key.first];
+        if (contents.quads == nullptr) {
+            disableGl(GlState::texturing);
+            emitWires(contents.wireAlongZ, contents.wireColour, places);
+            enableGl(GlState::texturing);
+            continue;
+        }
+        if (key.second != 0)
+            bindTexture(key.second);
+        glBegin(GL_QUADS);
+        glNormal3f(0.0f, 1.0f, 0.0f);
+        for (const Place& at : places)
+            emitQuadVertices(contents.quads, contents.count, at.x, at.y, at.z);
+        glEnd();
+    }
 }

@@ -10,6 +10,8 @@
 #include "scene/NotCopyable.h"
 #include "textures/TextureName.h"
 
+class Sign;
+
 class SignSet : NotCopyable {
 public:
     // Loads one year image for each year of years.
@@ -19,6 +21,10 @@ public:
     // The sign of kind (a Sign::Kind) and index standing at (x, y, z),
     // unless it lies wholly out of view.
     void draw(int kind, int index, float x, float y, float z) const;
+    // The same pixels for every sign of the list made with this set, drawn
+    // together; in what order among them, and which wire's colour stays
+    // current, is the set's own.
+    void drawAll(const std::vector<const Sign*>& signs) const;
 
     // A box about a sign's standing point.
     struct Box {
@@ -26,6 +32,9 @@ public:
     };
 
 private:
+    // What step of the kind's lists binds for the sign of index: 0 binds none.
+    TextureName stepImage(int kind, int index, int step) const;
+
     std::vector<TextureName> yearImages;   // the span's first year onward
     TextureName monthImages[12];
     TextureName titleImage;

@@ -147,6 +147,52 @@ TEST_F(SceneGl, EveryPlateShowsItsPictureUprightAndUnmirrored)
     }
 }
 
+// Signs of every kind and many entries, scattered, some out of view, lit:
+// drawn together, as a frame draws them, they show what each shows drawn
+// on its own (but for a few edge pixels: their places are added in, not
+// moved to by the matrix).
+TEST_F(SceneGl, SignsDrawnTogetherShowWhatEachShowsAlone)
+{
+    std::vector<std::unique_ptr<Sign>> signs;
+    std::vector<const Sign*> together;
+    for (int i = 0; i < 60; ++i) {
+        const int kind = i % 5;
+        const bool onGround = kind == Sign::yearLabel || kind == Sign::monthLabel;
+        // Labels overlap: each a little higher than the last, so that no two tie.
+        signs.push_back(std::make_unique<Sign>(art.signs, -150.0f + 23.0f * static_cast<float>(i % 13), onGround ? 0.2f * static_cast<float>(i) : 8.0f,
+                                               -30.0f - 35.0f * static_cast<float>(i / 13), kind, 1 + i % 11));
+        together.push_back(signs.back().get());
+    }
+    enableGl(GlState::lighting | GlState::light0 | GlState::depthTest);
+    glMatrixMode(GL_PROJECTION), glLoadIdentity(), gluPerspective(60, 1, 1, 2000), glMatrixMode(GL_MODELVIEW);
+    GLint view[4];
+    glGetIntegerv(GL_VIEWPORT, view);
+    const auto frame = [&view](const std::function<void()>& draw) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw();
+        std::vector<GLubyte> pixels(static_cast<size_t>(view[2]) * view[3] * 3);
+        glReadPixels(view[0], view[1], view[2], view[3], GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    // From each side in turn, where each kind of plate shows its front or its back.
+    const float eyes[4][2] = { { 0, 10 }, { 0, -210 }, { 130, -100 }, { -130, -100 } };
+    for (const auto& eye : eyes) {
+        glLoadIdentity(), gluLookAt(eye[0], 20, eye[1], 0, 0, -100, 0, 1, 0);
+        const GLfloat overhead[4] = { 0, 1, 0, 0 };   // the plates' normal: lit fully
+        glLightfv(GL_LIGHT0, GL_POSITION, overhead);
+        const std::vector<GLubyte> alone = frame([&] { for (auto& sign : signs) sign->draw(0.0); });
+        const std::vector<GLubyte> seen = frame([&] { art.signs.drawAll(together); });
+        int drawn = 0, apart = 0;
+        for (size_t p = 0; p < alone.size(); p += 3) {
+            drawn += alone[p] + alone[p + 1] + alone[p + 2] > 0;
+            apart += std::abs(alone[p] - seen[p]) > 2 || std::abs(alone[p + 1] - seen[p + 1]) > 2 || std::abs(alone[p + 2] - seen[p + 2]) > 2;
+        }
+        EXPECT_GT(drawn, static_cast<int>(alone.size() / 3 / 20));
+        EXPECT_LE(apart, 2 + drawn / 5000) << "of " << drawn << " pixels drawn, seen from " << eye[0] << ", " << eye[1];
+    }
+    disableGl(GlState::lighting | GlState::light0 | GlState::depthTest);
+}
+
 // A house walked away from the eye and back, a frame at each step: it shows
 // its photos' full levels near the eye and keeps them farther out than it
 // takes them, and shows the level it holds all the way.
