@@ -14,6 +14,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -205,41 +206,87 @@ bool StandIns::begin(const float m[16], const float p[16], const int view[4])
 }
 
 // The window's pixels the house's bounds cover, with a pixel around them,
-// cut to the window; false where the eye is not above them. clipped: some
-// of them lay past the window.
-bool StandIns::frameWindow(House* house, int rect[4], bool* clipped) const
+// cut to the window, and their outline; false where the eye is not above
+// them. clipped: some of them lay past the window.
+bool StandIns::frameWindow(Asked* ask) const
 {
     float min[3], max[3];
-    house->worldBounds(min, max);
+    ask->house->worldBounds(min, max);
     if (look[9] <= max[1])
         return false;
     float clip[8][4];
     boxCornersInClip(min, max, modelview, projection, clip);
     double low[2] = { 1e30, 1e30 }, high[2] = { -1e30, -1e30 };
-    for (const float* corner : clip) {
-        if (corner[3] <= 0.0f)
+    double corners[8][2];
+    for (int c = 0; c < 8; ++c) {
+        if (clip[c][3] <= 0.0f)
             return false;
         for (int axis = 0; axis < 2; ++axis) {
-            const double window = viewport[axis] + (static_cast<double>(corner[axis]) / corner[3] + 1.0) / 2.0 * viewport[axis + 2];
+            const double window = viewport[axis] + (static_cast<double>(clip[c][axis]) / clip[c][3] + 1.0) / 2.0 * viewport[axis + 2];
             low[axis] = std::min(low[axis], window);
             high[axis] = std::max(high[axis], window);
+            corners[c][axis] = window;
         }
     }
-    *clipped = false;
+    int* rect = ask->rect;
+    ask->clipped = false;
     for (int axis = 0; axis < 2; ++axis) {
         const double first = std::floor(low[axis]) - 1.0, last = std::ceil(high[axis]) + 1.0;
         const int from = static_cast<int>(std::max(first, static_cast<double>(viewport[axis])));
         const int to = static_cast<int>(std::min(last, static_cast<double>(viewport[axis] + viewport[axis + 2])));
-        *clipped = *clipped || from != first || to != last;
+        ask->clipped = ask->clipped || from != first || to != last;
         rect[axis] = from;
         rect[axis + 2] = to - from;
     }
+    outline(*ask, corners);
     return rect[2] > 0 && rect[3] > 0 && rect[2] <= width && rect[3] <= mostRows;
+}
+
+// The convex hull of the bounds' corners, each widened to a square of a
+// pixel either way, which the rectangle holds; the rectangle itself where
+// it is cut at the window's edge.
+void StandIns::outline(Asked& ask, const double corners[8][2])
+{
+    std::vector<std::pair<double, double>> points;
+    for (int c = 0; c < 8 && !ask.clipped; ++c)
+        for (int k = 0; k < 4; ++k)
+            points.emplace_back(corners[c][0] - ask.rect[0] + (k % 2 == 0 ? -1.0 : 1.0),
+                                corners[c][1] - ask.rect[1] + (k / 2 == 0 ? -1.0 : 1.0));
+    if (ask.clipped)
+        points = { { 0.0, 0.0 }, { ask.rect[2], 0.0 }, { ask.rect[2], ask.rect[3] }, { 0.0, ask.rect[3] } };
+    // Andrew's monotone chain: the lower hull left to right, then the upper back.
+    std::sort(points.begin(), points.end());
+    std::vector<std::pair<double, double>> hull;
+    const auto turnsLeft = [&hull](const std::pair<double, double>& p) {
+        const auto& a = hull[hull.size() - 2];
+        const auto& b = hull.back();
+        return (b.first - a.first) * (p.second - a.second) - (b.second - a.second) * (p.first - a.first) > 0.0;
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        const size_t start = hull.size();
+        for (size_t i = 0; i < points.size(); ++i) {
+            const auto& p = pass == 0 ? points[i] : points[points.size() - 1 - i];
+            while (hull.size() >= start + 2 && !turnsLeft(p))
+                hull.pop_back();
+            hull.push_back(p);
+        }
+        hull.pop_back();   // the next pass starts where this one ends
+    }
+    // A box's outline has at most six corners, and the square adds four.
+    assert(hull.size() <= mostOutline);
+    ask.outlined = static_cast<int>(std::min<size_t>(hull.size(), mostOutline));
+    for (int k = 0; k < ask.outlined; ++k) {
+        for (int axis = 0; axis < 2; ++axis) {
+            const auto& corner = hull[static_cast<size_t>(k)];
+            ask.outline[k][axis] = static_cast<float>(std::clamp(axis == 0 ? corner.first : corner.second, 0.0,
+                                                                 static_cast<double>(ask.rect[axis + 2])));
+        }
+    }
 }
 
 void StandIns::draw(House* house, const float eye[3], double seconds, float leastRadians, float pixelsPerRadian)
 {
-    Asked ask{ house, seconds, {}, false, {} };
+    Asked ask{ house, seconds, {}, false, {}, 0, {} };
     const auto found = pictures.find(house);
     if (found != pictures.end()) {
         const Picture& picture = found->second;
@@ -257,7 +304,7 @@ void StandIns::draw(House* house, const float eye[3], double seconds, float leas
     }
     // One cut at the window's edge stands only while the eye does: while
     // it pans, the house is drawn as it is.
-    if (house->isGrown() && house->selectedPicture < 0 && frameWindow(house, ask.rect, &ask.clipped) &&
+    if (house->isGrown() && house->selectedPicture < 0 && frameWindow(&ask) &&
         (still || !ask.clipped))
         asked.push_back(ask);
     else
@@ -326,8 +373,8 @@ void StandIns::makeRoom(float leastRadians, float pixelsPerRadian)
         }
     }
     for (House* house : drawn) {
-        Asked again{ house, 0.0, {}, false, {} };
-        if (frameWindow(house, again.rect, &again.clipped) && (still || !again.clipped))
+        Asked again{ house, 0.0, {}, false, {}, 0, {} };
+        if (frameWindow(&again) && (still || !again.clipped))
             asked.push_back(again);
         else
             house->drawAtDetail(0.0, leastRadians, pixelsPerRadian);
@@ -383,10 +430,11 @@ void StandIns::keep(const Asked& ask, float leastRadians, float pixelsPerRadian)
     Picture& picture = pictures[ask.house];
     std::copy(ask.tile, ask.tile + 4, picture.tile);
     picture.width = ask.rect[2], picture.height = ask.rect[3];
-    const int window[4][2] = { { 0, 0 }, { 1, 0 }, { 1, 1 }, { 0, 1 } };   // counter-clockwise, as the window sees them
-    for (int k = 0; k < 4; ++k)
-        onPlane(ask.rect[0] + window[k][0] * ask.rect[2], ask.rect[1] + window[k][1] * ask.rect[3], max[1], modelview,
-                projection, viewport, picture.corners[k]);
+    picture.outlined = ask.outlined;
+    std::copy(&ask.outline[0][0], &ask.outline[0][0] + 2 * mostOutline, &picture.outline[0][0]);
+    for (int k = 0; k < ask.outlined; ++k)
+        onPlane(ask.rect[0] + ask.outline[k][0], ask.rect[1] + ask.outline[k][1], max[1], modelview, projection, viewport,
+                picture.corners[k]);
     eyeOf(modelview, picture.eye);
     const float parting = pixelsPerRadian * (1.0f / (picture.eye[1] - max[1]) - 1.0f / (picture.eye[1] - min[1]));
     picture.reach = ask.clipped ? 0.0f : parting > 0.0f ? driftPixels / parting : std::numeric_limits<float>::infinity();
@@ -408,15 +456,15 @@ void StandIns::drawPictures()
     programCalls.bind(GL_FRAGMENT_PROGRAM_ARB, program);
     enableGl(GlState::fragmentProgram);
     const float across = 1.0f / static_cast<float>(width), up = 1.0f / static_cast<float>(rows);
-    glBegin(GL_QUADS);
+    glBegin(GL_TRIANGLES);
     for (House* house : drawn) {
         const Picture& picture = pictures.at(house);
-        const float s[2] = { picture.tile[0] * across, (picture.tile[0] + picture.width) * across };
-        const float t[2] = { picture.tile[1] * up, (picture.tile[1] + picture.height) * up };
-        const int window[4][2] = { { 0, 0 }, { 1, 0 }, { 1, 1 }, { 0, 1 } };
-        for (int k = 0; k < 4; ++k) {
-            glTexCoord2f(s[window[k][0]], t[window[k][1]]);
-            glVertex3fv(picture.corners[k]);
+        for (int k = 1; k + 1 < picture.outlined; ++k) {
+            for (int corner : { 0, k, k + 1 }) {
+                glTexCoord2f((picture.tile[0] + picture.outline[corner][0]) * across,
+                             (picture.tile[1] + picture.outline[corner][1]) * up);
+                glVertex3fv(picture.corners[corner]);
+            }
         }
     }
     glEnd();

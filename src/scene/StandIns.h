@@ -39,10 +39,17 @@ public:
     bool holdsTextures() const { return colours != 0; }
 
 private:
+    // The outline a picture is drawn within: its window rectangle's
+    // corners, or where the house's bounds do not reach the window's edge,
+    // their outline with a pixel round it, tighter where the eye sees the
+    // house lean.
+    static constexpr int mostOutline = 16;
     struct Picture {
         int tile[4] = {};                          // its place in the texture: x, y, width, height
         int width = 0, height = 0;                 // of the picture, from the tile's corner
-        float corners[4][3] = {};                  // in the world, on the plane of the house's top
+        int outlined = 0;                          // corners of its outline
+        float outline[mostOutline][2] = {};        // in pixels from the tile's corner, counter-clockwise
+        float corners[mostOutline][3] = {};        // the outline in the world, on the plane of the house's top
         float eye[3] = {};                         // it was taken from
         float reach = 0.0f;                        // how far the eye may pan while it stands (0: not at all)
         uint64_t levels = 0;                       // the house's full-level mark it shows
@@ -54,10 +61,13 @@ private:
         int rect[4];      // in the window: x, y, width, height
         bool clipped;     // cut at the window's edge
         int tile[4];      // its place in the texture, as Picture's; width 0 while it has none
+        int outlined;     // as Picture's
+        float outline[mostOutline][2];
     };
     bool makeTarget();
     void dropTarget();
-    bool frameWindow(House* house, int rect[4], bool* clipped) const;
+    bool frameWindow(Asked* ask) const;
+    static void outline(Asked& ask, const double corners[8][2]);
     bool place(int across, int high, int* x, int* y);
     bool placeAsked();
     void makeRoom(float leastRadians, float pixelsPerRadian);
