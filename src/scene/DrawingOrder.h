@@ -1,8 +1,9 @@
 // The order a city frame draws its objects in: the light first, the nearest
 // unselected houses ahead of the ground, the houses behind them only where
 // an occlusion query saw their bounds, then the rest in list order and the
-// signs all together. Houses are grouped in blocks, and a block out of view is passed over whole. Owns
-// the queries it asks with, and keeps their answers while the view holds.
+// signs all together. Houses are grouped in blocks, and a block out of view
+// is passed over whole. Owns the queries it asks with, and keeps their
+// answers while the view holds.
 #pragma once
 
 #include <cstddef>

@@ -18,9 +18,6 @@ void emitQuads(const TexturedVertex* vertices, int count);
 // The quads' vertices alone, moved by (x, y, z), inside a GL_QUADS run the
 // caller opened with the normal (0, 1, 0).
 void emitQuadVertices(const TexturedVertex* vertices, int count, float x, float y, float z);
-// The quads' vertices alone, moved by (x, y, z), inside a GL_QUADS run the
-// caller opened with the normal (0, 1, 0).
-void emitQuadVertices(const TexturedVertex* vertices, int count, float x, float y, float z);
 
 // Calls list with the origin moved to (x, y, z), texture bound first unless
 // it is 0 (which leaves the bound texture as it is).

@@ -293,9 +293,9 @@ void SignSet::draw(int kind, int index, float x, float y, float z) const
 
 // A city of fifty years holds some 3,600 signs, nearly all in view from
 // above: drawn one by one, their list calls and the texture switched off
-// and on for each banner's wire cost more than the rest of the empty city.
-// Grouped by what they draw, the plates of each image take one run, and
-// each kind's wires another.
+// and on for each banner's wire cost a third to two thirds of the empty
+// city's frame. Grouped by what they draw, the plates of each image take
+// one run, and each kind's wires another.
 void SignSet::drawAll(const std::vector<const Sign*>& signs) const
 {
     GLfloat modelview[16], projection[16];

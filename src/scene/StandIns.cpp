@@ -1,5 +1,5 @@
 // Houses seen from above as pictures of themselves: taken into one texture
-// at the window's own pixels, colour and depth, and drawn as one quad each
+// at the window's own pixels, colour and depth, and drawn within its outline
 // by a fragment program that gives every pixel its depth back, so that the
 // pictures hide each other, the ground and the walker's marker just as the
 // houses would. Taken again once the eye has panned far enough for the

@@ -1,7 +1,7 @@
 // Pictures of houses seen straight from above, drawn in their place. From
 // the overview's height a house of a hundred photos covers a few hundred
 // pixels, yet costs hundreds of tiny triangles; its picture, taken at the
-// eye's own pixels, costs one quad while the eye pans so little that the
+// eye's own pixels, costs one outline while the eye pans so little that the
 // house would look the same. The pictures lie side by side in one texture,
 // their depths in another, both drawn into through a framebuffer object.
 #pragma once
