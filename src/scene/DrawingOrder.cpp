@@ -243,7 +243,8 @@ void DrawingOrder::drawSigns()
     while (!signs.empty()) {
         const SignSet& set = signs.front()->set();
         const auto others = std::stable_partition(signs.begin(), signs.end(), [&set](const Sign* sign) { return &sign->set() == &set; });
-        set.drawAll(std::vector<const Sign*>(signs.begin(), others));
+        ofOneSet.assign(signs.begin(), others);
+        set.drawAll(ofOneSet);
         signs.erase(signs.begin(), others);
     }
 }

@@ -92,7 +92,7 @@ private:
     // not map and unmap their memory each time.
     std::vector<Candidate> houses;
     std::vector<SceneObject*> rest;
-    std::vector<const Sign*> signs;
+    std::vector<const Sign*> signs, ofOneSet;
     std::vector<std::size_t> selectedNow;
     std::vector<char> standIn;
     std::vector<Block*> blocksOutOfView;

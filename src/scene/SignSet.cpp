@@ -93,10 +93,7 @@ const float wireSegments[6][4] = {
     { -2.5f, 0, -5, 0.1f }, { -5, 0.1f, -8, 0.25f }, { -8, 0.25f, -11, 0.5f },
 };
 
-// Where a sign stands.
-struct Place {
-    float x, y, z;
-};
+using Place = SignSet::Place;
 
 // A point of the wire standing at `at`: the red wire runs along x, the blue
 // one is the same wire turned to run along z (its along-coordinate is -z).
@@ -301,7 +298,8 @@ void SignSet::drawAll(const std::vector<const Sign*>& signs) const
     GLfloat modelview[16], projection[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    std::map<std::pair<int, TextureName>, std::vector<Place>> runs;   // by list, then image (0: none bound)
+    for (auto& run : runs)
+        run.second.clear();
     for (const Sign* sign : signs) {
         const int kind = sign->kind;
         if (kind < Sign::title || kind > Sign::monthLabel)
@@ -315,6 +313,8 @@ void SignSet::drawAll(const std::vector<const Sign*>& signs) const
             runs[{ kindSteps[kind].steps[i].list, stepImage(kind, sign->index, i) }].push_back(at);
     }
     for (const auto& [key, places] : runs) {
+        if (places.empty())
+            continue;
         const auto& contents = listContents[key.first];
         if (contents.quads == nullptr) {
             disableGl(GlState::texturing);

@@ -4,6 +4,8 @@
 // with it; the signs made with it go first.
 #pragma once
 
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "library/PictureLibrary.h"
@@ -30,6 +32,10 @@ public:
     struct Box {
         float min[3], max[3];
     };
+    // Where a sign stands.
+    struct Place {
+        float x, y, z;
+    };
 
 private:
     // What step of the kind's lists binds for the sign of index: 0 binds none.
@@ -40,4 +46,7 @@ private:
     TextureName titleImage;
     unsigned int lists[9];
     Box boxes[5];   // by kind, round its lists
+    // drawAll's places by list, then image (0: none bound), emptied each
+    // frame and kept, so that a frame does not allocate them anew.
+    mutable std::map<std::pair<int, TextureName>, std::vector<Place>> runs;
 };
